@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both builds and runs every suite:
+# native (host compiler, ASan/UBSan), Wine (the Win32 layer) and end to end
+# (the real VexaPanel.exe under Wine in Xvfb).
+set -euo pipefail
+VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$VEXA_ROOT"
+JOBS=${JOBS:-2}
+
+bash scripts/install-deps.sh
+
+werror=OFF
+if [ -n "${CI:-}" ]; then werror=ON; fi
+
+echo "=== native build"
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON -DVEXA_WERROR=$werror >/dev/null
+cmake --build build/native -j "$JOBS"
+
+echo "=== mingw build"
+cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+      -DCMAKE_BUILD_TYPE=Release -DVEXA_WERROR=$werror >/dev/null
+cmake --build build/mingw -j "$JOBS"
+
+echo "=== native tests"
+ctest --test-dir build/native --output-on-failure -j "$JOBS"
+
+source scripts/wine-env.sh
+cleanup() {
+  vexa_wineserver_stop
+  vexa_xvfb_stop
+}
+trap cleanup EXIT
+VEXA_FORCE_XVFB=1 vexa_xvfb_start
+vexa_wine_prepare
+vexa_wineserver_start
+
+echo "=== Wine and end-to-end tests (DISPLAY=$DISPLAY)"
+ctest --test-dir build/mingw --output-on-failure -j "$JOBS" --timeout 300

@@ -1,0 +1,22 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "base/mbcs.h"
+#include "base/system_error.h"
+
+// The whole program relies on the ANSI code page being GBK under test.
+TEST(LeadByte, SystemCodePageIsGbk) {
+  EXPECT_EQ(GetACP(), 936u);
+  EXPECT_TRUE(vexa::IsLeadByte(0x87));
+  EXPECT_TRUE(vexa::IsLeadByte(0xFE));
+  EXPECT_FALSE(vexa::IsLeadByte(0x5C));
+  EXPECT_FALSE(vexa::IsLeadByte(0x80));
+}
+
+TEST(SystemMessage, GivesTheSystemsTextWithoutLineEnd) {
+  std::string text = vexa::SystemMessage(ERROR_FILE_NOT_FOUND);
+  ASSERT_FALSE(text.empty());
+  EXPECT_NE(text.back(), '\n');
+  EXPECT_NE(text.back(), '\r');
+}
