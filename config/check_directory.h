@@ -1,0 +1,32 @@
+#pragma once
+// Cleaning, resolving and creating the directories typed on the directories
+// page.
+#include <string>
+#include <vector>
+
+namespace vexa {
+
+// The file system as CreateDirectoryTree needs it.
+class DirectorySystem {
+ public:
+  virtual ~DirectorySystem() = default;
+  virtual bool Exists(const std::string& path) = 0;  // as file or directory
+  virtual bool CreateDirectory(const std::string& path) = 0;
+};
+
+struct CheckDirectoryResult {
+  std::string path;                     // the cleaned text the configuration keeps
+  std::vector<std::string> notCreated;  // directories whose creation failed
+};
+
+// True when the second and third bytes are ":" and "\".
+bool IsAbsolutePath(const std::string& path);
+
+// Ensures the directory exists, parents first; failures are collected.
+void CreateDirectoryTree(const std::string& path, DirectorySystem& fs,
+                         std::vector<std::string>* notCreated);
+
+CheckDirectoryResult CheckDirectory(const std::string& text, const std::string& programDirectory,
+                                    DirectorySystem& fs);
+
+}  // namespace vexa
