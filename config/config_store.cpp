@@ -1,6 +1,7 @@
 #include "config/config_store.h"
 
 #include <cstring>
+#include <utility>
 
 #include "base/mbcs.h"
 
@@ -15,14 +16,21 @@ const char kUnreadableAtLoad[] =
     "程序启动时无法读取 vexa.cfg，现在保存会抹掉其中的设置，因此没有写入任何内容。";
 
 // Bytes below 0x80 are single-byte characters in every ANSI code page; only
-// the others need the code page's lead-byte table. This keeps parsing a large
-// file close to the cost of reading it.
+// the others need the code page's lead-byte table. Lines of plain ASCII take
+// the fast byte-wise path, which keeps parsing a large file close to the cost
+// of reading it.
 inline std::size_t CharLengthAt(const char* p, const char* end) {
   if (static_cast<unsigned char>(*p) < 0x80 || p + 1 >= end) return 1;
   return IsLeadByte(static_cast<unsigned char>(*p)) ? 2 : 1;
 }
 
-const char* FindEquals(const char* p, const char* end) {
+bool HasHighBytes(const char* p, const char* end) {
+  unsigned char any = 0;
+  for (; p < end; ++p) any |= static_cast<unsigned char>(*p);
+  return (any & 0x80) != 0;
+}
+
+const char* FindEqualsByCharacters(const char* p, const char* end) {
   while (p < end) {
     if (*p == '=') return p;
     p += CharLengthAt(p, end);
@@ -30,10 +38,16 @@ const char* FindEquals(const char* p, const char* end) {
   return nullptr;
 }
 
-// Cuts single-byte spaces from both ends, never splitting a double-byte
-// character (a broken lead byte may pair with a following space).
+// Cuts single-byte spaces from both ends. begin is a character start, so the
+// leading spaces are whole characters; at the end a space may be the second
+// byte of a broken double-byte character and must then stay.
 void TrimSpaces(const char*& begin, const char*& end) {
   while (begin < end && *begin == ' ') ++begin;
+  if (begin == end || end[-1] != ' ') return;
+  if (!HasHighBytes(begin, end)) {
+    while (end[-1] == ' ') --end;
+    return;
+  }
   const char* contentEnd = begin;
   for (const char* p = begin; p < end;) {
     std::size_t n = CharLengthAt(p, end);
@@ -43,61 +57,80 @@ void TrimSpaces(const char*& begin, const char*& end) {
   end = contentEnd;
 }
 
-void ParseLine(const char* begin, const char* end, std::vector<ConfigEntry>& entries) {
-  if (begin == end) return;
-  const char* equals = FindEquals(begin, end);
-  if (equals == nullptr || equals - begin < 2) return;
-
-  const char* keyBegin = begin;
-  const char* keyEnd = equals;
-  const char* valueBegin = equals + 1;
-  const char* valueEnd = end;
-  TrimSpaces(keyBegin, keyEnd);
-  TrimSpaces(valueBegin, valueEnd);
-  entries.push_back(ConfigEntry{std::string(keyBegin, keyEnd), std::string(valueBegin, valueEnd)});
-}
-
 }  // namespace
 
 void ConfigStore::Parse(const std::string& bytes) {
-  const char* p = bytes.data();
-  const char* end = p + bytes.size();
+  std::size_t offset = text_.size();
+  text_ += bytes;
+  ParseFrom(offset);
+}
 
-  std::size_t lines = 0;
-  for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', end - q))) != nullptr;
-       ++q) {
-    ++lines;
-  }
-  entries_.reserve(entries_.size() + lines + 1);
+void ConfigStore::ParseFrom(std::size_t offset) {
+  const char* const base = text_.data();
+  const char* p = base + offset;
+  const char* const end = base + text_.size();
+  // Room for lines of 16 bytes on average; settings lines are longer, so
+  // the slots rarely move while a large file is read.
+  slots_.reserve(slots_.size() + static_cast<std::size_t>(end - p) / 16 + 1);
 
   // Line ends are LF bytes: 0x0A is never part of a double-byte character.
   while (p < end) {
     const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
     const char* lineEnd = lf != nullptr ? lf : end;
-    const char* contentEnd = lineEnd;
-    if (lf != nullptr && contentEnd > p && contentEnd[-1] == '\r') --contentEnd;
-    ParseLine(p, contentEnd, entries_);
+    if (lf != nullptr && lineEnd > p && lineEnd[-1] == '\r') --lineEnd;
+    const char* line = p;
     p = lf != nullptr ? lf + 1 : end;
+
+    if (line == lineEnd) continue;
+    const char* equals = static_cast<const char*>(std::memchr(line, '=', lineEnd - line));
+    if (equals == nullptr) continue;
+    if (HasHighBytes(line, equals)) {
+      equals = FindEqualsByCharacters(line, lineEnd);
+      if (equals == nullptr) continue;
+    }
+    if (equals - line < 2) continue;
+
+    const char* keyBegin = line;
+    const char* keyEnd = equals;
+    const char* valueBegin = equals + 1;
+    const char* valueEnd = lineEnd;
+    TrimSpaces(keyBegin, keyEnd);
+    TrimSpaces(valueBegin, valueEnd);
+    slots_.push_back(Slot{{static_cast<std::size_t>(keyBegin - base),
+                           static_cast<std::size_t>(keyEnd - keyBegin)},
+                          {static_cast<std::size_t>(valueBegin - base),
+                           static_cast<std::size_t>(valueEnd - valueBegin)}});
   }
 }
 
 std::string ConfigStore::Serialize() const {
+  const std::size_t extra = sizeof kSeparator - 1 + sizeof kLineEnd - 1;
   std::size_t size = 0;
-  for (const ConfigEntry& entry : entries_) {
-    if (!entry.value.empty()) {
-      size += entry.key.size() + entry.value.size() + sizeof kSeparator - 1 + sizeof kLineEnd - 1;
-    }
+  for (const Slot& slot : slots_) {
+    if (slot.value.length != 0) size += slot.key.length + slot.value.length + extra;
   }
-  std::string out;
-  out.reserve(size);
-  for (const ConfigEntry& entry : entries_) {
-    if (entry.value.empty()) continue;
-    out += entry.key;
-    out += kSeparator;
-    out += entry.value;
-    out += kLineEnd;
+  std::string out(size, '\0');
+  char* q = &out[0];
+  const char* base = text_.data();
+  for (const Slot& slot : slots_) {
+    if (slot.value.length == 0) continue;
+    std::memcpy(q, base + slot.key.offset, slot.key.length);
+    q += slot.key.length;
+    std::memcpy(q, kSeparator, sizeof kSeparator - 1);
+    q += sizeof kSeparator - 1;
+    std::memcpy(q, base + slot.value.offset, slot.value.length);
+    q += slot.value.length;
+    std::memcpy(q, kLineEnd, sizeof kLineEnd - 1);
+    q += sizeof kLineEnd - 1;
   }
   return out;
+}
+
+std::vector<ConfigEntry> ConfigStore::Entries() const {
+  std::vector<ConfigEntry> entries;
+  entries.reserve(slots_.size());
+  for (const Slot& slot : slots_) entries.push_back(ConfigEntry{Text(slot.key), Text(slot.value)});
+  return entries;
 }
 
 void ConfigStore::Load() {
@@ -105,7 +138,12 @@ void ConfigStore::Load() {
   std::string reason;
   switch (file_.Read(&bytes, &reason)) {
     case ConfigFile::ReadOutcome::Read:
-      Parse(bytes);
+      if (text_.empty()) {
+        text_ = std::move(bytes);
+        ParseFrom(0);
+      } else {
+        Parse(bytes);
+      }
       break;
     case ConfigFile::ReadOutcome::Missing:
       // The first save creates the file.
@@ -117,21 +155,33 @@ void ConfigStore::Load() {
   }
 }
 
+bool ConfigStore::KeyEquals(const Slot& slot, const std::string& key) const {
+  return slot.key.length == key.size() &&
+         text_.compare(slot.key.offset, slot.key.length, key) == 0;
+}
+
+ConfigStore::Range ConfigStore::Keep(const std::string& text) {
+  Range range{text_.size(), text.size()};
+  text_ += text;
+  return range;
+}
+
 std::string ConfigStore::Get(const std::string& key, const std::string& defaultValue) const {
-  for (const ConfigEntry& entry : entries_) {
-    if (entry.key == key) return entry.value;
+  for (const Slot& slot : slots_) {
+    if (KeyEquals(slot, key)) return Text(slot.value);
   }
   return defaultValue;
 }
 
 void ConfigStore::Set(const std::string& key, const std::string& value) {
-  for (ConfigEntry& entry : entries_) {
-    if (entry.key == key) {
-      entry.value = value;
+  for (Slot& slot : slots_) {
+    if (KeyEquals(slot, key)) {
+      slot.value = Keep(value);
       return;
     }
   }
-  entries_.push_back(ConfigEntry{key, value});
+  Range keyRange = Keep(key);
+  slots_.push_back(Slot{keyRange, Keep(value)});
 }
 
 Status ConfigStore::Save() {

@@ -41,11 +41,30 @@ class ConfigStore {
   void Parse(const std::string& bytes);
   std::string Serialize() const;
 
-  const std::vector<ConfigEntry>& Entries() const { return entries_; }
+  // A copy of the entries, in store order.
+  std::vector<ConfigEntry> Entries() const;
 
  private:
+  // The store keeps the bytes it read, and every key and value set since, in
+  // one buffer; an entry is two ranges in it. A file of many thousand lines
+  // then loads without an allocation per line.
+  struct Range {
+    std::size_t offset;
+    std::size_t length;
+  };
+  struct Slot {
+    Range key;
+    Range value;
+  };
+
+  void ParseFrom(std::size_t offset);
+  Range Keep(const std::string& text);
+  bool KeyEquals(const Slot& slot, const std::string& key) const;
+  std::string Text(Range range) const { return text_.substr(range.offset, range.length); }
+
   ConfigFile& file_;
-  std::vector<ConfigEntry> entries_;
+  std::string text_;
+  std::vector<Slot> slots_;
   bool unreadableAtLoad_ = false;
   std::string unreadableReason_;
 };
