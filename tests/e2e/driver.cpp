@@ -623,21 +623,18 @@ bool PressButton(const MessageBoxInfo& box, int id, DWORD timeoutMs) {
 // -------------------------------------------------------------- screenshots
 
 std::string SaveScreenshot(HWND window, const std::string& name) {
-  // Parallel test processes share one desktop: take turns, raise the window
-  // and let it paint before copying the screen.
-  Handle turn(CreateMutexA(nullptr, FALSE, "vexa-e2e-screenshot"));
-  if (turn) WaitForSingleObject(turn.h, 10000);
-  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(300);
-
+  // Under Wine neither the screen DC nor PrintWindow gives another process's
+  // pixels, but the window's own DC does (children included, not covered
+  // by other windows).
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(100);
   RECT rect;
   GetWindowRect(window, &rect);
   int width = rect.right - rect.left;
   int height = rect.bottom - rect.top;
-  std::string path;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
+  if (width <= 0 || height <= 0) return "";
+
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -645,14 +642,16 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
+  HDC source = GetWindowDC(window);
+  HDC memory = CreateCompatibleDC(source);
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (width > 0 && height > 0 && bitmap) {
+  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::string rows;
+  if (bitmap) {
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
     GdiFlush();
     SelectObject(memory, old);
-    std::string rows;
     rows.reserve(static_cast<size_t>(height) * (width * 3 + 1));
     const auto* pixels = static_cast<const unsigned char*>(bits);
     for (int y = 0; y < height; ++y) {
@@ -664,15 +663,13 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
         rows += static_cast<char>(p[0]);
       }
     }
-    std::string file = ArtifactDir() + name + ".png";
-    if (WriteFileBytes(file, EncodePng(width, height, rows))) path = file;
+    DeleteObject(bitmap);
   }
-  if (bitmap) DeleteObject(bitmap);
   DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  if (turn) ReleaseMutex(turn.h);
-  return path;
+  ReleaseDC(window, source);
+  if (rows.empty()) return "";
+  std::string file = ArtifactDir() + name + ".png";
+  return WriteFileBytes(file, EncodePng(width, height, rows)) ? file : "";
 }
 
 // ------------------------------------------------------------ HTTP recorder
