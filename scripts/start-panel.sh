@@ -48,5 +48,5 @@ if ! wine build/mingw/tools/vexa-wait-window.exe VexaPanel.exe 30000 </dev/null 
   exit 1
 fi
 sleep 1  # let the slide and the skin finish painting
-import -window root "$screenshot"
+import -window root -crop 1024x768+0+0 +repage "$screenshot"
 echo "start-panel: no display, so the panel ran in Xvfb; its screenshot: $screenshot"
