@@ -244,6 +244,14 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
 
 std::string DistDir() { return FromEnvironment("VEXA_E2E_DIST_DIR", VEXA_E2E_DIST_DIR); }
 std::string StandInDir() { return FromEnvironment("VEXA_E2E_STANDIN_DIR", VEXA_E2E_STANDIN_DIR); }
+std::string SkinRecorderDll() {
+#ifdef VEXA_E2E_SKIN_RECORDER
+  return ReplaceCharMb(VEXA_E2E_SKIN_RECORDER, '/', '\\');
+#else
+  return "";
+#endif
+}
+
 std::string ArtifactDir() {
   std::string dir = FromEnvironment("VEXA_E2E_ARTIFACT_DIR", VEXA_E2E_ARTIFACT_DIR);
   CreateDirectoryA(dir.c_str(), nullptr);

@@ -39,8 +39,12 @@ namespace vexa::e2e {
 // built; the environment variables VEXA_E2E_DIST_DIR, VEXA_E2E_STANDIN_DIR and
 // VEXA_E2E_ARTIFACT_DIR override them.
 std::string DistDir();      // VexaPanel.exe, VexaAdmin.dll, tab.wav, Readme.txt
-std::string StandInDir();   // the stand-in vexa.exe (and the recording skin DLL, if built)
+std::string StandInDir();   // the stand-in vexa.exe
 std::string ArtifactDir();  // screenshots and other keepsakes of a run; created on demand
+// Full path of the recording stand-in of VexaAdmin.dll (it appends each skin
+// entry's number to "skin-calls.log" beside the executable); "" when the
+// build has none.
+std::string SkinRecorderDll();
 
 // ------------------------------------------------------------ waiting, files
 

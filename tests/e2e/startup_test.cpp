@@ -17,6 +17,9 @@ constexpr LONG kPageX = 4;
 constexpr LONG kPageY = 28;
 constexpr LONG kSlideStep = 45;
 constexpr int kInstallServiceButton = 1008;
+constexpr int kDirectoriesTab = 1;
+constexpr int kPortField = 1029;
+constexpr int kFileDirField = 1019;
 
 // Positions a sliding page takes, sampled until it stands at x = 4 and has
 // stayed there for a while (so that an overshoot after the snap shows too).
@@ -122,6 +125,41 @@ TEST(Startup, ClosingTheMainWindowEndsTheProcess) {
   EXPECT_EQ(panel.ExitCode(), 0u);
   EXPECT_FALSE(IsWindow(main));
   EXPECT_TRUE(ProcessesInside(dir.Path()).empty());
+}
+
+TEST(Startup, SkinEntriesRunOneFourEightAtStartAndTwoAtExitOnceEach) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_NE(SkinRecorderDll(), "") << "the build has no recording skin DLL";
+  ASSERT_TRUE(dir.CopyIn(SkinRecorderDll(), "VexaAdmin.dll"));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+
+  // While the window is up, the start-up calls have run and the exit call not.
+  EXPECT_EQ(dir.Read("skin-calls.log"), "1\r\n4\r\n8\r\n");
+  ASSERT_TRUE(panel.Close());
+  EXPECT_EQ(dir.Read("skin-calls.log"), "1\r\n4\r\n8\r\n2\r\n");
+}
+
+// The pages take their values from the store when they are created, so a
+// value from vexa.cfg on a page proves the load came first. The store reads
+// vexa.cfg in the working directory, here not the program directory.
+TEST(Startup, StoreIsLoadedFromTheWorkingDirectoryBeforeThePagesInitialise) {
+  ProgramDir dir(" 程序");
+  ASSERT_TRUE(dir.Ready());
+  ProgramDir work(" 工作", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(work.Ready());
+  ASSERT_TRUE(dir.Write("vexa.cfg", "port = 1111\r\n"));
+  ASSERT_TRUE(work.Write("vexa.cfg", "vexa_file_dir = 数据\\文件\r\nport = 7123\r\n"));
+  Panel panel;
+  PanelOptions options;
+  options.workingDir = work.Path();
+  ASSERT_TRUE(panel.Start(dir, options));
+
+  HWND page = panel.Page(kDirectoriesTab);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(ItemText(page, kPortField), "7123");
+  EXPECT_EQ(ItemText(page, kFileDirField), "数据\\文件");
 }
 
 }  // namespace
