@@ -546,6 +546,11 @@ bool SetItemText(HWND dialog, int id, const std::string& text) {
 bool TypeChars(HWND edit, const std::string& chars) {
   if (!edit) return false;
   SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
+  // Wine's ANSI edit takes one byte per WM_CHAR, so a double-byte character
+  // cannot be typed this way.
+  for (unsigned char c : chars) {
+    if (c >= 0x80) return false;
+  }
   for (unsigned char c : chars) PostMessageA(edit, WM_CHAR, c, 1);
   // Posted messages are handled in order: once the flag is clear again,
   // every character before it has been handled.

@@ -185,7 +185,9 @@ bool SetItemText(HWND dialog, int id, const std::string& text);
 // Types bytes into an edit as posted WM_CHAR messages, through the panel's
 // message loop like real keystrokes (so a digits-only edit refuses letters),
 // at the caret (the start of a field that was never clicked: clear it with
-// SetText first), and returns once the edit has handled them. It uses the edit's modified
+// SetText first), and returns once the edit has handled them. ASCII only
+// (false otherwise): under Wine a posted double-byte character arrives as
+// "??", so put Chinese text in with SetText. It uses the edit's modified
 // flag as a marker: the flag is cleared afterwards.
 bool TypeChars(HWND edit, const std::string& chars);
 
