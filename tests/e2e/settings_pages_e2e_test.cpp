@@ -46,24 +46,53 @@ HWND ShowTab(const Panel& panel, int tab) {
   return page;
 }
 
-// Clicks the save button and returns the box it brings up, closed again.
-std::optional<MessageBoxInfo> SaveAndConfirm(const Panel& panel, HWND page) {
+// Which icon a message box shows, told by the colour of its SS_ICON static
+// on screen: icon handles do not compare across processes under Wine.
+enum class BoxIcon { None, Red, Blue, Other };
+
+BoxIcon IconOf(const MessageBoxInfo& box) {
+  HWND icon = nullptr;
+  for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == "Static" && (StyleOf(child) & SS_TYPEMASK) == SS_ICON && IsVisible(child)) {
+      icon = child;
+    }
+  }
+  if (icon == nullptr) return BoxIcon::None;
+  SetForegroundWindow(box.window);
+  Sleep(300);  // painted
+  RECT rect = RectIn(icon, nullptr);
+  HDC screen = GetDC(nullptr);
+  int red = 0, blue = 0;
+  for (int y = rect.top; y < rect.bottom; ++y) {
+    for (int x = rect.left; x < rect.right; ++x) {
+      COLORREF c = GetPixel(screen, x, y);
+      int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      if (r > 150 && g < 110 && b < 110) ++red;
+      if (b > 150 && r < 120) ++blue;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  if (red > 40 && red > 2 * blue) return BoxIcon::Red;
+  if (blue > 40 && blue > 2 * red) return BoxIcon::Blue;
+  return BoxIcon::Other;
+}
+
+bool HasErrorIcon(const MessageBoxInfo& box) { return IconOf(box) == BoxIcon::Red; }
+
+// Clicks the save button and returns the box it brings up, with the colour
+// of its icon, closed again.
+struct ShownBox {
+  MessageBoxInfo info;
+  BoxIcon icon;
+};
+
+std::optional<ShownBox> SaveAndConfirm(const Panel& panel, HWND page) {
   ClickItem(page, kSave);
   auto box = WaitForMessageBox(panel.Pid(), panel.Main());
-  if (box) PressButton(*box, IDOK);
-  return box;
-}
-
-bool HasErrorIcon(const MessageBoxInfo& box) {
-  // The box's icon is static 20; the system's shared icons are the same
-  // handles in every process.
-  HICON shown = reinterpret_cast<HICON>(SendMessageA(GetDlgItem(box.window, 20), STM_GETICON, 0, 0));
-  return shown != nullptr && shown == LoadIcon(nullptr, IDI_HAND);
-}
-
-bool HasInformationIcon(const MessageBoxInfo& box) {
-  HICON shown = reinterpret_cast<HICON>(SendMessageA(GetDlgItem(box.window, 20), STM_GETICON, 0, 0));
-  return shown != nullptr && shown == LoadIcon(nullptr, IDI_ASTERISK);
+  if (!box) return std::nullopt;
+  ShownBox shown{*box, IconOf(*box)};
+  PressButton(*box, IDOK);
+  return shown;
 }
 
 void ExpectShowsDefaults(HWND page, const SettingsPage& table) {
@@ -101,9 +130,9 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
 
   auto box = SaveAndConfirm(panel, limits);
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, kCaption);
-  EXPECT_EQ(box->text, "保存设置成功");
-  EXPECT_TRUE(HasInformationIcon(*box));
+  EXPECT_EQ(box->info.caption, kCaption);
+  EXPECT_EQ(box->info.text, "保存设置成功");
+  EXPECT_EQ(box->icon, BoxIcon::Blue);
   file += kLimitsAdded;
   EXPECT_EQ(dir.Read("vexa.cfg"), file);
 
@@ -113,7 +142,7 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
   EXPECT_FALSE(SaveScreenshot(panel.Main(), "page-display-options").empty());
   box = SaveAndConfirm(panel, options);
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->text, "保存设置成功");
+  EXPECT_EQ(box->info.text, "保存设置成功");
   for (const FieldSpec& field : optionTable.Fields()) file += std::string(field.key) + " = 0\r\n";
   EXPECT_EQ(dir.Read("vexa.cfg"), file);
 
@@ -128,8 +157,9 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
   ASSERT_TRUE(SetItemText(directories, 1018, "upload\\"));
   box = SaveAndConfirm(panel, directories);
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, kCaption);
-  EXPECT_EQ(box->text, "自动校验设置目录完毕!\n保存设置成功");
+  EXPECT_EQ(box->info.caption, kCaption);
+  EXPECT_EQ(box->info.text, "自动校验设置目录完毕!\n保存设置成功");
+  EXPECT_EQ(box->icon, BoxIcon::Blue);
   EXPECT_EQ(ItemText(directories, 1018), "upload");
   file +=
       "allowed_dir = pub\r\n"
@@ -383,9 +413,9 @@ TEST(SettingsPagesE2e, LockedVexaCfgGivesAnErrorBoxAndStaysIntact) {
   EXPECT_EQ(ItemText(options, 1015), "5");
 
   // The typed value is still there to be saved.
-  box = SaveAndConfirm(panel, options);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->text, "保存设置成功");
+  auto saved = SaveAndConfirm(panel, options);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->info.text, "保存设置成功");
   EXPECT_EQ(dir.Read("vexa.cfg").rfind("port = 7000\r\nvexa_show_added = 5\r\n", 0), 0u);
 }
 
