@@ -419,5 +419,47 @@ TEST(SettingsPagesE2e, LockedVexaCfgGivesAnErrorBoxAndStaysIntact) {
   EXPECT_EQ(dir.Read("vexa.cfg").rfind("port = 7000\r\nvexa_show_added = 5\r\n", 0), 0u);
 }
 
+TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  const std::string original = "port = 7000\r\nvexa_max_conns = 9\r\n";
+  ASSERT_TRUE(dir.Write("vexa.cfg", original));
+  HANDLE lock = CreateFileA(dir.File("vexa.cfg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  CloseHandle(lock);
+
+  // Nothing could be read, so the page shows its default ...
+  HWND limits = ShowTab(panel, kLimitsTab);
+  EXPECT_EQ(ItemText(limits, 1015), "64");
+  // ... and saving it would erase the file's settings: refused.
+  ClickItem(limits, kSave);
+  auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, kCaption);
+  EXPECT_TRUE(HasErrorIcon(*box));
+  EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
+  PressButton(*box, IDOK);
+  EXPECT_EQ(dir.Read("vexa.cfg"), original);
+}
+
+TEST(SettingsPagesE2e, MissingReadmeGoesUnreported) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ProgramDir elsewhere("-cwd", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(elsewhere.Ready());
+  PanelOptions options;
+  options.workingDir = elsewhere.Path();  // no Readme.txt there
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir, options));
+  HWND limits = ShowTab(panel, kLimitsTab);
+  ClickItem(limits, 1073);
+  Sleep(1500);
+  EXPECT_FALSE(FindMessageBox(panel.Pid(), panel.Main()));
+  EXPECT_TRUE(panel.Running());
+}
+
 }  // namespace
 }  // namespace vexa::e2e
