@@ -13,6 +13,7 @@
 #include "pages/directories_page.h"
 #include "pages/display_options_page.h"
 #include "pages/system_limits_page.h"
+#include "resources/resource.h"
 #include "tests/e2e/driver.h"
 
 namespace vexa::e2e {
@@ -23,8 +24,8 @@ constexpr int kDirectoriesTab = 1;
 constexpr int kOptionsTab = 2;
 constexpr int kLimitsTab = 3;
 
-constexpr int kSave = 1017;
-constexpr int kDesktopIcon = 1058;
+constexpr int kSave = IDC_SAVE;
+constexpr int kDesktopIcon = IDC_SYS_DESKTOP_ICON;
 
 const char kCaption[] = "Vexa服务器";
 
@@ -153,14 +154,14 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
   }
   EXPECT_FALSE(SaveScreenshot(panel.Main(), "page-directories").empty());
   // Keep the two absolute defaults off the prefix's C: drive.
-  ASSERT_TRUE(SetItemText(directories, 1015, "pub"));
-  ASSERT_TRUE(SetItemText(directories, 1018, "upload\\"));
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_ALLOWED_DIR, "pub"));
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "upload\\"));
   box = SaveAndConfirm(panel, directories);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->info.caption, kCaption);
   EXPECT_EQ(box->info.text, "自动校验设置目录完毕!\n保存设置成功");
   EXPECT_EQ(box->icon, BoxIcon::Blue);
-  EXPECT_EQ(ItemText(directories, 1018), "upload");
+  EXPECT_EQ(ItemText(directories, IDC_DIR_UPLOAD_DIR), "upload");
   file +=
       "allowed_dir = pub\r\n"
       "vexa_upload_dir = upload\r\n"
@@ -206,10 +207,14 @@ TEST(SettingsPagesE2e, DigitsOnlyFieldsRefuseTypedLetters) {
     int control;
     const char* shown;  // after clearing and typing "a1-b2"
   } cases[] = {
-      {kLimitsTab, 1015, "12"},         {kLimitsTab, 1025, "12"},
-      {kDirectoriesTab, 1029, "12"},    {kDirectoriesTab, 1028, "12"},
-      {kDirectoriesTab, 1021, "a1-b2"}, {kOptionsTab, 1015, "12"},
-      {kOptionsTab, 1038, "12"},        {kOptionsTab, 1028, "a1-b2"},
+      {kLimitsTab, IDC_SYS_MAX_CONNS, "12"},
+      {kLimitsTab, IDC_SYS_COMPRESSION_LEVEL, "12"},
+      {kDirectoriesTab, IDC_DIR_PORT, "12"},
+      {kDirectoriesTab, IDC_DIR_DUMP_XML_INTERVAL, "12"},
+      {kDirectoriesTab, IDC_DIR_ANNOUNCE_URL, "a1-b2"},
+      {kOptionsTab, IDC_OPT_SHOW_ADDED, "12"},
+      {kOptionsTab, IDC_OPT_COUNT_UNIQUE_PEERS, "12"},
+      {kOptionsTab, IDC_OPT_SHOW_COMPLETED, "a1-b2"},
   };
   for (const Typed& c : cases) {
     HWND page = ShowTab(panel, c.tab);
@@ -240,13 +245,13 @@ TEST(SettingsPagesE2e, AccessMasksShowAsBoxesAndAreSavedFromThem) {
     EXPECT_TRUE(IsChecked(Item(limits, kMemberFirstBox + bit))) << bit;
     EXPECT_EQ(IsChecked(Item(limits, kGuestFirstBox + bit)), bit == 0 || bit == 2) << bit;
   }
-  EXPECT_EQ(ItemText(limits, 1027), "3");
+  EXPECT_EQ(ItemText(limits, IDC_SYS_MAX_HOPS), "3");
 
   // untick member "注册" (64), tick guest "注册"; clear the hops field
   Click(Item(limits, kMemberFirstBox + 6));
   Click(Item(limits, kGuestFirstBox + 6));
   ASSERT_TRUE(WaitUntil([&] { return IsChecked(Item(limits, kGuestFirstBox + 6)); }, 3000));
-  ASSERT_TRUE(SetItemText(limits, 1027, ""));
+  ASSERT_TRUE(SetItemText(limits, IDC_SYS_MAX_HOPS, ""));
   auto box = SaveAndConfirm(panel, limits);
   ASSERT_TRUE(box);
   EXPECT_EQ(dir.Read("vexa.cfg"),
@@ -395,7 +400,7 @@ TEST(SettingsPagesE2e, LockedVexaCfgGivesAnErrorBoxAndStaysIntact) {
   Panel panel;
   ASSERT_TRUE(panel.Start(dir));
   HWND options = ShowTab(panel, kOptionsTab);
-  ASSERT_TRUE(SetItemText(options, 1015, "5"));
+  ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "5"));
 
   HANDLE lock = CreateFileA(dir.File("vexa.cfg").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -410,7 +415,7 @@ TEST(SettingsPagesE2e, LockedVexaCfgGivesAnErrorBoxAndStaysIntact) {
   PressButton(*box, IDOK);
   CloseHandle(lock);
   EXPECT_EQ(dir.Read("vexa.cfg"), original);
-  EXPECT_EQ(ItemText(options, 1015), "5");
+  EXPECT_EQ(ItemText(options, IDC_OPT_SHOW_ADDED), "5");
 
   // The typed value is still there to be saved.
   auto saved = SaveAndConfirm(panel, options);
@@ -433,7 +438,7 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
 
   // Nothing could be read, so the page shows its default ...
   HWND limits = ShowTab(panel, kLimitsTab);
-  EXPECT_EQ(ItemText(limits, 1015), "64");
+  EXPECT_EQ(ItemText(limits, IDC_SYS_MAX_CONNS), "64");
   // ... and saving it would erase the file's settings: refused.
   ClickItem(limits, kSave);
   auto box = WaitForMessageBox(panel.Pid(), panel.Main());
@@ -455,7 +460,7 @@ TEST(SettingsPagesE2e, MissingReadmeGoesUnreported) {
   Panel panel;
   ASSERT_TRUE(panel.Start(dir, options));
   HWND limits = ShowTab(panel, kLimitsTab);
-  ClickItem(limits, 1073);
+  ClickItem(limits, IDC_SYS_OPEN_README);
   Sleep(1500);
   EXPECT_FALSE(FindMessageBox(panel.Pid(), panel.Main()));
   EXPECT_TRUE(panel.Running());
