@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+
+#include "config/check_directory.h"
+
+namespace vexa {
+
+class CWinDirectorySystem : public DirectorySystem {
+ public:
+  bool Exists(const std::string& path) override;
+  bool CreateDirectory(const std::string& path) override;
+};
+
+}  // namespace vexa

@@ -1,0 +1,131 @@
+#include "config/check_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/program_directory.h"
+
+namespace vexa {
+namespace {
+
+// A file system of path names: records every creation in order and refuses
+// the paths it is told to.
+class FakeDirectorySystem : public DirectorySystem {
+ public:
+  std::set<std::string> existing;
+  std::set<std::string> refused;
+  std::vector<std::string> created;
+
+  bool Exists(const std::string& path) override { return existing.count(path) != 0; }
+  bool CreateDirectory(const std::string& path) override {
+    created.push_back(path);
+    if (refused.count(path) != 0) return false;
+    existing.insert(path);
+    return true;
+  }
+};
+
+using Paths = std::vector<std::string>;
+
+// The program directory holds 乗 (81 5C) so that its removal and the parent
+// search are both checked against the trail byte.
+const std::string kProgram = "C:\\工具乗\\";
+
+FakeDirectorySystem WithProgramDirectory() {
+  FakeDirectorySystem fs;
+  fs.existing = {"C:", "C:\\工具乗"};
+  return fs;
+}
+
+TEST(CheckDirectory, RelativePathsAreCreatedInsideTheProgramDirectoryParentsFirst) {
+  FakeDirectorySystem fs = WithProgramDirectory();
+  CheckDirectoryResult result = CheckDirectory("fx", kProgram, fs);
+  EXPECT_EQ(result.path, "fx");
+  EXPECT_EQ(fs.created, Paths{kProgram + "fx"});
+  EXPECT_TRUE(result.notCreated.empty());
+
+  fs.created.clear();
+  result = CheckDirectory("virt\\fx", kProgram, fs);
+  EXPECT_EQ(result.path, "virt\\fx");
+  EXPECT_EQ(fs.created, (Paths{kProgram + "virt", kProgram + "virt\\fx"}));
+
+  // Already there: nothing is created, the cleaned text comes back.
+  fs.created.clear();
+  EXPECT_EQ(CheckDirectory("\\virt\\fx\\", kProgram, fs).path, "virt\\fx");
+  EXPECT_TRUE(fs.created.empty());
+}
+
+TEST(CheckDirectory, AbsolutePathsComeBackRelativeOnlyInsideTheProgramDirectory) {
+  FakeDirectorySystem fs = WithProgramDirectory();
+  fs.existing.insert("E:");
+  EXPECT_EQ(CheckDirectory("E:\\web\\root", kProgram, fs).path, "E:\\web\\root");
+  EXPECT_EQ(fs.created, (Paths{"E:\\web", "E:\\web\\root"}));
+
+  EXPECT_EQ(CheckDirectory(kProgram + "data", kProgram, fs).path, "data");
+  // Case matters: a differently spelt drive letter keeps the path absolute.
+  EXPECT_EQ(CheckDirectory("c:\\工具乗\\data", kProgram, fs).path, "c:\\工具乗\\data");
+}
+
+TEST(CheckDirectory, DropsForbiddenCharactersAndOneBackslashAtEachEnd) {
+  FakeDirectorySystem fs = WithProgramDirectory();
+  EXPECT_EQ(CheckDirectory("\\a/b*c?d\"e>f|g<h:\\", kProgram, fs).path, "abcdefg<h:");
+  EXPECT_EQ(fs.created, Paths{kProgram + "abcdefg<h:"});
+  // Only one backslash goes from each end.
+  EXPECT_EQ(CheckDirectory("\\\\logs", kProgram, fs).path, "\\logs");
+
+  // A drive root loses its backslash and then counts as relative.
+  fs.created.clear();
+  EXPECT_EQ(CheckDirectory("Q:\\", kProgram, fs).path, "Q:");
+  EXPECT_EQ(fs.created, Paths{kProgram + "Q:"});
+}
+
+TEST(CheckDirectory, WorksByCharactersWhereTrailBytesCanBeBackslashes) {
+  FakeDirectorySystem fs = WithProgramDirectory();
+  // 俓 = 82 5C: a byte-wise search would take "嘰\\\x82" for the parent.
+  CheckDirectoryResult result = CheckDirectory("嘰\\俓子", kProgram, fs);
+  EXPECT_EQ(result.path, "嘰\\俓子");
+  EXPECT_EQ(fs.created, (Paths{kProgram + "嘰", kProgram + "嘰\\俓子"}));
+
+  // "/" and "|" are 0x2F and 0x7C, both possible trail bytes; inside a
+  // character they stay.
+  EXPECT_EQ(CheckDirectory("\x81/\x81|/x", kProgram, fs).path, "\x81/\x81|x");
+
+  // The end checks look at single bytes, so a trailing 嘰 (87 5C) loses its
+  // second byte.
+  EXPECT_EQ(CheckDirectory("数据嘰", kProgram, fs).path, "数据\x87");
+}
+
+TEST(CheckDirectory, NamesTheDirectoriesThatCouldNotBeCreated) {
+  FakeDirectorySystem fs = WithProgramDirectory();
+  fs.refused = {kProgram + "locked"};
+  CheckDirectoryResult result = CheckDirectory("locked\\inner\\deep", kProgram, fs);
+  EXPECT_EQ(result.path, "locked\\inner\\deep");
+  EXPECT_EQ(fs.created, (Paths{kProgram + "locked", kProgram + "locked\\inner",
+                               kProgram + "locked\\inner\\deep"}));
+  EXPECT_EQ(result.notCreated, Paths{kProgram + "locked"});
+
+  // No ancestor exists at all (a missing drive): every level is tried once.
+  FakeDirectorySystem nothing;
+  nothing.refused = {"Q:", "Q:\\x"};
+  result = CheckDirectory("Q:\\x", kProgram, nothing);
+  EXPECT_EQ(result.path, "Q:\\x");
+  EXPECT_EQ(nothing.created, (Paths{"Q:", "Q:\\x"}));
+  EXPECT_EQ(result.notCreated, (Paths{"Q:", "Q:\\x"}));
+}
+
+TEST(ProgramDirectory, IsTheTextUpToTheLastRealBackslash) {
+  EXPECT_EQ(DirectoryOfPath("D:\\tools\\panel.exe"), "D:\\tools\\");
+  EXPECT_EQ(DirectoryOfPath("D:\\工具嘰\\俓乗.exe"), "D:\\工具嘰\\");
+  EXPECT_EQ(DirectoryOfPath("D:\\乗"), "D:\\");
+  EXPECT_EQ(DirectoryOfPath("panel.exe"), "");
+  EXPECT_EQ(DirectoryOfPath("俓.exe"), "");
+
+  SetProgramDirectory("D:\\tools\\");
+  EXPECT_EQ(ProgramDirectory(), "D:\\tools\\");
+}
+
+}  // namespace
+}  // namespace vexa

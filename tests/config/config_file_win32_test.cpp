@@ -1,0 +1,196 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "base/system_error.h"
+#include "config/config_file_win32.h"
+#include "config/config_store.h"
+#include "tests/config/temp_directory_win32.h"
+
+namespace vexa {
+namespace {
+
+using Names = std::vector<std::string>;
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_EQ(written, bytes.size());
+}
+
+std::string ReadBytes(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+// Another program holding vexa.cfg open without sharing it.
+class ExclusiveHold {
+ public:
+  explicit ExclusiveHold(const std::string& path)
+      : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr)) {}
+  ~ExclusiveHold() { Release(); }
+  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (Held()) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+const char kOriginal[] = "port = 80\r\nvexa_file_dir = 数据嘰\r\nunknown_key = kept\r\n";
+
+TEST(ConfigFileOnDisk, LoadAndSaveUseVexaCfgInTheWorkingDirectory) {
+  TempDirectory temp;
+  WorkingDirectory cwd(temp.Path());
+  CWinConfigFile file;
+  ConfigStore store(file);
+  store.Load();
+  EXPECT_TRUE(store.Entries().empty());
+  EXPECT_TRUE(temp.Names().empty());
+
+  store.Set("port", "6969");
+  store.Set("allowed_dir", "嘰\\俓");
+  ASSERT_TRUE(store.Save().ok);
+  EXPECT_EQ(ReadBytes(temp / "vexa.cfg"), "port = 6969\r\nallowed_dir = 嘰\\俓\r\n");
+  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+
+  WriteBytes(temp / "vexa.cfg", "a1 =  x \nb1=y\r\n\r\nz=lost\n");
+  ConfigStore again(file);
+  again.Load();
+  ASSERT_TRUE(again.Save().ok);
+  EXPECT_EQ(ReadBytes(temp / "vexa.cfg"), "a1 = x\r\nb1 = y\r\n");
+}
+
+TEST(ConfigFileOnDisk, SaveReplacesTheFileKeepingItsAttributes) {
+  TempDirectory temp;
+  std::string cfg = temp / "vexa.cfg";
+  WriteBytes(cfg, kOriginal);
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+  ASSERT_TRUE(SetFileAttributesA(cfg.c_str(), kept));
+
+  CWinConfigFile file(cfg);
+  ConfigStore store(file);
+  store.Load();
+  store.Set("port", "6969");
+  ASSERT_TRUE(store.Save().ok);
+  EXPECT_EQ(ReadBytes(cfg), "port = 6969\r\nvexa_file_dir = 数据嘰\r\nunknown_key = kept\r\n");
+  EXPECT_EQ(GetFileAttributesA(cfg.c_str()), kept);
+  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+}
+
+TEST(ConfigFileOnDisk, SaveAgainstAFileHeldOpenLeavesItUntouched) {
+  TempDirectory temp;
+  std::string cfg = temp / "vexa.cfg";
+  WriteBytes(cfg, kOriginal);
+  CWinConfigFile file(cfg);
+  ConfigStore store(file);
+  store.Load();
+  store.Set("port", "6969");
+
+  ExclusiveHold other(cfg);
+  ASSERT_TRUE(other.Held());
+  Status status = store.Save();
+  other.Release();
+
+  EXPECT_FALSE(status.ok);
+  EXPECT_NE(status.message.find(cfg), std::string::npos) << status.message;
+  EXPECT_NE(status.message.find(SystemMessage(ERROR_SHARING_VIOLATION)), std::string::npos)
+      << status.message;
+  EXPECT_NE(status.message.find("没有被改动"), std::string::npos);
+  EXPECT_EQ(ReadBytes(cfg), kOriginal);
+  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+  EXPECT_EQ(store.Get("port", ""), "6969");
+
+  // Once the other program lets go, the same store saves.
+  ASSERT_TRUE(store.Save().ok);
+  EXPECT_EQ(ReadBytes(cfg), "port = 6969\r\nvexa_file_dir = 数据嘰\r\nunknown_key = kept\r\n");
+}
+
+TEST(ConfigFileOnDisk, SaveWaitsOutABriefLock) {
+  TempDirectory temp;
+  std::string cfg = temp / "vexa.cfg";
+  WriteBytes(cfg, kOriginal);
+  CWinConfigFile file(cfg);
+  ConfigStore store(file);
+  store.Load();
+  store.Set("port", "6969");
+
+  ExclusiveHold scanner(cfg);
+  ASSERT_TRUE(scanner.Held());
+  std::thread release([&] {
+    Sleep(300);
+    scanner.Release();
+  });
+  Status status = store.Save();
+  release.join();
+  EXPECT_TRUE(status.ok) << status.message;
+  EXPECT_EQ(ReadBytes(cfg).substr(0, 13), "port = 6969\r\n");
+  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+}
+
+TEST(ConfigFileOnDisk, FileLockedAtLoadIsNeverOverwritten) {
+  TempDirectory temp;
+  std::string cfg = temp / "vexa.cfg";
+  WriteBytes(cfg, kOriginal);
+  CWinConfigFile file(cfg);
+  ConfigStore store(file);
+  {
+    ExclusiveHold other(cfg);
+    ASSERT_TRUE(other.Held());
+    store.Load();
+  }
+  EXPECT_TRUE(store.Entries().empty());
+  EXPECT_EQ(store.Get("port", "80"), "80");
+  store.Set("port", "6969");
+  Status status = store.Save();
+  EXPECT_FALSE(status.ok);
+  EXPECT_NE(status.message.find("程序启动时无法读取 vexa.cfg"), std::string::npos);
+  EXPECT_NE(status.message.find(SystemMessage(ERROR_SHARING_VIOLATION)), std::string::npos)
+      << status.message;
+  EXPECT_EQ(ReadBytes(cfg), kOriginal);
+  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+}
+
+TEST(ConfigFileOnDisk, FailedSavesLeaveNoFilesBehind) {
+  TempDirectory temp;
+  std::string cfg = temp / "vexa.cfg";
+  WriteBytes(cfg, kOriginal);
+  ASSERT_TRUE(SetFileAttributesA(cfg.c_str(), FILE_ATTRIBUTE_READONLY));
+  const DWORD attributes = GetFileAttributesA(cfg.c_str());
+  CWinConfigFile readOnly(cfg);
+  Status status = readOnly.Write("port = 1\r\n");
+  EXPECT_FALSE(status.ok);
+  EXPECT_EQ(ReadBytes(cfg), kOriginal);
+  EXPECT_EQ(GetFileAttributesA(cfg.c_str()), attributes);
+  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+
+  CWinConfigFile nowhere(temp / "missing\\vexa.cfg");
+  std::string bytes = "stale";
+  std::string reason;
+  EXPECT_EQ(nowhere.Read(&bytes, &reason), ConfigFile::ReadOutcome::Missing);
+  status = nowhere.Write("port = 1\r\n");
+  EXPECT_FALSE(status.ok);
+  EXPECT_NE(status.message.find(SystemMessage(ERROR_PATH_NOT_FOUND)), std::string::npos)
+      << status.message;
+  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+}
+
+}  // namespace
+}  // namespace vexa
