@@ -1,0 +1,795 @@
+#include "tests/e2e/driver.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/mbcs.h"  // ReplaceCharMb
+
+namespace vexa::e2e {
+
+namespace {
+
+constexpr int kTabStripId = 1003;
+constexpr int kMessageTextId = 0xFFFF;
+constexpr char kDialogClass[] = "#32770";
+constexpr DWORD kCloseTimeoutMs = 8000;
+
+std::string WithBackslash(std::string dir) {
+  if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';
+  return dir;
+}
+
+// The build writes its folders with forward slashes.
+std::string FromEnvironment(const char* name, const char* fallback) {
+  char value[MAX_PATH * 2] = {};
+  DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
+  std::string dir = n > 0 && n < sizeof(value) ? std::string(value, n) : std::string(fallback);
+  return WithBackslash(ReplaceCharMb(dir, '/', '\\'));
+}
+
+std::string Lower(std::string s) {
+  CharLowerBuffA(s.data(), static_cast<DWORD>(s.size()));
+  return s;
+}
+
+struct Handle {
+  HANDLE h = nullptr;
+  explicit Handle(HANDLE handle) : h(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+  ~Handle() {
+    if (h) CloseHandle(h);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  explicit operator bool() const { return h != nullptr; }
+};
+
+struct FindHandle {
+  HANDLE h;
+  explicit FindHandle(HANDLE handle) : h(handle) {}
+  ~FindHandle() {
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+};
+
+bool RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  {
+    FindHandle find(FindFirstFileA((dir + "*").c_str(), &found));
+    if (find.h != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string path = dir + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(path + "\\");
+        } else {
+          SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileA(path.c_str());
+        }
+      } while (FindNextFileA(find.h, &found));
+    }
+  }
+  return RemoveDirectoryA(dir.c_str()) != 0;
+}
+
+// Memory inside another process, for messages whose parameters point to
+// structures the system does not copy across processes.
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND window, size_t size) : size_(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_)
+      address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~RemoteMemory() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+  bool Ready() const { return address_ != nullptr; }
+  char* At(size_t offset) const { return static_cast<char*>(address_) + offset; }
+  bool Put(size_t offset, const void* data, size_t size) const {
+    return offset + size <= size_ &&
+           WriteProcessMemory(process_, At(offset), data, size, nullptr) != 0;
+  }
+  bool Get(size_t offset, void* data, size_t size) const {
+    return offset + size <= size_ &&
+           ReadProcessMemory(process_, At(offset), data, size, nullptr) != 0;
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+  size_t size_;
+};
+
+// TCM_GETITEMA run inside the strip's process: fills item (mask set by the
+// caller) and the caption when TCIF_TEXT is asked for.
+bool RemoteTabItem(HWND tabs, int index, TCITEMA& item, std::string* caption) {
+  constexpr size_t kTextSize = 512;
+  RemoteMemory memory(tabs, sizeof(TCITEMA) + kTextSize);
+  if (!memory.Ready()) return false;
+  TCITEMA remote = item;
+  remote.pszText = memory.At(sizeof(TCITEMA));
+  remote.cchTextMax = kTextSize;
+  char zero[kTextSize] = {};
+  if (!memory.Put(0, &remote, sizeof(remote)) || !memory.Put(sizeof(TCITEMA), zero, kTextSize))
+    return false;
+  if (!SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(memory.At(0))))
+    return false;
+  TCITEMA result;
+  if (!memory.Get(0, &result, sizeof(result))) return false;
+  item.lParam = result.lParam;
+  item.dwState = result.dwState;
+  if (caption) {
+    char text[kTextSize] = {};
+    // The control may answer with its own buffer instead of ours.
+    const char* source = result.pszText;
+    if (source != memory.At(sizeof(TCITEMA))) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(tabs, &pid);
+      Handle process(OpenProcess(PROCESS_VM_READ, FALSE, pid));
+      if (!process || !ReadProcessMemory(process.h, source, text, kTextSize - 1, nullptr))
+        return false;
+    } else if (!memory.Get(sizeof(TCITEMA), text, kTextSize - 1)) {
+      return false;
+    }
+    *caption = text;
+  }
+  return true;
+}
+
+// ---- PNG without compression: stored deflate blocks are enough for a few
+// screenshots and need no library.
+
+uint32_t Crc32(const unsigned char* data, size_t size, uint32_t crc = 0) {
+  static uint32_t table[256];
+  static bool ready = false;
+  if (!ready) {
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      table[n] = c;
+    }
+    ready = true;
+  }
+  crc = ~crc;
+  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
+
+void PutBigEndian(std::string& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
+}
+
+void PutChunk(std::string& out, const char* type, const std::string& data) {
+  PutBigEndian(out, static_cast<uint32_t>(data.size()));
+  std::string body = std::string(type, 4) + data;
+  out += body;
+  PutBigEndian(out, Crc32(reinterpret_cast<const unsigned char*>(body.data()), body.size()));
+}
+
+// rows: height rows of width*3 bytes RGB, each prefixed by filter byte 0.
+std::string EncodePng(int width, int height, const std::string& rows) {
+  std::string zlib = "\x78\x01";
+  uint32_t a = 1, b = 0;
+  for (unsigned char c : rows) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  size_t pos = 0;
+  do {
+    size_t n = std::min<size_t>(65535, rows.size() - pos);
+    bool last = pos + n == rows.size();
+    zlib += static_cast<char>(last ? 1 : 0);
+    zlib += static_cast<char>(n & 0xFF);
+    zlib += static_cast<char>(n >> 8);
+    zlib += static_cast<char>(~n & 0xFF);
+    zlib += static_cast<char>((~n >> 8) & 0xFF);
+    zlib.append(rows, pos, n);
+    pos += n;
+  } while (pos < rows.size());
+  PutBigEndian(zlib, (b << 16) | a);
+
+  std::string header;
+  PutBigEndian(header, static_cast<uint32_t>(width));
+  PutBigEndian(header, static_cast<uint32_t>(height));
+  header += "\x08\x02\x00\x00\x00";  // 8 bits, RGB, deflate, filter 0, no interlace
+  header.resize(13);
+  std::string png = "\x89PNG\r\n\x1a\n";
+  PutChunk(png, "IHDR", header);
+  PutChunk(png, "IDAT", zlib);
+  PutChunk(png, "IEND", "");
+  return png;
+}
+
+struct EnumRequest {
+  DWORD pid = 0;  // 0: any process
+  const char* className = nullptr;
+  bool visibleOnly = true;
+  bool unownedOnly = false;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  auto* request = reinterpret_cast<EnumRequest*>(param);
+  if (request->pid) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != request->pid) return TRUE;
+  }
+  if (request->visibleOnly && !IsWindowVisible(window)) return TRUE;
+  if (request->unownedOnly && GetWindow(window, GW_OWNER)) return TRUE;
+  if (request->className && ClassOf(window) != request->className) return TRUE;
+  request->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- locations
+
+std::string DistDir() { return FromEnvironment("VEXA_E2E_DIST_DIR", VEXA_E2E_DIST_DIR); }
+std::string StandInDir() { return FromEnvironment("VEXA_E2E_STANDIN_DIR", VEXA_E2E_STANDIN_DIR); }
+std::string SkinRecorderDll() {
+#ifdef VEXA_E2E_SKIN_RECORDER
+  return ReplaceCharMb(VEXA_E2E_SKIN_RECORDER, '/', '\\');
+#else
+  return "";
+#endif
+}
+
+std::string ArtifactDir() {
+  std::string dir = FromEnvironment("VEXA_E2E_ARTIFACT_DIR", VEXA_E2E_ARTIFACT_DIR);
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+// ------------------------------------------------------------ waiting, files
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeoutMs) return condition();
+    Sleep(pollMs);
+  }
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  Handle file(CreateFileA(path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return "";
+  std::string bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  while (ReadFile(file.h, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    bytes.append(buffer, read);
+  return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return WriteFile(file.h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// ------------------------------------------------------- program directory
+
+ProgramDir::ProgramDir(const std::string& nameSuffix, Contents contents) {
+  static int counter = 0;
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof(temp), temp);
+  std::string base = WithBackslash(temp) + "vexa-e2e-" + std::to_string(GetCurrentProcessId()) +
+                     "-" + std::to_string(++counter) + nameSuffix;
+  if (!CreateDirectoryA(base.c_str(), nullptr)) {
+    failure_ = "cannot create " + base + " (error " + std::to_string(GetLastError()) + ")";
+    return;
+  }
+  path_ = base + "\\";
+
+  if (contents == Contents::kPanelAndStandIn && !CopyDist()) return;
+  if (!CopyIn(StandInDir() + "vexa.exe", "vexa.exe")) {
+    failure_ = "cannot copy the stand-in " + StandInDir() + "vexa.exe";
+  }
+}
+
+bool ProgramDir::CopyDist() {
+  std::string dist = DistDir();
+  WIN32_FIND_DATAA found;
+  int copied = 0;
+  {
+    FindHandle find(FindFirstFileA((dist + "*").c_str(), &found));
+    if (find.h != INVALID_HANDLE_VALUE) {
+      do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!CopyIn(dist + found.cFileName, found.cFileName)) {
+          failure_ = std::string("cannot copy ") + dist + found.cFileName;
+          return false;
+        }
+        ++copied;
+      } while (FindNextFileA(find.h, &found));
+    }
+  }
+  if (copied == 0) {
+    failure_ = "no files in " + dist + " (build the panel first)";
+    return false;
+  }
+  return true;
+}
+
+ProgramDir::~ProgramDir() {
+  if (path_.empty()) return;
+  KillProcessesInside();
+  // Files of a process that has just ended can stay locked for a moment.
+  WaitUntil([&] { return RemoveTree(path_); }, 3000, 50);
+}
+
+testing::AssertionResult ProgramDir::Ready() const {
+  if (failure_.empty()) return testing::AssertionSuccess() << path_;
+  return testing::AssertionFailure() << failure_;
+}
+
+bool ProgramDir::Write(const std::string& name, const std::string& bytes) const {
+  return WriteFileBytes(File(name), bytes);
+}
+std::string ProgramDir::Read(const std::string& name) const { return ReadFileBytes(File(name)); }
+bool ProgramDir::Exists(const std::string& name) const { return FileExists(File(name)); }
+bool ProgramDir::Remove(const std::string& name) const {
+  return DeleteFileA(File(name).c_str()) != 0;
+}
+bool ProgramDir::CopyIn(const std::string& source, const std::string& name) const {
+  return CopyFileA(source.c_str(), File(name).c_str(), FALSE) != 0;
+}
+
+std::vector<std::string> ProgramDir::StandInCalls() const {
+  return SplitLines(Read("vexa-calls.log"));
+}
+bool ProgramDir::SetStandInExitCode(int code) const {
+  return Write("exit-code", std::to_string(code));
+}
+bool ProgramDir::ClearStandInExitCode() const { return Remove("exit-code"); }
+bool ProgramDir::SetStandInIgnoresClose(bool ignore) const {
+  return ignore ? Write("ignore-close", "1") : (Remove("ignore-close") || !Exists("ignore-close"));
+}
+
+int ProgramDir::KillProcessesInside() const {
+  int killed = 0;
+  for (DWORD pid : ProcessesInside(path_)) {
+    Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process) continue;
+    TerminateProcess(process.h, 1);
+    WaitForSingleObject(process.h, 3000);
+    ++killed;
+  }
+  return killed;
+}
+
+// ---------------------------------------------------------------- processes
+
+std::vector<DWORD> ProcessesInside(const std::string& dir) {
+  std::vector<DWORD> pids;
+  if (dir.empty()) return pids;
+  std::string prefix = Lower(WithBackslash(dir));
+  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return pids;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32First(snapshot.h, &entry); more;
+       more = Process32Next(snapshot.h, &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId()) continue;
+    Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    if (!process) continue;
+    char image[MAX_PATH * 2] = {};
+    DWORD size = sizeof(image);
+    if (!QueryFullProcessImageNameA(process.h, 0, image, &size)) continue;
+    if (Lower(std::string(image, size)).compare(0, prefix.size(), prefix) == 0)
+      pids.push_back(entry.th32ProcessID);
+  }
+  return pids;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD pid, const char* className, bool unownedOnly) {
+  EnumRequest request;
+  request.pid = pid;
+  request.className = className;
+  request.unownedOnly = unownedOnly;
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&request));
+  return request.found;
+}
+
+std::vector<HWND> WindowsOfClass(const char* className) {
+  EnumRequest request;
+  request.className = className;
+  request.visibleOnly = false;
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&request));
+  return request.found;
+}
+
+// ------------------------------------------------------------------- panel
+
+Panel::~Panel() {
+  if (!process_) return;
+  if (Running() && !Close(kCloseTimeoutMs)) Kill();
+  CloseHandle(process_);
+}
+
+testing::AssertionResult Panel::Start(const ProgramDir& dir, const PanelOptions& options) {
+  if (process_) return testing::AssertionFailure() << "panel already started";
+  std::string exe = dir.File(options.exeName);
+  std::string commandLine = "\"" + exe + "\"";
+  std::string workingDir = options.workingDir.empty() ? dir.Path() : options.workingDir;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingDir.c_str(), &startup, &info)) {
+    return testing::AssertionFailure()
+           << "CreateProcess " << exe << " failed, error " << GetLastError();
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  pid_ = info.dwProcessId;
+
+  bool shown = WaitUntil(
+      [&] {
+        if (!Running()) return true;
+        auto windows = TopLevelWindows(pid_, kDialogClass, true);
+        if (!windows.empty()) main_ = windows.front();
+        return main_ != nullptr;
+      },
+      options.startTimeoutMs, 20);
+  if (!main_) {
+    if (!Running())
+      return testing::AssertionFailure() << "panel ended at start with code " << ExitCode();
+    return testing::AssertionFailure() << "no visible main window after "
+                                       << options.startTimeoutMs << " ms";
+  }
+  (void)shown;
+  return testing::AssertionSuccess();
+}
+
+HWND Panel::Tabs() const { return Item(main_, kTabStripId); }
+
+HWND Panel::Page(int tab) const { return reinterpret_cast<HWND>(TabItemData(Tabs(), tab)); }
+
+bool Panel::Running() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Panel::WaitForExit(DWORD timeoutMs) const {
+  return !process_ || WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD Panel::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+bool Panel::Close(DWORD timeoutMs) {
+  if (!Running()) return true;
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  return WaitForExit(timeoutMs);
+}
+
+void Panel::Kill() {
+  if (!Running()) return;
+  TerminateProcess(process_, 1);
+  WaitForSingleObject(process_, 3000);
+}
+
+// ---------------------------------------------------------- window content
+
+HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+
+std::string ClassOf(HWND window) {
+  char name[256] = {};
+  int n = GetClassNameA(window, name, sizeof(name));
+  return std::string(name, n > 0 ? n : 0);
+}
+
+std::string Text(HWND window) {
+  if (!window) return "";
+  LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  LRESULT got = SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
+std::string ItemText(HWND dialog, int id) { return Text(Item(dialog, id)); }
+
+bool SetText(HWND window, const std::string& text) {
+  return window && SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool SetItemText(HWND dialog, int id, const std::string& text) {
+  return SetText(Item(dialog, id), text);
+}
+
+bool TypeChars(HWND edit, const std::string& chars) {
+  if (!edit) return false;
+  SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
+  for (unsigned char c : chars) PostMessageA(edit, WM_CHAR, c, 1);
+  // Posted messages are handled in order: once the flag is clear again,
+  // every character before it has been handled.
+  PostMessageA(edit, EM_SETMODIFY, FALSE, 0);
+  return WaitUntil([&] { return SendMessageA(edit, EM_GETMODIFY, 0, 0) == 0; }, 5000, 5);
+}
+
+void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+void ClickItem(HWND dialog, int id) { Click(Item(dialog, id)); }
+
+bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool IsEnabled(HWND window) { return IsWindowEnabled(window) != 0; }
+bool IsVisible(HWND window) { return IsWindowVisible(window) != 0; }
+LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
+
+RECT RectIn(HWND window, HWND reference) {
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  MapWindowPoints(HWND_DESKTOP, reference, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+// ---------------------------------------------------------------- tab strip
+
+int TabCount(HWND tabs) { return static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)); }
+int TabSelection(HWND tabs) { return static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)); }
+
+std::string TabCaption(HWND tabs, int index) {
+  TCITEMA item = {};
+  item.mask = TCIF_TEXT;
+  std::string caption;
+  return RemoteTabItem(tabs, index, item, &caption) ? caption : std::string();
+}
+
+LPARAM TabItemData(HWND tabs, int index) {
+  TCITEMA item = {};
+  item.mask = TCIF_PARAM;
+  return RemoteTabItem(tabs, index, item, nullptr) ? item.lParam : 0;
+}
+
+void SelectTab(HWND tabs, int index) { SendMessageA(tabs, TCM_SETCURFOCUS, index, 0); }
+
+// ------------------------------------------------------------ message boxes
+
+bool MessageBoxInfo::HasButton(int id) const {
+  return std::any_of(buttons.begin(), buttons.end(), [&](const auto& b) { return b.first == id; });
+}
+
+MessageBoxInfo ReadMessageBox(HWND box) {
+  MessageBoxInfo info;
+  info.window = box;
+  info.owner = GetWindow(box, GW_OWNER);
+  info.caption = Text(box);
+  info.text = ItemText(box, kMessageTextId);
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) != "Button" || !IsWindowVisible(child)) continue;
+    info.buttons.emplace_back(GetDlgCtrlID(child), Text(child));
+  }
+  return info;
+}
+
+std::optional<MessageBoxInfo> FindMessageBox(DWORD pid, HWND exclude) {
+  for (HWND window : TopLevelWindows(pid, kDialogClass)) {
+    if (window != exclude) return ReadMessageBox(window);
+  }
+  return std::nullopt;
+}
+
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, HWND exclude, DWORD timeoutMs) {
+  std::optional<MessageBoxInfo> box;
+  WaitUntil([&] { return (box = FindMessageBox(pid, exclude)).has_value(); }, timeoutMs, 20);
+  return box;
+}
+
+bool PressButton(const MessageBoxInfo& box, int id, DWORD timeoutMs) {
+  HWND button = Item(box.window, id);
+  if (!button) return false;
+  Click(button);
+  return WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); },
+                   timeoutMs);
+}
+
+// -------------------------------------------------------------- screenshots
+
+std::string SaveScreenshot(HWND window, const std::string& name) {
+  // Under Wine neither the screen DC nor PrintWindow gives another process's
+  // pixels, but the window's own DC does (children included, not covered
+  // by other windows).
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(100);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  int width = rect.right - rect.left;
+  int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return "";
+
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC source = GetWindowDC(window);
+  HDC memory = CreateCompatibleDC(source);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::string rows;
+  if (bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    SelectObject(memory, old);
+    rows.reserve(static_cast<size_t>(height) * (width * 3 + 1));
+    const auto* pixels = static_cast<const unsigned char*>(bits);
+    for (int y = 0; y < height; ++y) {
+      rows += '\0';
+      for (int x = 0; x < width; ++x) {
+        const unsigned char* p = pixels + (static_cast<size_t>(y) * width + x) * 4;
+        rows += static_cast<char>(p[2]);
+        rows += static_cast<char>(p[1]);
+        rows += static_cast<char>(p[0]);
+      }
+    }
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(window, source);
+  if (rows.empty()) return "";
+  std::string file = ArtifactDir() + name + ".png";
+  return WriteFileBytes(file, EncodePng(width, height, rows)) ? file : "";
+}
+
+// ------------------------------------------------------------ HTTP recorder
+
+HttpRecorder::~HttpRecorder() {
+  Stop();
+  if (lockReady_) DeleteCriticalSection(&lock_);
+}
+
+testing::AssertionResult HttpRecorder::Start(unsigned short port) {
+  if (thread_) return testing::AssertionFailure() << "recorder already running";
+  if (!lockReady_) {
+    InitializeCriticalSection(&lock_);
+    lockReady_ = true;
+  }
+  WSADATA wsa;
+  if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return testing::AssertionFailure() << "WSAStartup";
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (listener == INVALID_SOCKET) return testing::AssertionFailure() << "socket";
+  BOOL exclusive = TRUE;
+  setsockopt(listener, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+             sizeof(exclusive));
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
+  if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+      listen(listener, 8) != 0) {
+    int error = WSAGetLastError();
+    closesocket(listener);
+    return testing::AssertionFailure() << "cannot listen on 127.0.0.1:" << port << ", error "
+                                       << error;
+  }
+  int size = sizeof(address);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+  port_ = ntohs(address.sin_port);
+  listener_ = listener;
+  stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, Serve, this, 0, nullptr);
+  return testing::AssertionSuccess() << "listening on " << port_;
+}
+
+void HttpRecorder::Stop() {
+  if (!thread_) return;
+  SetEvent(stop_);
+  WaitForSingleObject(thread_, 5000);
+  CloseHandle(thread_);
+  CloseHandle(stop_);
+  closesocket(static_cast<SOCKET>(listener_));
+  thread_ = nullptr;
+  stop_ = nullptr;
+  WSACleanup();
+}
+
+DWORD WINAPI HttpRecorder::Serve(void* param) {
+  auto* self = static_cast<HttpRecorder*>(param);
+  auto listener = static_cast<SOCKET>(self->listener_);
+  while (WaitForSingleObject(self->stop_, 0) == WAIT_TIMEOUT) {
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(listener, &ready);
+    timeval wait = {0, 50000};
+    if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
+    SOCKET client = accept(listener, nullptr, nullptr);
+    if (client == INVALID_SOCKET) continue;
+    DWORD timeout = 3000;
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
+               sizeof(timeout));
+    std::string request;
+    char buffer[4096];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+      int n = recv(client, buffer, sizeof(buffer), 0);
+      if (n <= 0) break;
+      request.append(buffer, n);
+    }
+    static const char kAnswer[] =
+        "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n"
+        "Connection: close\r\n\r\nok";
+    send(client, kAnswer, sizeof(kAnswer) - 1, 0);
+    shutdown(client, SD_SEND);
+    closesocket(client);
+    size_t end = request.find("\r\n\r\n");
+    if (end != std::string::npos) request.resize(end + 4);
+    if (!request.empty()) self->Record(std::move(request));
+  }
+  return 0;
+}
+
+void HttpRecorder::Record(std::string request) {
+  EnterCriticalSection(&lock_);
+  requests_.push_back(std::move(request));
+  LeaveCriticalSection(&lock_);
+}
+
+std::vector<std::string> HttpRecorder::Requests() const {
+  if (!lockReady_) return {};
+  EnterCriticalSection(&lock_);
+  std::vector<std::string> copy = requests_;
+  LeaveCriticalSection(&lock_);
+  return copy;
+}
+
+bool HttpRecorder::WaitForRequests(size_t count, DWORD timeoutMs) const {
+  return WaitUntil([&] { return Requests().size() >= count; }, timeoutMs, 20);
+}
+
+std::string HttpRecorder::Target(const std::string& request) {
+  size_t first = request.find(' ');
+  if (first == std::string::npos) return "";
+  size_t second = request.find(' ', first + 1);
+  if (second == std::string::npos) return "";
+  return request.substr(first + 1, second - first - 1);
+}
+
+}  // namespace vexa::e2e

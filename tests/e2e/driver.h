@@ -1,0 +1,282 @@
+#pragma once
+// End-to-end driver: starts the real VexaPanel.exe in a program directory of
+// its own and drives it from outside, through window messages only, the way
+// a user's clicks reach it. Everything here works across processes under
+// Wine (see the notes at each helper for the messages that do not).
+//
+// A test reads like this:
+//
+//   TEST(Example, ServicePageInstallsTheService) {
+//     e2e::ProgramDir dir;                       // temp dir with the dist files + stand-in vexa.exe
+//     ASSERT_TRUE(dir.Ready());
+//     dir.Write("vexa.cfg", "port = 7000\r\n");  // optional
+//     e2e::Panel panel;
+//     ASSERT_TRUE(panel.Start(dir));             // waits for the visible main window
+//     HWND page = panel.Page(0);                 // the service page (tab 0)
+//     e2e::ClickItem(page, 1008);                // posted BM_CLICK
+//     auto box = e2e::WaitForMessageBox(panel.Pid(), panel.Main());
+//     ASSERT_TRUE(box);
+//     EXPECT_EQ(box->caption, "Vexa后台服务");   // narrow literals are GBK bytes
+//     e2e::PressButton(*box, IDOK);
+//     EXPECT_EQ(dir.StandInCalls().size(), 1u);  // what vexa.exe was asked to do
+//   }                                            // panel closed, then dir removed
+//
+// Texts are byte strings in the ANSI code page (936), like the panel's own.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace vexa::e2e {
+
+// ---------------------------------------------------------------- locations
+
+// Folders of the build, each ending in a backslash. Fixed when the tests are
+// built; the environment variables VEXA_E2E_DIST_DIR, VEXA_E2E_STANDIN_DIR and
+// VEXA_E2E_ARTIFACT_DIR override them.
+std::string DistDir();      // VexaPanel.exe, VexaAdmin.dll, tab.wav, Readme.txt
+std::string StandInDir();   // the stand-in vexa.exe
+std::string ArtifactDir();  // screenshots and other keepsakes of a run; created on demand
+// Full path of the recording stand-in of VexaAdmin.dll (it appends each skin
+// entry's number to "skin-calls.log" beside the executable); "" when the
+// build has none.
+std::string SkinRecorderDll();
+
+// ------------------------------------------------------------ waiting, files
+
+// Polls condition every pollMs until it holds or timeoutMs has passed;
+// returns its last value.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 10);
+
+std::string ReadFileBytes(const std::string& path);  // "" when missing
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// Splits at "\r\n" or "\n"; a final line break adds no empty line.
+std::vector<std::string> SplitLines(const std::string& text);
+
+// ------------------------------------------------------- program directory
+
+// A fresh program directory under the system's temp folder, named
+// "vexa-e2e-<pid>-<n><suffix>" (pass a suffix with blanks or Chinese to test
+// such paths), holding copies of every file of DistDir() and the stand-in
+// vexa.exe. The destructor ends every process whose executable lies inside
+// it (a stand-in console left open, a panel a test forgot) and removes it.
+class ProgramDir {
+ public:
+  enum class Contents { kPanelAndStandIn, kStandInOnly };
+  explicit ProgramDir(const std::string& nameSuffix = "",
+                      Contents contents = Contents::kPanelAndStandIn);
+  ~ProgramDir();
+  ProgramDir(const ProgramDir&) = delete;
+  ProgramDir& operator=(const ProgramDir&) = delete;
+
+  // Whether the directory and its copies were made; the message says what failed.
+  testing::AssertionResult Ready() const;
+
+  const std::string& Path() const { return path_; }  // ends in a backslash
+  std::string File(const std::string& name) const { return path_ + name; }
+
+  bool Write(const std::string& name, const std::string& bytes) const;
+  std::string Read(const std::string& name) const;
+  bool Exists(const std::string& name) const;
+  bool Remove(const std::string& name) const;
+  // Copies a file from elsewhere in under the given name (replacing one).
+  bool CopyIn(const std::string& source, const std::string& name) const;
+
+  // The stand-in tracker's record: each command line it was started with,
+  // in order (from "vexa-calls.log").
+  std::vector<std::string> StandInCalls() const;
+  // Makes the stand-in exit with this code for its service switches
+  // (writes the file "exit-code"); ClearStandInExitCode goes back to 0.
+  bool SetStandInExitCode(int code) const;
+  bool ClearStandInExitCode() const;
+  // Makes the stand-in's console window ignore WM_CLOSE (file "ignore-close").
+  bool SetStandInIgnoresClose(bool ignore) const;
+
+  // Terminates every process started from an executable inside this folder;
+  // returns how many there were.
+  int KillProcessesInside() const;
+
+ private:
+  bool CopyDist();
+
+  std::string path_;
+  std::string failure_;
+};
+
+// ---------------------------------------------------------------- processes
+
+// Process ids of the running processes whose executable lies inside dir
+// (compared case-insensitively by full path prefix).
+std::vector<DWORD> ProcessesInside(const std::string& dir);
+
+// Visible top-level windows of a process, optionally only of one class and
+// only those without an owner.
+std::vector<HWND> TopLevelWindows(DWORD pid, const char* className = nullptr,
+                                  bool unownedOnly = false);
+
+// Top-level windows of any process with this class (visible or not), e.g.
+// the stand-in's "ConsoleWindowClass".
+std::vector<HWND> WindowsOfClass(const char* className);
+
+// ------------------------------------------------------------------- panel
+
+struct PanelOptions {
+  // Working directory of the process; empty means the program directory.
+  std::string workingDir;
+  // Executable inside the program directory.
+  std::string exeName = "VexaPanel.exe";
+  // How long Start waits for the visible main window.
+  DWORD startTimeoutMs = 20000;
+};
+
+// The running panel. The destructor closes it like a user (WM_CLOSE) and
+// kills it when it does not end within a few seconds.
+class Panel {
+ public:
+  Panel() = default;
+  ~Panel();
+  Panel(const Panel&) = delete;
+  Panel& operator=(const Panel&) = delete;
+
+  // Starts the panel from dir with CreateProcess and waits until its main
+  // window (an unowned "#32770" of the process) is visible, which is after
+  // its WM_INITDIALOG has run.
+  testing::AssertionResult Start(const ProgramDir& dir, const PanelOptions& options = {});
+
+  DWORD Pid() const { return pid_; }
+  HANDLE Process() const { return process_; }
+  HWND Main() const { return main_; }
+  HWND Tabs() const;              // the tab strip, control 1003 of the main window
+  HWND Page(int tab) const;       // the page window that tab carries as its item data
+
+  bool Running() const;
+  bool WaitForExit(DWORD timeoutMs) const;
+  // Exit code once ended; STILL_ACTIVE while running.
+  DWORD ExitCode() const;
+  // Posts WM_CLOSE to the main window and waits for the process to end.
+  bool Close(DWORD timeoutMs = 10000);
+  // Last resort.
+  void Kill();
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  HWND main_ = nullptr;
+};
+
+// ---------------------------------------------------------- window content
+
+HWND Item(HWND dialog, int id);
+std::string ClassOf(HWND window);
+// WM_GETTEXT, which Windows copies across processes (GetWindowText would not
+// ask another process's edit).
+std::string Text(HWND window);
+std::string ItemText(HWND dialog, int id);
+// WM_SETTEXT, also copied across processes. Sends no EN_CHANGE-style typing.
+bool SetText(HWND window, const std::string& text);
+bool SetItemText(HWND dialog, int id, const std::string& text);
+
+// Types bytes into an edit as posted WM_CHAR messages, through the panel's
+// message loop like real keystrokes (so a digits-only edit refuses letters),
+// at the caret (the start of a field that was never clicked: clear it with
+// SetText first), and returns once the edit has handled them. It uses the edit's modified
+// flag as a marker: the flag is cleared afterwards.
+bool TypeChars(HWND edit, const std::string& chars);
+
+// A click as posted BM_CLICK: returns at once, also when the click opens a
+// modal box (SendMessage would block until that box closed).
+void Click(HWND button);
+void ClickItem(HWND dialog, int id);
+
+bool IsChecked(HWND button);  // BM_GETCHECK
+bool IsEnabled(HWND window);
+bool IsVisible(HWND window);
+LONG_PTR StyleOf(HWND window);
+
+// The window's rectangle in the client coordinates of reference (the
+// desktop when reference is null).
+RECT RectIn(HWND window, HWND reference);
+
+// ---------------------------------------------------------------- tab strip
+
+int TabCount(HWND tabs);
+int TabSelection(HWND tabs);
+// Caption and item data of a tab. TCM_GETITEM carries a pointer, which is
+// not copied across processes, so these go through memory inside the panel.
+std::string TabCaption(HWND tabs, int index);
+LPARAM TabItemData(HWND tabs, int index);
+// Selects a tab the way a click does: TCM_SETCURFOCUS makes the strip send
+// its own TCN_SELCHANGING/TCN_SELCHANGE (a WM_NOTIFY sent from outside would
+// not arrive). Returns when the panel has handled both.
+void SelectTab(HWND tabs, int index);
+
+// ------------------------------------------------------------ message boxes
+
+struct MessageBoxInfo {
+  HWND window = nullptr;
+  HWND owner = nullptr;
+  std::string caption;
+  std::string text;                                  // static 0xFFFF
+  std::vector<std::pair<int, std::string>> buttons;  // id and caption, e.g. {IDOK, "确定"}
+  bool HasButton(int id) const;
+};
+
+// A visible top-level "#32770" of the process other than exclude (the main
+// window): a message box or another dialog the panel opened.
+std::optional<MessageBoxInfo> FindMessageBox(DWORD pid, HWND exclude);
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, HWND exclude, DWORD timeoutMs = 10000);
+// Reads a dialog that is known (caption, static 0xFFFF, buttons).
+MessageBoxInfo ReadMessageBox(HWND box);
+// Presses one of the box's buttons (posted BM_CLICK) and waits until the box is gone.
+bool PressButton(const MessageBoxInfo& box, int id, DWORD timeoutMs = 5000);
+
+// -------------------------------------------------------------- screenshots
+
+// Saves what the screen shows of the window (raised to the top first) as a
+// PNG file ArtifactDir() + name + ".png"; returns the path, "" on failure.
+std::string SaveScreenshot(HWND window, const std::string& name);
+
+// ------------------------------------------------------------ HTTP recorder
+
+// A tiny HTTP server on 127.0.0.1 inside the test process: records each
+// request's raw bytes (request line and headers) and answers 200 with a
+// short body. One thread; stops in the destructor.
+class HttpRecorder {
+ public:
+  HttpRecorder() = default;
+  ~HttpRecorder();
+  HttpRecorder(const HttpRecorder&) = delete;
+  HttpRecorder& operator=(const HttpRecorder&) = delete;
+
+  // Listens on the port (0: any free port, see Port()).
+  testing::AssertionResult Start(unsigned short port);
+  unsigned short Port() const { return port_; }
+  void Stop();
+
+  std::vector<std::string> Requests() const;
+  // Waits until at least count requests have arrived.
+  bool WaitForRequests(size_t count, DWORD timeoutMs) const;
+
+  // Request target of a recorded request ("/x?y=1" of "GET /x?y=1 HTTP/1.1").
+  static std::string Target(const std::string& request);
+
+ private:
+  static DWORD WINAPI Serve(void* self);
+  void Record(std::string request);
+
+  unsigned short port_ = 0;
+  UINT_PTR listener_ = ~UINT_PTR(0);
+  HANDLE thread_ = nullptr;
+  HANDLE stop_ = nullptr;
+  mutable CRITICAL_SECTION lock_{};
+  bool lockReady_ = false;
+  std::vector<std::string> requests_;
+};
+
+}  // namespace vexa::e2e

@@ -1,0 +1,138 @@
+// The harness itself: the stand-in tracker and the HTTP recorder behave as the
+// panel's end-to-end tests rely on, under the same Wine prefix.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver.h"
+
+namespace vexa::e2e {
+namespace {
+
+// Runs the stand-in like the panel does: quoted path, no shell, waiting.
+DWORD RunStandIn(const ProgramDir& dir, const std::string& arguments) {
+  std::string commandLine = "\"" + dir.File("vexa.exe") + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                      nullptr, dir.Path().c_str(), &startup, &info))
+    return 0xDEAD;
+  WaitForSingleObject(info.hProcess, 10000);
+  DWORD code = 0xDEAD;
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return code;
+}
+
+struct Started {
+  HANDLE process = nullptr;
+  DWORD pid = 0;
+};
+
+Started StartStandInConsole(const ProgramDir& dir) {
+  std::string commandLine = "\"" + dir.File("vexa.exe") + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      dir.Path().c_str(), &startup, &info))
+    return {};
+  CloseHandle(info.hThread);
+  return {info.hProcess, info.dwProcessId};
+}
+
+HWND WaitForConsoleOf(DWORD pid) {
+  HWND console = nullptr;
+  WaitUntil(
+      [&] {
+        auto windows = TopLevelWindows(pid, "ConsoleWindowClass");
+        console = windows.empty() ? nullptr : windows.front();
+        return console != nullptr;
+      },
+      10000);
+  return console;
+}
+
+// A path with blanks and with 嘰, whose GBK trail byte is the backslash.
+const std::string kAwkwardSuffix = " 程序 嘰目录";
+
+TEST(Harness, StandInLogsEveryCommandLineAndExitsWithTheConfiguredCode) {
+  ProgramDir dir(kAwkwardSuffix, ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(dir.Ready());
+  std::string quoted = "\"" + dir.File("vexa.exe") + "\"";
+
+  EXPECT_EQ(RunStandIn(dir, "-i"), 0u);
+  EXPECT_EQ(RunStandIn(dir, "-start"), 0u);
+  ASSERT_TRUE(dir.SetStandInExitCode(3));
+  EXPECT_EQ(RunStandIn(dir, "-stop"), 3u);
+  ASSERT_TRUE(dir.ClearStandInExitCode());
+  EXPECT_EQ(RunStandIn(dir, "-U"), 0u);
+
+  EXPECT_EQ(dir.StandInCalls(),
+            (std::vector<std::string>{quoted + " -i", quoted + " -start", quoted + " -stop",
+                                      quoted + " -U"}));
+  EXPECT_EQ(dir.Read("vexa-calls.log").substr(0, quoted.size() + 5), quoted + " -i\r\n");
+}
+
+TEST(Harness, StandInConsoleIsFoundByClassAndEndsOnClose) {
+  ProgramDir dir("", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(dir.Ready());
+  Started standIn = StartStandInConsole(dir);
+  ASSERT_TRUE(standIn.process);
+  HWND console = WaitForConsoleOf(standIn.pid);
+  ASSERT_TRUE(console);
+  // The panel's own look-up: a top-level window of the class, no title.
+  EXPECT_TRUE(FindWindowA("ConsoleWindowClass", nullptr));
+  EXPECT_EQ(GetAncestor(console, GA_PARENT), GetDesktopWindow());
+
+  SendMessageA(console, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(standIn.process, 5000), WAIT_OBJECT_0);
+  EXPECT_FALSE(IsWindow(console));
+  EXPECT_EQ(dir.StandInCalls(), std::vector<std::string>{"\"" + dir.File("vexa.exe") + "\""});
+  CloseHandle(standIn.process);
+}
+
+TEST(Harness, StandInConsoleCanIgnoreCloseAndIsKilledWithItsDirectory) {
+  ProgramDir dir("", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_TRUE(dir.SetStandInIgnoresClose(true));
+  Started standIn = StartStandInConsole(dir);
+  ASSERT_TRUE(standIn.process);
+  HWND console = WaitForConsoleOf(standIn.pid);
+  ASSERT_TRUE(console);
+
+  SendMessageA(console, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(standIn.process, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_TRUE(IsWindowVisible(console));
+
+  EXPECT_EQ(ProcessesInside(dir.Path()), std::vector<DWORD>{standIn.pid});
+  EXPECT_EQ(dir.KillProcessesInside(), 1);
+  EXPECT_EQ(WaitForSingleObject(standIn.process, 5000), WAIT_OBJECT_0);
+  EXPECT_TRUE(ProcessesInside(dir.Path()).empty());
+  CloseHandle(standIn.process);
+}
+
+TEST(Harness, ShellOpenOfAnHttpAddressReachesTheRecorder) {
+  HttpRecorder recorder;
+  ASSERT_TRUE(recorder.Start(0));
+  std::string url = "http://localhost:" + std::to_string(recorder.Port()) + "/x?y=1&z=中文";
+  auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  EXPECT_GT(result, 32);
+  ASSERT_TRUE(recorder.WaitForRequests(1, 20000)) << "nothing arrived for " << url;
+  std::string request = recorder.Requests().front();
+  EXPECT_EQ(request.substr(0, request.find("\r\n")).substr(0, 4), "GET ");
+  EXPECT_EQ(HttpRecorder::Target(request).substr(0, 7), "/x?y=1&");
+  EXPECT_NE(request.find("Host: localhost:" + std::to_string(recorder.Port()) + "\r\n"),
+            std::string::npos)
+      << request;
+}
+
+}  // namespace
+}  // namespace vexa::e2e

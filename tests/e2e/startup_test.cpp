@@ -1,0 +1,166 @@
+// Start-up, main window and sliding tab strip of the real VexaPanel.exe.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver.h"
+
+namespace vexa::e2e {
+namespace {
+
+constexpr int kTabCount = 4;
+const char* const kTabCaptions[kTabCount] = {"管理服务", "目录设置", "选项设置", "系统设置"};
+constexpr LONG kPageX = 4;
+constexpr LONG kPageY = 28;
+constexpr LONG kSlideStep = 45;
+constexpr int kInstallServiceButton = 1008;
+constexpr int kDirectoriesTab = 1;
+constexpr int kPortField = 1029;
+constexpr int kFileDirField = 1019;
+
+// Positions a sliding page takes, sampled until it stands at x = 4 and has
+// stayed there for a while (so that an overshoot after the snap shows too).
+std::vector<LONG> FollowSlide(HWND page, HWND tabs) {
+  std::vector<LONG> seen;
+  DWORD settledSince = 0;
+  WaitUntil(
+      [&] {
+        LONG x = RectIn(page, tabs).left;
+        if (seen.empty() || seen.back() != x) {
+          seen.push_back(x);
+          settledSince = GetTickCount();
+        }
+        return x == kPageX && GetTickCount() - settledSince > 150;
+      },
+      5000, 1);
+  return seen;
+}
+
+TEST(Startup, MainWindowShowsFourTabsWithOnlyTheServicePageInPlace) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+
+  // The only window of the program.
+  EXPECT_EQ(TopLevelWindows(panel.Pid()), std::vector<HWND>{panel.Main()});
+  HWND tabs = panel.Tabs();
+  ASSERT_TRUE(tabs);
+  EXPECT_EQ(ClassOf(tabs), "SysTabControl32");
+  ASSERT_EQ(TabCount(tabs), kTabCount);
+  EXPECT_EQ(TabSelection(tabs), 0);
+  for (int i = 0; i < kTabCount; ++i) {
+    SCOPED_TRACE("tab " + std::to_string(i));
+    EXPECT_EQ(TabCaption(tabs, i), kTabCaptions[i]);
+    HWND page = panel.Page(i);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(GetParent(page), tabs);
+    EXPECT_EQ(IsVisible(page), i == 0);
+    RECT rect = RectIn(page, tabs);
+    EXPECT_EQ(rect.left, kPageX);
+    EXPECT_EQ(rect.top, kPageY);
+  }
+  // Tab 0 carries the service page.
+  EXPECT_EQ(ItemText(panel.Page(0), kInstallServiceButton), "安装后台服务");
+  EXPECT_NE(SaveScreenshot(panel.Main(), "startup"), "");
+}
+
+TEST(Startup, SelectingATabHidesTheOldPageAtOnceAndSlidesTheNewOneToItsPlace) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND tabs = panel.Tabs();
+  ASSERT_EQ(TabCount(tabs), kTabCount);
+
+  // Every tab once, then back to the first.
+  for (int tab : {1, 2, 3, 0}) {
+    SCOPED_TRACE("to tab " + std::to_string(tab));
+    HWND old = panel.Page(TabSelection(tabs));
+    HWND page = panel.Page(tab);
+    ASSERT_TRUE(old && page);
+    RECT before = RectIn(page, tabs);
+    LONG width = before.right - before.left;
+
+    SelectTab(tabs, tab);
+    EXPECT_FALSE(IsVisible(old));
+    EXPECT_TRUE(IsVisible(page));
+    EXPECT_EQ(TabSelection(tabs), tab);
+
+    std::vector<LONG> xs = FollowSlide(page, tabs);
+    ASSERT_FALSE(xs.empty());
+    // It starts one width to the left of its place and moves in whole steps
+    // (ticks may pass between two samples), then snaps to 4, never past it.
+    EXPECT_EQ(xs.back(), kPageX);
+    LONG start = kPageX - width;
+    for (size_t i = 0; i + 1 < xs.size(); ++i) {
+      EXPECT_LT(xs[i], kPageX) << "sample " << i;
+      EXPECT_EQ((xs[i] - start) % kSlideStep, 0) << "sample " << i << " at " << xs[i];
+      EXPECT_LT(xs[i], xs[i + 1]) << "sample " << i;
+    }
+    EXPECT_GE(xs.front(), start);
+    EXPECT_GT(xs.size(), 1u) << "the page did not slide";
+    RECT after = RectIn(page, tabs);
+    EXPECT_EQ(after.top, kPageY);
+    EXPECT_EQ(after.right - after.left, width);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    for (int other = 0; other < kTabCount; ++other)
+      EXPECT_EQ(IsVisible(panel.Page(other)), other == tab) << "page " << other;
+    EXPECT_NE(SaveScreenshot(panel.Main(), "tab-" + std::to_string(tab)), "");
+  }
+}
+
+TEST(Startup, ClosingTheMainWindowEndsTheProcess) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND main = panel.Main();
+
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(panel.WaitForExit(10000));
+  EXPECT_EQ(panel.ExitCode(), 0u);
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_TRUE(ProcessesInside(dir.Path()).empty());
+}
+
+TEST(Startup, SkinEntriesRunOneFourEightAtStartAndTwoAtExitOnceEach) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_NE(SkinRecorderDll(), "") << "the build has no recording skin DLL";
+  ASSERT_TRUE(dir.CopyIn(SkinRecorderDll(), "VexaAdmin.dll"));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+
+  // While the window is up, the start-up calls have run and the exit call not.
+  EXPECT_EQ(dir.Read("skin-calls.log"), "1\r\n4\r\n8\r\n");
+  ASSERT_TRUE(panel.Close());
+  EXPECT_EQ(dir.Read("skin-calls.log"), "1\r\n4\r\n8\r\n2\r\n");
+}
+
+// The pages take their values from the store when they are created, so a
+// value from vexa.cfg on a page proves the load came first. The store reads
+// vexa.cfg in the working directory, here not the program directory.
+TEST(Startup, StoreIsLoadedFromTheWorkingDirectoryBeforeThePagesInitialise) {
+  ProgramDir dir(" 程序");
+  ASSERT_TRUE(dir.Ready());
+  ProgramDir work(" 工作", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(work.Ready());
+  ASSERT_TRUE(dir.Write("vexa.cfg", "port = 1111\r\n"));
+  ASSERT_TRUE(work.Write("vexa.cfg", "vexa_file_dir = 数据\\文件\r\nport = 7123\r\n"));
+  Panel panel;
+  PanelOptions options;
+  options.workingDir = work.Path();
+  ASSERT_TRUE(panel.Start(dir, options));
+
+  HWND page = panel.Page(kDirectoriesTab);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(ItemText(page, kPortField), "7123");
+  EXPECT_EQ(ItemText(page, kFileDirField), "数据\\文件");
+}
+
+}  // namespace
+}  // namespace vexa::e2e

@@ -1,0 +1,135 @@
+// Stand-in for the tracker program vexa.exe in the end-to-end tests.
+//
+// Every start appends its raw command line (GetCommandLineA) as one line to
+// "vexa-calls.log" beside the executable. With arguments (-i, -start, -stop,
+// -U or anything else) it exits at once with code 0, or with the decimal
+// number held in a file "exit-code" beside it. Without arguments it plays the
+// tracker's console instance: a visible top-level window of class
+// "ConsoleWindowClass" that closes, ending the process, on WM_CLOSE. A file
+// "ignore-close" beside it makes the window ignore WM_CLOSE, like a console
+// owned by a process the panel may not close; it still gives up after
+// kMaxLifetimeMs so that a test run never leaves it behind.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "base/mbcs.h"
+
+namespace {
+
+constexpr char kLogName[] = "vexa-calls.log";
+constexpr char kExitCodeName[] = "exit-code";
+constexpr char kIgnoreCloseName[] = "ignore-close";
+constexpr char kConsoleClass[] = "ConsoleWindowClass";
+constexpr UINT_PTR kLifetimeTimerId = 1;
+constexpr UINT kMaxLifetimeMs = 60000;
+
+bool ignoreClose = false;
+
+std::string OwnDirectory() {
+  char path[MAX_PATH * 2] = {};
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
+  std::string s(path, n);
+  // The directory may hold double-byte characters whose trail byte is '\'.
+  size_t cut = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size()) {
+      ++i;
+      continue;
+    }
+    if (s[i] == '\\' || s[i] == '/') cut = i + 1;
+  }
+  return s.substr(0, cut);
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void AppendLog(const std::string& dir, const char* commandLine) {
+  HANDLE file = CreateFileA((dir + kLogName).c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  std::string line = std::string(commandLine) + "\r\n";
+  DWORD written = 0;
+  // One write per line so that parallel instances never interleave a line.
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  FlushFileBuffers(file);
+  CloseHandle(file);
+}
+
+int ConfiguredExitCode(const std::string& dir) {
+  HANDLE file = CreateFileA((dir + kExitCodeName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  char text[32] = {};
+  DWORD read = 0;
+  ReadFile(file, text, sizeof(text) - 1, &read, nullptr);
+  CloseHandle(file);
+  return std::atoi(text);
+}
+
+// Whether the command line holds anything after the program's own name.
+bool HasArguments(const char* commandLine) {
+  const char* p = commandLine;
+  while (*p == ' ' || *p == '\t') ++p;
+  if (*p == '"') {
+    ++p;
+    while (*p && *p != '"') ++p;
+    if (*p == '"') ++p;
+  } else {
+    while (*p && *p != ' ' && *p != '\t') ++p;
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  return *p != '\0';
+}
+
+LRESULT CALLBACK ConsoleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      if (ignoreClose) return 0;
+      DestroyWindow(window);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kLifetimeTimerId) DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+int RunConsole(HINSTANCE instance) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = ConsoleProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = kConsoleClass;
+  if (!RegisterClassA(&wc)) return 3;
+  HWND window = CreateWindowExA(0, kConsoleClass, "vexa", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600,
+                                400, 320, 200, nullptr, nullptr, instance, nullptr);
+  if (!window) return 4;
+  SetTimer(window, kLifetimeTimerId, kMaxLifetimeMs, nullptr);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  const char* commandLine = GetCommandLineA();
+  std::string dir = OwnDirectory();
+  AppendLog(dir, commandLine);
+  if (HasArguments(commandLine)) return ConfiguredExitCode(dir);
+  ignoreClose = FileExists(dir + kIgnoreCloseName);
+  return RunConsole(instance);
+}
