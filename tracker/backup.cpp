@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/system_error.h"
-#include "tracker/scoped_handle.h"
+#include "ui/scoped.h"
 
 namespace vexa {
 
@@ -57,10 +57,10 @@ Status CopyFileBytes(const std::string& source, const std::string& copy, bool re
   // The tracker may hold its data files open while it runs.
   ScopedHandle in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!in.Valid()) return NotOpened(source);
+  if (!in) return NotOpened(source);
   ScopedHandle out(CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!out.Valid()) return NotOpened(copy);
+  if (!out) return NotOpened(copy);
 
   std::vector<char> buffer(kCopyChunk);
   ULONGLONG copied = 0;
@@ -78,7 +78,8 @@ Status CopyFileBytes(const std::string& source, const std::string& copy, bool re
     copied += read;
   }
   if (!FlushFileBuffers(out.Get())) return FileError(copy, GetLastError());
-  if (!out.Close()) return FileError(copy, GetLastError());
+  // The last bytes may only reach the disk on closing.
+  if (!CloseHandle(out.Release())) return FileError(copy, GetLastError());
 
   LARGE_INTEGER sourceSize;
   if (!GetFileSizeEx(in.Get(), &sourceSize)) return FileError(source, GetLastError());
@@ -87,7 +88,7 @@ Status CopyFileBytes(const std::string& source, const std::string& copy, bool re
   if (copySize != copied || copied != static_cast<ULONGLONG>(sourceSize.QuadPart)) {
     return Status::Error(FileErrorText(FileErrorCause::Incomplete, copy, ""));
   }
-  in.Close();
+  in.Reset();
 
   if (removeSource && !DeleteFileA(source.c_str())) return FileError(source, GetLastError());
   return Status::Ok();
@@ -98,12 +99,11 @@ Status CopyFileBytes(const std::string& source, const std::string& copy, bool re
 std::vector<std::string> DataFileNames(const std::string& programDirectory) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((programDirectory + kDataFilePattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  ScopedFindHandle search(FindFirstFileA((programDirectory + kDataFilePattern).c_str(), &found));
+  if (!search) return names;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  } while (FindNextFileA(search.Get(), &found));
   return names;
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/system_error.h"
-#include "tracker/scoped_handle.h"
+#include "ui/scoped.h"
 #include "tracker/tracker_commands.h"
 
 namespace vexa {

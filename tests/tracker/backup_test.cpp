@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tracker/scratch_directory.h"
-#include "tracker/scoped_handle.h"
+#include "ui/scoped.h"
 
 namespace vexa {
 namespace {
@@ -129,11 +129,11 @@ TEST(Backup, ALockedDataFileIsReportedAndKept) {
   Tracker t("锁定");
   ScopedHandle held(CreateFileA(t.P("dstate.vexa").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(held.Valid());
+  ASSERT_TRUE(held);
   BackupOutcome outcome = BackupFiles(t.dir.Path(), true, kTime);
   EXPECT_EQ(outcome.status.message,
             "An invalid file handle was associated with " + t.P("dstate.vexa") + ".");
-  held.Close();
+  held.Reset();
   EXPECT_TRUE(SameBytes(ReadBytes(t.P("dstate.vexa")), Binary(200000, 7)));
 }
 
@@ -142,12 +142,12 @@ TEST(Backup, ADataFileThatCannotBeDeletedStaysWithItsCopy) {
   ScopedHandle held(CreateFileA(t.P("users.vexa").c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr));
-  ASSERT_TRUE(held.Valid());
+  ASSERT_TRUE(held);
   BackupOutcome outcome = BackupFiles(t.dir.Path(), true, kTime);
   EXPECT_FALSE(outcome.status.ok);
   EXPECT_NE(outcome.status.message.find(t.P("users.vexa")), std::string::npos)
       << outcome.status.message;
-  held.Close();
+  held.Reset();
   EXPECT_TRUE(SameBytes(ReadBytes(t.P("users.vexa")), Binary(3000, 1)));
   EXPECT_TRUE(SameBytes(ReadBytes(outcome.directory + "users.vexa"), Binary(3000, 1)));
 }

@@ -1,0 +1,21 @@
+#pragma once
+// The system limits page, tab "系统设置".
+#include "config/config_store.h"
+#include "resources/resource.h"
+#include "ui/dialog.h"
+
+namespace vexa {
+
+class CBTsystem : public CDialog {
+ public:
+  static constexpr UINT kTemplateId = IDD_LIMITS_PAGE;  // 145
+  explicit CBTsystem(ConfigStore& store);
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+
+  ConfigStore& store_;  // loaded by the main window before this page is created
+};
+
+}  // namespace vexa

@@ -1,0 +1,21 @@
+#pragma once
+// The display options page, tab "选项设置".
+#include "config/config_store.h"
+#include "resources/resource.h"
+#include "ui/dialog.h"
+
+namespace vexa {
+
+class Coption : public CDialog {
+ public:
+  static constexpr UINT kTemplateId = IDD_OPTIONS_PAGE;  // 144
+  explicit Coption(ConfigStore& store);
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+
+  ConfigStore& store_;  // loaded by the main window before this page is created
+};
+
+}  // namespace vexa

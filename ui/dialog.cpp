@@ -1,0 +1,214 @@
+#include "ui/dialog.h"
+
+#include <commctrl.h>
+
+#include "ui/control.h"
+
+namespace vexa {
+
+CDialog::~CDialog() {
+  if (hwnd_) {
+    // The window must not call back into a destroyed object.
+    SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+INT_PTR CDialog::DoModal(HWND owner) {
+  modal_ = true;
+  ended_ = false;
+  result_ = IDCANCEL;
+  HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+                                 Trampoline, reinterpret_cast<LPARAM>(this));
+  if (!hwnd) return -1;
+  bool disabledOwner = owner && IsWindowEnabled(owner);
+  if (disabledOwner) EnableWindow(owner, FALSE);
+  ShowWindow(hwnd, SW_SHOW);
+
+  MSG msg;
+  while (!ended_) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (!PreTranslate(&msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  // The owner is enabled before the dialog goes, so that it gets the activation.
+  if (disabledOwner) EnableWindow(owner, TRUE);
+  if (hwnd_) DestroyWindow(hwnd_);
+  modal_ = false;
+  return result_;
+}
+
+bool CDialog::Create(HWND parent) {
+  if (hwnd_) return false;
+  modal_ = false;
+  ended_ = false;
+  HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent,
+                                 Trampoline, reinterpret_cast<LPARAM>(this));
+  return hwnd != nullptr;
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+  result_ = result;
+  if (modal_) {
+    ended_ = true;
+    ShowWindow(hwnd_, SW_HIDE);
+    PostMessageA(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
+  } else if (hwnd_) {
+    DestroyWindow(hwnd_);
+  }
+}
+
+CDialog* CDialog::FromHandle(HWND hwnd) {
+  if (!hwnd || GetWindowLongPtrA(hwnd, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(Trampoline)) {
+    return nullptr;
+  }
+  return reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+}
+
+std::string CDialog::GetItemText(int id) const {
+  HWND item = Item(id);
+  if (!item) return {};
+  int length = GetWindowTextLengthA(item);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  int copied = GetWindowTextA(item, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+void CDialog::BindText(int id, std::string* member) {
+  bindings_.push_back({Binding::Kind::Text, id, member, nullptr, nullptr});
+}
+
+void CDialog::BindCheck(int id, int* flag) {
+  bindings_.push_back({Binding::Kind::Check, id, nullptr, flag, nullptr});
+}
+
+void CDialog::BindControl(int id, CControl* control) {
+  bindings_.push_back({Binding::Kind::Control, id, nullptr, nullptr, control});
+}
+
+void CDialog::UpdateData(bool saveAndValidate) {
+  for (const Binding& b : bindings_) {
+    switch (b.kind) {
+      case Binding::Kind::Text:
+        if (saveAndValidate) {
+          *b.text = GetItemText(b.id);
+        } else {
+          SetItemText(b.id, *b.text);
+        }
+        break;
+      case Binding::Kind::Check:
+        if (saveAndValidate) {
+          *b.flag = IsButtonChecked(b.id) ? 1 : 0;
+        } else {
+          CheckButton(b.id, *b.flag != 0);
+        }
+        break;
+      case Binding::Kind::Control:
+        if (!b.control->Handle()) b.control->Attach(Item(b.id));
+        break;
+    }
+  }
+}
+
+bool CDialog::OnInit() {
+  UpdateData(false);
+  return true;
+}
+
+bool CDialog::OnCommand(int id, int, HWND) {
+  if (id == IDOK || id == IDCANCEL) {
+    // A modeless page stays open: Enter and Escape do not end it.
+    if (modal_) EndDialog(id);
+    return true;
+  }
+  return false;
+}
+
+bool CDialog::OnNotify(int, NMHDR*, LRESULT*) { return false; }
+
+bool CDialog::OnTimer(UINT_PTR) { return false; }
+
+bool CDialog::Reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  CControl* object = CControl::FromHandle(control);
+  return object && object->OnReflect(message, wParam, lParam, result);
+}
+
+INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInit() ? TRUE : FALSE;
+    case WM_COMMAND: {
+      LRESULT result = 0;
+      HWND control = reinterpret_cast<HWND>(lParam);
+      if (control && Reflect(control, message, wParam, lParam, &result)) return TRUE;
+      return OnCommand(LOWORD(wParam), HIWORD(wParam), control) ? TRUE : FALSE;
+    }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      LRESULT result = 0;
+      if (Reflect(header->hwndFrom, message, wParam, lParam, &result) ||
+          OnNotify(static_cast<int>(header->idFrom), header, &result)) {
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+      // These return the brush itself rather than through DWLP_MSGRESULT.
+      LRESULT result = 0;
+      if (Reflect(reinterpret_cast<HWND>(lParam), message, wParam, lParam, &result)) {
+        return static_cast<INT_PTR>(result);
+      }
+      return FALSE;
+    }
+    case WM_TIMER:
+      return OnTimer(wParam) ? TRUE : FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+// Keyboard navigation belongs to the innermost dialog of ours around the
+// focus: a page inside the main window gets Tab, Enter (its default button)
+// and Escape before the main window does.
+bool CDialog::PreTranslate(MSG* msg) {
+  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) {
+    return IsDialogMessageA(hwnd_, msg) != FALSE;
+  }
+  for (HWND h = msg->hwnd; h; h = GetParent(h)) {
+    if (FromHandle(h) && IsDialogMessageA(h, msg)) return true;
+    if (h == hwnd_) break;
+  }
+  return false;
+}
+
+INT_PTR CALLBACK CDialog::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CDialog* self = nullptr;
+  if (message == WM_INITDIALOG) {
+    self = reinterpret_cast<CDialog*>(lParam);
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    self->hwnd_ = hwnd;
+  } else {
+    self = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  }
+  if (!self) return FALSE;
+  INT_PTR r = self->DialogProc(message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    self->hwnd_ = nullptr;
+    self->ended_ = true;
+  }
+  return r;
+}
+
+}  // namespace vexa

@@ -1,0 +1,28 @@
+#include "ui/message_box.h"
+
+#include "ui/message_box_flags.h"
+
+namespace vexa {
+
+namespace {
+HWND g_mainWindow = nullptr;
+}  // namespace
+
+int PageMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
+  return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+int AppMessageBox(const std::string& text, UINT flags) {
+  HWND owner = g_mainWindow && IsWindow(g_mainWindow) ? g_mainWindow : GetActiveWindow();
+  return MessageBoxA(owner, text.c_str(), kAppTitle, AppMessageBoxFlags(flags));
+}
+
+void SetAppMainWindow(HWND hwnd) { g_mainWindow = hwnd; }
+
+HWND AppMainWindow() { return g_mainWindow; }
+
+void ReportFailure(const Status& status) {
+  if (!status.ok) AppMessageBox(status.message, MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace vexa

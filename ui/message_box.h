@@ -1,0 +1,28 @@
+#pragma once
+// The program's two kinds of message box: a page's own box with the caption
+// and icon it gives, and the application's box captioned with the
+// application's title.
+#include <windows.h>
+
+#include <string>
+
+#include "base/status.h"
+
+namespace vexa {
+
+// A box owned by a page (its top-level window owns it on screen).
+int PageMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
+
+// The application's box, owned by the main window, caption "VexaPanel";
+// AppMessageBoxFlags adds the icon when none is given.
+int AppMessageBox(const std::string& text, UINT flags = MB_OK);
+
+// The window that owns the application's boxes (the main window while it runs).
+void SetAppMainWindow(HWND hwnd);
+HWND AppMainWindow();
+
+// The general handler for a command that failed: shows the failure's
+// message in the application's box with the warning icon. Nothing for Ok.
+void ReportFailure(const Status& status);
+
+}  // namespace vexa
