@@ -40,7 +40,8 @@ std::vector<LONG> FollowSlide(HWND page, HWND tabs) {
 }
 
 TEST(Startup, MainWindowShowsFourTabsWithOnlyTheServicePageInPlace) {
-  ProgramDir dir;
+  // Blanks, and 嘰 whose GBK trail byte is the backslash, in the program's path.
+  ProgramDir dir(" 面板 嘰");
   ASSERT_TRUE(dir.Ready());
   Panel panel;
   ASSERT_TRUE(panel.Start(dir));
