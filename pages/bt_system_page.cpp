@@ -1,13 +1,80 @@
 #include "pages/bt_system_page.h"
 
+#include <shellapi.h>
+
+#include "pages/page_dialog.h"
+#include "shell/desktop_shortcut.h"
+#include "ui/message_box.h"
+
 namespace vexa {
 
-CBTsystem::CBTsystem(ConfigStore& store) : CDialog(kTemplateId), store_(store) {}
+namespace {
 
-bool CBTsystem::OnInit() { return CDialog::OnInit(); }
+const char kShortcutName[] = "Vexa管理服务器";
+const char kShortcutDescription[] = "Vexa服务端管理工具";
+const char kDesktopIconCaption[] = "添加桌面图标";
+const char kDesktopIconBusy[] = "请稍候......";
+const char kDesktopIconDone[] = "桌面图标已创建";
+const char kShortcutFailed[] = "向桌面上添加快捷方式失败";
+const char kReadme[] = "Readme.txt";
+
+}  // namespace
+
+CBTsystem::CBTsystem(ConfigStore& store) : CDialog(kTemplateId), store_(store) {
+  BindFields(*this, page_);
+  for (int bit = 0; bit < kAccessRightCount; ++bit) {
+    BindCheck(kMemberFirstBox + bit, &page_.memberBoxes[bit]);
+    BindCheck(kGuestFirstBox + bit, &page_.guestBoxes[bit]);
+  }
+}
+
+bool CBTsystem::OnInit() {
+  page_.Initialize(store_);
+  return CDialog::OnInit();
+}
 
 bool CBTsystem::OnCommand(int id, int code, HWND control) {
+  if (code == BN_CLICKED) {
+    switch (id) {
+      case IDC_SAVE:
+        OnSave();
+        return true;
+      case IDC_SYS_DESKTOP_ICON:
+        OnDesktopIcon();
+        return true;
+      case IDC_SYS_OPEN_README:
+        OnOpenReadme();
+        return true;
+      default:
+        break;
+    }
+  }
   return CDialog::OnCommand(id, code, control);
+}
+
+void CBTsystem::OnSave() {
+  UpdateData(true);
+  ShowPageMessage(Handle(), page_.SaveChanges(store_));
+}
+
+void CBTsystem::OnDesktopIcon() {
+  SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconBusy);
+  UpdateWindow(Item(IDC_SYS_DESKTOP_ICON));
+  Status made = CreateDesktopShortcut(kShortcutName, kShortcutDescription);
+  if (made.ok) {
+    SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconDone);
+    EnableItem(IDC_SYS_DESKTOP_ICON, false);
+    return;
+  }
+  PageMessageBox(Handle(), std::string(kShortcutFailed) + "\n" + made.message, kPageCaption,
+                 MB_OK | MB_ICONERROR);
+  // The user may fix the desktop folder and try again.
+  SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconCaption);
+}
+
+void CBTsystem::OnOpenReadme() {
+  // A missing file stays unreported: the guide ships with the program.
+  ShellExecuteA(Handle(), nullptr, kReadme, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace vexa

@@ -1,6 +1,7 @@
 #pragma once
 // The system limits page, tab "系统设置".
 #include "config/config_store.h"
+#include "pages/system_limits_page.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
 
@@ -15,7 +16,13 @@ class CBTsystem : public CDialog {
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
 
+ private:
+  void OnSave();
+  void OnDesktopIcon();
+  void OnOpenReadme();
+
   ConfigStore& store_;  // loaded by the main window before this page is created
+  SystemLimitsPage page_;
 };
 
 }  // namespace vexa

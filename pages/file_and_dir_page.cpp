@@ -1,13 +1,36 @@
 #include "pages/file_and_dir_page.h"
 
+#include "config/program_directory.h"
+#include "pages/page_dialog.h"
+
 namespace vexa {
 
-CFileAndDir::CFileAndDir(ConfigStore& store) : CDialog(kTemplateId), store_(store) {}
+// ProgramDirectory is fixed before the main window creates its pages.
+CFileAndDir::CFileAndDir(ConfigStore& store)
+    : CDialog(kTemplateId),
+      store_(store),
+      page_(ProgramDirectory(), directories_, homePage_) {
+  BindFields(*this, page_);
+}
 
-bool CFileAndDir::OnInit() { return CDialog::OnInit(); }
+bool CFileAndDir::OnInit() {
+  page_.Initialize(store_);
+  return CDialog::OnInit();
+}
 
 bool CFileAndDir::OnCommand(int id, int code, HWND control) {
+  if (id == IDC_SAVE && code == BN_CLICKED) {
+    OnSave();
+    return true;
+  }
   return CDialog::OnCommand(id, code, control);
+}
+
+void CFileAndDir::OnSave() {
+  UpdateData(true);
+  PageMessage message = page_.SaveChanges(store_);
+  UpdateData(false);  // the cleaned directory texts
+  ShowPageMessage(Handle(), message);
 }
 
 }  // namespace vexa

@@ -1,13 +1,29 @@
 #include "pages/option_page.h"
 
+#include "pages/page_dialog.h"
+
 namespace vexa {
 
-Coption::Coption(ConfigStore& store) : CDialog(kTemplateId), store_(store) {}
+Coption::Coption(ConfigStore& store) : CDialog(kTemplateId), store_(store) {
+  BindFields(*this, page_);
+}
 
-bool Coption::OnInit() { return CDialog::OnInit(); }
+bool Coption::OnInit() {
+  page_.Initialize(store_);
+  return CDialog::OnInit();
+}
 
 bool Coption::OnCommand(int id, int code, HWND control) {
+  if (id == IDC_SAVE && code == BN_CLICKED) {
+    OnSave();
+    return true;
+  }
   return CDialog::OnCommand(id, code, control);
+}
+
+void Coption::OnSave() {
+  UpdateData(true);
+  ShowPageMessage(Handle(), page_.SaveChanges(store_));
 }
 
 }  // namespace vexa

@@ -1,6 +1,7 @@
 #pragma once
 // The display options page, tab "选项设置".
 #include "config/config_store.h"
+#include "pages/display_options_page.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
 
@@ -15,7 +16,11 @@ class Coption : public CDialog {
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
 
+ private:
+  void OnSave();
+
   ConfigStore& store_;  // loaded by the main window before this page is created
+  DisplayOptionsPage page_;
 };
 
 }  // namespace vexa

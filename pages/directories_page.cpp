@@ -1,0 +1,124 @@
+#include "pages/directories_page.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace vexa {
+
+const char kHomePageText[] =
+    "<BR><BR><FONT SIZE=2><BR>这是自动创建的默认首页：index.html<BR>"
+    "你可在虚拟目录路径下发现此文件并修改<BR><BR>"
+    "虚拟目录与子目录里的文件都可以通过HTTP访问<BR>"
+    "网址形如：HTTP://主机名:服务端口号/虚拟目录/文件名<BR>"
+    "注意：Vexa发布主目录的文件只能通过系统解释性的间接访问<BR><BR>"
+    "WEB页所需要的图片或CSS样式表文件请放到虚拟目录<BR>"
+    "加入网页用网址或相对路径如：虚拟目录名/文件名.JPG<BR><BR>"
+    "虚拟目录设为相对路径时应在应用程序目录下,也可设为绝对路径<BR>"
+    "可设置多层子目录，目录不存在时系统自动创建(支持多层目录)<BR><BR>"
+    "虚拟目录名是您设置的虚拟目录路径的最后一级目录名字<br>"
+    "例如您设置虚拟路径fx或者virt\\fx或者C:\\fx虚拟目录名都是fx</FONT>";
+const char kHomePageName[] = "\\index.html";
+const char kDirectoriesNote[] =
+    "目录设置相对或绝对路径,不存在的目录自动创建\n虚拟目录可通过HTTP访问,默认页index.html\n"
+    "!!表示不建议设置项";
+
+namespace {
+
+const char kDirectoriesChecked[] = "自动校验设置目录完毕!";
+const char kDirectoriesNotCreated[] = "下列目录无法创建:";
+const char kHomePageNotWritten[] = "默认首页无法写入:";
+
+const char kWebDirectoryKey[] = "vexa_file_dir";
+// Rows 1 to 4, cleaned and created in this order.
+const char* const kDirectoryKeys[] = {"allowed_dir", "vexa_upload_dir", kWebDirectoryKey,
+                                      "vexa_access_log_dir"};
+
+std::vector<FieldSpec> Table() {
+  const FieldKind kText = FieldKind::Text;
+  return {
+      {1015, "BT发布主目录", "allowed_dir", "c:\\VEVorive\\Upload", kText},
+      {1018, "上传种子文件目录", "vexa_upload_dir", "c:\\VEVorive\\Upload", kText},
+      {1019, "WEB文件虚拟目录", kWebDirectoryKey, "file", kText},
+      {1020, "日志文件目录", "vexa_access_log_dir", "log", kText},
+      {1021, "Announce URL", "vexa_force_announce_url", "http://localhost:6969/announce", kText},
+      {1022, "!!使用其他下载网址", "vexa_external_torrent_dir", "", kText},
+      {1023, "用户数据文件", "vexa_users_file", "users.vexa", kText},
+      {1024, "Track状态记录文件", "dfile", "dstate.vexa", kText},
+      {1025, "注释存诸文件", "vexa_comments_file", "comments.vexa", kText},
+      {1026, "分类存诸文件", "vexa_tag_file", "tags.vexa", kText},
+      {1027, "!!输出XML数据文件", "vexa_dump_xml_file", "", kText},
+      {1028, "XML更新间隔:秒", "vexa_dump_xml_interval", "", FieldKind::Digits},
+      {1029, "BT服务端口", "port", "6969", FieldKind::Digits},
+      {1016, "CSS样式表", "vexa_style_sheet", "/files/style.css", kText},
+      {1031, "上包含页", "vexa_static_header", "header.html", kText},
+      {1032, "下包含页", "vexa_static_footer", "footer.html", kText},
+      {1033, "HTML语言编码", "vexa_charset", "gb2312", kText},
+      {1034, "分类一", "vexa_tag1", "", kText},
+      {1035, "分类二", "vexa_tag2", "", kText},
+      {1036, "分类三", "vexa_tag3", "", kText},
+      {1037, "分类四", "vexa_tag4", "", kText},
+      {1038, "分类五", "vexa_tag5", "", kText},
+      {1039, "分类六", "vexa_tag6", "", kText},
+      {1040, "分类七", "vexa_tag7", "", kText},
+      {1041, "分类八", "vexa_tag8", "", kText},
+      {1042, "分类九", "vexa_tag9", "", kText},
+      {1043, "条形图", "image_bar_trans", "/files/image_bar_trans.jpg", kText},
+      {1044, "条形图背景", "image_bar_fill", "/files/image_bar_fill.jpg", kText},
+      {1046, "!!错误日志文件", "vexa_error_log", "", kText},
+  };
+}
+
+}  // namespace
+
+DirectoriesPage::DirectoriesPage(std::string programDirectory, DirectorySystem& directories,
+                                 HomePageFile& homePage)
+    : SettingsPage(Table(), {}, {}, "保存设置成功"),
+      programDirectory_(std::move(programDirectory)),
+      directories_(directories),
+      homePage_(homePage) {}
+
+std::string DirectoriesPage::HomePagePath() const {
+  const std::string& web = ValueOf(kWebDirectoryKey);
+  std::string directory = IsAbsolutePath(web) ? web : programDirectory_ + web;
+  return directory + kHomePageName;
+}
+
+SettingsPage::StepReport DirectoriesPage::RunSaveSteps() {
+  std::vector<std::string> notCreated;
+  for (const char* key : kDirectoryKeys) {
+    std::string& value = ValueOf(key);
+    if (value.empty()) continue;
+    CheckDirectoryResult checked = CheckDirectory(value, programDirectory_, directories_);
+    value = checked.path;
+    // Two rows often name the same folder; name it once.
+    for (std::string& path : checked.notCreated) {
+      if (std::find(notCreated.begin(), notCreated.end(), path) == notCreated.end()) {
+        notCreated.push_back(std::move(path));
+      }
+    }
+  }
+
+  // The home page is never overwritten, also not a directory of its name.
+  std::string homePage = HomePagePath();
+  Status written = Status::Ok();
+  if (!homePage_.Exists(homePage)) written = homePage_.Create(homePage, kHomePageText);
+
+  StepReport report;
+  if (notCreated.empty() && written.ok) {
+    report.text = kDirectoriesChecked;
+    return report;
+  }
+  report.failed = true;
+  if (!notCreated.empty()) {
+    report.text = kDirectoriesNotCreated;
+    for (const std::string& path : notCreated) report.text += "\n  " + path;
+  }
+  if (!written.ok) {
+    if (!report.text.empty()) report.text += "\n";
+    report.text += std::string(kHomePageNotWritten) + "\n  " + homePage + "\n  " + written.message;
+  }
+  return report;
+}
+
+}  // namespace vexa

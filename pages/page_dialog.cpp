@@ -1,0 +1,20 @@
+#include "pages/page_dialog.h"
+
+#include "ui/message_box.h"
+
+namespace vexa {
+
+const char kPageCaption[] = "Vexa服务器";
+
+void BindFields(CDialog& dialog, SettingsPage& page) {
+  for (std::size_t row = 0; row < page.Fields().size(); ++row) {
+    if (page.Fields()[row].control != 0) dialog.BindText(page.Fields()[row].control, &page.Value(row));
+  }
+}
+
+void ShowPageMessage(HWND page, const PageMessage& message) {
+  UINT icon = message.icon == PageMessage::Icon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
+  PageMessageBox(page, message.text, kPageCaption, MB_OK | icon);
+}
+
+}  // namespace vexa

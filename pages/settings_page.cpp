@@ -1,0 +1,60 @@
+#include "pages/settings_page.h"
+
+#include <cstdlib>
+#include <utility>
+
+namespace vexa {
+
+namespace {
+
+const char kSaveFailed[] = "保存设置失败：";
+const char kFileUnchanged[] = "vexa.cfg 保持原样，未作任何修改；页面上的设置仍保留，可以再次保存。";
+
+std::vector<std::string> KeysOf(const std::vector<FieldSpec>& fields) {
+  std::vector<std::string> keys;
+  for (const FieldSpec& field : fields) keys.emplace_back(field.key);
+  return keys;
+}
+
+}  // namespace
+
+std::string SaveFailureText(const Status& status) {
+  return std::string(kSaveFailed) + "\n" + status.message + "\n" + kFileUnchanged;
+}
+
+SettingsPage::SettingsPage(std::vector<FieldSpec> fields, std::vector<std::string> loadOrder,
+                           std::vector<std::string> saveOrder, std::string savedText)
+    : fields_(std::move(fields)),
+      values_(fields_.size()),
+      loadOrder_(loadOrder.empty() ? KeysOf(fields_) : std::move(loadOrder)),
+      saveOrder_(saveOrder.empty() ? KeysOf(fields_) : std::move(saveOrder)),
+      savedText_(std::move(savedText)) {}
+
+std::size_t SettingsPage::RowOf(const std::string& key) const {
+  for (std::size_t row = 0; row < fields_.size(); ++row) {
+    if (key == fields_[row].key) return row;
+  }
+  std::abort();
+}
+
+void SettingsPage::Initialize(const ConfigStore& store) {
+  for (const std::string& key : loadOrder_) {
+    std::size_t row = RowOf(key);
+    values_[row] = store.Get(key, fields_[row].defaultValue);
+  }
+  DecodeLoaded();
+}
+
+PageMessage SettingsPage::SaveChanges(ConfigStore& store) {
+  StepReport steps = RunSaveSteps();
+  for (const std::string& key : saveOrder_) store.Set(key, ValueOf(key));
+  Status saved = store.Save();
+
+  PageMessage message;
+  std::string outcome = saved.ok ? savedText_ : SaveFailureText(saved);
+  message.text = steps.text.empty() ? outcome : steps.text + "\n" + outcome;
+  if (steps.failed || !saved.ok) message.icon = PageMessage::Icon::Error;
+  return message;
+}
+
+}  // namespace vexa

@@ -1,0 +1,80 @@
+#pragma once
+// The shape shared by the three settings pages: a field table plus the load
+// and save sequences against the store. Everything here runs without a
+// window; the dialogs only move values between controls and the page.
+#include <string>
+#include <vector>
+
+#include "config/config_store.h"
+
+namespace vexa {
+
+enum class FieldKind {
+  Text,     // edit field, any text
+  Digits,   // edit field that refuses everything but 0 to 9 as typed
+  Derived,  // not bound to a control; formed from other controls
+};
+
+struct FieldSpec {
+  int control;  // 0 for a derived value
+  const char* caption;
+  const char* key;
+  const char* defaultValue;
+  FieldKind kind;
+};
+
+// What the page shows after a save, ready for a message box.
+struct PageMessage {
+  enum class Icon { Information, Error };
+  Icon icon = Icon::Information;
+  std::string text;
+};
+
+// The text shown when vexa.cfg was not written.
+std::string SaveFailureText(const Status& status);
+
+class SettingsPage {
+ public:
+  virtual ~SettingsPage() = default;
+
+  // Copies every field's value out of the store in the page's load order,
+  // then runs the page's decoding. The store is not changed.
+  void Initialize(const ConfigStore& store);
+
+  // Runs the page's own save steps, sets every key in the page's save order
+  // and writes vexa.cfg. The values stay as they are whatever happens, so a
+  // failed save can be repeated.
+  PageMessage SaveChanges(ConfigStore& store);
+
+  const std::vector<FieldSpec>& Fields() const { return fields_; }
+  std::string& Value(std::size_t row) { return values_[row]; }
+  const std::string& Value(std::size_t row) const { return values_[row]; }
+  // The row with that key; aborts on an unknown key (a programming error).
+  std::size_t RowOf(const std::string& key) const;
+  std::string& ValueOf(const std::string& key) { return values_[RowOf(key)]; }
+  const std::string& ValueOf(const std::string& key) const { return values_[RowOf(key)]; }
+
+ protected:
+  // An empty order means table order.
+  SettingsPage(std::vector<FieldSpec> fields, std::vector<std::string> loadOrder,
+               std::vector<std::string> saveOrder, std::string savedText);
+
+  // What the page-specific save steps have to tell: a line for the message,
+  // and whether something went wrong.
+  struct StepReport {
+    bool failed = false;
+    std::string text;
+  };
+
+  virtual void DecodeLoaded() {}
+  virtual StepReport RunSaveSteps() { return {}; }
+
+ private:
+  std::vector<FieldSpec> fields_;
+  std::vector<std::string> values_;
+  std::vector<std::string> loadOrder_;
+  std::vector<std::string> saveOrder_;
+  std::string savedText_;
+};
+
+}  // namespace vexa

@@ -1,0 +1,65 @@
+#include "pages/system_limits_page.h"
+
+namespace vexa {
+
+const char kGuestAccessKey[] = "vexa_guest_access";
+const char kMemberAccessKey[] = "vexa_member_access";
+const char* const kAccessRightCaptions[kAccessRightCount] = {
+    "浏览", "下载", "留言", "上传", "编辑", "管理", "注册"};
+const char kSystemLimitsNote[] =
+    "注解\n---------------------------\n  压缩等级值为0到9\n  权限设置保持默认即可\n"
+    "  允许Track共享连接数建议置0\n---------------------------\n";
+
+namespace {
+
+std::vector<FieldSpec> Table() {
+  return {
+      {1015, "最大并发连接", "vexa_max_conns", "64", FieldKind::Digits},
+      {1018, "最大链表文件数", "vexa_max_torrents", "1000", FieldKind::Digits},
+      {0, "普通游客权限", kGuestAccessKey, "", FieldKind::Derived},
+      {0, "注册用户权限", kMemberAccessKey, "", FieldKind::Derived},
+      {1021, "连接超时:分钟", "socket_timeout", "15", FieldKind::Digits},
+      {1022, "下载超时:分钟", "vexa_file_expires", "", FieldKind::Digits},
+      {1023, "刷新上下包含页间隔", "vexa_refresh_static_interval", "1", FieldKind::Digits},
+      {1024, "每页显示的下载数目", "vexa_per_page", "", FieldKind::Digits},
+      {1025, "压缩等级 0至9", "vexa_compression_level", "", FieldKind::Digits},
+      {1026, "保存日志间隔", "vexa_flush_interval", "", FieldKind::Digits},
+      {1027, "允许Track共享连接数", "vexa_max_hops", "", FieldKind::Digits},
+  };
+}
+
+// Loading and saving run in different orders; the save order decides where
+// missing keys are appended to vexa.cfg.
+std::vector<std::string> LoadOrder() {
+  return {"vexa_max_conns",        "vexa_max_torrents",   "vexa_file_expires",
+          "vexa_refresh_static_interval", "vexa_per_page", "vexa_compression_level",
+          "socket_timeout",        "vexa_flush_interval", "vexa_max_hops",
+          kMemberAccessKey,        kGuestAccessKey};
+}
+
+std::vector<std::string> SaveOrder() {
+  return {"vexa_max_conns",    "vexa_max_torrents",
+          kGuestAccessKey,     kMemberAccessKey,
+          "socket_timeout",    "vexa_file_expires",
+          "vexa_refresh_static_interval", "vexa_per_page",
+          "vexa_compression_level", "vexa_flush_interval",
+          "vexa_max_hops"};
+}
+
+}  // namespace
+
+SystemLimitsPage::SystemLimitsPage()
+    : SettingsPage(Table(), LoadOrder(), SaveOrder(), "保存设置成功") {}
+
+void SystemLimitsPage::DecodeLoaded() {
+  DecodeAccessMask(ValueOf(kMemberAccessKey), memberBoxes);
+  DecodeAccessMask(ValueOf(kGuestAccessKey), guestBoxes);
+}
+
+SettingsPage::StepReport SystemLimitsPage::RunSaveSteps() {
+  ValueOf(kMemberAccessKey) = EncodeAccessMask(memberBoxes);
+  ValueOf(kGuestAccessKey) = EncodeAccessMask(guestBoxes);
+  return {};
+}
+
+}  // namespace vexa

@@ -1,0 +1,35 @@
+#pragma once
+// The values of the system limits page (dialog CBTsystem, template 145):
+// nine digit fields and the guest and member access masks as two rows of
+// seven check boxes.
+#include <cstdint>
+
+#include "pages/access_mask.h"
+#include "pages/settings_page.h"
+
+namespace vexa {
+
+// Check box of a right: first control id + bit position.
+constexpr int kGuestFirstBox = 1059;   // 1059 "浏览" ... 1065 "注册"
+constexpr int kMemberFirstBox = 1066;  // 1066 "浏览" ... 1072 "注册"
+
+extern const char kGuestAccessKey[];
+extern const char kMemberAccessKey[];
+// Captions by bit position: "浏览", "下载", ... "注册".
+extern const char* const kAccessRightCaptions[kAccessRightCount];
+extern const char kSystemLimitsNote[];
+
+class SystemLimitsPage : public SettingsPage {
+ public:
+  SystemLimitsPage();
+
+  // Box flags by bit position (0 unticked, 1 ticked).
+  std::int32_t memberBoxes[kAccessRightCount] = {};
+  std::int32_t guestBoxes[kAccessRightCount] = {};
+
+ protected:
+  void DecodeLoaded() override;
+  StepReport RunSaveSteps() override;
+};
+
+}  // namespace vexa

@@ -1,0 +1,147 @@
+#include "shell/desktop_shortcut.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "base/mbcs.h"
+#include "base/system_error.h"
+
+namespace vexa {
+
+namespace {
+
+const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kDesktopValue[] = "Desktop";
+// The desktop path and the shortcut path share one buffer of this size.
+constexpr DWORD kPathBufferBytes = 512;
+constexpr int kWidePathChars = MAX_PATH;
+
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  ~RegistryKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  HKEY* out() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+template <class T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ~ComRef() {
+    if (p_ != nullptr) p_->Release();
+  }
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  T* operator->() const { return p_; }
+  void** out() { return reinterpret_cast<void**>(&p_); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class ComApartment {
+ public:
+  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComApartment() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+Status Failure(const char* what, DWORD code) {
+  return Status::Error(std::string(what) + SystemMessage(code));
+}
+
+Status Failure(const char* what, HRESULT hr) { return Failure(what, static_cast<DWORD>(hr)); }
+
+}  // namespace
+
+Status ReadDesktopDirectory(const char* shellFoldersKey, std::string* directory) {
+  RegistryKey key;
+  LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, shellFoldersKey, 0, KEY_QUERY_VALUE, key.out());
+  if (opened != ERROR_SUCCESS) return Failure("无法打开桌面文件夹的注册表项: ", static_cast<DWORD>(opened));
+
+  char buffer[kPathBufferBytes] = {};
+  DWORD type = 0;
+  DWORD size = sizeof buffer;
+  LONG read = RegQueryValueExA(key.get(), kDesktopValue, nullptr, &type,
+                               reinterpret_cast<BYTE*>(buffer), &size);
+  if (read != ERROR_SUCCESS) return Failure("无法读取桌面文件夹: ", static_cast<DWORD>(read));
+  if (type != REG_SZ && type != REG_EXPAND_SZ) {
+    return Failure("无法读取桌面文件夹: ", static_cast<DWORD>(ERROR_INVALID_DATA));
+  }
+  // The stored text need not end in a zero.
+  std::string text(buffer, size);
+  text = text.substr(0, text.find('\0'));
+  if (type == REG_EXPAND_SZ) {
+    char expanded[kPathBufferBytes];
+    DWORD needed = ExpandEnvironmentStringsA(text.c_str(), expanded, kPathBufferBytes);
+    if (needed == 0 || needed > kPathBufferBytes) {
+      return Failure("无法读取桌面文件夹: ", static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    }
+    text = expanded;
+  }
+  if (text.empty()) return Failure("无法读取桌面文件夹: ", static_cast<DWORD>(ERROR_INVALID_DATA));
+  *directory = text;
+  return Status::Ok();
+}
+
+Status CreateShortcutIn(const std::string& desktop, const std::string& name,
+                        const std::string& description) {
+  std::string shortcutPath = desktop + "\\" + name + ".lnk";
+  if (shortcutPath.size() >= kPathBufferBytes) {
+    return Failure("快捷方式路径过长: ", static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+  }
+  wchar_t widePath[kWidePathChars];
+  if (MultiByteToWideChar(CP_ACP, 0, shortcutPath.c_str(), -1, widePath, kWidePathChars) == 0) {
+    return Failure("快捷方式路径过长: ", GetLastError());
+  }
+
+  char module[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return Failure("无法取得程序文件名: ", GetLastError());
+  std::string target(module, length);
+  std::size_t lastBackslash = FindLastCharMb(target, '\\');
+  std::string workingDirectory =
+      lastBackslash == std::string::npos ? std::string() : target.substr(0, lastBackslash + 1);
+
+  ComApartment apartment;
+  ComRef<IShellLinkA> link;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.out());
+  if (FAILED(hr)) return Failure("无法创建快捷方式对象: ", hr);
+  hr = link->SetPath(target.c_str());
+  if (SUCCEEDED(hr)) hr = link->SetDescription(description.c_str());
+  if (SUCCEEDED(hr)) hr = link->SetWorkingDirectory(workingDirectory.c_str());
+  if (FAILED(hr)) return Failure("无法设置快捷方式: ", hr);
+
+  ComRef<IPersistFile> file;
+  hr = link->QueryInterface(IID_IPersistFile, file.out());
+  if (FAILED(hr)) return Failure("无法保存快捷方式: ", hr);
+  hr = file->Save(widePath, TRUE);
+  if (FAILED(hr)) return Failure("无法保存快捷方式: ", hr);
+  return Status::Ok();
+}
+
+Status CreateDesktopShortcut(const std::string& name, const std::string& description) {
+  std::string desktop;
+  Status found = ReadDesktopDirectory(kShellFoldersKey, &desktop);
+  if (!found.ok) return found;
+  return CreateShortcutIn(desktop, name, description);
+}
+
+}  // namespace vexa

@@ -1,0 +1,470 @@
+// The three settings pages and the desktop icon button of the real panel,
+// driven from outside: defaults shown, bytes saved, digits-only fields,
+// directories and home page, shortcut states, a locked vexa.cfg.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "pages/directories_page.h"
+#include "pages/display_options_page.h"
+#include "pages/system_limits_page.h"
+#include "resources/resource.h"
+#include "tests/e2e/driver.h"
+
+namespace vexa::e2e {
+namespace {
+
+// Tabs in the order of the main window.
+constexpr int kDirectoriesTab = 1;
+constexpr int kOptionsTab = 2;
+constexpr int kLimitsTab = 3;
+
+constexpr int kSave = IDC_SAVE;
+constexpr int kDesktopIcon = IDC_SYS_DESKTOP_ICON;
+
+const char kCaption[] = "Vexa服务器";
+
+// The six lines the system limits page adds to a file without its keys.
+const char kLimitsAdded[] =
+    "vexa_max_conns = 64\r\n"
+    "vexa_max_torrents = 1000\r\n"
+    "vexa_guest_access = 0\r\n"
+    "vexa_member_access = 0\r\n"
+    "socket_timeout = 15\r\n"
+    "vexa_refresh_static_interval = 1\r\n";
+
+HWND ShowTab(const Panel& panel, int tab) {
+  SelectTab(panel.Tabs(), tab);
+  HWND page = panel.Page(tab);
+  // the slide-in runs on an 8 ms timer
+  WaitUntil([&] { return IsVisible(page); }, 3000);
+  Sleep(600);
+  return page;
+}
+
+// Which icon a message box shows, told by the colour of its SS_ICON static
+// on screen: icon handles do not compare across processes under Wine.
+enum class BoxIcon { None, Red, Blue, Other };
+
+BoxIcon IconOf(const MessageBoxInfo& box) {
+  HWND icon = nullptr;
+  for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == "Static" && (StyleOf(child) & SS_TYPEMASK) == SS_ICON && IsVisible(child)) {
+      icon = child;
+    }
+  }
+  if (icon == nullptr) return BoxIcon::None;
+  SetForegroundWindow(box.window);
+  Sleep(300);  // painted
+  RECT rect = RectIn(icon, nullptr);
+  HDC screen = GetDC(nullptr);
+  int red = 0, blue = 0;
+  for (int y = rect.top; y < rect.bottom; ++y) {
+    for (int x = rect.left; x < rect.right; ++x) {
+      COLORREF c = GetPixel(screen, x, y);
+      int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      if (r > 150 && g < 110 && b < 110) ++red;
+      if (b > 150 && r < 120) ++blue;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  if (red > 40 && red > 2 * blue) return BoxIcon::Red;
+  if (blue > 40 && blue > 2 * red) return BoxIcon::Blue;
+  return BoxIcon::Other;
+}
+
+bool HasErrorIcon(const MessageBoxInfo& box) { return IconOf(box) == BoxIcon::Red; }
+
+// Clicks the save button and returns the box it brings up, with the colour
+// of its icon, closed again.
+struct ShownBox {
+  MessageBoxInfo info;
+  BoxIcon icon;
+};
+
+std::optional<ShownBox> SaveAndConfirm(const Panel& panel, HWND page) {
+  ClickItem(page, kSave);
+  auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+  if (!box) return std::nullopt;
+  ShownBox shown{*box, IconOf(*box)};
+  PressButton(*box, IDOK);
+  return shown;
+}
+
+void ExpectShowsDefaults(HWND page, const SettingsPage& table) {
+  for (const FieldSpec& field : table.Fields()) {
+    if (field.control == 0) continue;
+    EXPECT_EQ(ItemText(page, field.control), field.defaultValue) << field.key;
+    bool digitsOnly = (StyleOf(Item(page, field.control)) & ES_NUMBER) != 0;
+    EXPECT_EQ(digitsOnly, field.kind == FieldKind::Digits) << field.key;
+  }
+}
+
+// Only for reading the directories page's table.
+struct NoDisk : DirectorySystem, HomePageFile {
+  bool Exists(const std::string&) override { return true; }
+  bool CreateDirectory(const std::string&) override { return false; }
+  Status Create(const std::string&, const std::string&) override { return Status::Ok(); }
+};
+
+TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLines) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  std::string file = "foo = bar\r\n";
+  ASSERT_TRUE(dir.Write("vexa.cfg", file));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+
+  HWND limits = ShowTab(panel, kLimitsTab);
+  ExpectShowsDefaults(limits, SystemLimitsPage());
+  for (int bit = 0; bit < kAccessRightCount; ++bit) {
+    EXPECT_FALSE(IsChecked(Item(limits, kMemberFirstBox + bit)));
+    EXPECT_FALSE(IsChecked(Item(limits, kGuestFirstBox + bit)));
+  }
+  EXPECT_FALSE(SaveScreenshot(panel.Main(), "page-system-limits").empty());
+  EXPECT_EQ(dir.Read("vexa.cfg"), file);  // showing defaults writes nothing
+
+  auto box = SaveAndConfirm(panel, limits);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->info.caption, kCaption);
+  EXPECT_EQ(box->info.text, "保存设置成功");
+  EXPECT_EQ(box->icon, BoxIcon::Blue);
+  file += kLimitsAdded;
+  EXPECT_EQ(dir.Read("vexa.cfg"), file);
+
+  HWND options = ShowTab(panel, kOptionsTab);
+  DisplayOptionsPage optionTable;
+  ExpectShowsDefaults(options, optionTable);
+  EXPECT_FALSE(SaveScreenshot(panel.Main(), "page-display-options").empty());
+  box = SaveAndConfirm(panel, options);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->info.text, "保存设置成功");
+  for (const FieldSpec& field : optionTable.Fields()) file += std::string(field.key) + " = 0\r\n";
+  EXPECT_EQ(dir.Read("vexa.cfg"), file);
+
+  HWND directories = ShowTab(panel, kDirectoriesTab);
+  {
+    NoDisk noDisk;
+    ExpectShowsDefaults(directories, DirectoriesPage("", noDisk, noDisk));
+  }
+  EXPECT_FALSE(SaveScreenshot(panel.Main(), "page-directories").empty());
+  // Keep the two absolute defaults off the prefix's C: drive.
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_ALLOWED_DIR, "pub"));
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "upload\\"));
+  box = SaveAndConfirm(panel, directories);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->info.caption, kCaption);
+  EXPECT_EQ(box->info.text, "自动校验设置目录完毕!\n保存设置成功");
+  EXPECT_EQ(box->icon, BoxIcon::Blue);
+  EXPECT_EQ(ItemText(directories, IDC_DIR_UPLOAD_DIR), "upload");
+  file +=
+      "allowed_dir = pub\r\n"
+      "vexa_upload_dir = upload\r\n"
+      "vexa_file_dir = file\r\n"
+      "vexa_access_log_dir = log\r\n"
+      "vexa_force_announce_url = http://localhost:6969/announce\r\n"
+      "vexa_users_file = users.vexa\r\n"
+      "dfile = dstate.vexa\r\n"
+      "vexa_comments_file = comments.vexa\r\n"
+      "vexa_tag_file = tags.vexa\r\n"
+      "port = 6969\r\n"
+      "vexa_style_sheet = /files/style.css\r\n"
+      "vexa_static_header = header.html\r\n"
+      "vexa_static_footer = footer.html\r\n"
+      "vexa_charset = gb2312\r\n"
+      "image_bar_trans = /files/image_bar_trans.jpg\r\n"
+      "image_bar_fill = /files/image_bar_fill.jpg\r\n";
+  EXPECT_EQ(dir.Read("vexa.cfg"), file);
+  for (const char* folder : {"pub", "upload", "file", "log"}) {
+    DWORD attributes = GetFileAttributesA(dir.File(folder).c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        << folder;
+  }
+  EXPECT_EQ(dir.Read("file\\index.html"), kHomePageText);
+
+  // Saving once more changes nothing, also not an edited home page.
+  ASSERT_TRUE(dir.Write("file\\index.html", "mine"));
+  box = SaveAndConfirm(panel, directories);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(dir.Read("vexa.cfg"), file);
+  EXPECT_EQ(dir.Read("file\\index.html"), "mine");
+}
+
+TEST(SettingsPagesE2e, DigitsOnlyFieldsRefuseTypedLetters) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_TRUE(dir.Write("vexa.cfg", ""));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+
+  struct Typed {
+    int tab;
+    int control;
+    const char* shown;  // after clearing and typing "a1-b2"
+  } cases[] = {
+      {kLimitsTab, IDC_SYS_MAX_CONNS, "12"},
+      {kLimitsTab, IDC_SYS_COMPRESSION_LEVEL, "12"},
+      {kDirectoriesTab, IDC_DIR_PORT, "12"},
+      {kDirectoriesTab, IDC_DIR_DUMP_XML_INTERVAL, "12"},
+      {kDirectoriesTab, IDC_DIR_ANNOUNCE_URL, "a1-b2"},
+      {kOptionsTab, IDC_OPT_SHOW_ADDED, "12"},
+      {kOptionsTab, IDC_OPT_COUNT_UNIQUE_PEERS, "12"},
+      {kOptionsTab, IDC_OPT_SHOW_COMPLETED, "a1-b2"},
+  };
+  for (const Typed& c : cases) {
+    HWND page = ShowTab(panel, c.tab);
+    HWND edit = Item(page, c.control);
+    ASSERT_TRUE(SetText(edit, ""));
+    ASSERT_TRUE(TypeChars(edit, "a1-b2"));
+    EXPECT_EQ(Text(edit), c.shown) << c.tab << "/" << c.control;
+  }
+
+  // What the fields hold is what is stored.
+  HWND options = ShowTab(panel, kOptionsTab);
+  auto box = SaveAndConfirm(panel, options);
+  ASSERT_TRUE(box);
+  std::string saved = dir.Read("vexa.cfg");
+  EXPECT_NE(saved.find("vexa_show_added = 12\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("vexa_show_completed = a1-b2\r\n"), std::string::npos) << saved;
+}
+
+TEST(SettingsPagesE2e, AccessMasksShowAsBoxesAndAreSavedFromThem) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_TRUE(dir.Write("vexa.cfg",
+                        "vexa_guest_access = 5\r\nvexa_member_access = -1\r\nvexa_max_hops = 3\r\n"));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND limits = ShowTab(panel, kLimitsTab);
+  for (int bit = 0; bit < kAccessRightCount; ++bit) {
+    EXPECT_TRUE(IsChecked(Item(limits, kMemberFirstBox + bit))) << bit;
+    EXPECT_EQ(IsChecked(Item(limits, kGuestFirstBox + bit)), bit == 0 || bit == 2) << bit;
+  }
+  EXPECT_EQ(ItemText(limits, IDC_SYS_MAX_HOPS), "3");
+
+  // untick member "注册" (64), tick guest "注册"; clear the hops field
+  Click(Item(limits, kMemberFirstBox + 6));
+  Click(Item(limits, kGuestFirstBox + 6));
+  ASSERT_TRUE(WaitUntil([&] { return IsChecked(Item(limits, kGuestFirstBox + 6)); }, 3000));
+  ASSERT_TRUE(SetItemText(limits, IDC_SYS_MAX_HOPS, ""));
+  auto box = SaveAndConfirm(panel, limits);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(dir.Read("vexa.cfg"),
+            "vexa_guest_access = 69\r\n"
+            "vexa_member_access = 63\r\n"
+            "vexa_max_conns = 64\r\n"
+            "vexa_max_torrents = 1000\r\n"
+            "socket_timeout = 15\r\n"
+            "vexa_refresh_static_interval = 1\r\n");
+}
+
+TEST(SettingsPagesE2e, DirectoriesThatCannotBeCreatedAreNamedAndTheSaveGoesOn) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  // Q: is no drive of the prefix; the web directory is a file already.
+  ASSERT_TRUE(dir.Write("vexa.cfg", "allowed_dir = Q:\\gone\r\nvexa_upload_dir = up\r\nvexa_file_dir = web\r\n"));
+  ASSERT_TRUE(dir.Write("web", "a file"));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND directories = ShowTab(panel, kDirectoriesTab);
+  ClickItem(directories, kSave);
+  auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, kCaption);
+  EXPECT_TRUE(HasErrorIcon(*box));
+  EXPECT_NE(box->text.find("Q:\\gone"), std::string::npos) << box->text;
+  EXPECT_NE(box->text.find("默认首页无法写入"), std::string::npos) << box->text;
+  EXPECT_NE(box->text.find("保存设置成功"), std::string::npos) << box->text;
+  EXPECT_EQ(box->text.find("自动校验设置目录完毕"), std::string::npos) << box->text;
+  PressButton(*box, IDOK);
+  EXPECT_EQ(dir.Read("vexa.cfg").rfind("allowed_dir = Q:\\gone\r\nvexa_upload_dir = up\r\n", 0), 0u);
+  EXPECT_EQ(dir.Read("web"), "a file");
+}
+
+// Points the user's desktop folder somewhere else for one test.
+class DesktopFolderOverride {
+ public:
+  DesktopFolderOverride() {
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    char buffer[1024];
+    DWORD size = sizeof buffer;
+    DWORD type = 0;
+    had_ = RegQueryValueExA(key_, "Desktop", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                            &size) == ERROR_SUCCESS;
+    if (had_) original_.assign(buffer, size);
+    type_ = type;
+  }
+  ~DesktopFolderOverride() {
+    if (had_) {
+      RegSetValueExA(key_, "Desktop", 0, type_, reinterpret_cast<const BYTE*>(original_.data()),
+                     static_cast<DWORD>(original_.size()));
+    } else {
+      RegDeleteValueA(key_, "Desktop");
+    }
+    RegCloseKey(key_);
+  }
+  void Set(const std::string& folder) {
+    RegSetValueExA(key_, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+  }
+
+ private:
+  static constexpr const char* kKey =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  HKEY key_ = nullptr;
+  bool had_ = false;
+  DWORD type_ = REG_SZ;
+  std::string original_;
+};
+
+struct LinkContents {
+  std::string path, workingDirectory, description;
+};
+
+LinkContents ReadLink(const std::string& file) {
+  LinkContents contents;
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkA* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link)))) {
+    IPersistFile* persist = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
+      wchar_t wide[MAX_PATH];
+      MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+      if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
+        char buffer[MAX_PATH] = {};
+        link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH);
+        contents.path = buffer;
+        buffer[0] = 0;
+        link->GetWorkingDirectory(buffer, MAX_PATH);
+        contents.workingDirectory = buffer;
+        buffer[0] = 0;
+        link->GetDescription(buffer, MAX_PATH);
+        contents.description = buffer;
+      }
+      persist->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
+  return contents;
+}
+
+// Both outcomes in one test: they share the Shell Folders value.
+TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ProgramDir desktop("-desktop", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(desktop.Ready());
+  DesktopFolderOverride override;
+
+  {
+    override.Set(desktop.File("missing"));
+    Panel panel;
+    ASSERT_TRUE(panel.Start(dir));
+    HWND limits = ShowTab(panel, kLimitsTab);
+    ClickItem(limits, kDesktopIcon);
+    auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, kCaption);
+    EXPECT_EQ(box->text.rfind("向桌面上添加快捷方式失败", 0), 0u) << box->text;
+    EXPECT_TRUE(HasErrorIcon(*box));
+    PressButton(*box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "添加桌面图标"; }, 3000));
+    EXPECT_TRUE(IsEnabled(Item(limits, kDesktopIcon)));
+
+    // The same run can try again once the folder is there.
+    override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
+    ClickItem(limits, kDesktopIcon);
+    ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
+    EXPECT_FALSE(IsEnabled(Item(limits, kDesktopIcon)));
+    EXPECT_FALSE(FindMessageBox(panel.Pid(), panel.Main()));
+  }
+
+  LinkContents link = ReadLink(desktop.File("Vexa管理服务器.lnk"));
+  EXPECT_EQ(link.path, dir.File("VexaPanel.exe"));
+  EXPECT_EQ(link.workingDirectory, dir.Path());
+  EXPECT_EQ(link.description, "Vexa服务端管理工具");
+}
+
+TEST(SettingsPagesE2e, LockedVexaCfgGivesAnErrorBoxAndStaysIntact) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  const std::string original = "port = 7000\r\nvexa_show_added = 1\r\n";
+  ASSERT_TRUE(dir.Write("vexa.cfg", original));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND options = ShowTab(panel, kOptionsTab);
+  ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "5"));
+
+  HANDLE lock = CreateFileA(dir.File("vexa.cfg").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  ClickItem(options, kSave);
+  auto box = WaitForMessageBox(panel.Pid(), panel.Main(), 15000);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, kCaption);
+  EXPECT_TRUE(HasErrorIcon(*box));
+  EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
+  EXPECT_EQ(box->text.find("保存设置成功"), std::string::npos) << box->text;
+  PressButton(*box, IDOK);
+  CloseHandle(lock);
+  EXPECT_EQ(dir.Read("vexa.cfg"), original);
+  EXPECT_EQ(ItemText(options, IDC_OPT_SHOW_ADDED), "5");
+
+  // The typed value is still there to be saved.
+  auto saved = SaveAndConfirm(panel, options);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->info.text, "保存设置成功");
+  EXPECT_EQ(dir.Read("vexa.cfg").rfind("port = 7000\r\nvexa_show_added = 5\r\n", 0), 0u);
+}
+
+TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  const std::string original = "port = 7000\r\nvexa_max_conns = 9\r\n";
+  ASSERT_TRUE(dir.Write("vexa.cfg", original));
+  HANDLE lock = CreateFileA(dir.File("vexa.cfg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  CloseHandle(lock);
+
+  // Nothing could be read, so the page shows its default ...
+  HWND limits = ShowTab(panel, kLimitsTab);
+  EXPECT_EQ(ItemText(limits, IDC_SYS_MAX_CONNS), "64");
+  // ... and saving it would erase the file's settings: refused.
+  ClickItem(limits, kSave);
+  auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, kCaption);
+  EXPECT_TRUE(HasErrorIcon(*box));
+  EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
+  PressButton(*box, IDOK);
+  EXPECT_EQ(dir.Read("vexa.cfg"), original);
+}
+
+TEST(SettingsPagesE2e, MissingReadmeGoesUnreported) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ProgramDir elsewhere("-cwd", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(elsewhere.Ready());
+  PanelOptions options;
+  options.workingDir = elsewhere.Path();  // no Readme.txt there
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir, options));
+  HWND limits = ShowTab(panel, kLimitsTab);
+  ClickItem(limits, IDC_SYS_OPEN_README);
+  Sleep(1500);
+  EXPECT_FALSE(FindMessageBox(panel.Pid(), panel.Main()));
+  EXPECT_TRUE(panel.Running());
+}
+
+}  // namespace
+}  // namespace vexa::e2e

@@ -1,0 +1,79 @@
+#include "pages/display_options_page.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/pages/memory_config_file.h"
+
+namespace vexa {
+namespace {
+
+const char* const kKeys[] = {
+    "vexa_show_added",        "vexa_show_info_hash",    "vexa_show_size",
+    "vexa_display_all",       "vexa_show_stats",        "vexa_show_num_files",
+    "vexa_allow_comments",    "vexa_show_file_comment", "vexa_show_average_left",
+    "vexa_show_min_left",     "vexa_show_max_left",     "vexa_show_left_as_progress",
+    "vexa_show_completed",    "vexa_show_transferred",  "vexa_show_file_contents",
+    "vexa_parse_on_upload",   "vexa_show_uploader",     "vexa_allow_torrent_downloads",
+    "vexa_allow_search",      "vexa_allow_sort",        "vexa_delete_invalid",
+    "vexa_allow_scrape",      "vexa_count_unique_peers"};
+
+TEST(DisplayOptionsPage, FileWithoutItsKeysShowsZerosAndSaveAppendsAll23InTableOrder) {
+  const std::string before = "port = 6969\r\n";
+  MemoryConfigFile file(before);
+  ConfigStore store(file);
+  store.Load();
+  DisplayOptionsPage page;
+  page.Initialize(store);
+
+  std::string expected = before;
+  ASSERT_EQ(page.Fields().size(), 23u);
+  for (std::size_t row = 0; row < 23; ++row) {
+    EXPECT_EQ(page.Fields()[row].key, std::string(kKeys[row]));
+    EXPECT_EQ(page.Value(row), "0") << kKeys[row];
+    expected += std::string(kKeys[row]) + " = 0\r\n";
+  }
+  PageMessage message = page.SaveChanges(store);
+  EXPECT_EQ(message.icon, PageMessage::Icon::Information);
+  EXPECT_EQ(message.text, "保存设置成功");
+  EXPECT_EQ(file.bytes, expected);
+
+  // A second save without edits writes the same bytes.
+  page.SaveChanges(store);
+  EXPECT_EQ(file.bytes, expected);
+  EXPECT_EQ(file.writes, 2);
+}
+
+TEST(DisplayOptionsPage, ValuesAreKeptAsTypedAndEmptyOnesDropTheirLine) {
+  MemoryConfigFile file(
+      "vexa_show_added =\r\n"
+      "vexa_allow_scrape = 1\r\n"
+      "vexa_allow_sort = 2\r\n");
+  ConfigStore store(file);
+  store.Load();
+  DisplayOptionsPage page;
+  page.Initialize(store);
+  EXPECT_EQ(page.ValueOf("vexa_show_added"), "");
+  EXPECT_EQ(page.ValueOf("vexa_allow_scrape"), "1");
+
+  page.ValueOf("vexa_allow_scrape") = "";
+  page.ValueOf("vexa_allow_sort") = "007";
+  page.ValueOf("vexa_show_completed") = "全部 users";
+  for (const char* key : kKeys) {
+    if (std::string(key) != "vexa_allow_sort" && std::string(key) != "vexa_show_completed") {
+      page.ValueOf(key) = "";
+    }
+  }
+  page.SaveChanges(store);
+  EXPECT_EQ(file.bytes, "vexa_allow_sort = 007\r\nvexa_show_completed = 全部 users\r\n");
+
+  // Next start: the cleared key shows its default again.
+  ConfigStore restarted(file);
+  restarted.Load();
+  DisplayOptionsPage again;
+  again.Initialize(restarted);
+  EXPECT_EQ(again.ValueOf("vexa_allow_scrape"), "0");
+  EXPECT_EQ(again.ValueOf("vexa_allow_sort"), "007");
+}
+
+}  // namespace
+}  // namespace vexa

@@ -1,0 +1,187 @@
+#include "pages/system_limits_page.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/pages/memory_config_file.h"
+
+namespace vexa {
+namespace {
+
+using Boxes = std::vector<std::int32_t>;
+
+Boxes ToVector(const std::int32_t (&boxes)[kAccessRightCount]) {
+  return Boxes(boxes, boxes + kAccessRightCount);
+}
+
+void Tick(std::int32_t (&boxes)[kAccessRightCount], Boxes values) {
+  for (int bit = 0; bit < kAccessRightCount; ++bit) boxes[bit] = values[bit];
+}
+
+struct Loaded {
+  explicit Loaded(std::string bytes) : file(std::move(bytes)), store(file) {
+    store.Load();
+    page.Initialize(store);
+  }
+  MemoryConfigFile file;
+  ConfigStore store;
+  SystemLimitsPage page;
+};
+
+TEST(SystemLimitsPage, FileWithoutItsKeysShowsDefaultsAndSaveAppendsSixLines) {
+  const std::string before = "port = 80\r\nunknown = x\r\n";
+  Loaded loaded(before);
+  SystemLimitsPage& page = loaded.page;
+
+  EXPECT_EQ(page.ValueOf("vexa_max_conns"), "64");
+  EXPECT_EQ(page.ValueOf("vexa_max_torrents"), "1000");
+  EXPECT_EQ(page.ValueOf("socket_timeout"), "15");
+  EXPECT_EQ(page.ValueOf("vexa_refresh_static_interval"), "1");
+  for (const char* key : {"vexa_file_expires", "vexa_per_page", "vexa_compression_level",
+                          "vexa_flush_interval", "vexa_max_hops"}) {
+    EXPECT_EQ(page.ValueOf(key), "") << key;
+  }
+  EXPECT_EQ(ToVector(page.memberBoxes), Boxes(7, 0));
+  EXPECT_EQ(ToVector(page.guestBoxes), Boxes(7, 0));
+  // Showing defaults writes nothing.
+  EXPECT_EQ(loaded.store.Serialize(), before);
+
+  PageMessage message = page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.icon, PageMessage::Icon::Information);
+  EXPECT_EQ(message.text, "保存设置成功");
+  EXPECT_EQ(loaded.file.bytes, before +
+                                   "vexa_max_conns = 64\r\n"
+                                   "vexa_max_torrents = 1000\r\n"
+                                   "vexa_guest_access = 0\r\n"
+                                   "vexa_member_access = 0\r\n"
+                                   "socket_timeout = 15\r\n"
+                                   "vexa_refresh_static_interval = 1\r\n");
+}
+
+TEST(SystemLimitsPage, MasksTickTheirOwnRowAndAreWrittenBackAsSevenBits) {
+  Loaded loaded("vexa_guest_access = 5\r\nvexa_member_access = 255\r\n");
+  SystemLimitsPage& page = loaded.page;
+  // bit positions: 浏览 1, 下载 2, 留言 4, 上传 8, 编辑 16, 管理 32, 注册 64
+  EXPECT_EQ(ToVector(page.guestBoxes), (Boxes{1, 0, 1, 0, 0, 0, 0}));
+  EXPECT_EQ(ToVector(page.memberBoxes), Boxes(7, 1));
+
+  page.SaveChanges(loaded.store);
+  EXPECT_EQ(loaded.file.bytes,
+            "vexa_guest_access = 5\r\n"
+            "vexa_member_access = 127\r\n"
+            "vexa_max_conns = 64\r\n"
+            "vexa_max_torrents = 1000\r\n"
+            "socket_timeout = 15\r\n"
+            "vexa_refresh_static_interval = 1\r\n");
+
+  // The boxes, not the loaded text, decide what is written.
+  Tick(page.guestBoxes, {0, 1, 0, 0, 0, 0, 1});
+  Tick(page.memberBoxes, {0, 0, 0, 0, 0, 0, 0});
+  page.SaveChanges(loaded.store);
+  EXPECT_EQ(loaded.store.Get("vexa_guest_access", "?"), "66");
+  EXPECT_EQ(loaded.store.Get("vexa_member_access", "?"), "0");
+}
+
+TEST(SystemLimitsPage, MaskTextIsReadLikeStrtolWithA32BitLong) {
+  struct Case {
+    const char* text;
+    Boxes boxes;
+  } cases[] = {
+      {"-1", Boxes(7, 1)},
+      {"abc", Boxes(7, 0)},
+      {"", Boxes(7, 0)},
+      {" \t+12xyz", {0, 0, 1, 1, 0, 0, 0}},
+      {"0x7f", Boxes(7, 0)},           // decimal only: stops at the x
+      {"-128", Boxes(7, 0)},           // FFFFFF80
+      {"-2", {0, 1, 1, 1, 1, 1, 1}},   // FFFFFFFE
+      {"99999999999", Boxes(7, 1)},    // clamps to 7FFFFFFF
+      {"-99999999999", Boxes(7, 0)},   // clamps to 80000000
+      {"- 5", Boxes(7, 0)},            // no digits right after the sign
+      {"007", {1, 1, 1, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    Loaded loaded(std::string("vexa_member_access = 3\r\nvexa_guest_access = ") + c.text + "\r\n");
+    EXPECT_EQ(ToVector(loaded.page.guestBoxes), c.boxes) << c.text;
+    EXPECT_EQ(ToVector(loaded.page.memberBoxes), (Boxes{1, 1, 0, 0, 0, 0, 0})) << c.text;
+  }
+  EXPECT_EQ(ParseAccessMask("-1"), 0xFFFFFFFFu);
+  EXPECT_EQ(ParseAccessMask("2147483648"), 0x7FFFFFFFu);
+  EXPECT_EQ(ParseAccessMask("-2147483648"), 0x80000000u);
+
+  Loaded notNumber("vexa_guest_access = abc\r\n");
+  notNumber.page.SaveChanges(notNumber.store);
+  EXPECT_EQ(notNumber.store.Get("vexa_guest_access", "?"), "0");
+}
+
+TEST(SystemLimitsPage, EmptyAndClearedFieldsAreNotWritten) {
+  Loaded loaded(
+      "vexa_max_conns =\r\n"
+      "vexa_per_page = 30\r\n"
+      "socket_timeout = 5\r\n"
+      "vexa_compression_level = 3\r\n");
+  SystemLimitsPage& page = loaded.page;
+  // Present but empty: the default does not replace it.
+  EXPECT_EQ(page.ValueOf("vexa_max_conns"), "");
+  EXPECT_EQ(page.ValueOf("vexa_per_page"), "30");
+
+  page.ValueOf("vexa_per_page") = "";
+  page.ValueOf("vexa_compression_level") = "42";  // no range check
+  page.ValueOf("vexa_max_hops") = "007";
+  page.SaveChanges(loaded.store);
+  EXPECT_EQ(loaded.file.bytes,
+            "socket_timeout = 5\r\n"
+            "vexa_compression_level = 42\r\n"
+            "vexa_max_torrents = 1000\r\n"
+            "vexa_guest_access = 0\r\n"
+            "vexa_member_access = 0\r\n"
+            "vexa_refresh_static_interval = 1\r\n"
+            "vexa_max_hops = 007\r\n");
+}
+
+TEST(SystemLimitsPage, FailedSaveShowsTheReasonAndKeepsTheValues) {
+  const std::string before = "vexa_max_conns = 10\r\n";
+  Loaded loaded(before);
+  loaded.file.writeError = "拒绝访问。";
+  loaded.page.ValueOf("vexa_max_conns") = "99";
+  loaded.page.guestBoxes[0] = 1;
+
+  PageMessage message = loaded.page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.icon, PageMessage::Icon::Error);
+  EXPECT_NE(message.text.find("拒绝访问。"), std::string::npos) << message.text;
+  EXPECT_NE(message.text.find("vexa.cfg"), std::string::npos) << message.text;
+  EXPECT_NE(message.text.find("未作任何修改"), std::string::npos) << message.text;
+  EXPECT_EQ(message.text.find("保存设置成功"), std::string::npos) << message.text;
+  EXPECT_EQ(loaded.file.bytes, before);
+  EXPECT_EQ(loaded.page.ValueOf("vexa_max_conns"), "99");
+  EXPECT_EQ(loaded.page.guestBoxes[0], 1);
+
+  // Saving again once the file can be written succeeds with the same values.
+  loaded.file.writeError.clear();
+  message = loaded.page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.icon, PageMessage::Icon::Information);
+  EXPECT_EQ(loaded.file.bytes,
+            "vexa_max_conns = 99\r\n"
+            "vexa_max_torrents = 1000\r\n"
+            "vexa_guest_access = 1\r\n"
+            "vexa_member_access = 0\r\n"
+            "socket_timeout = 15\r\n"
+            "vexa_refresh_static_interval = 1\r\n");
+}
+
+TEST(SystemLimitsPage, SaveIsRefusedWhenVexaCfgWasUnreadableAtStart) {
+  MemoryConfigFile file("vexa_max_conns = 10\r\n");
+  file.unreadable = true;
+  ConfigStore store(file);
+  store.Load();
+  SystemLimitsPage page;
+  page.Initialize(store);
+  EXPECT_EQ(page.ValueOf("vexa_max_conns"), "64");
+
+  file.unreadable = false;
+  PageMessage message = page.SaveChanges(store);
+  EXPECT_EQ(message.icon, PageMessage::Icon::Error);
+  EXPECT_NE(message.text.find("vexa.cfg"), std::string::npos) << message.text;
+  EXPECT_EQ(file.bytes, "vexa_max_conns = 10\r\n");
+}
+
+}  // namespace
+}  // namespace vexa
