@@ -359,5 +359,18 @@ TEST(ServicePage, FootShowsTheCreditsAndTwoLinksKeptScrambled) {
   SaveScreenshot(s.panel.Main(), "service-page");
 }
 
+TEST(ServicePage, ClickingALinkOpensTheSiteInTheBrowser) {
+  HttpRecorder recorder;
+  ASSERT_TRUE(recorder.Start(80));
+  ServicePage s;
+  ASSERT_TRUE(s.Start());
+  HWND link = Item(s.page, 1054);
+  PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
+  EXPECT_EQ(HttpRecorder::Target(recorder.Requests().front()), "/vexapanel/");
+  EXPECT_TRUE(s.NoBoxFor(1000));
+}
+
 }  // namespace
 }  // namespace vexa::e2e
