@@ -1,13 +1,63 @@
 #include "tracker/setting_page.h"
 
+#include "app/descramble.h"
+#include "tracker/service_actions.h"
+#include "tracker/service_host.h"
+
 namespace vexa {
 
-CSetting::CSetting(ConfigStore& store) : CDialog(kTemplateId), store_(store) {}
+namespace {
 
-bool CSetting::OnInit() { return CDialog::OnInit(); }
+// The texts of the page's foot, kept scrambled in the executable.
+constexpr unsigned char kLabelKey = 0x5A;
+constexpr auto kCreditsStored = ScrambleLiteral("VexaPanel 3.0  Vexa 开发组 制作", kLabelKey);
+constexpr auto kSiteStored = ScrambleLiteral("http://localhost/vexapanel/", kLabelKey);
+constexpr auto kSiteCaption1Stored = ScrambleLiteral("官方网站", kLabelKey);
+constexpr auto kSiteCaption2Stored = ScrambleLiteral("技术支持", kLabelKey);
+
+}  // namespace
+
+CSetting::CSetting(ConfigStore& store) : CDialog(kTemplateId), store_(store) {
+  BindText(IDC_SVC_CREDITS, &credits);
+  BindControl(IDC_SVC_LINK1, &siteLink1);
+  BindControl(IDC_SVC_LINK2, &siteLink2);
+}
+
+bool CSetting::OnInit() {
+  credits = DescrambleText(kCreditsStored, kLabelKey);
+  CDialog::OnInit();  // shows the credits and attaches the two links
+
+  const std::string site = DescrambleText(kSiteStored, kLabelKey);
+  siteLink1.SetLinkTarget(site);
+  siteLink2.SetLinkTarget(site);
+  SetItemText(IDC_SVC_LINK1, DescrambleText(kSiteCaption1Stored, kLabelKey));
+  SetItemText(IDC_SVC_LINK2, DescrambleText(kSiteCaption2Stored, kLabelKey));
+  // The template's statics are empty: fit the links to their captions.
+  siteLink1.FitToText();
+  siteLink2.FitToText();
+  return true;
+}
 
 bool CSetting::OnCommand(int id, int code, HWND control) {
-  return CDialog::OnCommand(id, code, control);
+  if (code != BN_CLICKED) return CDialog::OnCommand(id, code, control);
+  ServiceHost host(Handle(), store_);
+  if (const ServiceButton* button = FindServiceButton(id)) {
+    RunServiceButton(host, *button);
+    return true;
+  }
+  switch (id) {
+    case IDC_SVC_CONSOLE_START: StartConsoleButton(host); return true;
+    case IDC_SVC_CONSOLE_CLOSE: CloseConsoleButton(host); return true;
+    case IDC_SVC_WEB_MAIN: OpenWebMainPage(host); return true;
+    case IDC_SVC_WEB_FILES: OpenWebFileDirectory(host); return true;
+    case IDC_SVC_BACKUP: BackupButton(host); return true;
+    case IDC_SVC_RESTART: RestartButton(host); return true;
+    case IDC_SVC_ONE_CLICK: RunOneClickInstallation(host); return true;
+    // Enter and Escape on a page must not end it.
+    case IDOK:
+    case IDCANCEL: return true;
+    default: return CDialog::OnCommand(id, code, control);
+  }
 }
 
 }  // namespace vexa

@@ -1,6 +1,10 @@
 #pragma once
-// The service page, tab "管理服务": drives vexa.exe.
+// The service page, tab "管理服务": drives vexa.exe, backs up its data,
+// installs it in one click and opens its web pages.
+#include <string>
+
 #include "config/config_store.h"
+#include "controls/link_label.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
 
@@ -15,7 +19,11 @@ class CSetting : public CDialog {
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
 
+ private:
   ConfigStore& store_;  // loaded by the main window before this page is created
+  std::string credits;  // static 1053
+  CLinkLabel siteLink1;  // static 1052
+  CLinkLabel siteLink2;  // static 1054
 };
 
 }  // namespace vexa

@@ -1,0 +1,259 @@
+#include "controls/link_label.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "controls/link_label_logic.h"
+#include "ui/message_box.h"
+
+namespace vexa {
+
+namespace {
+
+constexpr UINT_PTR kToolId = 1;
+constexpr int kHelpViewerHandCursor = 106;
+constexpr int kLeaveInvalidateExtra = 10;  // the underline may reach below the client area
+
+RECT ClientRect(HWND hwnd) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  return r;
+}
+
+// The default value of a class root key, or false when it cannot be read.
+bool ReadClassDefault(const std::string& subKey, std::string* value) {
+  ScopedRegKey key;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  char buffer[MAX_PATH + 1] = {};
+  DWORD size = MAX_PATH;
+  DWORD type = 0;
+  if (RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                       &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  *value = buffer;
+  return true;
+}
+
+}  // namespace
+
+CLinkLabel::~CLinkLabel() {
+  if (Handle()) KillTimer(Handle(), kHoverTimerId);
+}
+
+COLORREF CLinkLabel::CurrentColor() const {
+  if (isHovering_) return colorHover_;
+  return isVisited_ ? colorVisited_ : colorNormal_;
+}
+
+void CLinkLabel::SetLinkTarget(const std::string& target) {
+  target_ = target;
+  if (!Handle()) return;
+  FitToText();
+  if (tooltip_) {
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = Handle();
+    tool.uId = kToolId;
+    tool.lpszText = const_cast<char*>(target_.c_str());
+    SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void CLinkLabel::OnAttach() {
+  HWND hwnd = Handle();
+  SetWindowLongPtrA(hwnd, GWL_STYLE, GetWindowLongPtrA(hwnd, GWL_STYLE) | SS_NOTIFY);
+
+  char text[1024] = "";
+  GetWindowTextA(hwnd, text, sizeof text);
+  if (target_.empty()) target_ = text;
+  if (text[0] == '\0') SetWindowTextA(hwnd, target_.c_str());
+
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+  if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (!font) font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+  LOGFONTA logFont;
+  // Without any font there is nothing to draw the link with: stay a plain static.
+  if (!font || !GetObjectA(font, sizeof logFont, &logFont)) return;
+  plainFont_.Reset(CreateFontIndirectA(&logFont));
+  logFont.lfUnderline = TRUE;
+  underlinedFont_.Reset(CreateFontIndirectA(&logFont));
+
+  FitToText();
+  LoadHandCursor();
+
+  tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+  if (tooltip_) {
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = hwnd;
+    tool.uId = kToolId;
+    tool.rect = ClientRect(hwnd);
+    tool.lpszText = const_cast<char*>(target_.c_str());
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void CLinkLabel::FitToText() {
+  HWND hwnd = Handle();
+  if (!hwnd) return;
+  HWND parent = GetParent(hwnd);
+  RECT window;
+  GetWindowRect(hwnd, &window);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&window), 2);
+  RECT client = ClientRect(hwnd);
+
+  char text[1024] = "";
+  int length = GetWindowTextA(hwnd, text, sizeof text);
+  SIZE extent = {0, 0};
+  {
+    ScopedGetDC dc(hwnd);
+    ScopedSelectObject select(dc.Get(), underlinedFont_ ? underlinedFont_.Get()
+                                                        : GetStockObject(DEFAULT_GUI_FONT));
+    GetTextExtentPoint32A(dc.Get(), text, length, &extent);
+  }
+
+  LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+  LabelAlign align = LabelAlign::Left;
+  if ((style & SS_TYPEMASK) == SS_CENTER) align = LabelAlign::Center;
+  if ((style & SS_TYPEMASK) == SS_RIGHT) align = LabelAlign::Right;
+  LabelRect fitted = FitLabelRect({window.left, window.top, window.right, window.bottom},
+                                  client.right - client.left, client.bottom - client.top,
+                                  extent.cx, extent.cy, align, (style & SS_CENTERIMAGE) != 0);
+  SetWindowPos(hwnd, nullptr, fitted.left, fitted.top, fitted.right - fitted.left,
+               fitted.bottom - fitted.top, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  // Keep the tooltip's area on the label when a caption set later refits it.
+  if (tooltip_) {
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = hwnd;
+    tool.uId = kToolId;
+    tool.rect = ClientRect(hwnd);
+    SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void CLinkLabel::LoadHandCursor() {
+  if (handCursor_) return;
+  char windows[MAX_PATH] = "";
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  ScopedModule helpViewer(LoadLibraryExA((std::string(windows) + "\\winhlp32.exe").c_str(), nullptr,
+                                         LOAD_LIBRARY_AS_DATAFILE));
+  if (helpViewer) {
+    HCURSOR hand = LoadCursorA(helpViewer.Get(), MAKEINTRESOURCEA(kHelpViewerHandCursor));
+    if (hand) handCursor_.Reset(CopyIcon(hand));
+  }
+  // Current systems ship no help viewer with that cursor; theirs is the same hand.
+  if (!handCursor_) {
+    HCURSOR systemHand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND
+    if (systemHand) handCursor_.Reset(CopyIcon(systemHand));
+  }
+}
+
+void CLinkLabel::EnterHover() {
+  if (isHovering_) return;
+  isHovering_ = TRUE;
+  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(underlinedFont_.Get()), TRUE);
+  InvalidateRect(Handle(), nullptr, TRUE);
+  SetTimer(Handle(), kHoverTimerId, kHoverTimerMs, nullptr);
+}
+
+void CLinkLabel::LeaveCheck() {
+  DWORD position = GetMessagePos();
+  POINT point = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+  ScreenToClient(Handle(), &point);
+  RECT client = ClientRect(Handle());
+  if (PtInRect(&client, point)) return;
+  isHovering_ = FALSE;
+  KillTimer(Handle(), kHoverTimerId);
+  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(plainFont_.Get()), TRUE);
+  client.bottom += kLeaveInvalidateExtra;
+  InvalidateRect(Handle(), &client, TRUE);
+}
+
+void CLinkLabel::FollowLink() {
+  isHovering_ = FALSE;
+  int result = OpenTarget(target_, SW_SHOW);
+  isVisited_ = result > 32;
+  if (isVisited_) {
+    if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
+  } else {
+    MessageBeep(MB_ICONEXCLAMATION);
+    ReportOpenError(result);
+  }
+}
+
+bool CLinkLabel::OnReflect(UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
+  if (message == WM_CTLCOLORSTATIC) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, CurrentColor());
+    SetBkMode(dc, TRANSPARENT);
+    *result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    return true;
+  }
+  if (message == WM_COMMAND && HIWORD(wParam) == STN_CLICKED) {
+    FollowLink();
+    *result = 0;
+    return true;
+  }
+  return false;
+}
+
+LRESULT CLinkLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (tooltip_ && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+    MSG relayed = {Handle(), message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+    DWORD position = GetMessagePos();
+    relayed.pt = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  }
+  switch (message) {
+    case WM_SETCURSOR:
+      if (handCursor_) {
+        SetCursor(handCursor_.Get());
+        return TRUE;
+      }
+      return FALSE;
+    case WM_MOUSEMOVE:
+      EnterHover();
+      break;
+    case WM_TIMER:
+      if (wParam == kHoverTimerId) LeaveCheck();
+      break;
+    case WM_ERASEBKGND: {
+      RECT client = ClientRect(Handle());
+      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+      return TRUE;
+    }
+    case WM_DESTROY:
+      KillTimer(Handle(), kHoverTimerId);
+      tooltip_ = nullptr;
+      break;
+  }
+  return DefaultProc(message, wParam, lParam);
+}
+
+int OpenTarget(const std::string& target, int showCommand) {
+  HINSTANCE shell = ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand);
+  INT_PTR shellResult = reinterpret_cast<INT_PTR>(shell);
+  if (static_cast<UINT_PTR>(shellResult) > 32) return static_cast<int>(shellResult);
+
+  std::string documentClass;
+  if (!ReadClassDefault(".htm", &documentClass)) return static_cast<int>(shellResult);
+  std::string command;
+  if (!ReadClassDefault(documentClass + "\\shell\\open\\command", &command)) {
+    return static_cast<int>(shellResult);
+  }
+  return static_cast<int>(WinExec(BrowserFallbackCommand(command, target).c_str(), showCommand));
+}
+
+void ReportOpenError(int code) {
+  AppMessageBox(OpenErrorMessage(code), MB_ICONEXCLAMATION | MB_OK);
+}
+
+}  // namespace vexa

@@ -1,0 +1,376 @@
+// The service page of the real VexaPanel.exe beside the stand-in tracker:
+// every button, its boxes, the tracker's command lines and the files.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver.h"
+
+namespace vexa::e2e {
+namespace {
+
+constexpr int kInstall = 1008, kStart = 1005, kStop = 1006, kRemove = 1007;
+constexpr int kConsoleStart = 1009, kConsoleClose = 1010;
+constexpr int kOneClick = 1074, kRestart = 1076, kBackup = 1075;
+constexpr int kWebMain = 1056, kWebFiles = 1055;
+constexpr int kAccountField = 1075, kPasswordField = 1076;
+constexpr char kServiceCaption[] = "Vexa后台服务";
+constexpr char kAppCaption[] = "VexaPanel";
+constexpr char kConfirmText[] =
+    "安装程序将清空并同时备份原来的数据\n您可以使用这个一键搞定所有设置\n您确认要开始安装吗?";
+constexpr char kBusyCaption[] = "请耐心等待，正在初始化Vexa......";
+constexpr char kFinishedCaption[] = "全自动初始化安装";
+
+std::string Quoted(const ProgramDir& dir) { return "\"" + dir.File("vexa.exe") + "\""; }
+
+// A started panel on the service page, with the stand-in beside it.
+struct ServicePage {
+  explicit ServicePage(const std::string& suffix = "") : dir(suffix) {}
+  testing::AssertionResult Start() {
+    if (auto ready = dir.Ready(); !ready) return ready;
+    if (auto started = panel.Start(dir); !started) return started;
+    page = panel.Page(0);
+    return page ? testing::AssertionSuccess() : testing::AssertionFailure() << "no service page";
+  }
+  std::optional<MessageBoxInfo> Click(int id) {
+    ClickItem(page, id);
+    return WaitForMessageBox(panel.Pid(), panel.Main());
+  }
+  // True when no box shows up within the time.
+  bool NoBoxFor(DWORD ms) { return !WaitForMessageBox(panel.Pid(), panel.Main(), ms); }
+
+  ProgramDir dir;
+  Panel panel;
+  HWND page = nullptr;
+};
+
+TEST(ServicePage, ServiceButtonsRunTheirSwitchAndShowTheirMessage) {
+  ServicePage s("服务 a&b (1)");
+  ASSERT_TRUE(s.Start());
+  struct Row {
+    int id;
+    const char* switchText;
+    const char* message;
+  } const rows[] = {
+      {kInstall, "-i", "Vexa后台服务已安装，在下次系统启动时自动启动，请在 管理工具-->服务 查看"},
+      {kStart, "-start", "Vexa后台服务已启动"},
+      {kStop, "-stop", "Vexa后台服务已停止"},
+      {kRemove, "-U", "Vexa后台服务已删除"},
+  };
+  std::vector<std::string> expectedCalls;
+  for (const Row& row : rows) {
+    auto box = s.Click(row.id);
+    ASSERT_TRUE(box) << row.switchText;
+    EXPECT_EQ(box->caption, kServiceCaption);
+    EXPECT_EQ(box->text, row.message);
+    EXPECT_TRUE(box->HasButton(IDOK));
+    EXPECT_FALSE(box->HasButton(IDCANCEL));
+    // The command has ended before its message shows.
+    expectedCalls.push_back(Quoted(s.dir) + " " + row.switchText);
+    EXPECT_EQ(s.dir.StandInCalls(), expectedCalls);
+    if (row.id == kInstall) SaveScreenshot(box->window, "service-install-box");
+    ASSERT_TRUE(PressButton(*box, IDOK));
+  }
+
+  // A switch that reports a failure keeps the message and says so.
+  ASSERT_TRUE(s.dir.SetStandInExitCode(1062));
+  auto box = s.Click(kStop);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "Vexa后台服务已停止\n\n命令 \"vexa.exe -stop\" 返回了代码 1062，请检查操作是否成功。");
+  ASSERT_TRUE(PressButton(*box, IDOK));
+}
+
+TEST(ServicePage, MissingTrackerIsNamedAndNothingElseHappens) {
+  ServicePage s;
+  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\n"));
+  ASSERT_TRUE(s.dir.Write("users.vexa", "data"));
+  ASSERT_TRUE(s.dir.Remove("vexa.exe"));
+  for (int id : {kInstall, kStart, kStop, kRemove, kConsoleStart, kRestart, kOneClick}) {
+    auto box = s.Click(id);
+    ASSERT_TRUE(box) << id;
+    EXPECT_EQ(box->caption, kServiceCaption);
+    EXPECT_NE(box->text.find(s.dir.File("vexa.exe")), std::string::npos) << box->text;
+    ASSERT_TRUE(PressButton(*box, IDOK));
+  }
+  EXPECT_EQ(s.dir.Read("vexa.cfg"), "port = 7000\r\n");
+  EXPECT_EQ(s.dir.Read("users.vexa"), "data");
+  EXPECT_FALSE(s.dir.Exists("备份"));
+  EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
+}
+
+TEST(ServicePage, ConsoleButtonsStartTheTrackerAndCloseEveryConsole) {
+  ServicePage s("控制台 %x% ^");
+  ASSERT_TRUE(s.Start());
+  ClickItem(s.page, kConsoleStart);
+  ClickItem(s.page, kConsoleStart);
+  ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 2; }, 10000));
+  EXPECT_EQ(s.dir.StandInCalls(), (std::vector<std::string>{Quoted(s.dir), Quoted(s.dir)}));
+
+  // Both close at once and nothing is shown.
+  ClickItem(s.page, kConsoleClose);
+  EXPECT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").empty(); }, 5000));
+  EXPECT_TRUE(s.NoBoxFor(1000));
+
+  auto box = s.Click(kConsoleClose);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, "提示");
+  EXPECT_EQ(box->text, "没有运行Vexa!");
+  ASSERT_TRUE(PressButton(*box, IDOK));
+
+  // A console that ignores WM_CLOSE is given up after about 2 s and named.
+  ASSERT_TRUE(s.dir.SetStandInIgnoresClose(true));
+  ClickItem(s.page, kConsoleStart);
+  ASSERT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
+  DWORD start = GetTickCount();
+  box = s.Click(kConsoleClose);
+  DWORD elapsed = GetTickCount() - start;
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, "提示");
+  EXPECT_EQ(box->text, "以下控制台窗口未能关闭：\nvexa");
+  EXPECT_GE(elapsed, 1500u);
+  EXPECT_LE(elapsed, 6000u);
+  ASSERT_TRUE(PressButton(*box, IDOK));
+}
+
+TEST(ServicePage, WebButtonsOpenTheMainPageAndTheFileDirectory) {
+  HttpRecorder recorder;
+  ASSERT_TRUE(recorder.Start(0));
+  ServicePage s;
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = " + std::to_string(recorder.Port()) +
+                                          "\r\nvexa_file_dir = D:/bt\\种子/files\r\n"));
+  ASSERT_TRUE(s.Start());
+  ClickItem(s.page, kWebMain);
+  ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
+  ClickItem(s.page, kWebFiles);
+  ASSERT_TRUE(recorder.WaitForRequests(2, 20000));
+  auto requests = recorder.Requests();
+  EXPECT_EQ(HttpRecorder::Target(requests[0]), "/");
+  EXPECT_EQ(HttpRecorder::Target(requests[1]), "/files");
+  EXPECT_TRUE(s.NoBoxFor(500));
+}
+
+// The directory a backup message names, or "" when the text is not one.
+std::string BackupDirectoryIn(const std::string& text, const std::string& lead) {
+  if (text.compare(0, lead.size(), lead) != 0 || text.back() != '\\') return "";
+  return text.substr(lead.size());
+}
+
+TEST(ServicePage, BackupCopiesConfigurationAndDataIntoANewDirectory) {
+  ServicePage s("备份 测试");
+  std::string data(70000, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 6969\r\n"));
+  ASSERT_TRUE(s.dir.Write("users.vexa", data));
+  ASSERT_TRUE(s.dir.Write("tags.vexa", "tags"));
+  ASSERT_TRUE(s.Start());
+
+  std::vector<std::string> directories;
+  for (int run = 0; run < 2; ++run) {
+    auto box = s.Click(kBackup);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, kAppCaption);
+    std::string backup = BackupDirectoryIn(box->text, "配置与数据文件已备份到目录：\n");
+    ASSERT_NE(backup, "") << box->text;
+    EXPECT_EQ(backup.compare(0, s.dir.File("备份\\").size(), s.dir.File("备份\\")), 0) << backup;
+    EXPECT_EQ(ReadFileBytes(backup + "users.vexa"), data);
+    EXPECT_EQ(ReadFileBytes(backup + "tags.vexa"), "tags");
+    EXPECT_EQ(ReadFileBytes(backup + "vexa.cfg"), "port = 6969\r\n");
+    directories.push_back(backup);
+    if (run == 0) SaveScreenshot(box->window, "service-backup-box");
+    ASSERT_TRUE(PressButton(*box, IDOK));
+  }
+  EXPECT_NE(directories[0], directories[1]);
+  // Backup only: the data stays.
+  EXPECT_EQ(s.dir.Read("users.vexa"), data);
+  EXPECT_TRUE(s.dir.StandInCalls().empty());
+
+  // Without vexa.cfg the backup ends with the file's error.
+  ASSERT_TRUE(s.dir.Remove("vexa.cfg"));
+  auto box = s.Click(kBackup);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, kAppCaption);
+  EXPECT_EQ(box->text, "An invalid file handle was associated with " + s.dir.File("vexa.cfg") + ".");
+  ASSERT_TRUE(PressButton(*box, IDOK));
+}
+
+TEST(ServicePage, RestartClosesConsolesAndRecreatesTheServiceShowingNothing) {
+  ServicePage s;
+  ASSERT_TRUE(s.Start());
+  ClickItem(s.page, kConsoleStart);
+  ASSERT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
+
+  DWORD start = GetTickCount();
+  ClickItem(s.page, kRestart);
+  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 5; }, 15000));
+  DWORD elapsed = GetTickCount() - start;
+  EXPECT_GE(elapsed, 3000u);  // three pauses of 1000 ms
+  const std::string q = Quoted(s.dir);
+  EXPECT_EQ(s.dir.StandInCalls(),
+            (std::vector<std::string>{q, q + " -stop", q + " -U", q + " -i", q + " -start"}));
+  EXPECT_TRUE(WindowsOfClass("ConsoleWindowClass").empty());
+  EXPECT_TRUE(s.NoBoxFor(1500));
+}
+
+
+// Presses OK on the confirmation and the backup message; returns the backup
+// directory the message named.
+std::string ConfirmAndPassBackup(ServicePage& s) {
+  auto confirm = s.Click(kOneClick);
+  if (!confirm) return "no confirmation";
+  EXPECT_EQ(confirm->caption, kAppCaption);
+  EXPECT_EQ(confirm->text, kConfirmText);
+  EXPECT_TRUE(confirm->HasButton(IDOK) && confirm->HasButton(IDCANCEL));
+  PressButton(*confirm, IDOK);
+  auto backup = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
+  if (!backup) return "no backup message";
+  EXPECT_EQ(ItemText(s.page, kOneClick), kBusyCaption);
+  EXPECT_EQ(backup->caption, kAppCaption);
+  std::string directory = BackupDirectoryIn(backup->text, "旧的配置与数据文件已全部清空\n");
+  EXPECT_NE(directory, "") << backup->text;
+  PressButton(*backup, IDOK);
+  return directory;
+}
+
+TEST(ServicePage, OneClickInstallationFromConfirmationToTheAdministratorRequest) {
+  HttpRecorder recorder;
+  ASSERT_TRUE(recorder.Start(6969));
+  ServicePage s("一键 a&b");
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\nvexa_max_conns = 80\r\n"));
+  ASSERT_TRUE(s.dir.Write("users.vexa", "old users"));
+  ASSERT_TRUE(s.dir.Write("dstate.vexa", "old state"));
+  ASSERT_TRUE(s.Start());
+
+  std::string backup = ConfirmAndPassBackup(s);
+  EXPECT_EQ(ReadFileBytes(backup + "users.vexa"), "old users");
+  EXPECT_EQ(ReadFileBytes(backup + "dstate.vexa"), "old state");
+  EXPECT_EQ(ReadFileBytes(backup + "vexa.cfg"), "port = 6969\r\nvexa_max_conns = 80\r\n");
+  EXPECT_FALSE(s.dir.Exists("users.vexa"));
+  EXPECT_FALSE(s.dir.Exists("dstate.vexa"));
+  EXPECT_EQ(s.dir.Read("vexa.cfg"), "port = 6969\r\nvexa_max_conns = 80\r\n");
+
+  // The administrator dialog comes after the restart.
+  auto dialog = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(dialog->caption, "创建管理员");
+  const std::string q = Quoted(s.dir);
+  EXPECT_EQ(s.dir.StandInCalls(),
+            (std::vector<std::string>{q + " -stop", q + " -U", q + " -i", q + " -start"}));
+  EXPECT_EQ(ItemText(dialog->window, kAccountField), "");
+  EXPECT_EQ(ItemText(dialog->window, kPasswordField), "");
+  ASSERT_TRUE(SetItemText(dialog->window, kAccountField, "管理 a&b=c"));
+  ASSERT_TRUE(SetItemText(dialog->window, kPasswordField, "p#%+ 1"));
+  SaveScreenshot(dialog->window, "service-admin-dialog");
+  ASSERT_TRUE(PressButton(*dialog, IDOK));
+
+  ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
+  std::string request = recorder.Requests().front();
+  EXPECT_EQ(request.substr(0, request.find("\r\n")),
+            "GET /users.html?us_login=%B9%DC%C0%ED%20a%26b%3Dc&us_password=p%23%25%2B%201"
+            "&us_password_verify=p%23%25%2B%201&us_email=admin%40localhost"
+            "&us_access_view=on&us_access_dl=on&us_access_comments=on&us_access_upload=on"
+            "&us_access_edit=on&us_access_admin=on&us_access_signup=on HTTP/1.1");
+
+  auto done = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
+  ASSERT_TRUE(done);
+  EXPECT_EQ(done->caption, kAppCaption);
+  EXPECT_EQ(done->text, "创建超级用户成功!安装完成!");
+  ASSERT_TRUE(PressButton(*done, IDOK));
+  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == kFinishedCaption; }, 5000));
+  SaveScreenshot(s.panel.Main(), "service-page-after-install");
+}
+
+TEST(ServicePage, OneClickInstallationCancelledAtEachStep) {
+  // At the confirmation nothing changes.
+  {
+    ServicePage s;
+    ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\n"));
+    ASSERT_TRUE(s.dir.Write("users.vexa", "data"));
+    ASSERT_TRUE(s.Start());
+    auto confirm = s.Click(kOneClick);
+    ASSERT_TRUE(confirm);
+    ASSERT_TRUE(PressButton(*confirm, IDCANCEL));
+    EXPECT_TRUE(s.NoBoxFor(1000));
+    EXPECT_EQ(s.dir.Read("vexa.cfg"), "port = 7000\r\n");
+    EXPECT_EQ(s.dir.Read("users.vexa"), "data");
+    EXPECT_FALSE(s.dir.Exists("备份"));
+    EXPECT_TRUE(s.dir.StandInCalls().empty());
+    EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
+  }
+  // In the administrator dialog: Cancel, the close box, and OK with an
+  // empty password all leave without a request.
+  HttpRecorder recorder;
+  ASSERT_TRUE(recorder.Start(6969));
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE("way " + std::to_string(way));
+    ServicePage s;
+    ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\n"));
+    ASSERT_TRUE(s.Start());
+    ConfirmAndPassBackup(s);
+    auto dialog = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
+    ASSERT_TRUE(dialog);
+    ASSERT_EQ(dialog->caption, "创建管理员");
+    if (way == 0) {
+      ASSERT_TRUE(SetItemText(dialog->window, kAccountField, "boss"));
+      ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
+    } else if (way == 1) {
+      PostMessageA(dialog->window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else {
+      ASSERT_TRUE(SetItemText(dialog->window, kAccountField, "boss"));
+      ASSERT_TRUE(PressButton(*dialog, IDOK));
+    }
+    std::optional<MessageBoxInfo> left;
+    WaitUntil([&] {
+      left = FindMessageBox(s.panel.Pid(), s.panel.Main());
+      return left && left->window != dialog->window;
+    }, 10000);
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->caption, kAppCaption);
+    EXPECT_EQ(left->text, "您已经退出安装程序!");
+    ASSERT_TRUE(PressButton(*left, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == kFinishedCaption; }, 5000));
+    // The service was re-created all the same.
+    EXPECT_EQ(s.dir.StandInCalls().size(), 4u);
+  }
+  EXPECT_TRUE(recorder.Requests().empty());
+}
+
+TEST(ServicePage, FootShowsTheCreditsAndTwoLinksKeptScrambled) {
+  ServicePage s;
+  ASSERT_TRUE(s.Start());
+  EXPECT_EQ(ItemText(s.page, 1053), "VexaPanel 3.0  Vexa 开发组 制作");
+  EXPECT_EQ(ItemText(s.page, 1052), "官方网站");
+  EXPECT_EQ(ItemText(s.page, 1054), "技术支持");
+  for (int id : {1052, 1054}) {
+    RECT r = RectIn(Item(s.page, id), s.page);
+    EXPECT_GT(r.right - r.left, 20) << id;
+    EXPECT_GT(r.bottom - r.top, 8) << id;
+    EXPECT_TRUE(StyleOf(Item(s.page, id)) & SS_NOTIFY);
+  }
+  // None of the three texts is readable in the executable.
+  std::string exe = ReadFileBytes(s.dir.File("VexaPanel.exe"));
+  ASSERT_FALSE(exe.empty());
+  for (const char* text : {"http://localhost/vexapanel", "Vexa 开发组", "官方网站"}) {
+    EXPECT_EQ(exe.find(text), std::string::npos) << text;
+  }
+  SaveScreenshot(s.panel.Main(), "service-page");
+}
+
+TEST(ServicePage, ClickingALinkOpensTheSiteInTheBrowser) {
+  HttpRecorder recorder;
+  ASSERT_TRUE(recorder.Start(80));
+  ServicePage s;
+  ASSERT_TRUE(s.Start());
+  HWND link = Item(s.page, 1054);
+  PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
+  EXPECT_EQ(HttpRecorder::Target(recorder.Requests().front()), "/vexapanel/");
+  EXPECT_TRUE(s.NoBoxFor(1000));
+}
+
+}  // namespace
+}  // namespace vexa::e2e

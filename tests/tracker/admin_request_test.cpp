@@ -1,0 +1,46 @@
+#include "tracker/admin_request.h"
+
+#include <gtest/gtest.h>
+
+#include "tracker/admin_account.h"
+
+namespace vexa {
+namespace {
+
+TEST(AdminRequest, PercentEncodingKeepsOnlyUnreservedBytes) {
+  EXPECT_EQ(PercentEncode("AZaz09-._~"), "AZaz09-._~");
+  EXPECT_EQ(PercentEncode("a&b=c#d%e+f g"), "a%26b%3Dc%23d%25e%2Bf%20g");
+  EXPECT_EQ(PercentEncode("/?:@"), "%2F%3F%3A%40");
+  // GBK bytes of 管理, upper-case hex.
+  EXPECT_EQ(PercentEncode("管理"), "%B9%DC%C0%ED");
+  EXPECT_EQ(PercentEncode(std::string("\x00\xff", 2)), "%00%FF");
+  EXPECT_EQ(PercentEncode(""), "");
+}
+
+TEST(AdminRequest, AddressCarriesEveryPieceInOrder) {
+  EXPECT_EQ(AdminRequestUrl("http://localhost:6969", "boss", "s3cret"),
+            "http://localhost:6969/users.html?us_login=boss&us_password=s3cret"
+            "&us_password_verify=s3cret&us_email=admin%40localhost"
+            "&us_access_view=on&us_access_dl=on&us_access_comments=on&us_access_upload=on"
+            "&us_access_edit=on&us_access_admin=on&us_access_signup=on");
+  EXPECT_EQ(AdminRequestUrl("http://localhost:6969", "a&b=c", "p w#"),
+            "http://localhost:6969/users.html?us_login=a%26b%3Dc&us_password=p%20w%23"
+            "&us_password_verify=p%20w%23&us_email=admin%40localhost"
+            "&us_access_view=on&us_access_dl=on&us_access_comments=on&us_access_upload=on"
+            "&us_access_edit=on&us_access_admin=on&us_access_signup=on");
+}
+
+TEST(AdminAccount, OkHandsBackValuesAsTypedAndCancelEmptiesBoth) {
+  AcceptAdminInput("管理 员&", "");
+  EXPECT_EQ(AdminAccount(), "管理 员&");
+  EXPECT_EQ(AdminPassword(), "");
+  AcceptAdminInput("boss", "p w");
+  EXPECT_EQ(AdminAccount(), "boss");
+  EXPECT_EQ(AdminPassword(), "p w");
+  CancelAdminInput();
+  EXPECT_EQ(AdminAccount(), "");
+  EXPECT_EQ(AdminPassword(), "");
+}
+
+}  // namespace
+}  // namespace vexa

@@ -1,0 +1,52 @@
+#include "tracker/backup_names.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+namespace vexa {
+namespace {
+
+TEST(BackupNames, StampHasNoLeadingZerosAndUnitsInGbk) {
+  EXPECT_EQ(BackupTimeStamp({12, 6, 5, 59, 9}), "12月6日5时59分9秒");
+  EXPECT_EQ(BackupTimeStamp({1, 1, 0, 0, 0}), "1月1日0时0分0秒");
+  EXPECT_EQ(BackupTimeStamp({1, 2, 3, 4, 5}),
+            "1\xD4\xC2" "2\xC8\xD5" "3\xCA\xB1" "4\xB7\xD6" "5\xC3\xEB");
+}
+
+TEST(BackupNames, CandidatesGrowByBlankAndNextNumber) {
+  std::set<std::string> existing;
+  std::vector<std::string> asked;
+  auto exists = [&](const std::string& name) {
+    asked.push_back(name);
+    return existing.count(name) > 0;
+  };
+  EXPECT_EQ(UniqueBackupName("R\\S", exists), "R\\S");
+  existing.insert("R\\S");
+  EXPECT_EQ(UniqueBackupName("R\\S", exists), "R\\S 0");
+  existing.insert("R\\S 0");
+  existing.insert("R\\S 0 1");
+  asked.clear();
+  EXPECT_EQ(UniqueBackupName("R\\S", exists), "R\\S 0 1 2");
+  EXPECT_EQ(asked, (std::vector<std::string>{"R\\S", "R\\S 0", "R\\S 0 1", "R\\S 0 1 2"}));
+}
+
+TEST(BackupNames, FinalMessagesEndInTheDirectory) {
+  EXPECT_EQ(BackupDoneMessage(false, "C:\\t\\备份\\12月6日5时59分9秒\\"),
+            "配置与数据文件已备份到目录：\nC:\\t\\备份\\12月6日5时59分9秒\\");
+  EXPECT_EQ(BackupDoneMessage(true, "C:\\t\\备份\\1月1日0时0分0秒 0\\"),
+            "旧的配置与数据文件已全部清空\nC:\\t\\备份\\1月1日0时0分0秒 0\\");
+}
+
+TEST(BackupNames, FileErrorsNameTheFile) {
+  EXPECT_EQ(FileErrorText(FileErrorCause::NotOpened, "C:\\a b\\vexa.cfg", ""),
+            "An invalid file handle was associated with C:\\a b\\vexa.cfg.");
+  EXPECT_EQ(FileErrorText(FileErrorCause::AccessDenied, "C:\\x.vexa", "拒绝访问。"),
+            "Access to C:\\x.vexa was denied.\n拒绝访问。");
+  EXPECT_EQ(FileErrorText(FileErrorCause::Generic, "C:\\100%1.vexa", ""),
+            "An unknown error occurred while accessing C:\\100%1.vexa.");
+}
+
+}  // namespace
+}  // namespace vexa

@@ -1,0 +1,62 @@
+#include "tracker/tracker_commands.h"
+
+#include <gtest/gtest.h>
+
+namespace vexa {
+namespace {
+
+TEST(TrackerCommands, ServiceButtonsRunTheirSwitchAndShowTheirMessage) {
+  struct Row {
+    int id;
+    const char* command;
+    const char* message;
+    unsigned icon;
+  } const rows[] = {
+      {1008, "vexa.exe -i",
+       "Vexa后台服务已安装，在下次系统启动时自动启动，请在 管理工具-->服务 查看", 0x40},
+      {1005, "vexa.exe -start", "Vexa后台服务已启动", 0x40},
+      {1006, "vexa.exe -stop", "Vexa后台服务已停止", 0x10},
+      {1007, "vexa.exe -U", "Vexa后台服务已删除", 0x30},
+  };
+  for (const Row& row : rows) {
+    const ServiceButton* button = FindServiceButton(row.id);
+    ASSERT_NE(button, nullptr) << row.id;
+    EXPECT_STREQ(button->command, row.command);
+    EXPECT_STREQ(button->message, row.message);
+    EXPECT_EQ(button->icon, row.icon);
+  }
+  EXPECT_EQ(FindServiceButton(1009), nullptr);
+  // The caption in GBK bytes.
+  EXPECT_EQ(std::string(kServiceCaption), "Vexa\xBA\xF3\xCC\xA8\xB7\xFE\xCE\xF1");
+  EXPECT_EQ(CommandSwitch(kStartCommand), "-start");
+  EXPECT_EQ(CommandSwitch(kRemoveCommand), "-U");
+}
+
+TEST(TrackerCommands, BaseUrlUsesThePortAsStored) {
+  EXPECT_EQ(TrackerBaseUrl("6969"), "http://localhost:6969");
+  EXPECT_EQ(TrackerBaseUrl("80x"), "http://localhost:80x");
+  EXPECT_EQ(TrackerBaseUrl(""), "http://localhost:");
+}
+
+TEST(TrackerCommands, LastPathComponentSplitsOnRealSeparatorsOnly) {
+  EXPECT_EQ(LastPathComponent("D:\\bt\\file"), "file");
+  EXPECT_EQ(LastPathComponent("D:/bt/file"), "file");
+  EXPECT_EQ(LastPathComponent("file"), "file");
+  EXPECT_EQ(LastPathComponent("D:\\bt\\file\\"), "");
+  EXPECT_EQ(LastPathComponent("D:\\bt/sub\\种子"), "种子");
+  // 嘰 is 87 5C: its trail byte is no separator.
+  EXPECT_EQ(LastPathComponent("D:\\bt\\\x87\x5C" "dir"), "\x87\x5C" "dir");
+  EXPECT_EQ(LastPathComponent("\x87\x5C\x82\x5C"), "\x87\x5C\x82\x5C");
+}
+
+TEST(TrackerCommands, WebFileDirectoryAddressKeepsTheComponentUnescaped) {
+  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:6969", "D:\\bt\\file"),
+            "http://localhost:6969/file");
+  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:6969", "D:\\bt\\file\\"),
+            "http://localhost:6969/");
+  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "C:\\种子 文件"),
+            "http://localhost:81/种子 文件");
+}
+
+}  // namespace
+}  // namespace vexa

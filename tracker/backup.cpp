@@ -1,0 +1,140 @@
+#include "tracker/backup.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "base/system_error.h"
+#include "ui/scoped.h"
+
+namespace vexa {
+
+namespace {
+
+constexpr DWORD kCopyChunk = 64 * 1024;
+
+FileErrorCause CauseOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND: return FileErrorCause::NotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME: return FileErrorCause::BadPath;
+    case ERROR_ACCESS_DENIED: return FileErrorCause::AccessDenied;
+    case ERROR_SHARING_VIOLATION: return FileErrorCause::SharingViolation;
+    case ERROR_LOCK_VIOLATION: return FileErrorCause::LockViolation;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FileErrorCause::DiskFull;
+    case ERROR_CRC:
+    case ERROR_IO_DEVICE:
+    case ERROR_GEN_FAILURE: return FileErrorCause::HardwareError;
+    default: return FileErrorCause::Generic;
+  }
+}
+
+Status FileError(const std::string& path, DWORD error) {
+  return Status::Error(FileErrorText(CauseOf(error), path, SystemMessage(error)));
+}
+
+Status NotOpened(const std::string& path) {
+  return Status::Error(FileErrorText(FileErrorCause::NotOpened, path, ""));
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool SizeOnDisk(const std::string& path, ULONGLONG* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  *size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+// Copies source to copy byte for byte. With removeSource the source is
+// deleted only once the copy is written, flushed, closed and as long as the
+// source, so a failure never loses the only copy of the data.
+Status CopyFileBytes(const std::string& source, const std::string& copy, bool removeSource) {
+  // The tracker may hold its data files open while it runs.
+  ScopedHandle in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!in) return NotOpened(source);
+  ScopedHandle out(CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out) return NotOpened(copy);
+
+  std::vector<char> buffer(kCopyChunk);
+  ULONGLONG copied = 0;
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(in.Get(), buffer.data(), kCopyChunk, &read, nullptr)) {
+      return FileError(source, GetLastError());
+    }
+    if (read == 0) break;
+    DWORD written = 0;
+    if (!WriteFile(out.Get(), buffer.data(), read, &written, nullptr)) {
+      return FileError(copy, GetLastError());
+    }
+    if (written != read) return FileError(copy, ERROR_DISK_FULL);
+    copied += read;
+  }
+  if (!FlushFileBuffers(out.Get())) return FileError(copy, GetLastError());
+  // The last bytes may only reach the disk on closing.
+  if (!CloseHandle(out.Release())) return FileError(copy, GetLastError());
+
+  LARGE_INTEGER sourceSize;
+  if (!GetFileSizeEx(in.Get(), &sourceSize)) return FileError(source, GetLastError());
+  ULONGLONG copySize = 0;
+  if (!SizeOnDisk(copy, &copySize)) return FileError(copy, GetLastError());
+  if (copySize != copied || copied != static_cast<ULONGLONG>(sourceSize.QuadPart)) {
+    return Status::Error(FileErrorText(FileErrorCause::Incomplete, copy, ""));
+  }
+  in.Reset();
+
+  if (removeSource && !DeleteFileA(source.c_str())) return FileError(source, GetLastError());
+  return Status::Ok();
+}
+
+// Names of the plain files matching *.vexa, in the order the file system
+// gives them, read before anything is deleted.
+std::vector<std::string> DataFileNames(const std::string& programDirectory) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  ScopedFindHandle search(FindFirstFileA((programDirectory + kDataFilePattern).c_str(), &found));
+  if (!search) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search.Get(), &found));
+  return names;
+}
+
+}  // namespace
+
+BackupTime LocalBackupTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return {now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
+                          const BackupTime& time) {
+  BackupOutcome outcome;
+  const std::string root = programDirectory + kBackupRootName;
+  if (!Exists(root)) CreateDirectoryA(root.c_str(), nullptr);
+
+  const std::string name = UniqueBackupName(
+      root + BackupTimeStamp(time), [](const std::string& candidate) { return Exists(candidate + "\\"); });
+  // A directory that could not be made shows up as the first copy failing.
+  CreateDirectoryA(name.c_str(), nullptr);
+  outcome.directory = name + "\\";
+
+  for (const std::string& file : DataFileNames(programDirectory)) {
+    outcome.status = CopyFileBytes(programDirectory + file, outcome.directory + file, clearing);
+    if (!outcome.status.ok) return outcome;
+  }
+  // vexa.cfg is copied but always kept: the installation has just written it.
+  outcome.status = CopyFileBytes(programDirectory + kConfigFileName,
+                                 outcome.directory + kConfigFileName, false);
+  return outcome;
+}
+
+}  // namespace vexa

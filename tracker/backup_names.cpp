@@ -1,0 +1,59 @@
+#include "tracker/backup_names.h"
+
+#include <cstdio>
+
+namespace vexa {
+
+const char kBackupRootName[] = "备份\\";
+const char kDataFilePattern[] = "*.vexa";
+const char kConfigFileName[] = "vexa.cfg";
+
+std::string BackupTimeStamp(const BackupTime& time) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d月%d日%d时%d分%d秒", time.month, time.day, time.hour,
+                time.minute, time.second);
+  return text;
+}
+
+std::string UniqueBackupName(const std::string& stamped,
+                             const std::function<bool(const std::string&)>& exists) {
+  std::string candidate = stamped;
+  if (!exists(candidate)) return candidate;
+  candidate += " 0";
+  for (int next = 1; exists(candidate); ++next) candidate += " " + std::to_string(next);
+  return candidate;
+}
+
+std::string BackupDoneMessage(bool clearing, const std::string& backupDirectory) {
+  return (clearing ? "旧的配置与数据文件已全部清空\n" : "配置与数据文件已备份到目录：\n") +
+         backupDirectory;
+}
+
+namespace {
+
+const char* FileErrorPattern(FileErrorCause cause) {
+  switch (cause) {
+    case FileErrorCause::NotOpened: return "An invalid file handle was associated with %1.";
+    case FileErrorCause::NotFound: return "%1 was not found.";
+    case FileErrorCause::BadPath: return "All or part of the path %1 is invalid.";
+    case FileErrorCause::AccessDenied: return "Access to %1 was denied.";
+    case FileErrorCause::SharingViolation: return "A sharing violation occurred while accessing %1.";
+    case FileErrorCause::LockViolation: return "A locking violation occurred while accessing %1.";
+    case FileErrorCause::DiskFull: return "The disk is full while accessing %1.";
+    case FileErrorCause::HardwareError: return "A hardware I/O error was reported while accessing %1.";
+    case FileErrorCause::Incomplete: return "%1 was not copied completely.";
+    case FileErrorCause::Generic: break;
+  }
+  return "An unknown error occurred while accessing %1.";
+}
+
+}  // namespace
+
+std::string FileErrorText(FileErrorCause cause, const std::string& path, const std::string& reason) {
+  std::string text = FileErrorPattern(cause);
+  text.replace(text.find("%1"), 2, path);
+  if (!reason.empty()) text += "\n" + reason;
+  return text;
+}
+
+}  // namespace vexa

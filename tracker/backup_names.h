@@ -1,0 +1,48 @@
+#pragma once
+// The texts of the data backup: time stamp, directory names, messages and
+// the file errors that end it.
+#include <functional>
+#include <string>
+
+namespace vexa {
+
+extern const char kBackupRootName[];  // "备份\\"
+extern const char kDataFilePattern[];  // "*.vexa"
+extern const char kConfigFileName[];   // "vexa.cfg"
+
+struct BackupTime {
+  int month;   // 1..12
+  int day;     // 1..31
+  int hour;    // 0..23
+  int minute;
+  int second;
+};
+
+// "12月6日5时59分9秒": no leading zeros, each number followed by its unit.
+std::string BackupTimeStamp(const BackupTime& time);
+
+// The first of S, "S 0", "S 0 1", "S 0 1 2", ... for which exists is false.
+std::string UniqueBackupName(const std::string& stamped,
+                             const std::function<bool(const std::string&)>& exists);
+
+// The final message, backupDirectory ending in a backslash.
+std::string BackupDoneMessage(bool clearing, const std::string& backupDirectory);
+
+enum class FileErrorCause {
+  NotOpened,  // the file could not be opened at all
+  NotFound,
+  BadPath,
+  AccessDenied,
+  SharingViolation,
+  LockViolation,
+  DiskFull,
+  HardwareError,
+  Incomplete,  // the copy ended up shorter or longer than its source
+  Generic,
+};
+
+// The message for a file that ended the backup, naming the file; the
+// system's reason follows on its own line when there is one.
+std::string FileErrorText(FileErrorCause cause, const std::string& path, const std::string& reason);
+
+}  // namespace vexa

@@ -1,0 +1,153 @@
+#include "tracker/service_actions.h"
+
+#include <cstdio>
+
+#include "tracker/admin_account.h"
+#include "tracker/admin_request.h"
+#include "tracker/backup_names.h"
+
+namespace vexa {
+
+const char kNoConsoleText[] = "没有运行Vexa!";
+const char kNoConsoleCaption[] = "提示";
+const char kInstallConfirmText[] =
+    "安装程序将清空并同时备份原来的数据\n您可以使用这个一键搞定所有设置\n您确认要开始安装吗?";
+const char kInstallDoneText[] = "创建超级用户成功!安装完成!";
+const char kInstallLeftText[] = "您已经退出安装程序!";
+const char kInstallBusyCaption[] = "请耐心等待，正在初始化Vexa......";
+const char kInstallFinishedCaption[] = "全自动初始化安装";
+const char kInstallPort[] = "6969";
+
+std::string MissingTrackerText(const std::string& trackerPath) {
+  return "找不到Vexa服务程序：\n" + trackerPath +
+         "\n\n请把本程序放在vexa.exe所在的目录中运行。";
+}
+
+std::string ExitCodeNote(const std::string& command, unsigned long exitCode) {
+  char code[32];
+  std::snprintf(code, sizeof code, "%lu", exitCode);
+  return "\n\n命令 \"" + command + "\" 返回了代码 " + code + "，请检查操作是否成功。";
+}
+
+std::string ConsolesNotClosedText(const std::vector<std::string>& titles) {
+  std::string text = "以下控制台窗口未能关闭：";
+  for (const std::string& title : titles) text += "\n" + (title.empty() ? "(无标题)" : title);
+  return text;
+}
+
+namespace {
+
+// Shows the missing-tracker error when vexa.exe is not there; true when it is.
+bool TrackerPresent(TrackerHost& host) {
+  if (host.TrackerExists()) return true;
+  host.ShowPageMessage(MissingTrackerText(host.TrackerPath()), kServiceCaption, kIconHand);
+  return false;
+}
+
+std::string BaseUrl(TrackerHost& host) { return TrackerBaseUrl(host.ConfigGet("port", "6969")); }
+
+void ReportConsolesNotClosed(TrackerHost& host, const ConsoleCloseResult& result) {
+  if (!result.notClosed.empty()) {
+    host.ShowPageMessage(ConsolesNotClosedText(result.notClosed), kNoConsoleCaption,
+                         kIconExclamation);
+  }
+}
+
+}  // namespace
+
+void RunServiceButton(TrackerHost& host, const ServiceButton& button) {
+  if (!TrackerPresent(host)) return;
+  TrackerRun run = host.RunTrackerCommand(button.command);
+  if (!run.status.ok) {
+    host.ShowPageMessage(run.status.message, kServiceCaption, kIconHand);
+    return;
+  }
+  if (run.exitCode == 0) {
+    host.ShowPageMessage(button.message, kServiceCaption, button.icon);
+  } else {
+    host.ShowPageMessage(button.message + ExitCodeNote(button.command, run.exitCode),
+                         kServiceCaption, kIconExclamation);
+  }
+}
+
+void StartConsoleButton(TrackerHost& host) {
+  if (!TrackerPresent(host)) return;
+  Status started = host.StartTrackerConsole();
+  if (!started.ok) host.ShowPageMessage(started.message, kServiceCaption, kIconHand);
+}
+
+void CloseConsoleButton(TrackerHost& host) {
+  if (!host.ConsoleWindowExists()) {
+    host.ShowPageMessage(kNoConsoleText, kNoConsoleCaption, kIconInformation);
+    return;
+  }
+  ReportConsolesNotClosed(host, host.CloseConsoleWindows());
+}
+
+void OpenWebMainPage(TrackerHost& host) { host.ShellOpen(BaseUrl(host)); }
+
+void OpenWebFileDirectory(TrackerHost& host) {
+  host.ShellOpen(WebFileDirectoryUrl(BaseUrl(host), host.ConfigGet("vexa_file_dir", "file")));
+}
+
+bool BackupData(TrackerHost& host, bool clearing) {
+  BackupOutcome outcome = host.BackupFiles(clearing);
+  if (!outcome.status.ok) {
+    host.ShowAppMessage(outcome.status.message, kIconExclamation);
+    return false;
+  }
+  host.ShowAppMessage(BackupDoneMessage(clearing, outcome.directory), 0);
+  return true;
+}
+
+void BackupButton(TrackerHost& host) { BackupData(host, false); }
+
+Status RestartTracker(TrackerHost& host) {
+  ReportConsolesNotClosed(host, host.CloseConsoleWindows());
+  const char* const sequence[] = {kStopCommand, kRemoveCommand, kInstallCommand, kStartCommand};
+  for (const char* command : sequence) {
+    TrackerRun run = host.RunTrackerCommand(command);
+    if (!run.status.ok) return run.status;
+    if (command != kStartCommand) host.Sleep(kCommandPauseMs);
+  }
+  return Status::Ok();
+}
+
+void RestartButton(TrackerHost& host) {
+  if (!TrackerPresent(host)) return;
+  Status restarted = RestartTracker(host);
+  if (!restarted.ok) host.ShowPageMessage(restarted.message, kServiceCaption, kIconHand);
+}
+
+void RunOneClickInstallation(TrackerHost& host) {
+  // Checked before the confirmation, so that nothing is cleared for a
+  // tracker that is not there.
+  if (!TrackerPresent(host)) return;
+  if (!host.ConfirmAppMessage(kInstallConfirmText)) return;
+  host.SetInstallCaption(kInstallBusyCaption);
+
+  Status saved = host.ConfigSetAndSave("port", kInstallPort);
+  if (!saved.ok) {
+    host.ShowAppMessage(saved.message, kIconExclamation);
+    return;
+  }
+  if (!BackupData(host, true)) return;
+  Status restarted = RestartTracker(host);
+  if (!restarted.ok) {
+    host.ShowAppMessage(restarted.message, kIconExclamation);
+    return;
+  }
+
+  std::string baseUrl = BaseUrl(host);
+  host.AskAdministrator();
+  if (!AdminAccount().empty() && !AdminPassword().empty()) {
+    host.ShellOpen(AdminRequestUrl(baseUrl, AdminAccount(), AdminPassword()));
+    host.Sleep(kCommandPauseMs);
+    host.ShowAppMessage(kInstallDoneText, 0);
+  } else {
+    host.ShowAppMessage(kInstallLeftText, 0);
+  }
+  host.SetInstallCaption(kInstallFinishedCaption);
+}
+
+}  // namespace vexa

@@ -1,0 +1,92 @@
+#pragma once
+// What the buttons of the service page do, written against the few things
+// they need from the system, so that their order can be followed exactly.
+#include <string>
+#include <vector>
+
+#include "base/status.h"
+#include "tracker/tracker_commands.h"
+
+namespace vexa {
+
+struct TrackerRun {
+  Status status;  // not ok: vexa.exe could not be started at all
+  unsigned long exitCode = 0;
+};
+
+struct ConsoleCloseResult {
+  bool found = false;                  // at least one console window was there
+  std::vector<std::string> notClosed;  // titles of those still open at the end
+};
+
+struct BackupOutcome {
+  Status status;          // the file error that ended the backup
+  std::string directory;  // full path of the new backup directory, with a backslash
+};
+
+class TrackerHost {
+ public:
+  virtual ~TrackerHost() = default;
+
+  virtual std::string TrackerPath() = 0;  // ProgramDirectory + "vexa.exe"
+  virtual bool TrackerExists() = 0;
+  virtual std::string ConfigGet(const std::string& key, const std::string& defaultValue) = 0;
+  virtual Status ConfigSetAndSave(const std::string& key, const std::string& value) = 0;
+
+  virtual TrackerRun RunTrackerCommand(const std::string& command) = 0;
+  virtual Status StartTrackerConsole() = 0;
+  virtual bool ConsoleWindowExists() = 0;
+  virtual ConsoleCloseResult CloseConsoleWindows() = 0;
+  virtual BackupOutcome BackupFiles(bool clearing) = 0;
+  virtual void ShellOpen(const std::string& target) = 0;
+  virtual void Sleep(unsigned milliseconds) = 0;
+  // Runs the administrator dialog modally; its answer is in AdminAccount
+  // and AdminPassword afterwards.
+  virtual void AskAdministrator() = 0;
+  virtual void SetInstallCaption(const std::string& caption) = 0;
+
+  // A box of the page with its own caption and icon.
+  virtual void ShowPageMessage(const std::string& text, const std::string& caption,
+                               unsigned icon) = 0;
+  // The application's box (its title as caption, OK); icon 0 gets the warning icon.
+  virtual void ShowAppMessage(const std::string& text, unsigned icon) = 0;
+  // The application's OK/Cancel box; true for OK.
+  virtual bool ConfirmAppMessage(const std::string& text) = 0;
+};
+
+extern const char kNoConsoleText[];        // "没有运行Vexa!"
+extern const char kNoConsoleCaption[];     // "提示"
+extern const char kInstallConfirmText[];
+extern const char kInstallDoneText[];
+extern const char kInstallLeftText[];
+extern const char kInstallBusyCaption[];
+extern const char kInstallFinishedCaption[];
+extern const char kInstallPort[];          // "6969"
+
+constexpr unsigned kCommandPauseMs = 1000;
+
+// The error shown instead of anything else when vexa.exe is not there.
+std::string MissingTrackerText(const std::string& trackerPath);
+// The line added to a service message when the switch returned non-zero.
+std::string ExitCodeNote(const std::string& command, unsigned long exitCode);
+std::string ConsolesNotClosedText(const std::vector<std::string>& titles);
+
+void RunServiceButton(TrackerHost& host, const ServiceButton& button);
+void StartConsoleButton(TrackerHost& host);
+void CloseConsoleButton(TrackerHost& host);
+void OpenWebMainPage(TrackerHost& host);
+void OpenWebFileDirectory(TrackerHost& host);
+
+// Backs up (and in clearing mode removes) the data files, then shows the
+// final message or the file error; true when it went through.
+bool BackupData(TrackerHost& host, bool clearing);
+void BackupButton(TrackerHost& host);
+
+// Closes the consoles and runs stop, remove, install, start with pauses;
+// ends early only when vexa.exe could not be started.
+Status RestartTracker(TrackerHost& host);
+void RestartButton(TrackerHost& host);
+
+void RunOneClickInstallation(TrackerHost& host);
+
+}  // namespace vexa

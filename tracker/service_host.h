@@ -1,0 +1,39 @@
+#pragma once
+// The service page's jobs on the real system: vexa.exe in ProgramDirectory,
+// the configuration store, the desktop's console windows, the file system,
+// the shell, and the page's and the application's message boxes.
+#include <windows.h>
+
+#include "config/config_store.h"
+#include "tracker/service_actions.h"
+
+namespace vexa {
+
+class ServiceHost : public TrackerHost {
+ public:
+  ServiceHost(HWND page, ConfigStore& store) : page_(page), store_(store) {}
+
+  std::string TrackerPath() override;
+  bool TrackerExists() override;
+  std::string ConfigGet(const std::string& key, const std::string& defaultValue) override;
+  Status ConfigSetAndSave(const std::string& key, const std::string& value) override;
+  TrackerRun RunTrackerCommand(const std::string& command) override;
+  Status StartTrackerConsole() override;
+  bool ConsoleWindowExists() override;
+  ConsoleCloseResult CloseConsoleWindows() override;
+  BackupOutcome BackupFiles(bool clearing) override;
+  void ShellOpen(const std::string& target) override;
+  void Sleep(unsigned milliseconds) override;
+  void AskAdministrator() override;
+  void SetInstallCaption(const std::string& caption) override;
+  void ShowPageMessage(const std::string& text, const std::string& caption,
+                       unsigned icon) override;
+  void ShowAppMessage(const std::string& text, unsigned icon) override;
+  bool ConfirmAppMessage(const std::string& text) override;
+
+ private:
+  HWND page_;
+  ConfigStore& store_;
+};
+
+}  // namespace vexa

@@ -1,0 +1,50 @@
+#include "tracker/tracker_commands.h"
+
+#include "base/mbcs.h"
+
+namespace vexa {
+
+const char kTrackerExe[] = "vexa.exe";
+const char kInstallCommand[] = "vexa.exe -i";
+const char kStartCommand[] = "vexa.exe -start";
+const char kStopCommand[] = "vexa.exe -stop";
+const char kRemoveCommand[] = "vexa.exe -U";
+
+const char kServiceCaption[] = "Vexa后台服务";
+
+const ServiceButton kServiceButtons[4] = {
+    {1008, kInstallCommand,
+     "Vexa后台服务已安装，在下次系统启动时自动启动，请在 管理工具-->服务 查看", kIconInformation},
+    {1005, kStartCommand, "Vexa后台服务已启动", kIconInformation},
+    {1006, kStopCommand, "Vexa后台服务已停止", kIconHand},
+    {1007, kRemoveCommand, "Vexa后台服务已删除", kIconExclamation},
+};
+
+const ServiceButton* FindServiceButton(int controlId) {
+  for (const ServiceButton& button : kServiceButtons) {
+    if (button.controlId == controlId) return &button;
+  }
+  return nullptr;
+}
+
+std::string CommandSwitch(const std::string& command) {
+  std::string::size_type blank = command.find(' ');
+  return blank == std::string::npos ? std::string() : command.substr(blank + 1);
+}
+
+std::string TrackerBaseUrl(const std::string& port) { return "http://localhost:" + port; }
+
+std::string LastPathComponent(const std::string& directory) {
+  std::string rest = ReplaceCharMb(directory, '/', '\\');
+  for (;;) {
+    std::size_t backslash = FindCharMb(rest, '\\');
+    if (backslash == std::string::npos) return rest;
+    rest.erase(0, backslash + 1);
+  }
+}
+
+std::string WebFileDirectoryUrl(const std::string& baseUrl, const std::string& fileDirectory) {
+  return baseUrl + "/" + LastPathComponent(fileDirectory);
+}
+
+}  // namespace vexa

@@ -1,0 +1,74 @@
+#include "tracker/tracker_launcher.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "base/system_error.h"
+#include "ui/scoped.h"
+#include "tracker/tracker_commands.h"
+
+namespace vexa {
+
+namespace {
+
+// The path quoted as one argument, so blanks and & ^ % ( ) in the program
+// directory reach nobody but CreateProcess, which does not interpret them.
+Status Launch(const std::string& programDirectory, const std::string& arguments, DWORD flags,
+              PROCESS_INFORMATION* process) {
+  std::string path = TrackerExePath(programDirectory);
+  std::string commandLine = "\"" + path + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                      nullptr, &startup, process)) {
+    DWORD error = GetLastError();
+    return Status::Error("无法运行 " + path + "：\n" + SystemMessage(error));
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+std::string TrackerExePath(const std::string& programDirectory) {
+  return programDirectory + kTrackerExe;
+}
+
+bool TrackerExeExists(const std::string& programDirectory) {
+  DWORD attributes = GetFileAttributesA(TrackerExePath(programDirectory).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::string& command) {
+  TrackerRun run;
+  PROCESS_INFORMATION process = {};
+  run.status = Launch(programDirectory, CommandSwitch(command), CREATE_NO_WINDOW, &process);
+  if (!run.status.ok) return run;
+  ScopedHandle processHandle(process.hProcess);
+  ScopedHandle threadHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  run.exitCode = exitCode;
+  return run;
+}
+
+Status StartTrackerConsole(const std::string& programDirectory) {
+  PROCESS_INFORMATION process = {};
+  Status started = Launch(programDirectory, "", CREATE_NEW_CONSOLE, &process);
+  // Not waited for: the console instance runs until its window is closed.
+  ScopedHandle processHandle(process.hProcess);
+  ScopedHandle threadHandle(process.hThread);
+  return started;
+}
+
+void ShellOpen(const std::string& target) {
+  ShellExecuteA(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace vexa
