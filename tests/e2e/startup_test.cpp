@@ -146,7 +146,7 @@ TEST(Startup, SkinEntriesRunOneFourEightAtStartAndTwoAtExitOnceEach) {
 // value from vexa.cfg on a page proves the load came first. The store reads
 // vexa.cfg in the working directory, here not the program directory.
 // Disabled until the directories page fills its fields from the store.
-TEST(Startup, DISABLED_StoreIsLoadedFromTheWorkingDirectoryBeforeThePagesInitialise) {
+TEST(Startup, StoreIsLoadedFromTheWorkingDirectoryBeforeThePagesInitialise) {
   ProgramDir dir(" 程序");
   ASSERT_TRUE(dir.Ready());
   ProgramDir work(" 工作", ProgramDir::Contents::kStandInOnly);
