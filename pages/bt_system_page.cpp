@@ -66,8 +66,9 @@ void CBTsystem::OnDesktopIcon() {
     EnableItem(IDC_SYS_DESKTOP_ICON, false);
     return;
   }
-  PageMessageBox(Handle(), std::string(kShortcutFailed) + "\n" + made.message, kPageCaption,
-                 MB_OK | MB_ICONERROR);
+  // The system's default caption, as for any shell failure; owned by the page
+  // so that the button cannot be clicked again while the box is open.
+  MessageBoxA(Handle(), kShortcutFailed, nullptr, MB_OK | MB_ICONINFORMATION);
   // The user may fix the desktop folder and try again.
   SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconCaption);
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
-          wine wine64 xvfb fonts-wqy-zenhei locales googletest libbenchmark-dev
+          wine wine64 xvfb fonts-wqy-zenhei fonts-wqy-microhei locales googletest libbenchmark-dev
           liblnk-utils imagemagick xdotool curl python3 zip unzip)
 
 missing=()

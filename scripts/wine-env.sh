@@ -10,10 +10,11 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 # Writes the prefix's registry settings: a virtual desktop (no 2 s waits on
 # hide under Xvfb, real caption bars), no crash dialog, a browser that only
-# fetches the URL, and a CJK font for the dialog fonts.
+# fetches the URL, and a CJK font for the dialog fonts (Micro Hei: Zen Hei
+# Sharp clips the tops of glyphs at 8 pt).
 vexa_wine_settings() {
   local browser="$VEXA_ROOT/tests/e2e/fetch-url.sh"
-  local face="WenQuanYi Zen Hei Sharp"
+  local face="${VEXA_DIALOG_FONT:-WenQuanYi Micro Hei}"
   local reg="$WINEPREFIX/vexa-settings.reg"
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'

@@ -371,9 +371,11 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
     ClickItem(limits, kDesktopIcon);
     auto box = WaitForMessageBox(panel.Pid(), panel.Main());
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->caption, kCaption);
-    EXPECT_EQ(box->text.rfind("向桌面上添加快捷方式失败", 0), 0u) << box->text;
-    EXPECT_TRUE(HasErrorIcon(*box));
+    // The system's default caption, not the page's.
+    EXPECT_NE(box->caption, kCaption);
+    EXPECT_FALSE(box->caption.empty());
+    EXPECT_EQ(box->text, "向桌面上添加快捷方式失败");
+    EXPECT_EQ(IconOf(*box), BoxIcon::Blue);
     PressButton(*box, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "添加桌面图标"; }, 3000));
     EXPECT_TRUE(IsEnabled(Item(limits, kDesktopIcon)));
