@@ -1,0 +1,65 @@
+// The last component of a directory value (for the web directory address)
+// and the directory part of a path (for the program directory), with
+// arbitrary bytes. Properties: the component is a byte suffix of the input,
+// cut right after a real separator character or not at all, and holds no
+// separator character; the directory part is a byte prefix ending in a real
+// backslash, and the rest holds none. A trail byte 0x5C is never a
+// separator.
+#include <cstdint>
+#include <string>
+
+#include "config/program_directory.h"
+#include "fuzz/gbk_reference.h"
+#include "tracker/tracker_commands.h"
+
+namespace {
+
+using vexa_fuzz::CharStarts;
+using vexa_fuzz::Check;
+using vexa_fuzz::HasSingleByteChar;
+using vexa_fuzz::IsGbkLead;
+
+// For each byte offset of text: the single-byte character that starts
+// there, or 0 where none does (inside or at the start of a double-byte one).
+std::string SingleByteChars(const std::string& text) {
+  std::string chars(text.size(), '\0');
+  for (std::size_t i : CharStarts(text)) {
+    bool single = !(IsGbkLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size());
+    if (single) chars[i] = text[i] == '\0' ? '\x01' : text[i];
+  }
+  return chars;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  const std::string chars = SingleByteChars(input);
+
+  const std::string last = vexa::LastPathComponent(input);
+  Check(last.size() <= input.size() &&
+            input.compare(input.size() - last.size(), last.size(), last) == 0,
+        "component is no suffix", input, last);
+  const std::size_t cut = input.size() - last.size();
+  if (cut != 0) {
+    Check(chars[cut - 1] == '\\' || chars[cut - 1] == '/',
+          "component not cut after a separator", input, last);
+  }
+  // The component starts at a character start, so it reads the same alone.
+  Check(!HasSingleByteChar(last, '\\') && !HasSingleByteChar(last, '/'),
+        "component holds a separator", input, last);
+  Check(vexa::WebFileDirectoryUrl("http://localhost:6969", input) ==
+            "http://localhost:6969/" + last,
+        "web directory address", input);
+
+  const std::string directory = vexa::DirectoryOfPath(input);
+  Check(input.compare(0, directory.size(), directory) == 0, "directory is no prefix", input,
+        directory);
+  if (!directory.empty()) {
+    Check(chars[directory.size() - 1] == '\\',
+          "directory does not end in a backslash", input, directory);
+  }
+  Check(chars.find('\\', directory.size()) == std::string::npos,
+        "a backslash after the directory", input, directory);
+  return 0;
+}
