@@ -12,6 +12,7 @@ const char kFileUnchanged[] = "vexa.cfg 保持原样，未作任何修改；页�
 
 std::vector<std::string> KeysOf(const std::vector<FieldSpec>& fields) {
   std::vector<std::string> keys;
+  keys.reserve(fields.size());
   for (const FieldSpec& field : fields) keys.emplace_back(field.key);
   return keys;
 }

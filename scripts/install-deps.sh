@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake make g++ g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
           wine wine64 xvfb fonts-wqy-zenhei fonts-wqy-microhei locales googletest libbenchmark-dev
-          liblnk-utils imagemagick xdotool curl python3 zip unzip)
+          liblnk-utils imagemagick xdotool curl python3 zip unzip
+          clang libclang-rt-14-dev clang-tidy cppcheck)
 
 missing=()
 for p in "${packages[@]}"; do

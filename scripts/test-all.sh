@@ -36,3 +36,12 @@ vexa_wineserver_start
 
 echo "=== Wine and end-to-end tests (DISPLAY=$DISPLAY)"
 ctest --test-dir build/mingw --output-on-failure -j "$JOBS" --timeout 300
+
+# --- reliability: short fuzz runs and static analysis -------------------------
+# Every libFuzzer target for 7 s (clang build in build/fuzz), then clang-tidy
+# and cppcheck over our own code; a crash, broken property or finding fails.
+echo "=== short fuzz runs"
+bash scripts/fuzz.sh short 7
+echo "=== static analysis"
+bash scripts/static-analysis.sh
+# --- end reliability ----------------------------------------------------------

@@ -86,6 +86,8 @@ Status ReadDesktopDirectory(const char* shellFoldersKey, std::string* directory)
   }
   // The stored text need not end in a zero.
   std::string text(buffer, size);
+  // Not resize(): find may yield npos, which substr takes as "all".
+  // cppcheck-suppress uselessCallsSubstr
   text = text.substr(0, text.find('\0'));
   if (type == REG_EXPAND_SZ) {
     char expanded[kPathBufferBytes];

@@ -44,6 +44,8 @@ class ExclusiveHold {
       : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             0, nullptr)) {}
   ~ExclusiveHold() { Release(); }
+  ExclusiveHold(const ExclusiveHold&) = delete;
+  ExclusiveHold& operator=(const ExclusiveHold&) = delete;
   bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
   void Release() {
     if (Held()) CloseHandle(handle_);

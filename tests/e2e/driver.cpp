@@ -207,8 +207,7 @@ std::string EncodePng(int width, int height, const std::string& rows) {
   std::string header;
   PutBigEndian(header, static_cast<uint32_t>(width));
   PutBigEndian(header, static_cast<uint32_t>(height));
-  header += "\x08\x02\x00\x00\x00";  // 8 bits, RGB, deflate, filter 0, no interlace
-  header.resize(13);
+  header.append("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, filter 0, no interlace
   std::string png = "\x89PNG\r\n\x1a\n";
   PutChunk(png, "IHDR", header);
   PutChunk(png, "IDAT", zlib);

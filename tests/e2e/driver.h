@@ -269,7 +269,7 @@ class HttpRecorder {
   static std::string Target(const std::string& request);
 
  private:
-  static DWORD WINAPI Serve(void* self);
+  static DWORD WINAPI Serve(void* param);
   void Record(std::string request);
 
   unsigned short port_ = 0;

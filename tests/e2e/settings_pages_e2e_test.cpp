@@ -206,7 +206,7 @@ TEST(SettingsPagesE2e, DigitsOnlyFieldsRefuseTypedLetters) {
     int tab;
     int control;
     const char* shown;  // after clearing and typing "a1-b2"
-  } cases[] = {
+  } const cases[] = {
       {kLimitsTab, IDC_SYS_MAX_CONNS, "12"},
       {kLimitsTab, IDC_SYS_COMPRESSION_LEVEL, "12"},
       {kDirectoriesTab, IDC_DIR_PORT, "12"},

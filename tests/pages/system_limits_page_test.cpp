@@ -85,7 +85,7 @@ TEST(SystemLimitsPage, MaskTextIsReadLikeStrtolWithA32BitLong) {
   struct Case {
     const char* text;
     Boxes boxes;
-  } cases[] = {
+  } const cases[] = {
       {"-1", Boxes(7, 1)},
       {"abc", Boxes(7, 0)},
       {"", Boxes(7, 0)},
