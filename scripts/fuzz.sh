@@ -15,8 +15,10 @@ targets=(config_store check_directory path_component percent_encode)
 build=build/fuzz
 mode=${1:-short}
 
+werror=OFF
+if [ -n "${CI:-}" ]; then werror=ON; fi
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVEXA_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+    -DVEXA_FUZZ=ON -DBUILD_TESTING=OFF -DVEXA_WERROR=$werror >/dev/null
 cmake --build "$build" --target vexa_fuzzers -j "${JOBS:-2}" >/dev/null
 mkdir -p "$build/artifacts" "$build/logs"
 
