@@ -6,13 +6,13 @@
 #                                         (default 10000000, at most 2 h)
 # New inputs go to build/fuzz/corpus/<target>/, never into the repository;
 # a crash or broken property leaves its input in build/fuzz/artifacts/ and
-# makes the script fail.
+# makes the script fail. VEXA_FUZZ_BUILD names another build directory.
 set -euo pipefail
 VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$VEXA_ROOT"
 
 targets=(config_store check_directory path_component percent_encode)
-build=build/fuzz
+build=${VEXA_FUZZ_BUILD:-build/fuzz}
 mode=${1:-short}
 
 werror=OFF
