@@ -4,6 +4,8 @@
 #   scripts/fuzz.sh short [SECONDS]       every target for SECONDS (default 7)
 #   scripts/fuzz.sh long TARGET [RUNS]    one target for RUNS executions
 #                                         (default 10000000, at most 2 h)
+#   scripts/fuzz.sh coverage              line coverage of the product code
+#                                         reached by the corpora so far
 # New inputs go to build/fuzz/corpus/<target>/, never into the repository;
 # a crash or broken property leaves its input in build/fuzz/artifacts/ and
 # makes the script fail. VEXA_FUZZ_BUILD names another build directory.
@@ -17,6 +19,37 @@ mode=${1:-short}
 
 werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
+# Which product sources each target is meant to reach, for the coverage mode.
+declare -A sources=(
+  [config_store]="config/config_store.cpp"
+  [check_directory]="config/check_directory.cpp base/mbcs.cpp"
+  [path_component]="tracker/tracker_commands.cpp config/program_directory.cpp base/mbcs.cpp"
+  [percent_encode]="tracker/admin_request.cpp"
+)
+
+if [ "$mode" = coverage ]; then
+  # A build of its own with clang's source-based coverage; it replays the
+  # corpora once (-runs=0) and reports the lines of the target's sources.
+  cov=$build-coverage
+  CC=clang CXX=clang++ cmake -S . -B "$cov" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_FUZZ=ON \
+      -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
+      "-DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate" >/dev/null
+  cmake --build "$cov" --target vexa_fuzzers -j "${JOBS:-2}" >/dev/null
+  for t in "${targets[@]}"; do
+    mkdir -p "$build/corpus/$t"
+    rm -f "$cov/$t.profraw"
+    LLVM_PROFILE_FILE="$cov/$t.profraw" "$cov/fuzz/${t}_fuzzer" -runs=0 \
+        "$build/corpus/$t" "fuzz/corpus/$t" >"$cov/$t.log" 2>&1
+    llvm-profdata-14 merge -o "$cov/$t.profdata" "$cov/$t.profraw"
+    files=()
+    for f in ${sources[$t]}; do files+=("$VEXA_ROOT/$f"); done
+    echo "== $t ($(ls "$build/corpus/$t" "fuzz/corpus/$t" | wc -l) inputs)"
+    llvm-cov-14 report "$cov/fuzz/${t}_fuzzer" -instr-profile="$cov/$t.profdata" \
+        -show-region-summary=false "${files[@]}" | sed "s|$VEXA_ROOT/||"
+  done
+  exit 0
+fi
+
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVEXA_FUZZ=ON -DBUILD_TESTING=OFF -DVEXA_WERROR=$werror >/dev/null
 cmake --build "$build" --target vexa_fuzzers -j "${JOBS:-2}" >/dev/null
@@ -62,7 +95,7 @@ case "$mode" in
     exit $rc
     ;;
   *)
-    echo "usage: $0 short [SECONDS] | long TARGET [RUNS]" >&2
+    echo "usage: $0 short [SECONDS] | long TARGET [RUNS] | coverage" >&2
     exit 2
     ;;
 esac

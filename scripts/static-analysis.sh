@@ -12,7 +12,7 @@ JOBS=${JOBS:-2}
 out=build/analysis
 
 cmake -S . -B $out/native -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
-cmake -S . -B $out/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+cmake --no-warn-unused-cli -S . -B $out/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 CC=clang CXX=clang++ cmake -S . -B $out/fuzz -DVEXA_FUZZ=ON -DBUILD_TESTING=OFF \
       -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
