@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "config/config_store.h"
@@ -150,12 +151,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<ConfigEntry> entries = store.Entries();
   Check(SameEntries(entries, expected), "parse differs from the line rules", bytes);
 
-  // Get sees the first entry of each key.
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::size_t first = 0;
-    while (entries[first].key != entries[i].key) ++first;
-    Check(store.Get(entries[i].key, "\x01") == entries[first].value, "Get misses the first entry",
-          entries[i].key);
+  // Get sees the first entry of each key. Get scans the store, so only the
+  // first few keys are asked, to keep each run linear.
+  std::unordered_map<std::string, std::string> firstValue;
+  for (const ConfigEntry& entry : entries) firstValue.emplace(entry.key, entry.value);
+  std::size_t asked = 0;
+  for (const auto& [key, value] : firstValue) {
+    if (++asked > 8) break;
+    Check(store.Get(key, "\x01") == value, "Get misses the first entry", key);
+  }
+  if (firstValue.count(setKey) == 0) {
+    Check(store.Get(setKey, "\x01") == "\x01", "Get of a missing key", setKey);
   }
 
   // Load/save cycles settle after the first.
