@@ -8,7 +8,8 @@
 //   offset 1; a third cycle is then identical to the second;
 // - a key and value set during the run come back from the next load when
 //   they can be written as one line;
-// - Load appends, and a store that could not read its file never writes it.
+// - Load appends; a missing file is created by the first save; a store that
+//   could not read its file never writes it.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -202,6 +203,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<ConfigEntry> twiceExpected = expected;
   twiceExpected.insert(twiceExpected.end(), expected.begin(), expected.end());
   Check(SameEntries(doubled.Entries(), twiceExpected), "second Load did not append", bytes);
+
+  // A missing file is created by the first save, with what was set.
+  MemoryFile missing;
+  missing.outcome = ConfigFile::ReadOutcome::Missing;
+  ConfigStore fresh(missing);
+  fresh.Load();
+  fresh.Set(setKey, setValue);
+  Check(fresh.Save().ok && missing.writes == 1 &&
+            missing.bytes == (setValue.empty() ? "" : setKey + " = " + setValue + "\r\n"),
+        "first save of a missing file", missing.bytes);
 
   // A file that could not be read is never overwritten.
   MemoryFile locked;

@@ -19,12 +19,19 @@ mode=${1:-short}
 
 werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
-# Which product sources each target is meant to reach, for the coverage mode.
+# The product sources and functions each target is meant to reach, for the
+# coverage mode.
 declare -A sources=(
   [config_store]="config/config_store.cpp"
   [check_directory]="config/check_directory.cpp base/mbcs.cpp"
   [path_component]="tracker/tracker_commands.cpp config/program_directory.cpp base/mbcs.cpp"
   [percent_encode]="tracker/admin_request.cpp"
+)
+declare -A functions=(
+  [config_store]="ConfigStore::|FindEqualsByCharacters|TrimSpaces|CharLengthAt|HasHighBytes"
+  [check_directory]="CheckDirectory|CreateDirectoryTree|IsAbsolutePath|RemoveCharMb|RemoveTextMb|CharLength"
+  [path_component]="LastPathComponent|WebFileDirectoryUrl|DirectoryOfPath|ReplaceCharMb|FindCharMb|FindLastCharMb|CharLength"
+  [percent_encode]="PercentEncode|AdminRequestUrl|IsUnreserved"
 )
 
 if [ "$mode" = coverage ]; then
@@ -45,7 +52,22 @@ if [ "$mode" = coverage ]; then
     for f in ${sources[$t]}; do files+=("$VEXA_ROOT/$f"); done
     echo "== $t ($(ls "$build/corpus/$t" "fuzz/corpus/$t" | wc -l) inputs)"
     llvm-cov-14 report "$cov/fuzz/${t}_fuzzer" -instr-profile="$cov/$t.profdata" \
-        -show-region-summary=false "${files[@]}" | sed "s|$VEXA_ROOT/||"
+        -show-functions "${files[@]}" | llvm-cxxfilt-14 | python3 -c '
+import re, sys
+wanted = re.compile(sys.argv[1])
+print("%-36s %17s %17s %17s" % ("function", "regions missed", "lines missed", "branches missed"))
+for line in sys.stdin:
+    fields = line.split()
+    if len(fields) < 10 or not re.fullmatch(r"[0-9.]+%", fields[-1]):
+        continue
+    name = " ".join(fields[:-9])
+    name = re.sub(r"^[^ ]*\.cpp:", "", name).replace("(anonymous namespace)::", "")
+    name = re.sub(r"\[abi:cxx11\]", "", name).split("(")[0].replace("vexa::", "")
+    if not wanted.search(name):
+        continue
+    n = fields[-9:]
+    print("%-36s %8s %8s %8s %8s %8s %8s" % (name, n[0], n[1], n[3], n[4], n[6], n[7]))
+' "^(${functions[$t]})"
   done
   exit 0
 fi
