@@ -77,15 +77,19 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" --target vexa_fuzzers -j "${JOBS:-2}" >/dev/null
 mkdir -p "$build/artifacts" "$build/logs"
 
-# Settings lines and directory fields are short; 1 KiB leaves room for
-# thousands of separators without slowing every run.
+# Settings files of a few dozen lines fit in 1 KiB. A directory path stays
+# below 248 bytes for the ANSI directory functions, so 512 leaves room for
+# what the cleaning removes; directory creation costs time per separator.
+declare -A max_len=([config_store]=1024 [check_directory]=512 [path_component]=1024
+                    [percent_encode]=1024)
+
 run() {
   local target=$1
   shift
   local dict=()
   if [ -f "fuzz/$target.dict" ]; then dict=(-dict="fuzz/$target.dict"); fi
   mkdir -p "$build/corpus/$target"
-  "$build/fuzz/${target}_fuzzer" -max_len=1024 -timeout=10 -rss_limit_mb=2048 \
+  "$build/fuzz/${target}_fuzzer" -max_len="${max_len[$target]}" -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" "${dict[@]}" "$@" \
       "$build/corpus/$target" "fuzz/corpus/$target"
 }
