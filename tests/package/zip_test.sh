@@ -33,7 +33,7 @@ lines=$(wc -l <"$readme")
 crlf=$(grep -c $'\r$' "$readme" || true)
 [ "$lines" -gt 50 ] && [ "$lines" = "$crlf" ] || fail "Readme.txt: $crlf of $lines lines end in CR LF"
 [ "$(tail -c 2 "$readme" | od -An -c | tr -d ' ')" = '\r\n' ] || fail "Readme.txt does not end with CR LF"
-if LC_ALL=C grep -q $'\r[^\n]' "$readme"; then fail "Readme.txt holds a CR without LF"; fi
+[ "$(tr -cd '\r' <"$readme" | wc -c)" = "$crlf" ] || fail "Readme.txt holds a CR without LF"
 for tab in 管理服务 目录设置 选项设置 系统设置; do
   grep -q "$tab" <<<"$utf8" || fail "Readme.txt does not name the tab $tab"
 done
