@@ -89,7 +89,10 @@ Status CopyFileBytes(const std::string& source, const std::string& copy, bool re
     if (written != read) return FileError(copy, ERROR_DISK_FULL);
     copied += read;
   }
-  if (!FlushFileBuffers(out.Get())) return FileError(copy, GetLastError());
+  // Only a copy that replaces its source must be on the disk before the
+  // source goes; waiting for that on a plain backup made it several times
+  // slower than CopyFileA, which does not wait either.
+  if (removeSource && !FlushFileBuffers(out.Get())) return FileError(copy, GetLastError());
   // The last bytes may only reach the disk on closing.
   if (!CloseHandle(out.Release())) return FileError(copy, GetLastError());
 
