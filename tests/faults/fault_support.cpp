@@ -85,22 +85,32 @@ HWND ShowTab(const Panel& panel, int tab) {
   return page;
 }
 
-std::optional<MessageBoxInfo> ClickAndRead(const Panel& panel, HWND page, int id,
-                                           DWORD timeoutMs) {
-  e2e::ClickItem(page, id);
-  auto box = e2e::WaitForMessageBox(panel.Pid(), panel.Main(), timeoutMs);
-  if (box) e2e::PressButton(*box, IDOK);
+namespace {
+
+constexpr DWORD kBoxTimeoutMs = 15000;  // a save retries a locked file for a second
+
+std::optional<MessageBoxInfo> ReadAndClose(const Panel& panel, const std::string& screenshot) {
+  auto box = e2e::WaitForMessageBox(panel.Pid(), panel.Main(), kBoxTimeoutMs);
+  if (!box) return box;
+  if (!screenshot.empty()) e2e::SaveScreenshot(box->window, screenshot);
+  e2e::PressButton(*box, IDOK);
   return box;
 }
 
-std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, DWORD timeoutMs) {
+}  // namespace
+
+std::optional<MessageBoxInfo> ClickAndRead(const Panel& panel, HWND page, int id,
+                                           const std::string& screenshot) {
+  e2e::ClickItem(page, id);
+  return ReadAndClose(panel, screenshot);
+}
+
+std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string& screenshot) {
   e2e::ClickItem(panel.Page(kServiceTab), kOneClick);
-  auto confirm = e2e::WaitForMessageBox(panel.Pid(), panel.Main(), timeoutMs);
+  auto confirm = e2e::WaitForMessageBox(panel.Pid(), panel.Main(), kBoxTimeoutMs);
   if (!confirm || !confirm->HasButton(IDCANCEL)) return std::nullopt;
   e2e::PressButton(*confirm, IDOK);
-  auto box = e2e::WaitForMessageBox(panel.Pid(), panel.Main(), timeoutMs);
-  if (box) e2e::PressButton(*box, IDOK);
-  return box;
+  return ReadAndClose(panel, screenshot);
 }
 
 bool NoBoxFor(const Panel& panel, DWORD ms) {

@@ -46,12 +46,13 @@ std::vector<std::string> FilesBelow(const std::string& dir);
 // Shows a tab and waits until its page has slid in.
 HWND ShowTab(const Panel& panel, int tab);
 
-// Clicks a control and returns the box that comes up, already closed with OK.
+// Clicks a control and returns the box that comes up, already closed with
+// OK; with a name, a screenshot of the box is kept under it first.
 std::optional<MessageBoxInfo> ClickAndRead(const Panel& panel, HWND page, int id,
-                                           DWORD timeoutMs = 15000);
+                                           const std::string& screenshot = "");
 // Presses OK on the one-click confirmation; returns the box that follows,
-// closed with OK.
-std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, DWORD timeoutMs = 15000);
+// closed with OK (and kept as a screenshot when named).
+std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string& screenshot = "");
 // True when no box of the panel shows up within the time.
 bool NoBoxFor(const Panel& panel, DWORD ms);
 

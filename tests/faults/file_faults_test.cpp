@@ -68,7 +68,8 @@ TEST(FileFaults, ReadOnlyVexaCfgIsRefusedOnEveryPageAndStaysIntact) {
 
   HWND limits = ShowTab(s.panel, kLimitsTab);
   ASSERT_TRUE(SetItemText(limits, IDC_SYS_MAX_CONNS, "99"));
-  ExpectSaveRefused(ClickAndRead(s.panel, limits, kSave), ERROR_ACCESS_DENIED);
+  ExpectSaveRefused(ClickAndRead(s.panel, limits, kSave, "fault-read-only-cfg"),
+                    ERROR_ACCESS_DENIED);
 
   HWND options = ShowTab(s.panel, kOptionsTab);
   ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "5"));
@@ -99,7 +100,7 @@ TEST(FileFaults, OneClickWithVexaCfgHeldOpenStopsBeforeAnythingIsCleared) {
   ExclusiveHandle other(s.dir.File("vexa.cfg"));
   ASSERT_TRUE(other.Held());
 
-  auto box = RunOneClick(s.panel);
+  auto box = RunOneClick(s.panel, "fault-one-click-locked-cfg");
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;

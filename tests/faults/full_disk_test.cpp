@@ -83,7 +83,7 @@ TEST_F(OnSmallDrive, FullDiskDuringASaveKeepsVexaCfgAndTheNextSaveWorks) {
   ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "5"));
   ASSERT_TRUE(filler_->FillLeaving(0));
 
-  auto box = ClickAndRead(panel, options, kSave);
+  auto box = ClickAndRead(panel, options, kSave, "fault-full-disk-save");
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kPageCaption);
   EXPECT_NE(box->text.find(kSaveFailed), std::string::npos) << box->text;
@@ -113,7 +113,7 @@ TEST_F(OnSmallDrive, FullDiskDuringASaveKeepsVexaCfgAndTheNextSaveWorks) {
 TEST_F(OnSmallDrive, FullDiskDuringABackupKeepsTheDataAndNoCutOffCopy) {
   Panel& panel = StartPanel();
   ASSERT_TRUE(filler_->FillLeaving(256 * 1024));  // less than users.vexa
-  auto box = ClickAndRead(panel, panel.Page(kServiceTab), kBackup);
+  auto box = ClickAndRead(panel, panel.Page(kServiceTab), kBackup, "fault-full-disk-backup");
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("The disk is full while accessing "), std::string::npos) << box->text;
