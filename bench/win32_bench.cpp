@@ -88,6 +88,7 @@ void RemoveTree(const std::string& dir) {
 
 struct Started {
   double seconds = -1;
+  double createdSeconds = -1;  // the main window exists, before WM_INITDIALOG ran
   SIZE_T shownWorkingSet = 0;  // once the window shows
   SIZE_T peakWorkingSet = 0;   // after every tab, at the end
 };
@@ -97,6 +98,22 @@ SIZE_T WorkingSet(HANDLE process, bool peak) {
   counters.cb = sizeof(counters);
   if (!GetProcessMemoryInfo(process, &counters, sizeof(counters))) return 0;
   return peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize;
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+  auto* pid = reinterpret_cast<DWORD*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (owner != *pid || std::string(name) != "#32770" || GetWindow(window, GW_OWNER)) return TRUE;
+  *pid = 0;  // found
+  return FALSE;
+}
+
+bool AnyDialogOf(DWORD pid) {
+  EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&pid));
+  return pid == 0;
 }
 
 // Starts exe with dir as its working folder and times it to its first
@@ -116,6 +133,7 @@ Started TimeStart(const std::string& exe, const std::string& dir, bool exercise)
   }
   HWND main = nullptr;
   while (Now() - begin < 30) {
+    if (started.createdSeconds < 0 && AnyDialogOf(info.dwProcessId)) started.createdSeconds = Now() - begin;
     auto windows = vexa::e2e::TopLevelWindows(info.dwProcessId, "#32770", true);
     if (!windows.empty()) {
       main = windows.front();
@@ -172,7 +190,7 @@ int Startup(int rounds) {
   TimeStart(loadedDialog, dir.Path(), false);
 
   std::vector<double> panelTimes, emptyTimes, loadedTimes, ratios, loadedRatios, panelPeaks,
-      emptyPeaks, loadedPeaks, panelShown;
+      emptyPeaks, loadedPeaks, panelShown, panelCreated, emptyCreated;
   for (int round = 0; round < rounds; ++round) {
     Started p = TimeStart(panel, dir.Path(), true);
     Started e = TimeStart(emptyDialog, dir.Path(), false);
@@ -194,12 +212,16 @@ int Startup(int rounds) {
     ratios.push_back(p.seconds / e.seconds);
     panelPeaks.push_back(p.peakWorkingSet / 1048576.0);
     panelShown.push_back(p.shownWorkingSet / 1048576.0);
+    panelCreated.push_back(p.createdSeconds * 1000);
+    emptyCreated.push_back(e.createdSeconds * 1000);
     emptyPeaks.push_back(e.peakWorkingSet / 1048576.0);
   }
   Samples("startup_panel_ms", panelTimes);
   Samples("startup_empty_ms", emptyTimes);
   Samples("startup_loaded_ms", loadedTimes);
   Result("startup_loaded_ms", Median(loadedTimes));
+  Result("startup_panel_created_ms", Median(panelCreated));
+  Result("startup_empty_created_ms", Median(emptyCreated));
   Result("startup_loaded_ratio", Median(loadedRatios));
   Result("peak_ws_loaded_mb", Median(loadedPeaks));
   Result("startup_panel_ms", Median(panelTimes));
