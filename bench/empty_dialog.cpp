@@ -5,9 +5,11 @@
 // Built a second time with VEXA_PANEL_LOAD: then it also loads what the
 // panel loads before its window shows (the same system DLLs, the common
 // controls 6 manifest, COM, the dialog font), which tells how much of the
-// panel's start-up is Wine loading those.
+// panel's start-up is Wine loading those. A number on the command line gives
+// the dialog that many buttons, as many windows as the panel creates.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #ifdef VEXA_PANEL_LOAD
@@ -41,13 +43,13 @@ void AlignDword(std::string& t) {
   while (t.size() % 4) t += '\0';
 }
 
-// DLGTEMPLATE, menu, class, title, [font], then one push button.
-std::string MakeTemplate(bool withFont) {
+// DLGTEMPLATE, menu, class, title, [font], then the push buttons.
+std::string MakeTemplate(bool withFont, int buttons) {
   std::string t;
   DLGTEMPLATE dialog = {};
   dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_CENTER;
   if (withFont) dialog.style |= DS_SETFONT;
-  dialog.cdit = 1;
+  dialog.cdit = static_cast<WORD>(buttons);
   dialog.cx = 200;
   dialog.cy = 100;
   Put(t, &dialog, sizeof dialog);
@@ -60,19 +62,21 @@ std::string MakeTemplate(bool withFont) {
     PutWord(t, 0);
   }
   AlignDword(t);
-  DLGITEMTEMPLATE button = {};
-  button.style = WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON;
-  button.x = 75;
-  button.y = 40;
-  button.cx = 50;
-  button.cy = 14;
-  button.id = IDOK;
-  Put(t, &button, sizeof button);
-  PutWord(t, 0xFFFF);
-  PutWord(t, 0x0080);  // Button
-  PutWord(t, 0);       // no text
-  PutWord(t, 0);       // no creation data
-  AlignDword(t);
+  for (int i = 0; i < buttons; ++i) {
+    DLGITEMTEMPLATE button = {};
+    button.style = WS_CHILD | WS_VISIBLE | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    button.x = static_cast<short>(5 + (i % 10) * 19);
+    button.y = static_cast<short>(5 + (i / 10 % 9) * 10);
+    button.cx = 18;
+    button.cy = 9;
+    button.id = static_cast<WORD>(i == 0 ? IDOK : 1000 + i);
+    Put(t, &button, sizeof button);
+    PutWord(t, 0xFFFF);
+    PutWord(t, 0x0080);  // Button
+    PutWord(t, 0);       // no text
+    PutWord(t, 0);       // no creation data
+    AlignDword(t);
+  }
   return t;
 }
 
@@ -94,7 +98,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   (void)shell;
   (void)registry;
 #endif
-  std::string t = MakeTemplate(withFont);
+  int buttons = __argc > 1 ? atoi(__argv[1]) : 1;
+  if (buttons < 1 || buttons > 1000) buttons = 1;
+  std::string t = MakeTemplate(withFont, buttons);
   INT_PTR result = DialogBoxIndirectParamA(
       instance, reinterpret_cast<const DLGTEMPLATE*>(t.data()), nullptr, DialogProc, 0);
 #ifdef VEXA_PANEL_LOAD

@@ -87,6 +87,7 @@ void RemoveTree(const std::string& dir) {
 // ------------------------------------------------------------- start-up
 
 struct Started {
+  int windows = 0;  // windows of the process once its main window shows
   double seconds = -1;
   double createdSeconds = -1;  // the main window exists, before WM_INITDIALOG ran
   SIZE_T shownWorkingSet = 0;  // once the window shows
@@ -119,9 +120,15 @@ bool AnyDialogOf(DWORD pid) {
 // Starts exe with dir as its working folder and times it to its first
 // visible unowned dialog; with exercise, every tab is shown before the peak
 // working set is read. Then closes it like a user.
-Started TimeStart(const std::string& exe, const std::string& dir, bool exercise) {
+BOOL CALLBACK CountWindow(HWND, LPARAM param) {
+  ++*reinterpret_cast<int*>(param);
+  return TRUE;
+}
+
+Started TimeStart(const std::string& exe, const std::string& dir, bool exercise,
+                  const std::string& arguments = "") {
   Started started;
-  std::string commandLine = "\"" + exe + "\"";
+  std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
@@ -144,6 +151,8 @@ Started TimeStart(const std::string& exe, const std::string& dir, bool exercise)
   if (main) {
     started.seconds = Now() - begin;
     started.shownWorkingSet = WorkingSet(info.hProcess, false);
+    started.windows = 1;
+    EnumChildWindows(main, CountWindow, reinterpret_cast<LPARAM>(&started.windows));
     if (exercise) {
       HWND tabs = GetDlgItem(main, 1003);
       for (int tab : {1, 2, 3, 0}) {
@@ -185,12 +194,15 @@ int Startup(int rounds) {
   std::string panel = dir.File("VexaPanel.exe");
   // One start of each first: the first start of a program loads its DLLs
   // from disk, later ones find them cached, as a user's second start does.
-  TimeStart(panel, dir.Path(), false);
+  const int panelWindows = TimeStart(panel, dir.Path(), false).windows;
   TimeStart(emptyDialog, dir.Path(), false);
   TimeStart(loadedDialog, dir.Path(), false);
+  // The loaded dialog once more with as many windows as the panel makes.
+  const std::string asMany = std::to_string(std::max(1, panelWindows - 1));
+  TimeStart(loadedDialog, dir.Path(), false, asMany);
 
   std::vector<double> panelTimes, emptyTimes, loadedTimes, ratios, loadedRatios, panelPeaks,
-      emptyPeaks, loadedPeaks, panelShown, panelCreated, emptyCreated;
+      emptyPeaks, loadedPeaks, panelShown, panelCreated, emptyCreated, manyTimes, manyRatios;
   for (int round = 0; round < rounds; ++round) {
     Started p = TimeStart(panel, dir.Path(), true);
     Started e = TimeStart(emptyDialog, dir.Path(), false);
@@ -199,6 +211,10 @@ int Startup(int rounds) {
       std::fprintf(stderr, "no window: %s\n", loadedDialog.c_str());
       return 1;
     }
+    Started m = TimeStart(loadedDialog, dir.Path(), false, asMany);
+    if (m.seconds < 0) return 1;
+    manyTimes.push_back(m.seconds * 1000);
+    manyRatios.push_back(p.seconds / m.seconds);
     loadedTimes.push_back(l.seconds * 1000);
     loadedRatios.push_back(p.seconds / l.seconds);
     loadedPeaks.push_back(l.peakWorkingSet / 1048576.0);
@@ -220,6 +236,9 @@ int Startup(int rounds) {
   Samples("startup_empty_ms", emptyTimes);
   Samples("startup_loaded_ms", loadedTimes);
   Result("startup_loaded_ms", Median(loadedTimes));
+  Result("panel_windows", panelWindows);
+  Result("startup_many_ms", Median(manyTimes));
+  Result("startup_many_ratio", Median(manyRatios));
   Result("startup_panel_created_ms", Median(panelCreated));
   Result("startup_empty_created_ms", Median(emptyCreated));
   Result("startup_loaded_ratio", Median(loadedRatios));

@@ -124,6 +124,13 @@ if "startup_ratio" in r:
         g("startup_panel_ms", "{:.0f} ms"),
         "loaded empty dialog " + g("startup_loaded_ms", "{:.0f} ms"),
         g("startup_loaded_ratio", "{:.2f}x"), "(explains)", "")
+    row("  same, yardstick also making as many windows as the panel (" + g("panel_windows", "{:.0f}") + ")",
+        g("startup_panel_ms", "{:.0f} ms"),
+        "loaded dialog of " + g("panel_windows", "{:.0f}") + " windows " + g("startup_many_ms", "{:.0f} ms"),
+        g("startup_many_ratio", "{:.2f}x"), "(explains)", "")
+    row("  main window created (before WM_INITDIALOG builds the pages)",
+        g("startup_panel_created_ms", "{:.0f} ms"), "empty dialog " + g("startup_empty_created_ms", "{:.0f} ms"),
+        "", "(explains)", "")
 if "native_load_save_100k_ms" in r:
     ratio = r["native_load_save_100k_ms"] / r["native_raw_100k_ms"]
     row("vexa.cfg load+save, 100 000 lines (native, Google Benchmark)",
