@@ -8,7 +8,8 @@ namespace vexa {
 namespace {
 
 const char kSaveFailed[] = "保存设置失败：";
-const char kFileUnchanged[] = "vexa.cfg 保持原样，未作任何修改；页面上的设置仍保留，可以再次保存。";
+// The store's message already says that vexa.cfg was left as it was.
+const char kFileUnchanged[] = "页面上的设置仍保留，可以再次保存。";
 
 std::vector<std::string> KeysOf(const std::vector<FieldSpec>& fields) {
   std::vector<std::string> keys;

@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# Measures the panel and prints one table (the one in docs/performance.md):
+# each figure beside its yardstick from the same run, rounds alternating,
+# medians. Not part of the tests.
+#   bash scripts/benchmark.sh              ROUNDS=9 BACKUP_ROUNDS=5 DATA_MIB=1024
+# Needs the MinGW build's tools and Wine (scripts/install-deps.sh) and, for
+# the native half, Google Benchmark (libbenchmark-dev). Creates DATA_MIB of
+# data files under build/bench-data and deletes them at the end.
+set -euo pipefail
+VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$VEXA_ROOT"
+ROUNDS=${ROUNDS:-9}
+BACKUP_ROUNDS=${BACKUP_ROUNDS:-5}
+DATA_MIB=${DATA_MIB:-1024}
+DATA_FILES=8
+JOBS=${JOBS:-2}
+results=$(mktemp)
+data="$VEXA_ROOT/build/bench-data"
+scratch="$VEXA_ROOT/build/bench-scratch"
+
+echo "=== building" >&2
+cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/mingw -j "$JOBS" --target vexa_win32_bench vexa_dist >/dev/null
+native_bench=
+if cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null &&
+   cmake --build build/bench -j "$JOBS" --target vexa_config_bench >/dev/null 2>&1; then
+  native_bench=build/bench/bench/vexa_config_bench
+else
+  echo "no Google Benchmark: the native row is left out" >&2
+fi
+
+echo "=== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version)" >&2
+echo "=== load before: $(uptime | sed 's/.*load average/load average/')" >&2
+
+source scripts/wine-env.sh
+cleanup() {
+  rm -rf "$data" "$scratch" "$results"
+  vexa_wineserver_stop
+  vexa_xvfb_stop
+}
+trap cleanup EXIT
+
+rm -rf "$data" "$scratch"
+mkdir -p "$data" "$scratch"
+
+VEXA_FORCE_XVFB=1 vexa_xvfb_start
+vexa_wine_prepare
+vexa_wineserver_start
+
+win() { wine "$VEXA_ROOT/build/mingw/bench/vexa_win32_bench.exe" "$@" 2>/dev/null | tr -d '\r'; }
+winpath() { echo "Z:${1//\//\\}"; }
+
+echo "=== native vexa.cfg benchmark" >&2
+[ -n "$native_bench" ] && "$native_bench" 2>/dev/null | grep '^RESULT' >> "$results"
+echo "=== start-up and working set ($ROUNDS rounds)" >&2
+win startup "$ROUNDS" | grep '^RESULT' >> "$results"
+echo "=== vexa.cfg through CWinConfigFile ($ROUNDS rounds)" >&2
+win config "$(winpath "$scratch")" "$ROUNDS" | grep '^RESULT' >> "$results"
+win crt "$ROUNDS" | grep '^RESULT' >> "$results"
+# Made just before their benchmark and written out, so that the writeback
+# of a gigabyte does not fall into the other measurements.
+echo "=== making $DATA_MIB MiB of data files in $data" >&2
+for i in $(seq $DATA_FILES); do
+  head -c $((DATA_MIB / DATA_FILES))M /dev/urandom > "$data/data$i.vexa"
+done
+printf 'port = 6969\r\nvexa_max_conns = 64\r\n' > "$data/vexa.cfg"
+sync
+echo "=== backup of $DATA_MIB MiB against CopyFileA ($BACKUP_ROUNDS rounds)" >&2
+win backup "$(winpath "$data")" "$BACKUP_ROUNDS" | grep '^RESULT' >> "$results"
+
+# What the panel's process holds privately once every tab was shown, seen
+# from Linux: Wine's working set counts the shared libraries and fonts too.
+echo "=== memory of the panel's process (/proc/<pid>/smaps_rollup)" >&2
+VEXA_BENCH_HOLD_MS=6000 win startup 1 >/dev/null &
+probe=$!
+pid=
+for _ in $(seq 300); do
+  for p in $(pgrep -f 'VexaPanel.exe' || true); do
+    age=$(ps -o etimes= -p "$p" 2>/dev/null | tr -d ' ')
+    if [ -n "$age" ] && [ "$age" -ge 4 ]; then pid=$p; break 2; fi
+  done
+  sleep 0.1
+done
+if [ -n "$pid" ]; then
+  awk '/^Rss:/ {print "RESULT panel_rss_mb", $2/1024} /^Private_Dirty:/ {print "RESULT panel_private_dirty_mb", $2/1024}' \
+    "/proc/$pid/smaps_rollup" >> "$results" || true
+fi
+wait "$probe" || true
+# The same for the two empty dialogs: what Wine itself holds privately.
+for name in vexa_empty_dialog vexa_empty_dialog_loaded; do
+  wine "build/mingw/bench/$name.exe" >/dev/null 2>&1 &
+  dialog=$!
+  sleep 3
+  awk -v n="$name" '/^Private_Dirty:/ {print "RESULT " n "_private_dirty_mb", $2/1024}' \
+    "/proc/$dialog/smaps_rollup" >> "$results" 2>/dev/null || true
+  kill "$dialog" 2>/dev/null || true
+  wait "$dialog" 2>/dev/null || true
+done
+
+exe=build/mingw/dist/VexaPanel.exe
+dll=build/mingw/dist/VexaAdmin.dll
+size_exe=$(stat -c %s "$exe")
+size_dll=$(stat -c %s "$dll")
+imports=$(for f in "$exe" "$dll"; do x86_64-w64-mingw32-objdump -p "$f" | awk '/DLL Name:/ {print $3}'; done |
+          sort -fu | tr '\n' ' ')
+system_dlls=" ADVAPI32.dll COMCTL32.dll GDI32.dll KERNEL32.dll msvcrt.dll ole32.dll SHELL32.dll USER32.dll WINMM.dll VexaAdmin.dll "
+foreign=
+for d in $imports; do
+  case "$system_dlls" in *" $d "*) ;; *) foreign="$foreign $d" ;; esac
+done
+
+echo "=== load after: $(uptime | sed 's/.*load average/load average/')" >&2
+
+python3 - "$results" "$size_exe" "$size_dll" "$imports" "$foreign" "$DATA_MIB" "$ROUNDS" "$BACKUP_ROUNDS" <<'EOF'
+import sys
+path, size_exe, size_dll, imports, foreign, data_mib, rounds, backup_rounds = sys.argv[1:]
+r = {}
+for line in open(path):
+    parts = line.split()
+    if len(parts) == 3 and parts[0] == "RESULT":
+        r[parts[1]] = float(parts[2])
+def g(k, fmt="{:.1f}"):
+    return fmt.format(r[k]) if k in r else "n/a"
+def ok(cond):
+    return "yes" if cond else "no"
+rows = []
+def row(measure, value, yardstick, ratio, target, met):
+    rows.append((measure, value, yardstick, ratio, target, met))
+
+if "startup_ratio" in r:
+    row(f"Start-up to visible main window (Wine, median of {rounds})",
+        g("startup_panel_ms", "{:.0f} ms"),
+        "empty dialog " + g("startup_empty_ms", "{:.0f} ms"),
+        g("startup_ratio", "{:.2f}x"), "<= 1.25x", ok(r["startup_ratio"] <= 1.25))
+    row("  same, yardstick loading the panel's DLLs, manifest, COM, font",
+        g("startup_panel_ms", "{:.0f} ms"),
+        "loaded empty dialog " + g("startup_loaded_ms", "{:.0f} ms"),
+        g("startup_loaded_ratio", "{:.2f}x"), "(explains)", "")
+    row("  same, yardstick also making as many windows as the panel (" + g("panel_windows", "{:.0f}") + ")",
+        g("startup_panel_ms", "{:.0f} ms"),
+        "loaded dialog of " + g("panel_windows", "{:.0f}") + " windows " + g("startup_many_ms", "{:.0f} ms"),
+        g("startup_many_ratio", "{:.2f}x"), "(explains)", "")
+    row("  main window created (before WM_INITDIALOG builds the pages)",
+        g("startup_panel_created_ms", "{:.0f} ms"), "empty dialog " + g("startup_empty_created_ms", "{:.0f} ms"),
+        "", "(explains)", "")
+if "native_load_save_100k_ms" in r:
+    ratio = r["native_load_save_100k_ms"] / r["native_raw_100k_ms"]
+    row("vexa.cfg load+save, 100 000 lines (native, Google Benchmark)",
+        g("native_load_save_100k_ms", "{:.2f} ms"), "raw read+write " + g("native_raw_100k_ms", "{:.2f} ms"),
+        f"{ratio:.2f}x", "<= 2x", ok(ratio <= 2))
+    lin = r["native_load_save_100k_ms"] / r["native_load_save_10k_ms"]
+    row("vexa.cfg load+save, 100 000 against 10 000 lines (native)",
+        g("native_load_save_100k_ms", "{:.2f} ms"), "10 000 lines " + g("native_load_save_10k_ms", "{:.2f} ms"),
+        f"{lin:.2f}x", "linear (<= 10x)", ok(lin <= 11))
+if "config_win32_ratio" in r:
+    row(f"vexa.cfg load+save, 100 000 lines, CWinConfigFile (Wine, median of {rounds})",
+        g("config_win32_100k_ms", "{:.2f} ms"), "raw ReadFile+WriteFile " + g("config_raw_100k_ms", "{:.2f} ms"),
+        g("config_win32_ratio", "{:.2f}x"), "<= 2x", ok(r["config_win32_ratio"] <= 2))
+    row("  same against raw read+write+FlushFileBuffers",
+        g("config_win32_100k_ms", "{:.2f} ms"), "raw flushed " + g("config_raw_flushed_100k_ms", "{:.2f} ms"),
+        g("config_win32_flushed_ratio", "{:.2f}x"), "(explains)", "")
+    row("  text steps alone (parse+serialize): Wine against native",
+        g("config_text_steps_100k_ms", "{:.2f} ms"), "native " + g("native_text_steps_100k_ms", "{:.2f} ms"),
+        (f"{r['config_text_steps_100k_ms'] / r['native_text_steps_100k_ms']:.1f}x"
+         if "native_text_steps_100k_ms" in r else "n/a"), "(explains)", "")
+    row("  memchr per line (C runtime): Wine msvcrt against glibc",
+        g("crt_memchr_lines_100k_ms", "{:.2f} ms"), "glibc " + g("native_crt_memchr_lines_100k_ms", "{:.2f} ms"),
+        (f"{r['crt_memchr_lines_100k_ms'] / r['native_crt_memchr_lines_100k_ms']:.1f}x"
+         if "native_crt_memchr_lines_100k_ms" in r else "n/a"), "(explains)", "")
+    row("vexa.cfg load+save, 100 000 against 10 000 lines (Wine)",
+        g("config_win32_100k_ms", "{:.2f} ms"), "10 000 lines " + g("config_win32_10k_ms", "{:.2f} ms"),
+        g("config_win32_scaling", "{:.2f}x"), "linear (<= 10x)", ok(r["config_win32_scaling"] <= 11))
+if "backup_speed_ratio" in r:
+    mib = r["backup_bytes"] / 1048576
+    row(f"Backup of {mib:.0f} MiB of data files (Wine, median of {backup_rounds})",
+        g("backup_ms", "{:.0f} ms"), "CopyFileA " + g("copyfile_ms", "{:.0f} ms"),
+        g("backup_speed_ratio", "{:.2f}x speed"), ">= 0.95x", ok(r["backup_speed_ratio"] >= 0.95))
+total = int(size_exe) + int(size_dll)
+row("VexaPanel.exe + VexaAdmin.dll", f"{total / 1e6:.2f} MB",
+    f"exe {int(size_exe) / 1e3:.0f} kB + dll {int(size_dll) / 1e3:.0f} kB", "", "<= 1.5 MB", ok(total <= 1.5e6))
+row("Imports", imports.strip(), "", "", "system DLLs only", ok(not foreign.strip()))
+if "peak_ws_panel_mb" in r:
+    row("Peak working set after every tab (Wine's PeakWorkingSetSize)",
+        g("peak_ws_panel_mb", "{:.1f} MB"), "empty dialog " + g("peak_ws_empty_mb", "{:.1f} MB"),
+        "", "<= 15 MB", ok(r["peak_ws_panel_mb"] <= 15))
+    row("  same, yardstick loading the panel's DLLs", g("peak_ws_panel_mb", "{:.1f} MB"),
+        "loaded empty dialog " + g("peak_ws_loaded_mb", "{:.1f} MB"), "", "(explains)", "")
+    row("  the panel's memory once its window shows", g("ws_panel_shown_mb", "{:.1f} MB"), "", "", "(explains)", "")
+if "panel_private_dirty_mb" in r:
+    row("  private dirty memory of the panel's process (smaps)", g("panel_private_dirty_mb", "{:.1f} MB"),
+        "empty dialog " + g("vexa_empty_dialog_private_dirty_mb", "{:.1f} MB") + ", loaded " +
+        g("vexa_empty_dialog_loaded_private_dirty_mb", "{:.1f} MB") + "; panel RSS " +
+        g("panel_rss_mb", "{:.1f} MB"), "", "(explains)", "")
+
+head = ("Measure", "Result", "Yardstick, same run", "Ratio", "Target", "Met")
+print("| " + " | ".join(head) + " |")
+print("|" + "|".join("---" for _ in head) + "|")
+for cells in rows:
+    print("| " + " | ".join(cells) + " |")
+EOF

@@ -1,0 +1,96 @@
+#pragma once
+// Shared pieces of the fault tests: the panel started beside data files,
+// snapshots of those files, boxes read and closed, a disk filled up.
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver.h"
+
+namespace vexa::faults {
+
+using e2e::MessageBoxInfo;
+using e2e::Panel;
+using e2e::ProgramDir;
+
+// Tabs in the order of the main window, and the controls the tests press.
+constexpr int kServiceTab = 0;
+constexpr int kDirectoriesTab = 1;
+constexpr int kOptionsTab = 2;
+constexpr int kLimitsTab = 3;
+constexpr int kSave = 1017;
+constexpr int kConsoleStart = 1009;
+constexpr int kOneClick = 1074;
+constexpr int kBackup = 1075;
+constexpr int kRestart = 1076;
+
+extern const char kPageCaption[];     // "Vexa服务器"
+extern const char kAppCaption[];      // "VexaPanel"
+extern const char kSaveFailed[];      // the page's lead line of a failed save
+extern const char kSaved[];           // "保存设置成功"
+
+// Every plain file of a folder (not below it) with its bytes.
+using Snapshot = std::map<std::string, std::string>;
+Snapshot TakeSnapshot(const std::string& dir);
+// Lists what differs, "" when nothing does.
+std::string Differences(const Snapshot& before, const Snapshot& after);
+
+// Plain files of a folder and all folders below it, as paths relative to it.
+std::vector<std::string> FilesBelow(const std::string& dir);
+
+// Shows a tab and waits until its page has slid in.
+HWND ShowTab(const Panel& panel, int tab);
+
+// Clicks a control and returns the box that comes up, already closed with
+// OK; with a name, a screenshot of the box is kept under it first.
+std::optional<MessageBoxInfo> ClickAndRead(const Panel& panel, HWND page, int id,
+                                           const std::string& screenshot = "");
+// Presses OK on the one-click confirmation; returns the box that follows,
+// closed with OK (and kept as a screenshot when named).
+std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string& screenshot = "");
+// True when no box of the panel shows up within the time.
+bool NoBoxFor(const Panel& panel, DWORD ms);
+
+// The system's text for an error code, as the panel quotes it.
+std::string SystemText(DWORD error);
+
+// A file held open by "another program" with no sharing at all.
+class ExclusiveHandle {
+ public:
+  explicit ExclusiveHandle(const std::string& path);
+  ~ExclusiveHandle();
+  ExclusiveHandle(const ExclusiveHandle&) = delete;
+  ExclusiveHandle& operator=(const ExclusiveHandle&) = delete;
+  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+  void Release();
+
+ private:
+  HANDLE handle_;
+};
+
+// Takes the free space of a drive away with one big file.
+class DiskFiller {
+ public:
+  explicit DiskFiller(std::string path) : path_(std::move(path)) {}
+  ~DiskFiller() { Release(); }
+  DiskFiller(const DiskFiller&) = delete;
+  DiskFiller& operator=(const DiskFiller&) = delete;
+
+  // Fills the drive, then gives back about leaveBytes; the message says
+  // how much is free afterwards.
+  testing::AssertionResult FillLeaving(ULONGLONG leaveBytes);
+  void Release();
+
+ private:
+  std::string path_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+ULONGLONG FreeBytes(const std::string& dir);
+
+}  // namespace vexa::faults
