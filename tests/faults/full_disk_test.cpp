@@ -112,7 +112,7 @@ TEST_F(OnSmallDrive, FullDiskDuringASaveKeepsVexaCfgAndTheNextSaveWorks) {
 
 TEST_F(OnSmallDrive, FullDiskDuringABackupKeepsTheDataAndNoCutOffCopy) {
   Panel& panel = StartPanel();
-  ASSERT_TRUE(filler_->FillLeaving(256 * 1024));  // less than users.vexa
+  ASSERT_TRUE(filler_->FillLeaving(256ull * 1024));  // less than users.vexa
   auto box = ClickAndRead(panel, panel.Page(kServiceTab), kBackup, "fault-full-disk-backup");
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kAppCaption);
@@ -125,7 +125,7 @@ TEST_F(OnSmallDrive, FullDiskDuringABackupKeepsTheDataAndNoCutOffCopy) {
 TEST_F(OnSmallDrive, FullDiskDuringTheClearingDeletesNothingNotBackedUp) {
   Panel& panel = StartPanel();
   // Room for the save of vexa.cfg, not for the copy of users.vexa.
-  ASSERT_TRUE(filler_->FillLeaving(256 * 1024));
+  ASSERT_TRUE(filler_->FillLeaving(256ull * 1024));
   auto box = RunOneClick(panel);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kAppCaption);
