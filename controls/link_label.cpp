@@ -20,6 +20,16 @@ RECT ClientRect(HWND hwnd) {
   return r;
 }
 
+// The label's one tool, covering its client area.
+TOOLINFOA LabelTool(HWND hwnd) {
+  TOOLINFOA tool = {};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = hwnd;
+  tool.uId = kToolId;
+  tool.rect = ClientRect(hwnd);
+  return tool;
+}
+
 // The default value of a class root key, or false when it cannot be read.
 bool ReadClassDefault(const std::string& subKey, std::string* value) {
   ScopedRegKey key;
@@ -54,10 +64,7 @@ void CLinkLabel::SetLinkTarget(const std::string& target) {
   if (!Handle()) return;
   FitToText();
   if (tooltip_) {
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = Handle();
-    tool.uId = kToolId;
+    TOOLINFOA tool = LabelTool(Handle());
     tool.lpszText = const_cast<char*>(target_.c_str());
     SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
   }
@@ -89,11 +96,7 @@ void CLinkLabel::OnAttach() {
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
   if (tooltip_) {
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = hwnd;
-    tool.uId = kToolId;
-    tool.rect = ClientRect(hwnd);
+    TOOLINFOA tool = LabelTool(hwnd);
     tool.lpszText = const_cast<char*>(target_.c_str());
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
@@ -130,11 +133,7 @@ void CLinkLabel::FitToText() {
 
   // Keep the tooltip's area on the label when a caption set later refits it.
   if (tooltip_) {
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = hwnd;
-    tool.uId = kToolId;
-    tool.rect = ClientRect(hwnd);
+    TOOLINFOA tool = LabelTool(hwnd);
     SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }

@@ -7,6 +7,7 @@
 
 #include "base/mbcs.h"
 #include "base/system_error.h"
+#include "ui/scoped.h"
 
 namespace vexa {
 
@@ -18,50 +19,6 @@ const char kDesktopValue[] = "Desktop";
 constexpr DWORD kPathBufferBytes = 512;
 constexpr int kWidePathChars = MAX_PATH;
 
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-template <class T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() {
-    if (p_ != nullptr) p_->Release();
-  }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T* operator->() const { return p_; }
-  void** out() { return reinterpret_cast<void**>(&p_); }
-
- private:
-  T* p_ = nullptr;
-};
-
-class ComApartment {
- public:
-  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  HRESULT result_;
-};
-
 Status Failure(const char* what, DWORD code) {
   return Status::Error(std::string(what) + SystemMessage(code));
 }
@@ -71,14 +28,15 @@ Status Failure(const char* what, HRESULT hr) { return Failure(what, static_cast<
 }  // namespace
 
 Status ReadDesktopDirectory(const char* shellFoldersKey, std::string* directory) {
-  RegistryKey key;
-  LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, shellFoldersKey, 0, KEY_QUERY_VALUE, key.out());
+  ScopedRegKey key;
+  LONG opened =
+      RegOpenKeyExA(HKEY_CURRENT_USER, shellFoldersKey, 0, KEY_QUERY_VALUE, key.Receive());
   if (opened != ERROR_SUCCESS) return Failure("无法打开桌面文件夹的注册表项: ", static_cast<DWORD>(opened));
 
   char buffer[kPathBufferBytes] = {};
   DWORD type = 0;
   DWORD size = sizeof buffer;
-  LONG read = RegQueryValueExA(key.get(), kDesktopValue, nullptr, &type,
+  LONG read = RegQueryValueExA(key.Get(), kDesktopValue, nullptr, &type,
                                reinterpret_cast<BYTE*>(buffer), &size);
   if (read != ERROR_SUCCESS) return Failure("无法读取桌面文件夹: ", static_cast<DWORD>(read));
   if (type != REG_SZ && type != REG_EXPAND_SZ) {
@@ -121,18 +79,18 @@ Status CreateShortcutIn(const std::string& desktop, const std::string& name,
   std::string workingDirectory =
       lastBackslash == std::string::npos ? std::string() : target.substr(0, lastBackslash + 1);
 
-  ComApartment apartment;
-  ComRef<IShellLinkA> link;
+  ScopedCoInitialize com;
+  ScopedComPtr<IShellLinkA> link;
   HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.out());
+                                reinterpret_cast<void**>(link.Receive()));
   if (FAILED(hr)) return Failure("无法创建快捷方式对象: ", hr);
   hr = link->SetPath(target.c_str());
   if (SUCCEEDED(hr)) hr = link->SetDescription(description.c_str());
   if (SUCCEEDED(hr)) hr = link->SetWorkingDirectory(workingDirectory.c_str());
   if (FAILED(hr)) return Failure("无法设置快捷方式: ", hr);
 
-  ComRef<IPersistFile> file;
-  hr = link->QueryInterface(IID_IPersistFile, file.out());
+  ScopedComPtr<IPersistFile> file;
+  hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()));
   if (FAILED(hr)) return Failure("无法保存快捷方式: ", hr);
   hr = file->Save(widePath, TRUE);
   if (FAILED(hr)) return Failure("无法保存快捷方式: ", hr);
