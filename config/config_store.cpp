@@ -198,14 +198,14 @@ void ConfigStore::Set(const std::string& key, const std::string& value) {
 void ConfigStore::Compact() {
   std::string kept;
   kept.reserve(liveBytes_);
-  auto move = [&](Range& range) {
+  auto carry = [&](Range& range) {
     std::size_t offset = kept.size();
     kept.append(text_, range.offset, range.length);
     range.offset = offset;
   };
   for (Slot& slot : slots_) {
-    move(slot.key);
-    move(slot.value);
+    carry(slot.key);
+    carry(slot.value);
   }
   text_.swap(kept);
 }
