@@ -216,12 +216,14 @@ TEST(ConfigStoreSave, ManySavesKeepTheStoreBoundedAndChangeNoResult) {
   // under 1 kB at any time.
   std::string expected;
   for (int save = 0; save < 2000; ++save) {
-    expected = "port = " + std::to_string(save) + "\r\nport = 81\r\nvexa_web_dir = 网页嘰\r\n";
+    expected = "port = ";
+    expected += std::to_string(save);
+    expected += "\r\nport = 81\r\nvexa_web_dir = 网页嘰\r\n";
     for (int k = 0; k < 23; ++k) {
       std::string key = "key_" + std::to_string(k);
       std::string value(static_cast<std::size_t>((save + k) % 40), 'v');
       store.Set(key, value);
-      if (!value.empty()) expected += key + " = " + value + "\r\n";
+      if (!value.empty()) expected.append(key).append(" = ").append(value).append("\r\n");
     }
     store.Set("port", std::to_string(save));
     ASSERT_TRUE(store.Save().ok);
