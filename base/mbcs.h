@@ -8,7 +8,10 @@
 namespace vexa {
 
 // True when the byte starts a double-byte character in the ANSI code page.
-// Windows asks the system; the native build uses the GBK rule.
+// Windows asks the system; the native build takes GBK's lead bytes, 0x81 to
+// 0xFE. Either way a lead byte pairs with whatever byte follows it, as the
+// system's own multibyte scanning does: the trail byte's range is not
+// checked.
 bool IsLeadByte(unsigned char c);
 
 // Length in bytes of the character starting at pos (1 or 2). A lead byte

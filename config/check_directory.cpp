@@ -19,24 +19,33 @@ void CreateDirectoryTree(const std::string& path, DirectorySystem& fs,
                          std::vector<std::string>* notCreated) {
   // Walk up to the first ancestor that exists, then create downwards, parents
   // first. A loop rather than recursion: the text comes from an edit field and
-  // may hold thousands of backslashes.
+  // may hold thousands of backslashes. Every ancestor is a prefix of the path,
+  // so one string cut back and grown again serves all levels; a copy per level
+  // would grow with the square of the path's length.
   std::vector<std::size_t> separators;
   for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) {
     if (path[i] == '\\') separators.push_back(i);
   }
-  std::vector<std::string> missing;
+  // Level n is the prefix up to the n-th separator; the last level is the
+  // whole path.
+  auto lengthOf = [&](std::size_t n) {
+    return n < separators.size() ? separators[n] : path.size();
+  };
   std::string current = path;
+  std::size_t level = separators.size();
+  std::size_t firstMissing = level + 1;
   while (!fs.Exists(current)) {
-    missing.push_back(current);
-    if (separators.empty()) break;
-    current.erase(separators.back());
-    separators.pop_back();
+    firstMissing = level;
+    if (level == 0) break;
+    --level;
+    current.resize(lengthOf(level));
   }
-  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+  for (level = firstMissing; level <= separators.size(); ++level) {
+    current.append(path, current.size(), lengthOf(level) - current.size());
     // A trailing backslash names a directory just made under the name
     // without it; that is no failure.
-    if (!fs.CreateDirectory(*it) && !fs.Exists(*it) && notCreated != nullptr) {
-      notCreated->push_back(*it);
+    if (!fs.CreateDirectory(current) && !fs.Exists(current) && notCreated != nullptr) {
+      notCreated->push_back(current);
     }
   }
 }

@@ -96,6 +96,7 @@ void ConfigStore::ParseFrom(std::size_t offset) {
     const char* valueEnd = lineEnd;
     TrimSpaces(keyBegin, keyEnd);
     TrimSpaces(valueBegin, valueEnd);
+    liveBytes_ += static_cast<std::size_t>((keyEnd - keyBegin) + (valueEnd - valueBegin));
     slots_.push_back(Slot{{static_cast<std::size_t>(keyBegin - base),
                            static_cast<std::size_t>(keyEnd - keyBegin)},
                           {static_cast<std::size_t>(valueBegin - base),
@@ -174,14 +175,39 @@ std::string ConfigStore::Get(const std::string& key, const std::string& defaultV
 }
 
 void ConfigStore::Set(const std::string& key, const std::string& value) {
-  for (Slot& slot : slots_) {
-    if (KeyEquals(slot, key)) {
-      slot.value = Keep(value);
-      return;
-    }
+  auto slot = slots_.begin();
+  while (slot != slots_.end() && !KeyEquals(*slot, key)) ++slot;
+  if (slot != slots_.end()) {
+    liveBytes_ -= slot->value.length;
+    slot->value = Keep(value);
+  } else {
+    Range keyRange = Keep(key);
+    slots_.push_back(Slot{keyRange, Keep(value)});
+    liveBytes_ += key.size();
   }
-  Range keyRange = Keep(key);
-  slots_.push_back(Slot{keyRange, Keep(value)});
+  liveBytes_ += value.size();
+
+  // Each save of a page replaces all its values. Compacting once the dead
+  // bytes outweigh the live ones keeps the buffer within about twice what
+  // the entries need, and costs each Set no more than a copy of its value
+  // on average. The slack spares a small store a copy on nearly every save.
+  const std::size_t kSlack = 4096;
+  if (text_.size() - liveBytes_ > liveBytes_ + kSlack) Compact();
+}
+
+void ConfigStore::Compact() {
+  std::string kept;
+  kept.reserve(liveBytes_);
+  auto carry = [&](Range& range) {
+    std::size_t offset = kept.size();
+    kept.append(text_, range.offset, range.length);
+    range.offset = offset;
+  };
+  for (Slot& slot : slots_) {
+    carry(slot.key);
+    carry(slot.value);
+  }
+  text_.swap(kept);
 }
 
 Status ConfigStore::Save() {

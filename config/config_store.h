@@ -44,10 +44,15 @@ class ConfigStore {
   // A copy of the entries, in store order.
   std::vector<ConfigEntry> Entries() const;
 
+  // Bytes the store has taken for its keys and values: a panel saved all
+  // day must not grow with every save.
+  std::size_t HeldBytes() const { return text_.capacity(); }
+
  private:
   // The store keeps the bytes it read, and every key and value set since, in
   // one buffer; an entry is two ranges in it. A file of many thousand lines
-  // then loads without an allocation per line.
+  // then loads without an allocation per line. A replaced value leaves its
+  // old bytes behind until Compact moves the live ranges into a new buffer.
   struct Range {
     std::size_t offset;
     std::size_t length;
@@ -59,12 +64,14 @@ class ConfigStore {
 
   void ParseFrom(std::size_t offset);
   Range Keep(const std::string& text);
+  void Compact();
   bool KeyEquals(const Slot& slot, const std::string& key) const;
   std::string Text(Range range) const { return text_.substr(range.offset, range.length); }
 
   ConfigFile& file_;
   std::string text_;
   std::vector<Slot> slots_;
+  std::size_t liveBytes_ = 0;  // the bytes of text_ that slots_ refer to
   bool unreadableAtLoad_ = false;
   std::string unreadableReason_;
 };

@@ -23,9 +23,11 @@ cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/mingw -j "$JOBS" --target vexa_win32_bench vexa_dist >/dev/null
 native_bench=
+directory_bench=
 if cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null &&
-   cmake --build build/bench -j "$JOBS" --target vexa_config_bench >/dev/null 2>&1; then
+   cmake --build build/bench -j "$JOBS" --target vexa_config_bench vexa_directory_bench >/dev/null 2>&1; then
   native_bench=build/bench/bench/vexa_config_bench
+  directory_bench=build/bench/bench/vexa_directory_bench
 else
   echo "no Google Benchmark: the native row is left out" >&2
 fi
@@ -53,6 +55,8 @@ winpath() { echo "Z:${1//\//\\}"; }
 
 echo "=== native vexa.cfg benchmark" >&2
 [ -n "$native_bench" ] && "$native_bench" 2>/dev/null | grep '^RESULT' >> "$results"
+echo "=== native directory creation from a long path" >&2
+[ -n "$directory_bench" ] && "$directory_bench" 2>/dev/null | grep '^RESULT' >> "$results"
 echo "=== start-up and working set ($ROUNDS rounds)" >&2
 win startup "$ROUNDS" | grep '^RESULT' >> "$results"
 echo "=== vexa.cfg through CWinConfigFile ($ROUNDS rounds)" >&2
@@ -153,6 +157,13 @@ if "native_load_save_100k_ms" in r:
     row("vexa.cfg load+save, 100 000 against 10 000 lines (native)",
         g("native_load_save_100k_ms", "{:.2f} ms"), "10 000 lines " + g("native_load_save_10k_ms", "{:.2f} ms"),
         f"{lin:.2f}x", "linear (<= 10x)", ok(lin <= 11))
+if "native_directory_tree_65536_ms" in r:
+    lin = r["native_directory_tree_65536_ms"] / r["native_directory_tree_32768_ms"]
+    row("Directories of a 65 536-byte path of backslashes (native, CreateDirectoryTree)",
+        g("native_directory_tree_65536_ms", "{:.1f} ms"),
+        "32 768 bytes " + g("native_directory_tree_32768_ms", "{:.1f} ms"),
+        f"{lin:.2f}x", "linear (<= 2.5x), <= 100 ms",
+        ok(lin <= 2.5 and r["native_directory_tree_65536_ms"] <= 100))
 if "config_win32_ratio" in r:
     row(f"vexa.cfg load+save, 100 000 lines, CWinConfigFile (Wine, median of {rounds})",
         g("config_win32_100k_ms", "{:.2f} ms"), "raw ReadFile+WriteFile " + g("config_raw_100k_ms", "{:.2f} ms"),

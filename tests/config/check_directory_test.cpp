@@ -116,6 +116,60 @@ TEST(CheckDirectory, NamesTheDirectoriesThatCouldNotBeCreated) {
   EXPECT_EQ(result.notCreated, (Paths{"Q:", "Q:\\x"}));
 }
 
+// Records the lengths of the paths it is asked about rather than the paths:
+// a text of 65,536 bytes has some 65,000 ancestors, and copies of them all
+// would take 2 GB.
+class LengthRecordingSystem : public DirectorySystem {
+ public:
+  explicit LengthRecordingSystem(const std::string& path) : path_(path) {}
+  std::string existing;
+  std::vector<std::size_t> checked;
+  std::vector<std::size_t> created;
+  bool prefixesOnly = true;
+
+  bool Exists(const std::string& path) override {
+    Note(path);
+    checked.push_back(path.size());
+    return path == existing;
+  }
+  bool CreateDirectory(const std::string& path) override {
+    Note(path);
+    created.push_back(path.size());
+    return true;
+  }
+
+ private:
+  // Ends only: comparing whole prefixes would cost as much as the copies.
+  void Note(const std::string& path) {
+    prefixesOnly = prefixesOnly && path.size() <= path_.size() && !path.empty() &&
+                   path.front() == path_.front() && path.back() == path_[path.size() - 1];
+  }
+  const std::string& path_;
+};
+
+TEST(CheckDirectory, APathOf65536BytesOfBackslashesIsWalkedLevelByLevel) {
+  // kProgram's 乗 ends in 0x5C and is no level of its own.
+  const std::string base = kProgram + "logs";
+  std::string path = base + std::string(65536 - base.size() - 1, '\\') + "x";
+  ASSERT_EQ(path.size(), 65536u);
+  LengthRecordingSystem fs(path);
+  fs.existing = "C:\\工具乗";
+  Paths notCreated;
+  CreateDirectoryTree(path, fs, &notCreated);
+
+  // Up from the whole path through every backslash to the program directory,
+  // then down again, parents first.
+  std::vector<std::size_t> checked{path.size()};
+  for (std::size_t end = path.size() - 2; end >= base.size(); --end) checked.push_back(end);
+  checked.push_back(fs.existing.size());
+  std::vector<std::size_t> created(checked.rbegin() + 1, checked.rend());
+  EXPECT_EQ(fs.checked, checked);
+  EXPECT_EQ(fs.created, created);
+  EXPECT_EQ(fs.created.size(), 65536 - kProgram.size() - 4);
+  EXPECT_TRUE(fs.prefixesOnly);
+  EXPECT_TRUE(notCreated.empty());
+}
+
 TEST(ProgramDirectory, IsTheTextUpToTheLastRealBackslash) {
   EXPECT_EQ(DirectoryOfPath("D:\\tools\\panel.exe"), "D:\\tools\\");
   EXPECT_EQ(DirectoryOfPath("D:\\工具嘰\\俓乗.exe"), "D:\\工具嘰\\");

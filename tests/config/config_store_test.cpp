@@ -204,5 +204,37 @@ TEST(ConfigStoreSave, FailedWriteIsReportedAndTheStoreKeepsItsValues) {
   EXPECT_EQ(file.content, "port = 6969\r\n");
 }
 
+TEST(ConfigStoreSave, ManySavesKeepTheStoreBoundedAndChangeNoResult) {
+  MemoryConfigFile file;
+  // A duplicate and a line the store skips must neither move nor come back
+  // when the store reclaims the bytes of replaced values.
+  file.content = "port = 80\r\n# note\r\nport = 81\r\nvexa_web_dir = 网页嘰\r\n";
+  ConfigStore store(file);
+  store.Load();
+  // A page of 23 keys saved 2 000 times, each value changing its length
+  // and sometimes empty: the saves set 0.9 MB in all, the entries hold
+  // under 1 kB at any time.
+  std::string expected;
+  for (int save = 0; save < 2000; ++save) {
+    expected = "port = ";
+    expected += std::to_string(save);
+    expected += "\r\nport = 81\r\nvexa_web_dir = 网页嘰\r\n";
+    for (int k = 0; k < 23; ++k) {
+      std::string key = "key_" + std::to_string(k);
+      std::string value(static_cast<std::size_t>((save + k) % 40), 'v');
+      store.Set(key, value);
+      if (!value.empty()) expected.append(key).append(" = ").append(value).append("\r\n");
+    }
+    store.Set("port", std::to_string(save));
+    ASSERT_TRUE(store.Save().ok);
+  }
+  EXPECT_EQ(file.content, expected);
+  EXPECT_EQ(store.Get("port", ""), "1999");
+  EXPECT_EQ(store.Get("key_0", "d"), std::string(39, 'v'));
+  EXPECT_EQ(store.Get("key_1", "d"), "");
+  EXPECT_EQ(store.Entries().size(), 26u);
+  EXPECT_LT(store.HeldBytes(), 32u * 1024);
+}
+
 }  // namespace
 }  // namespace vexa
