@@ -1,6 +1,6 @@
 #include "app/main_dlg.h"
 
-#include "app/descramble.h"
+#include "base/descramble.h"
 #include "config/program_directory.h"
 #include "pages/bt_system_page.h"
 #include "pages/file_and_dir_page.h"
