@@ -1,0 +1,227 @@
+#include "tracker/restore_plan.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace vexa {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST(RestorePlan, TakesBackOnlyWhatABackupHolds) {
+  struct Row {
+    const char* name;
+    bool restorable;
+  } const rows[] = {
+      {"vexa.cfg", true},      {"VEXA.CFG", true},        {"users.vexa", true},
+      {"Tags.VeXa", true},     {"用户 嘰.vexa", true},     {".vexa", false},
+      {"vexa.cfg.bak", false}, {"users.vexa.tmp", false}, {"VexaPanel.exe", false},
+      {"notes.txt", false},    {"xvexa.cfg", false},      {"vexa", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(IsRestorableFileName(row.name), row.restorable) << row.name;
+  EXPECT_EQ(RestoreTemporaryName("users.vexa"), "users.vexa.restore.tmp");
+  EXPECT_FALSE(IsRestorableFileName(RestoreTemporaryName("users.vexa")));
+}
+
+TEST(RestorePlan, ListsNewestFirstWithCountAndSize) {
+  std::vector<BackupFolder> folders = {
+      {"1月2日3时4分5秒", 100, 2, 10},
+      {"手工备份", 300, 1, 2048},
+      {"12月6日5时59分9秒 0", 200, 3, 1536},
+      {"12月6日5时59分9秒 0 1", 200, 3, 1536},
+      {"12月6日5时59分9秒", 200, 3, 1536},
+      {"12月6日5时59分10秒", 200, 0, 0},  // same creation time: the later stamp first
+  };
+  SortNewestFirst(folders);
+  std::vector<std::string> names;
+  for (const BackupFolder& folder : folders) names.push_back(folder.name);
+  EXPECT_THAT(names, ElementsAre("手工备份", "12月6日5时59分10秒", "12月6日5时59分9秒 0 1",
+                                 "12月6日5时59分9秒 0", "12月6日5时59分9秒", "1月2日3时4分5秒"));
+  EXPECT_EQ(BackupListEntry(folders[2]), "12月6日5时59分9秒 0 1\t3 个文件\t1.5 KB");
+  EXPECT_EQ(BackupListEntry(folders[1]), "12月6日5时59分10秒\t0 个文件\t0 字节");
+}
+
+TEST(RestorePlan, SizesRoundToOneDecimalInTheLargestFittingUnit) {
+  struct Row {
+    std::uint64_t bytes;
+    const char* text;
+  } const rows[] = {
+      {0, "0 字节"},
+      {1023, "1023 字节"},
+      {1024, "1.0 KB"},
+      {1126, "1.1 KB"},  // 1.0996
+      {1048575, "1.0 MB"},  // 1023.999 KB would round to 1024.0 KB
+      {10 * 1048576 + 524288, "10.5 MB"},
+      {3ull << 30, "3.0 GB"},
+      {5ull << 40, "5.0 TB"},
+      {5000ull << 40, "5000.0 TB"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(SizeText(row.bytes), row.text) << row.bytes;
+}
+
+// Writes down every call in order and answers from a script.
+class RecordingRestoreHost : public RestoreHost {
+ public:
+  std::vector<std::string> calls;
+  std::vector<std::string> logLines;
+  std::vector<BackupFolder> folders = {{"1月1日0时0分0秒", 1, 2, 100},
+                                       {"2月1日0时0分0秒", 2, 3, 300}};
+  int choice = 0;
+  std::vector<bool> confirms = {true};
+  TrackerRunCheck running;
+  BackupOutcome backup{Status::Ok(), "C:\\p\\备份\\3月1日0时0分0秒\\"};
+  RestoreOutcome restore{Status::Ok(), 3, 300, {}};
+
+  std::string BackupRoot() override { return "C:\\p\\备份\\"; }
+  std::vector<BackupFolder> ListBackupFolders() override {
+    calls.push_back("list");
+    return folders;
+  }
+  int ChooseBackup(const std::vector<std::string>& entries) override {
+    std::string shown = "choose";
+    for (const std::string& entry : entries) shown += " [" + entry + "]";
+    calls.push_back(shown);
+    return choice;
+  }
+  bool ConfirmAppMessage(const std::string& text) override {
+    calls.push_back("confirm " + text);
+    bool answer = confirms.empty() ? false : confirms.front();
+    if (!confirms.empty()) confirms.erase(confirms.begin());
+    return answer;
+  }
+  void ShowAppMessage(const std::string& text, unsigned icon) override {
+    calls.push_back("box " + std::to_string(icon) + " " + text);
+  }
+  TrackerRunCheck CheckTrackerRuns() override {
+    calls.push_back("check tracker");
+    return running;
+  }
+  BackupOutcome BackupCurrentFiles() override {
+    calls.push_back("backup");
+    return backup;
+  }
+  RestoreOutcome RestoreFiles(const std::string& folder, const std::string& pre) override {
+    calls.push_back("restore " + folder + " keeping " + pre);
+    return restore;
+  }
+  void ReloadConfiguration() override { calls.push_back("reload"); }
+  void Log(const std::string& line) override {
+    EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+    logLines.push_back(line);
+  }
+};
+
+const char kChosen[] = "C:\\p\\备份\\2月1日0时0分0秒\\";
+const char kPre[] = "C:\\p\\备份\\3月1日0时0分0秒\\";
+
+TEST(RestoreButton, ChoosesConfirmsChecksBacksUpRestoresReloadsAndReports) {
+  RecordingRestoreHost host;
+  RestoreBackupButton(host);
+  EXPECT_THAT(
+      host.calls,
+      ElementsAre("list",
+                  "choose [2月1日0时0分0秒\t3 个文件\t300 字节] [1月1日0时0分0秒\t2 个文件\t100 字节]",
+                  std::string("confirm 确定要从以下备份恢复配置与数据文件吗？\n") + kChosen +
+                      "\n\n恢复之前，当前的配置与数据文件会先备份到“备份”目录中的一个新目录。",
+                  "check tracker", "backup", std::string("restore ") + kChosen + " keeping " + kPre,
+                  "reload",
+                  std::string("box 64 已从备份恢复配置与数据文件：\n") + kChosen +
+                      "\n\n恢复之前的配置与数据文件保存在目录：\n" + kPre));
+  EXPECT_THAT(host.logLines,
+              ElementsAre(std::string("恢复备份开始：") + kChosen,
+                          std::string("恢复备份：当前文件已备份到 ") + kPre,
+                          "恢复备份：已恢复 3 个文件，300 字节",
+                          std::string("恢复备份完成：") + kChosen));
+}
+
+TEST(RestoreButton, CancelOrNothingChosenChangesNothing) {
+  // Cancel in the dialog, a choice out of range, an empty list, Cancel at the confirmation.
+  for (int way = 0; way < 4; ++way) {
+    SCOPED_TRACE(way);
+    RecordingRestoreHost host;
+    if (way == 0) host.choice = -1;
+    if (way == 1) host.choice = 2;
+    if (way == 2) {
+      host.folders.clear();
+      host.choice = -1;
+    }
+    if (way == 3) host.confirms = {false};
+    RestoreBackupButton(host);
+    for (const std::string& call : host.calls) {
+      EXPECT_EQ(call.rfind("backup", 0), std::string::npos) << call;
+      EXPECT_EQ(call.rfind("restore", 0), std::string::npos) << call;
+      EXPECT_EQ(call.rfind("box", 0), std::string::npos) << call;
+      EXPECT_NE(call, "reload");
+      EXPECT_NE(call, "check tracker");
+    }
+    EXPECT_TRUE(host.logLines.empty());
+  }
+  // A folder without anything to restore says so and stops.
+  RecordingRestoreHost host;
+  host.folders = {{"空", 5, 0, 0}};
+  RestoreBackupButton(host);
+  EXPECT_THAT(host.calls, ElementsAre("list", "choose [空\t0 个文件\t0 字节]",
+                                      std::string("box 48 ") + kRestoreEmptyFolderText +
+                                          "C:\\p\\备份\\空\\"));
+}
+
+TEST(RestoreButton, RefusesWhileTheTrackerRunsOrWhenThatCannotBeTold) {
+  RecordingRestoreHost host;
+  host.running = {true, true, "控制台：运行中 (PID 42)"};
+  RestoreBackupButton(host);
+  ASSERT_EQ(host.calls.size(), 5u);
+  EXPECT_EQ(host.calls[3], "check tracker");
+  EXPECT_EQ(host.calls[4],
+            "box 48 Vexa服务器正在运行，没有恢复备份。\n请先停止后台服务并关闭Vexa控制台窗口，"
+            "然后再恢复。\n\n控制台：运行中 (PID 42)");
+  EXPECT_THAT(host.logLines,
+              ElementsAre(std::string("恢复备份开始：") + kChosen,
+                          "恢复备份已拒绝：Vexa服务器正在运行，没有恢复备份。 请先停止后台服务并关闭"
+                          "Vexa控制台窗口，然后再恢复。  控制台：运行中 (PID 42)"));
+
+  host = RecordingRestoreHost();
+  host.running = {false, false, "拒绝访问。"};
+  RestoreBackupButton(host);
+  ASSERT_EQ(host.calls.size(), 5u);
+  EXPECT_EQ(host.calls[4], "box 48 无法确定Vexa服务器是否正在运行，没有恢复备份：\n拒绝访问。");
+}
+
+TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
+  // The backup of the current files fails: nothing is copied.
+  RecordingRestoreHost host;
+  host.backup = {Status::Error("The disk is full while accessing C:\\p\\备份\\x\\users.vexa."), ""};
+  RestoreBackupButton(host);
+  ASSERT_EQ(host.calls.size(), 6u);
+  EXPECT_EQ(host.calls[5],
+            "box 48 未能先备份当前的配置与数据文件，没有恢复任何文件：\nThe disk is full while "
+            "accessing C:\\p\\备份\\x\\users.vexa.");
+
+  // The copy fails and everything was put back: no reload.
+  host = RecordingRestoreHost();
+  host.restore = {Status::Error("The disk is full while accessing C:\\p\\users.vexa.restore.tmp."),
+                  0, 0, {}};
+  RestoreBackupButton(host);
+  ASSERT_EQ(host.calls.size(), 7u);
+  EXPECT_EQ(host.calls[6],
+            std::string("box 48 恢复备份失败：\nThe disk is full while accessing "
+                        "C:\\p\\users.vexa.restore.tmp.\n\n当前的配置与数据文件都保持原样。\n"
+                        "恢复之前的配置与数据文件保存在目录：\n") + kPre);
+  EXPECT_EQ(host.logLines.back(),
+            "恢复备份失败：The disk is full while accessing C:\\p\\users.vexa.restore.tmp."
+            "；当前文件保持原样");
+
+  // Files that could not be put back are named, and the pages show what is on disk.
+  host = RecordingRestoreHost();
+  host.restore = {Status::Error("Access to C:\\p\\tags.vexa was denied."), 1, 10,
+                  {"users.vexa", "vexa.cfg"}};
+  RestoreBackupButton(host);
+  ASSERT_EQ(host.calls.size(), 8u);
+  EXPECT_EQ(host.calls[6], "reload");
+  EXPECT_EQ(host.calls[7],
+            std::string("box 48 恢复备份失败：\nAccess to C:\\p\\tags.vexa was denied.\n\n"
+                        "以下文件已是备份中的内容，未能改回：\nusers.vexa\nvexa.cfg\n"
+                        "恢复之前的配置与数据文件保存在目录：\n") + kPre);
+}
+
+}  // namespace
+}  // namespace vexa
