@@ -33,9 +33,17 @@ TrackerRun ServiceHost::RunTrackerCommand(const std::string& command) {
 
 Status ServiceHost::StartTrackerConsole() { return vexa::StartTrackerConsole(ProgramDirectory()); }
 
-bool ServiceHost::ConsoleWindowExists() { return vexa::ConsoleWindowExists(); }
+bool ServiceHost::ConsoleWindowExists() {
+  return !QueryTrackerProcesses(ProgramDirectory()).consolePids.empty();
+}
 
-ConsoleCloseResult ServiceHost::CloseConsoleWindows() { return vexa::CloseConsoleWindows(); }
+ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
+  return CloseTrackerConsoles(QueryTrackerProcesses(ProgramDirectory()).consolePids);
+}
+
+TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
+  return (status_ ? *status_ : ownStatus_).Look(ProgramDirectory(), port);
+}
 
 BackupOutcome ServiceHost::BackupFiles(bool clearing) {
   return vexa::BackupFiles(ProgramDirectory(), clearing, LocalBackupTime());
@@ -63,6 +71,11 @@ void ServiceHost::ShowPageMessage(const std::string& text, const std::string& ca
 
 void ServiceHost::ShowAppMessage(const std::string& text, unsigned icon) {
   AppMessageBox(text, MB_OK | icon);
+}
+
+bool ServiceHost::ConfirmPageMessage(const std::string& text, const std::string& caption,
+                                     unsigned icon) {
+  return PageMessageBox(page_, text, caption, MB_OKCANCEL | icon) == IDOK;
 }
 
 bool ServiceHost::ConfirmAppMessage(const std::string& text) {
