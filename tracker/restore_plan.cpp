@@ -5,6 +5,8 @@
 #include <tuple>
 
 #include "tracker/backup_names.h"
+#include "tracker/status_line.h"
+#include "tracker/tracker_commands.h"
 
 namespace vexa {
 
@@ -106,6 +108,35 @@ std::string SizeText(std::uint64_t bytes) {
 std::string BackupListEntry(const BackupFolder& folder) {
   return folder.name + "\t" + CountText(static_cast<std::uint64_t>(folder.fileCount)) +
          " 个文件\t" + SizeText(folder.totalBytes);
+}
+
+TrackerRunCheck JudgeTrackerRun(const std::string& trackerPath, const SystemTables& tables) {
+  TrackerRunCheck check;
+  if (tables.processes.empty()) {
+    check.known = false;
+    check.detail = "无法读取正在运行的进程列表。";
+    return check;
+  }
+  const TrackerProcesses tracker = FindTrackerProcesses(trackerPath, tables);
+  // A service on its way up or down is about to hold the files, or still does.
+  const bool serviceBusy = tracker.serviceState == ServiceState::kStartPending ||
+                           tracker.serviceState == ServiceState::kStopPending ||
+                           tracker.serviceState == ServiceState::kRunning;
+  if (tracker.AnyRunning() || serviceBusy) {
+    check.running = true;
+    check.detail = ServiceSegment(tracker) + "\n" + ConsoleSegment(tracker);
+    return check;
+  }
+  for (const ProcessEntry& process : tables.processes) {
+    if (process.pid != 0 && process.imagePath.empty() &&
+        EqualsIgnoringCase(process.exeName, kTrackerExe)) {
+      check.known = false;
+      check.detail = "无法读取进程 " + process.exeName + " (PID " +
+                     CountText(process.pid) + ") 的程序路径，它可能是本目录的Vexa服务器。";
+      return check;
+    }
+  }
+  return check;
 }
 
 std::string RestoreTemporaryName(const std::string& fileName) { return fileName + kTemporarySuffix; }

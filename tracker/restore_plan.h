@@ -9,6 +9,7 @@
 
 #include "base/status.h"
 #include "tracker/service_actions.h"
+#include "tracker/tracker_processes.h"
 
 namespace vexa {
 
@@ -56,6 +57,11 @@ struct TrackerRunCheck {
   bool running = false;
   std::string detail;  // which processes run, or why it could not be told
 };
+
+// From the system's tables: running when a tracker process of trackerPath
+// runs; not known when the process list is empty (it could not be read) or
+// a process named like the tracker hides its path, which might be ours.
+TrackerRunCheck JudgeTrackerRun(const std::string& trackerPath, const SystemTables& tables);
 
 extern const char kNoBackupsText[];
 extern const char kRestoreEmptyFolderText[];

@@ -3,6 +3,7 @@
 #include "app/descramble.h"
 #include "config/program_directory.h"
 #include "tracker/service_actions.h"
+#include "tracker/restore_host.h"
 #include "tracker/service_host.h"
 
 namespace vexa {
@@ -70,6 +71,11 @@ bool CSetting::OnCommand(int id, int code, HWND control) {
       case IDC_SVC_WEB_MAIN: OpenWebMainPage(host); break;
       case IDC_SVC_WEB_FILES: OpenWebFileDirectory(host); break;
       case IDC_SVC_BACKUP: BackupButton(host); break;
+      case IDC_SVC_RESTORE: {
+        RestoreServiceHost restoreHost(store_, host);
+        RestoreBackupButton(restoreHost);
+        break;
+      }
       case IDC_SVC_RESTART: RestartButton(host); break;
       case IDC_SVC_ONE_CLICK: RunOneClickInstallation(host); break;
       // Enter and Escape on a page must not end it.

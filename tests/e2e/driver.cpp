@@ -565,6 +565,26 @@ bool IsEnabled(HWND window) { return IsWindowEnabled(window) != 0; }
 bool IsVisible(HWND window) { return IsWindowVisible(window) != 0; }
 LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
 
+std::vector<std::string> ListBoxItems(HWND list) {
+  std::vector<std::string> items;
+  const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length == LB_ERR) break;
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT got =
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
+    items.push_back(text);
+  }
+  return items;
+}
+
+int ListBoxSelection(HWND list) {
+  const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+  return selected == LB_ERR ? -1 : static_cast<int>(selected);
+}
+
 RECT RectIn(HWND window, HWND reference) {
   RECT rect = {};
   GetWindowRect(window, &rect);

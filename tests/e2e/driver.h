@@ -201,6 +201,11 @@ bool IsEnabled(HWND window);
 bool IsVisible(HWND window);
 LONG_PTR StyleOf(HWND window);
 
+// A list box's lines (LB_GETTEXT, which the system copies across
+// processes) and its selection (LB_GETCURSEL, -1 for none).
+std::vector<std::string> ListBoxItems(HWND list);
+int ListBoxSelection(HWND list);
+
 // The window's rectangle in the client coordinates of reference (the
 // desktop when reference is null).
 RECT RectIn(HWND window, HWND reference);

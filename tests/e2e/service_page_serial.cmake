@@ -7,3 +7,5 @@ set_tests_properties(
   e2e.ServicePage.OneClickInstallationCancelledAtEachStep
   e2e.ServicePage.ClickingALinkOpensTheSiteInTheBrowser
   PROPERTIES RUN_SERIAL TRUE)
+# Its stand-in console window would be counted by the console tests.
+set_tests_properties(e2e.Restore.ARunningTrackerConsoleRefusesTheRestore PROPERTIES RUN_SERIAL TRUE)

@@ -59,6 +59,41 @@ TEST(RestorePlan, SizesRoundToOneDecimalInTheLargestFittingUnit) {
   for (const Row& row : rows) EXPECT_EQ(SizeText(row.bytes), row.text) << row.bytes;
 }
 
+TEST(RestorePlan, TellsWhetherThisDirectorysTrackerRuns) {
+  const std::string tracker = "C:\\程序 嘰\\vexa.exe";
+  const ProcessEntry panel{10, "VexaPanel.exe", ""};
+  const ProcessEntry otherTracker{11, "vexa.exe", "C:\\其他\\vexa.exe"};
+  struct Row {
+    const char* what;
+    SystemTables tables;
+    bool known, running;
+    const char* detail;
+  } const rows[] = {
+      {"nothing of ours", {{}, {panel, otherTracker}, {}}, true, false, ""},
+      {"a console", {{}, {panel, {42, "VEXA.EXE", "c:\\程序 嘰\\VEXA.exe"}}, {}}, true, true,
+       "服务：未安装\n控制台：运行中 (PID 42)"},
+      {"the service",
+       {{{"vexa", "\"C:\\程序 嘰\\vexa.exe\" -service", ServiceState::kRunning, 7}},
+        {panel, {7, "vexa.exe", tracker}},
+        {}},
+       true, true, "服务：运行中 (PID 7)\n控制台：未运行"},
+      {"a service starting",
+       {{{"vexa", tracker, ServiceState::kStartPending, 0}}, {panel}, {}}, true, true,
+       "服务：正在启动\n控制台：未运行"},
+      {"a stopped service", {{{"vexa", tracker, ServiceState::kStopped, 0}}, {panel}, {}}, true,
+       false, ""},
+      {"no process list", {}, false, false, "无法读取正在运行的进程列表。"},
+      {"a tracker hiding its path", {{}, {panel, otherTracker, {12, "Vexa.exe", ""}}, {}}, false,
+       false, "无法读取进程 Vexa.exe (PID 12) 的程序路径，它可能是本目录的Vexa服务器。"},
+  };
+  for (const Row& row : rows) {
+    const TrackerRunCheck check = JudgeTrackerRun(tracker, row.tables);
+    EXPECT_EQ(check.known, row.known) << row.what;
+    EXPECT_EQ(check.running, row.running) << row.what;
+    EXPECT_EQ(check.detail, row.detail) << row.what;
+  }
+}
+
 // Writes down every call in order and answers from a script.
 class RecordingRestoreHost : public RestoreHost {
  public:
