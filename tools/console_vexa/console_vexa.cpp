@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "base/mbcs.h"
+
 namespace {
 
 constexpr char kLogName[] = "vexa-calls.log";
@@ -55,8 +57,8 @@ bool HasArguments(const char* p) {
 int main() {
   char path[MAX_PATH * 2] = {};
   std::string own(path, GetModuleFileNameA(nullptr, path, sizeof path));
-  // Only ASCII directories are used with this stand-in.
-  logPath = own.substr(0, own.find_last_of('\\') + 1) + kLogName;
+  // The directory may hold double-byte characters whose trail byte is a backslash.
+  logPath = own.substr(0, vexa::FindLastCharMb(own, '\\') + 1) + kLogName;
   AppendLog(GetCommandLineA());
   if (HasArguments(GetCommandLineA())) return 0;
 
