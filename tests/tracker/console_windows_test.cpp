@@ -90,6 +90,7 @@ class TrackerDirectory {
   // Starts n console instances as the panel does and waits until they run
   // and until, for the window stand-in, their windows are there.
   std::vector<unsigned long> Start(size_t n, bool withWindows) {
+    const size_t readyBefore = Count(Log(), "ready ");
     for (size_t i = 0; i < n; ++i) EXPECT_TRUE(StartTrackerConsole(Path()).ok);
     std::vector<unsigned long> pids;
     for (int i = 0; i < 200; ++i) {
@@ -98,7 +99,7 @@ class TrackerDirectory {
           std::all_of(pids.begin(), pids.end(), [withWindows](unsigned long pid) {
             return HasConsoleWindow(pid) == withWindows;
           }) &&
-          (withWindows || Count(Log(), "ready ") == n))
+          (withWindows || Count(Log(), "ready ") == readyBefore + n))
         break;
       Sleep(50);
     }
@@ -185,7 +186,7 @@ TEST(ConsoleWindows, StubbornConsolesAreGivenUpWithinTheBoundsAndNamed) {
 }
 
 TEST(ConsoleWindows, ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole) {
-  TrackerDirectory tracker("ctrl-c", "vexa_console_standin.exe");
+  TrackerDirectory tracker("real console", "vexa_console_standin.exe");
   std::vector<unsigned long> pids = tracker.Start(1, false);
   ASSERT_EQ(pids.size(), 1u);
   HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pids[0]);
@@ -196,7 +197,7 @@ TEST(ConsoleWindows, ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole) {
   EXPECT_EQ(result.closings[0].end, ConsoleEnd::kCtrlC);
   EXPECT_TRUE(result.closings[0].title.empty());
   EXPECT_TRUE(result.notClosed.empty());
-  EXPECT_EQ(TrackerDirectory::Count(tracker.Log(), "ctrl-c"), 1u);
+  EXPECT_EQ(TrackerDirectory::Count(tracker.Log(), "ctrl-c"), 1u) << tracker.Log();
   DWORD exitCode = 99;
   EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
   GetExitCodeProcess(process, &exitCode);
@@ -206,7 +207,7 @@ TEST(ConsoleWindows, ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole) {
   // This process took part in the console's Ctrl-C and is still here; the
   // next console instance hears Ctrl-C too, as nothing taught it to ignore it.
   pids = tracker.Start(1, false);
-  ASSERT_EQ(pids.size(), 1u);
+  ASSERT_EQ(pids.size(), 1u) << tracker.Log();
   EXPECT_EQ(CloseTrackerConsoles(pids).closings.at(0).end, ConsoleEnd::kCtrlC);
 }
 
