@@ -1,6 +1,9 @@
 #include "app/main_dlg.h"
 
-#include "app/descramble.h"
+#include <type_traits>
+
+#include "base/descramble.h"
+#include "base/system_error.h"
 #include "config/program_directory.h"
 #include "pages/bt_system_page.h"
 #include "pages/file_and_dir_page.h"
@@ -13,6 +16,7 @@ namespace vexa {
 namespace {
 constexpr unsigned char kCaptionKey = 0x6B;
 constexpr auto kStoredCaption = ScrambleLiteral(kMainWindowCaption, kCaptionKey);
+const char kPageNotCreated[] = "无法创建页面：";
 }  // namespace
 
 CMainDlg::CMainDlg(ConfigStore& store)
@@ -22,14 +26,25 @@ CMainDlg::CMainDlg(ConfigStore& store)
   BindControl(IDC_TABS, &tabs);
 }
 
-CMainDlg::~CMainDlg() = default;
+// The store outlives the window.
+CMainDlg::~CMainDlg() { store_.SetOutsideChangeListener(nullptr); }
 
 template <typename Page>
 void CMainDlg::AddPage(const std::string& caption) {
   auto page = std::make_unique<Page>(store_);
-  page->Create(tabs.Handle());
+  if (!page->Create(tabs.Handle())) {
+    // A tab without its page would show nothing and switch to nothing.
+    DWORD error = GetLastError();
+    AppMessageBox(kPageNotCreated + caption + "\n" + SystemMessage(error), MB_OK | MB_ICONERROR);
+    return;
+  }
   tabs.AddPage(caption, page->Handle());
+  if constexpr (std::is_base_of_v<StoreView, Page>) storeViews_.push_back(page.get());
   pages_.push_back(std::move(page));
+}
+
+void CMainDlg::RefreshPages() {
+  for (StoreView* view : storeViews_) view->ShowStoreValues();
 }
 
 bool CMainDlg::OnInit() {
@@ -38,6 +53,7 @@ bool CMainDlg::OnInit() {
   SetProgramDirectory(GetProgramDirectory());
   // The only load of the run: every page reads its values from the store.
   store_.Load();
+  store_.SetOutsideChangeListener([this] { RefreshPages(); });
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   AddPage<CSetting>("管理服务");

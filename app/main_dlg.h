@@ -9,6 +9,7 @@
 
 #include "config/config_store.h"
 #include "controls/sound_tab_ctrl.h"
+#include "pages/page_dialog.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
 
@@ -25,6 +26,12 @@ class CMainDlg : public CDialog {
 
   const CSoundTabCtrl& Tabs() const { return tabs; }
 
+  // Every settings page shows the store's values again. The store calls it
+  // whenever they changed other than by a page's own save: the one-click
+  // installation's port, a reload after another program changed vexa.cfg,
+  // ConfigStore::ReloadAndRefresh (restoring a backup).
+  void RefreshPages();
+
  protected:
   bool OnInit() override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -39,6 +46,7 @@ class CMainDlg : public CDialog {
   CSoundTabCtrl tabs;  // control 1003
   // The pages' owners; the strip reaches each page as its tab's item data.
   std::vector<std::unique_ptr<CDialog>> pages_;
+  std::vector<StoreView*> storeViews_;  // the settings pages among them
 };
 
 }  // namespace vexa

@@ -5,6 +5,7 @@
 #include "app/main_dlg.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
+#include "config/program_directory.h"
 #include "skin/skin_api.h"
 
 namespace vexa {
@@ -14,9 +15,9 @@ namespace {
 // The settings key a wizard-made application names; nothing is stored there.
 constexpr char kSettingsKeyName[] = "应用程序向导生成的本地应用程序";
 
-// vexa.cfg in the working directory, shared by every page of the run.
+// vexa.cfg beside the program, shared by every page of the run.
 ConfigStore& PanelConfigStore() {
-  static CWinConfigFile file;
+  static CWinConfigFile file(GetProgramDirectory() + kConfigFileName);
   static ConfigStore store(file);
   return store;
 }

@@ -6,13 +6,22 @@ namespace vexa {
 
 namespace {
 
-// Characters a file name cannot hold that the directories page drops.
-const char kDroppedCharacters[] = {'/', '>', '"', '?', '*', '|'};
+// Characters a file name cannot hold that the directories page drops. A
+// forward slash is a separator typed the other way round and is turned.
+const char kDroppedCharacters[] = {'>', '"', '?', '*', '|'};
+
+bool IsDriveRoot(const std::string& path) {
+  return path.size() == 3 && path[1] == ':' && path[2] == '\\';
+}
 
 }  // namespace
 
+bool IsUncPath(const std::string& path) {
+  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
 bool IsAbsolutePath(const std::string& path) {
-  return path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+  return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || IsUncPath(path);
 }
 
 void CreateDirectoryTree(const std::string& path, DirectorySystem& fs,
@@ -43,17 +52,22 @@ void CreateDirectoryTree(const std::string& path, DirectorySystem& fs,
 
 CheckDirectoryResult CheckDirectory(const std::string& text, const std::string& programDirectory,
                                     DirectorySystem& fs) {
-  std::string path = text;
+  std::string path = ReplaceCharMb(text, '/', '\\');
   for (char c : kDroppedCharacters) path = RemoveCharMb(path, c);
 
   // Single bytes on purpose: a trailing double-byte character whose second
-  // byte is 0x5C loses that byte too.
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-  if (!path.empty() && path.front() == '\\') path.erase(0, 1);
+  // byte is 0x5C loses that byte too. A drive root keeps its backslash, and
+  // a network path its two leading ones.
+  if (!path.empty() && path.back() == '\\' && !IsDriveRoot(path)) path.pop_back();
+  if (!path.empty() && path.front() == '\\' && !IsUncPath(path)) path.erase(0, 1);
   if (!IsAbsolutePath(path)) path = programDirectory + path;
 
   CheckDirectoryResult result;
   CreateDirectoryTree(path, fs, &result.notCreated);
+  // A file in the directory's place counts as existing to the walk above.
+  if (result.notCreated.empty() && fs.Exists(path) && !fs.IsDirectory(path)) {
+    result.notCreated.push_back(path);
+  }
 
   result.path = RemoveTextMb(path, programDirectory);
   return result;

@@ -11,6 +11,7 @@ class DirectorySystem {
  public:
   virtual ~DirectorySystem() = default;
   virtual bool Exists(const std::string& path) = 0;  // as file or directory
+  virtual bool IsDirectory(const std::string& path) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
 };
 
@@ -19,7 +20,11 @@ struct CheckDirectoryResult {
   std::vector<std::string> notCreated;  // directories whose creation failed
 };
 
-// True when the second and third bytes are ":" and "\".
+// True for a network path: two backslashes and then a name.
+bool IsUncPath(const std::string& path);
+
+// True when the second and third bytes are ":" and "\", or for a network
+// path.
 bool IsAbsolutePath(const std::string& path);
 
 // Ensures the directory exists, parents first; failures are collected.

@@ -6,53 +6,28 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/path_exists.h"
 #include "base/system_error.h"
+#include "config/safe_replace.h"
+#include "ui/scoped.h"
 
 namespace vexa {
 
 namespace {
 
-// Virus scanners and indexers open a freshly written file for a moment; these
-// errors usually clear within a second.
-const DWORD kRetryTotalMs = 1000;
-const DWORD kRetryPauseMs = 50;
-
-bool IsTransient(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-         error == ERROR_LOCK_VIOLATION;
-}
-
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedHandle() { Close(); }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-  // Closing a written file can report a failed write; callers check it.
-  bool Close() {
-    if (!Valid()) return true;
-    BOOL closed = CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed != FALSE;
-  }
-
- private:
-  HANDLE handle_;
-};
-
-// Runs attempt until it succeeds, fails for good, or the retry time is used
-// up. attempt returns ERROR_SUCCESS or the error it met.
+// Virus scanners and indexers open a file for a moment: what clears by
+// waiting is retried for about a second, access denied is not.
 template <typename Attempt>
 DWORD WithRetries(Attempt attempt) {
   DWORD waited = 0;
   for (;;) {
     DWORD error = attempt();
-    if (error == ERROR_SUCCESS || !IsTransient(error) || waited >= kRetryTotalMs) return error;
-    Sleep(kRetryPauseMs);
-    waited += kRetryPauseMs;
+    if (error == ERROR_SUCCESS || !IsTransientReplaceError(error) ||
+        waited >= kReplaceRetryTotalMs) {
+      return error;
+    }
+    Sleep(kReplaceRetryPauseMs);
+    waited += kReplaceRetryPauseMs;
   }
 }
 
@@ -66,14 +41,14 @@ std::string FreeSiblingName(const std::string& target, const char* suffix) {
     std::string name = target + tail;
     // A name that cannot be looked up at all is left for CreateFileA to
     // report.
-    if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES || n >= 100) return name;
+    if (!PathExists(name) || n >= 100) return name;
   }
 }
 
 DWORD WriteNewFile(const std::string& name, const std::string& bytes) {
   ScopedHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return GetLastError();
+  if (!file) return GetLastError();
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
@@ -87,50 +62,42 @@ DWORD WriteNewFile(const std::string& name, const std::string& bytes) {
   return ERROR_SUCCESS;
 }
 
-bool FileExists(const std::string& name) {
-  return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+// The file operations of the replace step on the real disk. ReplaceFileA
+// keeps the target's attributes and permissions on Windows. It gets a backup
+// name because Wine's ReplaceFileA, given none, deletes the target before
+// moving the replacement in and loses it when that move fails. Wine also
+// leaves the attributes of the replacement, hence CopyAttributes.
+class WinReplaceSystem : public ReplaceSystem {
+ public:
+  bool Exists(const std::string& path) override { return PathExists(path); }
+  unsigned long CopyAttributes(const std::string& from, const std::string& to) override {
+    DWORD attributes = GetFileAttributesA(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    // A read-only replacement could not be removed after a failure.
+    if (attributes & FILE_ATTRIBUTE_READONLY) return ERROR_SUCCESS;
+    return Result(SetFileAttributesA(to.c_str(), attributes));
+  }
+  unsigned long ClearAttributes(const std::string& path) override {
+    return Result(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+  }
+  unsigned long Replace(const std::string& target, const std::string& replacement,
+                        const std::string& backup) override {
+    return Result(ReplaceFileA(target.c_str(), replacement.c_str(), backup.c_str(),
+                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr));
+  }
+  unsigned long Move(const std::string& from, const std::string& to,
+                     bool replaceExisting) override {
+    DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+    return Result(MoveFileExA(from.c_str(), to.c_str(), flags));
+  }
+  unsigned long Delete(const std::string& path) override {
+    return Result(DeleteFileA(path.c_str()));
+  }
+  void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
 
-// Puts replacement in the place of the existing target. ReplaceFileA keeps
-// the target's attributes and permissions on Windows. It gets a backup name
-// because Wine's ReplaceFileA, given none, deletes the target before moving
-// the replacement in and loses it when that move fails; with a backup the old
-// file survives every failure and is put back here. Wine also leaves the
-// attributes of the replacement, so the replacement carries the target's
-// attributes already.
-DWORD ReplaceExisting(const std::string& target, const std::string& replacement) {
-  DWORD attributes = GetFileAttributesA(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY)) {
-    SetFileAttributesA(replacement.c_str(), attributes);
-  }
-  std::string backup = FreeSiblingName(target, "old");
-  if (ReplaceFileA(target.c_str(), replacement.c_str(), backup.c_str(),
-                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-    DeleteFileA(backup.c_str());
-    return ERROR_SUCCESS;
-  }
-  DWORD error = GetLastError();
-  if (FileExists(backup)) {
-    if (FileExists(target)) {
-      DeleteFileA(backup.c_str());
-    } else {
-      MoveFileExA(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-    }
-  }
-  // The replacement may have lost the attributes it was given; the caller
-  // deletes it anyway.
-  SetFileAttributesA(replacement.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return error;
-}
-
-DWORD MoveIntoPlace(const std::string& target, const std::string& replacement) {
-  if (FileExists(target)) return ReplaceExisting(target, replacement);
-  if (MoveFileExA(replacement.c_str(), target.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return ERROR_SUCCESS;
-  }
-  return GetLastError();
-}
+ private:
+  static unsigned long Result(BOOL done) { return done ? ERROR_SUCCESS : GetLastError(); }
+};
 
 }  // namespace
 
@@ -145,7 +112,7 @@ ConfigFile::ReadOutcome CWinConfigFile::Read(std::string* bytes, std::string* re
     return opened == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
   });
   ScopedHandle file(opened);
-  if (!file.Valid()) {
+  if (!file) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return ReadOutcome::Missing;
     *reason = SystemMessage(error);
     return ReadOutcome::Unreadable;
@@ -169,17 +136,27 @@ ConfigFile::ReadOutcome CWinConfigFile::Read(std::string* bytes, std::string* re
   return ReadOutcome::Read;
 }
 
+std::uint64_t CWinConfigFile::LastWriteTime() {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(fileName_.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+         data.ftLastWriteTime.dwLowDateTime;
+}
+
 Status CWinConfigFile::Write(const std::string& bytes) {
   std::string temporary = FreeSiblingName(fileName_, "new");
-  DWORD error = WriteNewFile(temporary, bytes);
-  if (error == ERROR_SUCCESS) {
-    error = WithRetries([&] { return MoveIntoPlace(fileName_, temporary); });
+  ReplaceOutcome outcome;
+  outcome.error = WriteNewFile(temporary, bytes);
+  WinReplaceSystem fs;
+  if (outcome.error == ERROR_SUCCESS) {
+    outcome = PutInPlace(fs, fileName_, temporary, FreeSiblingName(fileName_, "old"));
+  } else if (fs.Delete(temporary) != ERROR_SUCCESS && fs.Exists(temporary)) {
+    outcome.leftBehind.push_back(temporary);
   }
-  if (error == ERROR_SUCCESS) return Status::Ok();
-
-  DeleteFileA(temporary.c_str());
-  return Status::Error("无法保存 " + fileName_ + "：" + SystemMessage(error) + "\r\n" + fileName_ +
-                       " 保持原样，没有被改动。");
+  // A backup name left behind after a good save costs the user nothing but
+  // a stray file; the settings are saved.
+  if (outcome.error == ERROR_SUCCESS) return Status::Ok();
+  return Status::Error(ReplaceFailureText(fileName_, SystemMessage(outcome.error), outcome));
 }
 
 }  // namespace vexa

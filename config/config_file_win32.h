@@ -8,13 +8,17 @@
 
 namespace vexa {
 
+inline constexpr char kConfigFileName[] = "vexa.cfg";
+
 class CWinConfigFile : public ConfigFile {
  public:
-  // The plain name opens the file in the current working directory.
-  explicit CWinConfigFile(std::string fileName = "vexa.cfg");
+  // The full path: the tracker reads the file of its own directory, whatever
+  // the panel's working directory is.
+  explicit CWinConfigFile(std::string path);
 
   ReadOutcome Read(std::string* bytes, std::string* reason) override;
   Status Write(const std::string& bytes) override;
+  std::uint64_t LastWriteTime() override;
 
  private:
   std::string fileName_;

@@ -14,6 +14,7 @@ const char kLineEnd[] = "\r\n";
 
 const char kUnreadableAtLoad[] =
     "程序启动时无法读取 vexa.cfg，现在保存会抹掉其中的设置，因此没有写入任何内容。";
+const char kReloadFailed[] = "无法重新读取 vexa.cfg，没有写入任何内容。\r\n原因：";
 
 // Bytes below 0x80 are single-byte characters in every ANSI code page; only
 // the others need the code page's lead-byte table. Lines of plain ASCII take
@@ -58,6 +59,20 @@ void TrimSpaces(const char*& begin, const char*& end) {
 }
 
 }  // namespace
+
+const char kOutsideChangeQuestion[] =
+    "vexa.cfg 在本程序启动后已被其他程序修改。\n\n"
+    "选择“是”：重新读取 vexa.cfg，再写入这次修改的设置并保存。\n"
+    "选择“否”：不保存，vexa.cfg 保持其他程序修改后的样子，页面上的内容仍保留。";
+const char kOutsideChangeCaption[] = "Vexa服务器";
+const char kOutsideChangeNotSaved[] = "vexa.cfg 已被其他程序修改，按您的选择没有保存。";
+
+// FNV-1a: enough to tell an edited file from the one the store saw.
+std::uint64_t HashBytes(const std::string& bytes) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return hash;
+}
 
 void ConfigStore::Parse(const std::string& bytes) {
   std::size_t offset = text_.size();
@@ -133,10 +148,81 @@ std::vector<ConfigEntry> ConfigStore::Entries() const {
   return entries;
 }
 
+ConfigFile::ReadOutcome ConfigStore::ReadFile(std::string* bytes, std::string* reason,
+                                              FileStamp* stamp) {
+  // The time first: a change between the two shows as a changed time later.
+  std::uint64_t lastWrite = file_.LastWriteTime();
+  ConfigFile::ReadOutcome outcome = file_.Read(bytes, reason);
+  *stamp = FileStamp{};
+  if (outcome == ConfigFile::ReadOutcome::Read) {
+    *stamp = FileStamp{true, bytes->size(), lastWrite, HashBytes(*bytes)};
+  }
+  return outcome;
+}
+
+bool ConfigStore::ChangedOnDisk() {
+  if (unreadableAtLoad_) return false;
+  std::string bytes;
+  std::string reason;
+  FileStamp now;
+  switch (ReadFile(&bytes, &reason, &now)) {
+    case ConfigFile::ReadOutcome::Unreadable: return false;
+    case ConfigFile::ReadOutcome::Missing: return seen_.exists;
+    case ConfigFile::ReadOutcome::Read: break;
+  }
+  return !seen_.exists || now.size != seen_.size || now.lastWrite != seen_.lastWrite ||
+         now.hash != seen_.hash;
+}
+
+Status ConfigStore::Reload() {
+  std::string bytes;
+  std::string reason;
+  FileStamp stamp;
+  ConfigFile::ReadOutcome outcome = ReadFile(&bytes, &reason, &stamp);
+  if (outcome == ConfigFile::ReadOutcome::Unreadable) return Status::Error(kReloadFailed + reason);
+  text_.clear();
+  slots_.clear();
+  unreadableAtLoad_ = false;
+  unreadableReason_.clear();
+  seen_ = stamp;
+  if (outcome == ConfigFile::ReadOutcome::Read) {
+    text_ = std::move(bytes);
+    ParseFrom(0);
+  }
+  return Status::Ok();
+}
+
+OutsideChange ConfigStore::CheckOutsideChange(const std::function<bool()>& askReload) {
+  OutsideChange change;
+  if (!ChangedOnDisk()) return change;
+  if (!askReload || !askReload()) {
+    change.proceed = false;
+    return change;
+  }
+  change.status = Reload();
+  change.proceed = change.status.ok;
+  change.reloaded = change.status.ok;
+  return change;
+}
+
+void ConfigStore::SetOutsideChangeListener(std::function<void()> listener) {
+  outsideChangeListener_ = std::move(listener);
+}
+
+void ConfigStore::NotifyOutsideChange() const {
+  if (outsideChangeListener_) outsideChangeListener_();
+}
+
+Status ConfigStore::ReloadAndRefresh() {
+  Status reloaded = Reload();
+  if (reloaded.ok) NotifyOutsideChange();
+  return reloaded;
+}
+
 void ConfigStore::Load() {
   std::string bytes;
   std::string reason;
-  switch (file_.Read(&bytes, &reason)) {
+  switch (ReadFile(&bytes, &reason, &seen_)) {
     case ConfigFile::ReadOutcome::Read:
       if (text_.empty()) {
         text_ = std::move(bytes);
@@ -190,7 +276,10 @@ Status ConfigStore::Save() {
     if (!unreadableReason_.empty()) message += "\r\n原因：" + unreadableReason_;
     return Status::Error(message);
   }
-  return file_.Write(Serialize());
+  std::string bytes = Serialize();
+  Status written = file_.Write(bytes);
+  if (written.ok) seen_ = FileStamp{true, bytes.size(), file_.LastWriteTime(), HashBytes(bytes)};
+  return written;
 }
 
 }  // namespace vexa

@@ -2,6 +2,8 @@
 // vexa.cfg as an ordered list of key/value pairs. Entries are only appended
 // or have their value replaced; duplicates are kept and only the first one
 // of a key is ever seen by Get and Set.
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,33 @@ class ConfigFile {
   virtual ReadOutcome Read(std::string* bytes, std::string* reason) = 0;
   // Replaces the whole file with bytes, or leaves it untouched and fails.
   virtual Status Write(const std::string& bytes) = 0;
+  // The file's last-write time in the system's units; 0 when it is missing
+  // or the file has no time (then its bytes alone tell a change).
+  virtual std::uint64_t LastWriteTime() { return 0; }
+};
+
+// What the store saw of vexa.cfg when it last read or wrote it.
+struct FileStamp {
+  bool exists = false;
+  std::uint64_t size = 0;
+  std::uint64_t lastWrite = 0;
+  std::uint64_t hash = 0;  // HashBytes of the whole file
+};
+
+std::uint64_t HashBytes(const std::string& bytes);
+
+// The question asked before a save when another program changed vexa.cfg
+// (Yes: read it again, then save; No: write nothing), its caption, and the
+// failure a caller reports after No.
+extern const char kOutsideChangeQuestion[];
+extern const char kOutsideChangeCaption[];  // "Vexa服务器"
+extern const char kOutsideChangeNotSaved[];
+
+// What CheckOutsideChange decided.
+struct OutsideChange {
+  bool proceed = true;    // false: write nothing (No, or the reload failed)
+  bool reloaded = false;  // the store holds the file's entries again
+  Status status;          // the reload's failure
 };
 
 class ConfigStore {
@@ -36,6 +65,25 @@ class ConfigStore {
   // Writes every entry with a non-empty value. Refuses to overwrite a file
   // that existed but could not be read at Load.
   Status Save();
+
+  // True when vexa.cfg is no longer what the last Load, Reload or Save saw:
+  // created, removed, or another size, time or content. A file that cannot
+  // be read now, or could not at Load, tells nothing: the save reports it.
+  bool ChangedOnDisk();
+  // Reads vexa.cfg again in place of every entry, as at start-up. When the
+  // file cannot be read the store stays as it was and the reason comes back.
+  Status Reload();
+  // Before a save: when vexa.cfg changed outside, askReload (the question
+  // above) decides between reloading the store and writing nothing.
+  OutsideChange CheckOutsideChange(const std::function<bool()>& askReload);
+
+  // Whoever shows the store's values (the main window's pages) is told
+  // through the listener when they changed other than by its own save.
+  void SetOutsideChangeListener(std::function<void()> listener);
+  void NotifyOutsideChange() const;
+  // The one call for replacing vexa.cfg behind the pages' backs (restoring a
+  // backup): Reload, then every page shows the reloaded values.
+  Status ReloadAndRefresh();
 
   // The text steps of Load and Save, without the disk.
   void Parse(const std::string& bytes);
@@ -58,6 +106,8 @@ class ConfigStore {
   };
 
   void ParseFrom(std::size_t offset);
+  // Reads the file and notes what it saw.
+  ConfigFile::ReadOutcome ReadFile(std::string* bytes, std::string* reason, FileStamp* stamp);
   Range Keep(const std::string& text);
   bool KeyEquals(const Slot& slot, const std::string& key) const;
   std::string Text(Range range) const { return text_.substr(range.offset, range.length); }
@@ -67,6 +117,8 @@ class ConfigStore {
   std::vector<Slot> slots_;
   bool unreadableAtLoad_ = false;
   std::string unreadableReason_;
+  FileStamp seen_;
+  std::function<void()> outsideChangeListener_;
 };
 
 }  // namespace vexa

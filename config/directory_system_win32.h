@@ -8,6 +8,7 @@ namespace vexa {
 class CWinDirectorySystem : public DirectorySystem {
  public:
   bool Exists(const std::string& path) override;
+  bool IsDirectory(const std::string& path) override;
   bool CreateDirectory(const std::string& path) override;
 };
 

@@ -26,7 +26,7 @@ using vexa_fuzz::Check;
 using vexa_fuzz::HasSingleByteChar;
 using vexa_fuzz::IsGbkLead;
 
-const char kRemoved[] = {'/', '>', '"', '?', '*', '|'};
+const char kRemoved[] = {'/', '>', '"', '?', '*', '|'};  // "/" turned, not dropped
 
 bool IsSingleByteCharAt(const std::string& s, std::size_t i) {
   return !(IsGbkLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size());
@@ -40,6 +40,7 @@ class MemoryDirectories : public vexa::DirectorySystem {
   std::vector<std::string> failed;
 
   bool Exists(const std::string& path) override { return existing.count(path) != 0; }
+  bool IsDirectory(const std::string& path) override { return Exists(path); }
   bool CreateDirectory(const std::string& path) override {
     created.push_back(path);
     if (existing.count(path) != 0 || (refuseEvery != 0 && Hash(path) % refuseEvery == 0)) {
@@ -58,13 +59,18 @@ class MemoryDirectories : public vexa::DirectorySystem {
   }
 };
 
+// A single-byte "/" becomes "\\", the other removed characters go.
 std::string RemoveChars(const std::string& text) {
   std::string out;
   for (std::size_t i : CharStarts(text)) {
     bool single = IsSingleByteCharAt(text, i);
     bool removed = false;
     for (char c : kRemoved) removed = removed || (single && text[i] == c);
-    if (!removed) out.append(text, i, single ? 1 : 2);
+    if (single && text[i] == '/') {
+      out += '\\';
+    } else if (!removed) {
+      out.append(text, i, single ? 1 : 2);
+    }
   }
   return out;
 }
@@ -120,13 +126,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The rules read straight: remove, one trailing and one leading backslash
   // byte, make absolute, strip the program directory.
+  // A drive root keeps its backslash, a network path its two leading ones.
+  auto network = [](const std::string& p) {
+    return p.size() >= 3 && p[0] == '\\' && p[1] == '\\' && p[2] != '\\';
+  };
   std::string path = RemoveChars(text);
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-  if (!path.empty() && path.front() == '\\') path.erase(0, 1);
-  bool absolute = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+  bool driveRoot = path.size() == 3 && path[1] == ':' && path[2] == '\\';
+  if (!path.empty() && path.back() == '\\' && !driveRoot) path.pop_back();
+  if (!path.empty() && path.front() == '\\' && !network(path)) path.erase(0, 1);
+  bool absolute = (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || network(path);
+  Check(vexa::IsAbsolutePath(path) == absolute, "IsAbsolutePath", path);
   if (!absolute) path = program + path;
-  Check(vexa::IsAbsolutePath(path) == (path.size() >= 3 && path[1] == ':' && path[2] == '\\'),
-        "IsAbsolutePath", path);
   Check(result.path == RemoveTextAtCharStarts(path, program), "cleaned text differs", text,
         result.path);
 

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "config/program_directory.h"
 #include "pages/page_dialog.h"
 #include "shell/desktop_shortcut.h"
 #include "ui/message_box.h"
@@ -33,6 +34,11 @@ bool CBTsystem::OnInit() {
   return CDialog::OnInit();
 }
 
+void CBTsystem::ShowStoreValues() {
+  page_.Initialize(store_);
+  UpdateData(false);
+}
+
 bool CBTsystem::OnCommand(int id, int code, HWND control) {
   if (code == BN_CLICKED) {
     switch (id) {
@@ -54,7 +60,8 @@ bool CBTsystem::OnCommand(int id, int code, HWND control) {
 
 void CBTsystem::OnSave() {
   UpdateData(true);
-  ShowPageMessage(Handle(), page_.SaveChanges(store_));
+  ShowPageMessage(Handle(),
+                  page_.SaveChanges(store_, [this] { return AskReloadChangedConfig(Handle()); }));
 }
 
 void CBTsystem::OnDesktopIcon() {
@@ -68,14 +75,16 @@ void CBTsystem::OnDesktopIcon() {
   }
   // The system's default caption, as for any shell failure; owned by the page
   // so that the button cannot be clicked again while the box is open.
-  MessageBoxA(Handle(), kShortcutFailed, nullptr, MB_OK | MB_ICONINFORMATION);
+  PageMessageBox(Handle(), std::string(kShortcutFailed) + "\n" + made.message,
+                 MB_OK | MB_ICONINFORMATION);
   // The user may fix the desktop folder and try again.
   SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconCaption);
 }
 
 void CBTsystem::OnOpenReadme() {
   // A missing file stays unreported: the guide ships with the program.
-  ShellExecuteA(Handle(), nullptr, kReadme, nullptr, nullptr, SW_SHOWNORMAL);
+  const std::string readme = ProgramDirectory() + kReadme;
+  ShellExecuteA(Handle(), nullptr, readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace vexa

@@ -2,15 +2,18 @@
 // The system limits page, tab "系统设置".
 #include "config/config_store.h"
 #include "pages/system_limits_page.h"
+#include "pages/page_dialog.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
 
 namespace vexa {
 
-class CBTsystem : public CDialog {
+class CBTsystem : public CDialog, public StoreView {
  public:
   static constexpr UINT kTemplateId = IDD_LIMITS_PAGE;  // 145
   explicit CBTsystem(ConfigStore& store);
+
+  void ShowStoreValues() override;
 
  protected:
   bool OnInit() override;

@@ -18,6 +18,11 @@ bool CFileAndDir::OnInit() {
   return CDialog::OnInit();
 }
 
+void CFileAndDir::ShowStoreValues() {
+  page_.Initialize(store_);
+  UpdateData(false);
+}
+
 bool CFileAndDir::OnCommand(int id, int code, HWND control) {
   if (id == IDC_SAVE && code == BN_CLICKED) {
     OnSave();
@@ -28,7 +33,8 @@ bool CFileAndDir::OnCommand(int id, int code, HWND control) {
 
 void CFileAndDir::OnSave() {
   UpdateData(true);
-  PageMessage message = page_.SaveChanges(store_);
+  PageMessage message =
+      page_.SaveChanges(store_, [this] { return AskReloadChangedConfig(Handle()); });
   UpdateData(false);  // the cleaned directory texts
   ShowPageMessage(Handle(), message);
 }

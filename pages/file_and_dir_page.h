@@ -4,15 +4,18 @@
 #include "config/directory_system_win32.h"
 #include "pages/directories_page.h"
 #include "pages/home_page_file_win32.h"
+#include "pages/page_dialog.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
 
 namespace vexa {
 
-class CFileAndDir : public CDialog {
+class CFileAndDir : public CDialog, public StoreView {
  public:
   static constexpr UINT kTemplateId = IDD_DIRECTORIES_PAGE;  // 143
   explicit CFileAndDir(ConfigStore& store);
+
+  void ShowStoreValues() override;
 
  protected:
   bool OnInit() override;

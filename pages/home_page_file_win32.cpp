@@ -2,48 +2,26 @@
 
 #include <windows.h>
 
+#include "base/path_exists.h"
 #include "base/system_error.h"
+#include "ui/scoped.h"
 
 namespace vexa {
 
-namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  BOOL Close() {
-    BOOL closed = TRUE;
-    if (valid()) closed = CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
-
-bool Win32HomePageFile::Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Win32HomePageFile::Exists(const std::string& path) { return PathExists(path); }
 
 Status Win32HomePageFile::Create(const std::string& path, const std::string& bytes) {
   // CREATE_NEW: a file that appeared since the existence test stays as it is.
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS) return Status::Ok();
     return Status::Error(SystemMessage(error));
   }
   DWORD written = 0;
-  BOOL ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  BOOL ok =
+      WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   DWORD error = GetLastError();
   if (ok && written != bytes.size()) {
     ok = FALSE;

@@ -13,6 +13,11 @@ bool Coption::OnInit() {
   return CDialog::OnInit();
 }
 
+void Coption::ShowStoreValues() {
+  page_.Initialize(store_);
+  UpdateData(false);
+}
+
 bool Coption::OnCommand(int id, int code, HWND control) {
   if (id == IDC_SAVE && code == BN_CLICKED) {
     OnSave();
@@ -23,7 +28,8 @@ bool Coption::OnCommand(int id, int code, HWND control) {
 
 void Coption::OnSave() {
   UpdateData(true);
-  ShowPageMessage(Handle(), page_.SaveChanges(store_));
+  ShowPageMessage(Handle(),
+                  page_.SaveChanges(store_, [this] { return AskReloadChangedConfig(Handle()); }));
 }
 
 }  // namespace vexa

@@ -2,15 +2,18 @@
 // The display options page, tab "选项设置".
 #include "config/config_store.h"
 #include "pages/display_options_page.h"
+#include "pages/page_dialog.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
 
 namespace vexa {
 
-class Coption : public CDialog {
+class Coption : public CDialog, public StoreView {
  public:
   static constexpr UINT kTemplateId = IDD_OPTIONS_PAGE;  // 144
   explicit Coption(ConfigStore& store);
+
+  void ShowStoreValues() override;
 
  protected:
   bool OnInit() override;

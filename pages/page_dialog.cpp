@@ -6,6 +6,11 @@ namespace vexa {
 
 const char kPageCaption[] = "Vexa服务器";
 
+bool AskReloadChangedConfig(HWND owner) {
+  return PageMessageBox(owner, kOutsideChangeQuestion, kOutsideChangeCaption,
+                        MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
 void BindFields(CDialog& dialog, SettingsPage& page) {
   for (std::size_t row = 0; row < page.Fields().size(); ++row) {
     if (page.Fields()[row].control != 0) dialog.BindText(page.Fields()[row].control, &page.Value(row));
@@ -13,6 +18,7 @@ void BindFields(CDialog& dialog, SettingsPage& page) {
 }
 
 void ShowPageMessage(HWND page, const PageMessage& message) {
+  if (message.text.empty()) return;
   UINT icon = message.icon == PageMessage::Icon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
   PageMessageBox(page, message.text, kPageCaption, MB_OK | icon);
 }

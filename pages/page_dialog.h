@@ -14,7 +14,21 @@ extern const char kPageCaption[];  // "Vexa服务器"
 void BindFields(CDialog& dialog, SettingsPage& page);
 
 // The page's own box: information icon after a good save, error icon when
-// something failed.
+// something failed; nothing for an empty text.
 void ShowPageMessage(HWND page, const PageMessage& message);
+
+// Asks whether to read vexa.cfg again after another program changed it
+// (kOutsideChangeQuestion, warning icon, Yes/No); true for Yes.
+bool AskReloadChangedConfig(HWND owner);
+
+// A page that shows values of the store: told to show them again when the
+// store changed other than by the page's own save.
+class StoreView {
+ public:
+  virtual void ShowStoreValues() = 0;
+
+ protected:
+  ~StoreView() = default;
+};
 
 }  // namespace vexa

@@ -47,12 +47,22 @@ void SettingsPage::Initialize(const ConfigStore& store) {
   DecodeLoaded();
 }
 
-PageMessage SettingsPage::SaveChanges(ConfigStore& store) {
+PageMessage SettingsPage::SaveChanges(ConfigStore& store, const std::function<bool()>& askReload) {
+  PageMessage message;
+  OutsideChange change = store.CheckOutsideChange(askReload);
+  if (!change.proceed) {
+    if (!change.status.ok) {
+      message.icon = PageMessage::Icon::Error;
+      message.text = SaveFailureText(change.status);
+    }
+    return message;
+  }
+
   StepReport steps = RunSaveSteps();
   for (const std::string& key : saveOrder_) store.Set(key, ValueOf(key));
   Status saved = store.Save();
+  if (change.reloaded) store.NotifyOutsideChange();
 
-  PageMessage message;
   std::string outcome = saved.ok ? savedText_ : SaveFailureText(saved);
   message.text = steps.text.empty() ? outcome : steps.text + "\n" + outcome;
   if (steps.failed || !saved.ok) message.icon = PageMessage::Icon::Error;

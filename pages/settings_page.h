@@ -2,6 +2,7 @@
 // The shape shared by the three settings pages: a field table plus the load
 // and save sequences against the store. Everything here runs without a
 // window; the dialogs only move values between controls and the page.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ struct FieldSpec {
   FieldKind kind;
 };
 
-// What the page shows after a save, ready for a message box.
+// What the page shows after a save, ready for a message box; no box when
+// the text is empty (the user chose not to save).
 struct PageMessage {
   enum class Icon { Information, Error };
   Icon icon = Icon::Information;
@@ -41,10 +43,14 @@ class SettingsPage {
   // then runs the page's decoding. The store is not changed.
   void Initialize(const ConfigStore& store);
 
-  // Runs the page's own save steps, sets every key in the page's save order
-  // and writes vexa.cfg. The values stay as they are whatever happens, so a
-  // failed save can be repeated.
-  PageMessage SaveChanges(ConfigStore& store);
+  // When vexa.cfg changed outside since it was read or written, asks first
+  // (askReload, kOutsideChangeQuestion): No writes nothing and shows
+  // nothing; Yes reads the file again into the store and carries on, and
+  // the other pages are told to show the reloaded values afterwards.
+  // Then runs the page's own save steps, sets every key in the page's save
+  // order and writes vexa.cfg. The values stay as they are whatever
+  // happens, so a failed save can be repeated.
+  PageMessage SaveChanges(ConfigStore& store, const std::function<bool()>& askReload = {});
 
   const std::vector<FieldSpec>& Fields() const { return fields_; }
   std::string& Value(std::size_t row) { return values_[row]; }

@@ -1,6 +1,7 @@
 #include "tracker/service_host.h"
 
 #include "config/program_directory.h"
+#include "resources/resource.h"
 #include "tracker/admin_account.h"
 #include "tracker/admin_dialog.h"
 #include "tracker/backup.h"
@@ -9,10 +10,6 @@
 #include "ui/message_box.h"
 
 namespace vexa {
-
-namespace {
-constexpr int kOneClickButtonId = 1074;
-}  // namespace
 
 std::string ServiceHost::TrackerPath() { return TrackerExePath(ProgramDirectory()); }
 
@@ -23,8 +20,18 @@ std::string ServiceHost::ConfigGet(const std::string& key, const std::string& de
 }
 
 Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& value) {
+  OutsideChange change = store_.CheckOutsideChange([this] {
+    return PageMessageBox(page_, kOutsideChangeQuestion, kOutsideChangeCaption,
+                          MB_YESNO | MB_ICONWARNING) == IDYES;
+  });
+  if (!change.proceed)
+    return change.status.ok ? Status::Error(kOutsideChangeNotSaved) : change.status;
   store_.Set(key, value);
-  return store_.Save();
+  Status saved = store_.Save();
+  // The pages show the new value, also when it could not be written: the
+  // store holds it, and their next save writes it.
+  store_.NotifyOutsideChange();
+  return saved;
 }
 
 TrackerRun ServiceHost::RunTrackerCommand(const std::string& command) {
@@ -61,7 +68,7 @@ void ServiceHost::AskAdministrator() {
 }
 
 void ServiceHost::SetInstallCaption(const std::string& caption) {
-  SetDlgItemTextA(page_, kOneClickButtonId, caption.c_str());
+  SetDlgItemTextA(page_, IDC_SVC_ONE_CLICK, caption.c_str());
 }
 
 void ServiceHost::ShowPageMessage(const std::string& text, const std::string& caption,

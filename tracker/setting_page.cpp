@@ -1,6 +1,6 @@
 #include "tracker/setting_page.h"
 
-#include "app/descramble.h"
+#include "base/descramble.h"
 #include "config/program_directory.h"
 #include "tracker/service_actions.h"
 #include "tracker/restore_host.h"

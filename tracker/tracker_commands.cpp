@@ -43,8 +43,27 @@ std::string LastPathComponent(const std::string& directory) {
   }
 }
 
+std::string EscapeUrlPathSegment(const std::string& segment) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(segment.size());
+  // Byte by byte is safe: no trail byte of a double-byte character lies below
+  // 0x40, so none of these four is ever part of one.
+  for (char ch : segment) {
+    if (ch == ' ' || ch == '#' || ch == '%' || ch == '?') {
+      unsigned char c = static_cast<unsigned char>(ch);
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 0x0F];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
 std::string WebFileDirectoryUrl(const std::string& baseUrl, const std::string& fileDirectory) {
-  return baseUrl + "/" + LastPathComponent(fileDirectory);
+  return baseUrl + "/" + EscapeUrlPathSegment(LastPathComponent(fileDirectory));
 }
 
 }  // namespace vexa

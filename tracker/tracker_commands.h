@@ -3,6 +3,8 @@
 // addresses of its web interface.
 #include <string>
 
+#include "ui/message_box_flags.h"  // the icons of the service messages
+
 namespace vexa {
 
 extern const char kTrackerExe[];  // "vexa.exe"
@@ -10,13 +12,6 @@ extern const char kInstallCommand[];
 extern const char kStartCommand[];
 extern const char kStopCommand[];
 extern const char kRemoveCommand[];
-
-// Message box icons, with the values the system gives them.
-enum : unsigned {
-  kIconHand = 0x10,
-  kIconExclamation = 0x30,
-  kIconInformation = 0x40,
-};
 
 extern const char kServiceCaption[];  // "Vexa后台服务"
 
@@ -42,7 +37,11 @@ std::string TrackerBaseUrl(const std::string& port);
 // as backslashes and trail bytes of double-byte characters never do.
 std::string LastPathComponent(const std::string& directory);
 
-// Base address, "/" and the last component of vexa_file_dir, unescaped.
+// Space, "#", "%" and "?" as %XX, the characters that would end or change
+// the path of an address; every other byte, Chinese included, as it is.
+std::string EscapeUrlPathSegment(const std::string& segment);
+
+// Base address, "/" and the last component of vexa_file_dir, escaped as above.
 std::string WebFileDirectoryUrl(const std::string& baseUrl, const std::string& fileDirectory);
 
 }  // namespace vexa

@@ -25,8 +25,10 @@ Status Launch(const std::string& programDirectory, const std::string& arguments,
 
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  // The tracker finds vexa.cfg and its data files in its working directory.
+  const char* workingDirectory = programDirectory.empty() ? nullptr : programDirectory.c_str();
   if (!CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                      nullptr, &startup, process)) {
+                      workingDirectory, &startup, process)) {
     DWORD error = GetLastError();
     return Status::Error("无法运行 " + path + "：\n" + SystemMessage(error));
   }

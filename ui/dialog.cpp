@@ -21,8 +21,8 @@ INT_PTR CDialog::DoModal(HWND owner) {
   HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
                                  Trampoline, reinterpret_cast<LPARAM>(this));
   if (!hwnd) return -1;
-  bool disabledOwner = owner && IsWindowEnabled(owner);
-  if (disabledOwner) EnableWindow(owner, FALSE);
+  disabledOwner_ = owner && IsWindowEnabled(owner) ? owner : nullptr;
+  if (disabledOwner_) EnableWindow(disabledOwner_, FALSE);
   ShowWindow(hwnd, SW_SHOW);
 
   MSG msg;
@@ -37,8 +37,7 @@ INT_PTR CDialog::DoModal(HWND owner) {
       DispatchMessageA(&msg);
     }
   }
-  // The owner is enabled before the dialog goes, so that it gets the activation.
-  if (disabledOwner) EnableWindow(owner, TRUE);
+  ReenableOwner();
   if (hwnd_) DestroyWindow(hwnd_);
   modal_ = false;
   return result_;
@@ -57,11 +56,19 @@ void CDialog::EndDialog(INT_PTR result) {
   result_ = result;
   if (modal_) {
     ended_ = true;
+    // The owner is enabled before the dialog is hidden, so that the
+    // activation goes back to it and not to another application's window.
+    ReenableOwner();
     ShowWindow(hwnd_, SW_HIDE);
     PostMessageA(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
   } else if (hwnd_) {
     DestroyWindow(hwnd_);
   }
+}
+
+void CDialog::ReenableOwner() {
+  if (disabledOwner_) EnableWindow(disabledOwner_, TRUE);
+  disabledOwner_ = nullptr;
 }
 
 CDialog* CDialog::FromHandle(HWND hwnd) {

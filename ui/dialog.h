@@ -77,10 +77,12 @@ class CDialog {
   static INT_PTR CALLBACK Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   bool Reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   bool PreTranslate(MSG* msg);
+  void ReenableOwner();
 
   UINT templateId_;
   HWND hwnd_ = nullptr;
   bool modal_ = false;
+  HWND disabledOwner_ = nullptr;  // the owner a modal run disabled, until it is enabled again
   bool ended_ = false;
   INT_PTR result_ = IDCANCEL;
   std::vector<Binding> bindings_;

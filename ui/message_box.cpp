@@ -6,10 +6,20 @@ namespace vexa {
 
 namespace {
 HWND g_mainWindow = nullptr;
+
+static_assert(kBoxTypeMask == MB_TYPEMASK && kIconMask == MB_ICONMASK);
+static_assert(kBoxOk == MB_OK && kBoxOkCancel == MB_OKCANCEL && kBoxYesNo == MB_YESNO &&
+              kBoxYesNoCancel == MB_YESNOCANCEL);
+static_assert(kIconHand == MB_ICONHAND && kIconQuestion == MB_ICONQUESTION &&
+              kIconExclamation == MB_ICONEXCLAMATION && kIconInformation == MB_ICONINFORMATION);
 }  // namespace
 
 int PageMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
   return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+int PageMessageBox(HWND owner, const std::string& text, UINT flags) {
+  return MessageBoxA(owner, text.c_str(), nullptr, flags);
 }
 
 int AppMessageBox(const std::string& text, UINT flags) {

@@ -12,6 +12,8 @@ namespace vexa {
 
 // A box owned by a page (its top-level window owns it on screen).
 int PageMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
+// The same with the system's default caption, as the shell's own failures show.
+int PageMessageBox(HWND owner, const std::string& text, UINT flags);
 
 // The application's box, owned by the main window, caption "VexaPanel";
 // AppMessageBoxFlags adds the icon when none is given.

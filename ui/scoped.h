@@ -31,6 +31,9 @@ class ScopedHandleT {
     if (Traits::IsValid(h_)) Traits::Close(h_);
     h_ = h;
   }
+  // Closes now and says whether the system did: closing a written file can
+  // report a failed write. Only for traits whose Close returns the result.
+  bool Close() { return !Traits::IsValid(h_) || Traits::Close(Release()); }
   // For calls that return a handle through an out parameter.
   Handle* Receive() {
     Reset();
@@ -45,7 +48,7 @@ struct KernelHandleTraits {  // files use INVALID_HANDLE_VALUE, the rest null
   using Handle = HANDLE;
   static Handle Invalid() { return nullptr; }
   static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { CloseHandle(h); }
+  static bool Close(Handle h) { return CloseHandle(h) != FALSE; }
 };
 using ScopedHandle = ScopedHandleT<KernelHandleTraits>;
 

@@ -16,10 +16,14 @@ namespace {
 class FakeDirectorySystem : public DirectorySystem {
  public:
   std::set<std::string> existing;
+  std::set<std::string> files;  // existing, but no directories
   std::set<std::string> refused;
   std::vector<std::string> created;
 
-  bool Exists(const std::string& path) override { return existing.count(path) != 0; }
+  bool Exists(const std::string& path) override {
+    return existing.count(path) != 0 || files.count(path) != 0;
+  }
+  bool IsDirectory(const std::string& path) override { return existing.count(path) != 0; }
   bool CreateDirectory(const std::string& path) override {
     created.push_back(path);
     if (refused.count(path) != 0) return false;
@@ -69,17 +73,34 @@ TEST(CheckDirectory, AbsolutePathsComeBackRelativeOnlyInsideTheProgramDirectory)
   EXPECT_EQ(CheckDirectory("c:\\工具乗\\data", kProgram, fs).path, "c:\\工具乗\\data");
 }
 
-TEST(CheckDirectory, DropsForbiddenCharactersAndOneBackslashAtEachEnd) {
+TEST(CheckDirectory, MeansWhatWasTypedDroppingOnlyWhatNoNameCanHold) {
   FakeDirectorySystem fs = WithProgramDirectory();
-  EXPECT_EQ(CheckDirectory("\\a/b*c?d\"e>f|g<h:\\", kProgram, fs).path, "abcdefg<h:");
-  EXPECT_EQ(fs.created, Paths{kProgram + "abcdefg<h:"});
+  EXPECT_EQ(CheckDirectory("\\a*b?c\"d>e|f<g:\\", kProgram, fs).path, "abcdef<g:");
+  EXPECT_EQ(fs.created, Paths{kProgram + "abcdef<g:"});
   // Only one backslash goes from each end.
-  EXPECT_EQ(CheckDirectory("\\\\logs", kProgram, fs).path, "\\logs");
+  EXPECT_EQ(CheckDirectory("\\logs\\\\", kProgram, fs).path, "logs\\");
 
-  // A drive root loses its backslash and then counts as relative.
+  // A forward slash is a separator: web/files is the folder files in web.
   fs.created.clear();
-  EXPECT_EQ(CheckDirectory("Q:\\", kProgram, fs).path, "Q:");
-  EXPECT_EQ(fs.created, Paths{kProgram + "Q:"});
+  EXPECT_EQ(CheckDirectory("web/files/", kProgram, fs).path, "web\\files");
+  EXPECT_EQ(fs.created, (Paths{kProgram + "web", kProgram + "web\\files"}));
+
+  // A drive root stays a drive root, typed either way round.
+  fs.created.clear();
+  fs.existing.insert("Q:\\");
+  EXPECT_EQ(CheckDirectory("Q:\\", kProgram, fs).path, "Q:\\");
+  EXPECT_EQ(CheckDirectory("Q:/", kProgram, fs).path, "Q:\\");
+  EXPECT_TRUE(fs.created.empty());
+
+  // A network path keeps its two leading backslashes and stays outside the
+  // program directory.
+  fs.existing.insert("\\\\server\\share");
+  EXPECT_EQ(CheckDirectory("\\\\server\\share\\dir\\", kProgram, fs).path,
+            "\\\\server\\share\\dir");
+  EXPECT_EQ(CheckDirectory("//server/share/dir", kProgram, fs).path, "\\\\server\\share\\dir");
+  EXPECT_EQ(fs.created, Paths{"\\\\server\\share\\dir"});
+  EXPECT_TRUE(IsAbsolutePath("\\\\server\\share"));
+  EXPECT_FALSE(IsAbsolutePath("\\server"));
 }
 
 TEST(CheckDirectory, WorksByCharactersWhereTrailBytesCanBeBackslashes) {
@@ -91,7 +112,7 @@ TEST(CheckDirectory, WorksByCharactersWhereTrailBytesCanBeBackslashes) {
 
   // "/" and "|" are 0x2F and 0x7C, both possible trail bytes; inside a
   // character they stay.
-  EXPECT_EQ(CheckDirectory("\x81/\x81|/x", kProgram, fs).path, "\x81/\x81|x");
+  EXPECT_EQ(CheckDirectory("\x81/\x81|/x|", kProgram, fs).path, "\x81/\x81|\\x");
 
   // The end checks look at single bytes, so a trailing 嘰 (87 5C) loses its
   // second byte.
@@ -114,6 +135,14 @@ TEST(CheckDirectory, NamesTheDirectoriesThatCouldNotBeCreated) {
   EXPECT_EQ(result.path, "Q:\\x");
   EXPECT_EQ(nothing.created, (Paths{"Q:", "Q:\\x"}));
   EXPECT_EQ(result.notCreated, (Paths{"Q:", "Q:\\x"}));
+
+  // A file where the directory should be is named too.
+  FakeDirectorySystem withFile = WithProgramDirectory();
+  withFile.files = {kProgram + "log"};
+  result = CheckDirectory("log", kProgram, withFile);
+  EXPECT_EQ(result.path, "log");
+  EXPECT_TRUE(withFile.created.empty());
+  EXPECT_EQ(result.notCreated, Paths{kProgram + "log"});
 }
 
 TEST(ProgramDirectory, IsTheTextUpToTheLastRealBackslash) {

@@ -58,10 +58,12 @@ class ExclusiveHold {
 
 const char kOriginal[] = "port = 80\r\nvexa_file_dir = 数据嘰\r\nunknown_key = kept\r\n";
 
-TEST(ConfigFileOnDisk, LoadAndSaveUseVexaCfgInTheWorkingDirectory) {
+TEST(ConfigFileOnDisk, LoadAndSaveUseTheirPathWhateverTheWorkingDirectory) {
   TempDirectory temp;
-  WorkingDirectory cwd(temp.Path());
-  CWinConfigFile file;
+  TempDirectory elsewhere;
+  WorkingDirectory cwd(elsewhere.Path());
+  WriteBytes(elsewhere / "vexa.cfg", "port = 1\r\n");
+  CWinConfigFile file(temp / kConfigFileName);
   ConfigStore store(file);
   store.Load();
   EXPECT_TRUE(store.Entries().empty());
@@ -72,6 +74,7 @@ TEST(ConfigFileOnDisk, LoadAndSaveUseVexaCfgInTheWorkingDirectory) {
   ASSERT_TRUE(store.Save().ok);
   EXPECT_EQ(ReadBytes(temp / "vexa.cfg"), "port = 6969\r\nallowed_dir = 嘰\\俓\r\n");
   EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+  EXPECT_EQ(ReadBytes(elsewhere / "vexa.cfg"), "port = 1\r\n");
 
   WriteBytes(temp / "vexa.cfg", "a1 =  x \nb1=y\r\n\r\nz=lost\n");
   ConfigStore again(file);
@@ -168,6 +171,33 @@ TEST(ConfigFileOnDisk, FileLockedAtLoadIsNeverOverwritten) {
       << status.message;
   EXPECT_EQ(ReadBytes(cfg), kOriginal);
   EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+}
+
+TEST(ConfigFileOnDisk, ChangesByAnotherProgramAreSeenUntilTheFileIsReadAgain) {
+  TempDirectory temp;
+  std::string cfg = temp / "vexa.cfg";
+  WriteBytes(cfg, kOriginal);
+  CWinConfigFile file(cfg);
+  EXPECT_NE(file.LastWriteTime(), 0u);
+  ConfigStore store(file);
+  store.Load();
+  EXPECT_FALSE(store.ChangedOnDisk());
+  store.Set("port", "6969");
+  ASSERT_TRUE(store.Save().ok);
+  EXPECT_FALSE(store.ChangedOnDisk());  // its own save is no outside change
+
+  // Same size, one byte different, written within the same second.
+  std::string edited = ReadBytes(cfg);
+  edited[7] = '7';
+  WriteBytes(cfg, edited);
+  EXPECT_TRUE(store.ChangedOnDisk());
+  ASSERT_TRUE(store.Reload().ok);
+  EXPECT_FALSE(store.ChangedOnDisk());
+  EXPECT_EQ(store.Get("port", ""), "7969");
+
+  ASSERT_TRUE(DeleteFileA(cfg.c_str()));
+  EXPECT_TRUE(store.ChangedOnDisk());
+  EXPECT_EQ(file.LastWriteTime(), 0u);
 }
 
 TEST(ConfigFileOnDisk, FailedSavesLeaveNoFilesBehind) {

@@ -27,6 +27,8 @@ class MemoryConfigFile : public ConfigFile {
     if (writeResult.ok) content = bytes;
     return writeResult;
   }
+  std::uint64_t LastWriteTime() override { return outcome == ReadOutcome::Missing ? 0 : time; }
+  std::uint64_t time = 100;
 };
 
 std::string LoadAndSave(const std::string& bytes) {
@@ -202,6 +204,104 @@ TEST(ConfigStoreSave, FailedWriteIsReportedAndTheStoreKeepsItsValues) {
   file.writeResult = Status::Ok();
   ASSERT_TRUE(store.Save().ok);
   EXPECT_EQ(file.content, "port = 6969\r\n");
+}
+
+// Each kind of outside change, then what each answer to the question does.
+TEST(ConfigStoreOutsideChange, AnyChangeSinceLoadOrSaveAsksAndOnlyYesReloads) {
+  struct Edit {
+    const char* what;
+    void (*apply)(MemoryConfigFile&);
+  };
+  const Edit edits[] = {
+      {"same size, other bytes", [](MemoryConfigFile& f) { f.content[7] = '9'; }},
+      {"other size", [](MemoryConfigFile& f) { f.content += "extra = 1\r\n"; }},
+      {"touched only", [](MemoryConfigFile& f) { ++f.time; }},
+      {"removed", [](MemoryConfigFile& f) { f.outcome = ConfigFile::ReadOutcome::Missing; }},
+  };
+  for (const Edit& edit : edits) {
+    SCOPED_TRACE(edit.what);
+    MemoryConfigFile file;
+    file.content = "port = 6969\r\n";
+    ConfigStore store(file);
+    store.Load();
+    EXPECT_FALSE(store.ChangedOnDisk());
+    edit.apply(file);
+    EXPECT_TRUE(store.ChangedOnDisk());
+  }
+
+  MemoryConfigFile file;
+  file.content = "port = 6969\r\nkeep = 1\r\n";
+  ConfigStore store(file);
+  store.Load();
+  store.Set("port", "7000");
+  ASSERT_TRUE(store.Save().ok);
+  EXPECT_FALSE(store.ChangedOnDisk());  // its own save
+  int asked = 0;
+  int told = 0;
+  store.SetOutsideChangeListener([&] { ++told; });
+
+  file.content = "port = 8000\r\nadded = 2\r\n";
+  ++file.time;
+  OutsideChange no = store.CheckOutsideChange([&] {
+    ++asked;
+    return false;
+  });
+  EXPECT_FALSE(no.proceed);
+  EXPECT_FALSE(no.reloaded);
+  EXPECT_TRUE(no.status.ok);
+  EXPECT_EQ(store.Get("keep", ""), "1");  // the store as it was
+  EXPECT_EQ(file.writes, 1);
+
+  // A file that cannot be read now is left to the save to report; asking
+  // without anyone to answer writes nothing.
+  file.outcome = ConfigFile::ReadOutcome::Unreadable;
+  EXPECT_FALSE(store.ChangedOnDisk());
+  file.outcome = ConfigFile::ReadOutcome::Read;
+  EXPECT_FALSE(store.CheckOutsideChange({}).proceed);
+
+  OutsideChange yes = store.CheckOutsideChange([&] {
+    ++asked;
+    return true;
+  });
+  EXPECT_TRUE(yes.proceed);
+  EXPECT_TRUE(yes.reloaded);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(store.Get("port", ""), "8000");
+  EXPECT_EQ(store.Get("added", ""), "2");
+  EXPECT_EQ(store.Get("keep", "gone"), "gone");  // entries are the file's alone
+  EXPECT_FALSE(store.ChangedOnDisk());
+  EXPECT_EQ(told, 0);  // the caller tells the pages once it has saved
+
+  // A reload that cannot read leaves the store alone and says why.
+  file.content = "port = 9000\r\n";
+  file.outcome = ConfigFile::ReadOutcome::Unreadable;
+  file.readReason = "另一个程序正在使用此文件。";
+  Status failed = store.ReloadAndRefresh();
+  EXPECT_FALSE(failed.ok);
+  EXPECT_NE(failed.message.find("另一个程序正在使用此文件。"), std::string::npos);
+  EXPECT_EQ(store.Get("port", ""), "8000");
+  EXPECT_EQ(told, 0);
+  file.outcome = ConfigFile::ReadOutcome::Read;
+  ASSERT_TRUE(store.ReloadAndRefresh().ok);
+  EXPECT_EQ(store.Get("port", ""), "9000");
+  EXPECT_EQ(told, 1);
+}
+
+// A file unreadable at start-up may be read again, and then saved over.
+TEST(ConfigStoreOutsideChange, ReloadEndsTheRefusalOfAFileUnreadableAtStart) {
+  MemoryConfigFile file;
+  file.content = "port = 1\r\n";
+  file.outcome = ConfigFile::ReadOutcome::Unreadable;
+  ConfigStore store(file);
+  store.Load();
+  EXPECT_FALSE(store.ChangedOnDisk());
+  EXPECT_FALSE(store.Save().ok);
+  file.outcome = ConfigFile::ReadOutcome::Read;
+  ASSERT_TRUE(store.Reload().ok);
+  store.Set("port", "2");
+  ASSERT_TRUE(store.Save().ok);
+  EXPECT_EQ(file.content, "port = 2\r\n");
+  EXPECT_EQ(HashBytes("a"), 0xAF63DC4C8601EC8Cull);  // FNV-1a, 64 bits
 }
 
 }  // namespace

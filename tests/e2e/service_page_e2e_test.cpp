@@ -19,6 +19,7 @@ constexpr int kOneClick = 1074, kRestart = 1076, kBackup = 1075;
 constexpr int kWebMain = 1056, kWebFiles = 1055;
 constexpr int kStatusLine = 1090;
 constexpr int kAccountField = 1075, kPasswordField = 1076;
+constexpr int kPortField = 1029;  // on the directories page
 constexpr char kServiceCaption[] = "Vexa后台服务";
 constexpr char kAppCaption[] = "VexaPanel";
 constexpr char kConfirmText[] =
@@ -413,6 +414,9 @@ TEST(ServicePage, OneClickInstallationFromConfirmationToTheAdministratorRequest)
   ASSERT_TRUE(PressButton(*done, IDOK));
   EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == kFinishedCaption; }, 5000));
   SaveScreenshot(s.panel.Main(), "service-page-after-install");
+  // The directories page shows the port the installation stored, so that
+  // its next save keeps it.
+  EXPECT_EQ(ItemText(s.panel.Page(1), kPortField), "6969");
 }
 
 TEST(ServicePage, OneClickInstallationCancelledAtEachStep) {

@@ -108,6 +108,7 @@ void ExpectShowsDefaults(HWND page, const SettingsPage& table) {
 // Only for reading the directories page's table.
 struct NoDisk : DirectorySystem, HomePageFile {
   bool Exists(const std::string&) override { return true; }
+  bool IsDirectory(const std::string&) override { return true; }
   bool CreateDirectory(const std::string&) override { return false; }
   Status Create(const std::string&, const std::string&) override { return Status::Ok(); }
 };
@@ -281,9 +282,102 @@ TEST(SettingsPagesE2e, DirectoriesThatCannotBeCreatedAreNamedAndTheSaveGoesOn) {
   EXPECT_NE(box->text.find("默认首页无法写入"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find("保存设置成功"), std::string::npos) << box->text;
   EXPECT_EQ(box->text.find("自动校验设置目录完毕"), std::string::npos) << box->text;
+  // The file in the web directory's place is named among the directories.
+  EXPECT_NE(box->text.find("下列目录无法创建:\n  Q:\\gone\n  " + dir.File("web") + "\n"),
+            std::string::npos)
+      << box->text;
   PressButton(*box, IDOK);
   EXPECT_EQ(dir.Read("vexa.cfg").rfind("allowed_dir = Q:\\gone\r\nvexa_upload_dir = up\r\n", 0), 0u);
   EXPECT_EQ(dir.Read("web"), "a file");
+}
+
+TEST(SettingsPagesE2e, DirectoryTextsAreCreatedAsTyped) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND directories = ShowTab(panel, kDirectoriesTab);
+  // Z: is the prefix's view of the Linux root: a drive root that exists.
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_ALLOWED_DIR, "Z:/"));
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "up/load/"));
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_FILE_DIR, "web/files"));
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_ACCESS_LOG_DIR, dir.Path() + "logs/今天"));
+  auto box = SaveAndConfirm(panel, directories);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->info.text, "自动校验设置目录完毕!\n保存设置成功");
+  EXPECT_EQ(ItemText(directories, IDC_DIR_ALLOWED_DIR), "Z:\\");
+  EXPECT_EQ(ItemText(directories, IDC_DIR_UPLOAD_DIR), "up\\load");
+  EXPECT_EQ(ItemText(directories, IDC_DIR_FILE_DIR), "web\\files");
+  EXPECT_EQ(ItemText(directories, IDC_DIR_ACCESS_LOG_DIR), "logs\\今天");
+  for (const char* folder : {"up\\load", "web\\files", "logs\\今天"}) {
+    DWORD attributes = GetFileAttributesA(dir.File(folder).c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        << folder;
+  }
+  EXPECT_EQ(dir.Read("web\\files\\index.html"), kHomePageText);
+  EXPECT_FALSE(dir.Exists("webfiles"));
+  EXPECT_FALSE(dir.Exists("Z:"));
+  EXPECT_EQ(dir.Read("vexa.cfg")
+                .rfind("allowed_dir = Z:\\\r\nvexa_upload_dir = up\\load\r\n"
+                       "vexa_file_dir = web\\files\r\n"
+                       "vexa_access_log_dir = logs\\今天\r\n",
+                       0),
+            0u);
+}
+
+// Another program edits vexa.cfg while the panel runs: the save asks, No
+// leaves the file as the other program wrote it, Yes reads it again and
+// saves the page into it, and the other pages show what was read.
+TEST(SettingsPagesE2e, VexaCfgChangedByAnotherProgramIsNeverOverwrittenSilently) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_TRUE(dir.Write("vexa.cfg", "port = 6969\r\nvexa_allow_sort = 1\r\n"));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND options = ShowTab(panel, kOptionsTab);
+  DisplayOptionsPage table;
+  const int sortField = table.Fields()[table.RowOf("vexa_allow_sort")].control;
+  EXPECT_EQ(ItemText(options, sortField), "1");
+
+  const std::string outside = "port = 7100\r\nvexa_allow_sort = 2\r\nadded = x\r\n";
+  ASSERT_TRUE(dir.Write("vexa.cfg", outside));
+  ASSERT_TRUE(SetItemText(options, sortField, "5"));
+  ClickItem(options, kSave);
+  auto question = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(question);
+  EXPECT_EQ(question->caption, kCaption);
+  EXPECT_EQ(question->text.rfind("vexa.cfg 在本程序启动后已被其他程序修改", 0), 0u)
+      << question->text;
+  EXPECT_TRUE(question->HasButton(IDYES));
+  EXPECT_TRUE(question->HasButton(IDNO));
+  EXPECT_EQ(IconOf(*question), BoxIcon::Other);  // the yellow warning sign
+  SaveScreenshot(question->window, "outside-change-question");
+  ASSERT_TRUE(PressButton(*question, IDNO));
+  EXPECT_FALSE(WaitForMessageBox(panel.Pid(), panel.Main(), 1000));
+  EXPECT_EQ(dir.Read("vexa.cfg"), outside);
+  EXPECT_EQ(ItemText(options, sortField), "5");
+
+  ClickItem(options, kSave);
+  question = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(question);
+  ASSERT_TRUE(PressButton(*question, IDYES));
+  auto saved = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->text, "保存设置成功");
+  PressButton(*saved, IDOK);
+  std::string merged = dir.Read("vexa.cfg");
+  EXPECT_EQ(
+      merged.rfind("port = 7100\r\nvexa_allow_sort = 5\r\nadded = x\r\nvexa_show_added = 0\r\n", 0),
+      0u)
+      << merged;
+  EXPECT_EQ(ItemText(options, sortField), "5");
+  EXPECT_EQ(ItemText(panel.Page(kDirectoriesTab), IDC_DIR_PORT), "7100");
+
+  // Saved over: the next save asks nothing.
+  auto again = SaveAndConfirm(panel, options);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->info.text, "保存设置成功");
+  EXPECT_EQ(dir.Read("vexa.cfg"), merged);
 }
 
 // Points the user's desktop folder somewhere else for one test.
@@ -374,7 +468,8 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
     // The system's default caption, not the page's.
     EXPECT_NE(box->caption, kCaption);
     EXPECT_FALSE(box->caption.empty());
-    EXPECT_EQ(box->text, "向桌面上添加快捷方式失败");
+    // The reason follows on its own line: the folder the shortcut went to is missing.
+    EXPECT_EQ(box->text.rfind("向桌面上添加快捷方式失败\n无法保存快捷方式: ", 0), 0u) << box->text;
     EXPECT_EQ(IconOf(*box), BoxIcon::Blue);
     PressButton(*box, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "添加桌面图标"; }, 3000));
@@ -455,10 +550,11 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
 TEST(SettingsPagesE2e, MissingReadmeGoesUnreported) {
   ProgramDir dir;
   ASSERT_TRUE(dir.Ready());
+  ASSERT_TRUE(dir.Remove("Readme.txt"));
   ProgramDir elsewhere("-cwd", ProgramDir::Contents::kStandInOnly);
   ASSERT_TRUE(elsewhere.Ready());
   PanelOptions options;
-  options.workingDir = elsewhere.Path();  // no Readme.txt there
+  options.workingDir = elsewhere.Path();  // the guide is looked for beside the program only
   Panel panel;
   ASSERT_TRUE(panel.Start(dir, options));
   HWND limits = ShowTab(panel, kLimitsTab);

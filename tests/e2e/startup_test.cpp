@@ -20,6 +20,7 @@ constexpr int kInstallServiceButton = 1008;
 constexpr int kDirectoriesTab = 1;
 constexpr int kPortField = 1029;
 constexpr int kFileDirField = 1019;
+constexpr int kSaveButton = 1017;
 
 // Positions a sliding page takes, sampled until it stands at x = 4 and has
 // stayed there for a while (so that an overshoot after the snap shows too).
@@ -143,16 +144,16 @@ TEST(Startup, SkinEntriesRunOneFourEightAtStartAndTwoAtExitOnceEach) {
 }
 
 // The pages take their values from the store when they are created, so a
-// value from vexa.cfg on a page proves the load came first. The store reads
-// vexa.cfg in the working directory, here not the program directory.
-// Disabled until the directories page fills its fields from the store.
-TEST(Startup, StoreIsLoadedFromTheWorkingDirectoryBeforeThePagesInitialise) {
+// value from vexa.cfg on a page proves the load came first. Started from
+// another folder, the panel still reads and writes the vexa.cfg beside it,
+// the one the tracker reads, and runs vexa.exe in that folder.
+TEST(Startup, VexaCfgOfTheProgramDirectoryIsLoadedBeforeThePagesWhateverTheWorkingDirectory) {
   ProgramDir dir(" 程序");
   ASSERT_TRUE(dir.Ready());
   ProgramDir work(" 工作", ProgramDir::Contents::kStandInOnly);
   ASSERT_TRUE(work.Ready());
-  ASSERT_TRUE(dir.Write("vexa.cfg", "port = 1111\r\n"));
-  ASSERT_TRUE(work.Write("vexa.cfg", "vexa_file_dir = 数据\\文件\r\nport = 7123\r\n"));
+  ASSERT_TRUE(dir.Write("vexa.cfg", "vexa_file_dir = 数据\\文件\r\nport = 7123\r\n"));
+  ASSERT_TRUE(work.Write("vexa.cfg", "port = 1111\r\n"));
   Panel panel;
   PanelOptions options;
   options.workingDir = work.Path();
@@ -162,6 +163,23 @@ TEST(Startup, StoreIsLoadedFromTheWorkingDirectoryBeforeThePagesInitialise) {
   ASSERT_TRUE(page);
   EXPECT_EQ(ItemText(page, kPortField), "7123");
   EXPECT_EQ(ItemText(page, kFileDirField), "数据\\文件");
+
+  ASSERT_TRUE(SetItemText(page, kPortField, "7124"));
+  ClickItem(page, kSaveButton);
+  auto saved = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(saved);
+  PressButton(*saved, IDOK);
+  EXPECT_NE(dir.Read("vexa.cfg").find("port = 7124\r\n"), std::string::npos);
+  EXPECT_EQ(work.Read("vexa.cfg"), "port = 1111\r\n");
+  EXPECT_TRUE(dir.Exists("数据\\文件"));
+  EXPECT_FALSE(work.Exists("数据"));
+
+  ClickItem(panel.Page(0), kInstallServiceButton);
+  auto installed = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(installed);
+  PressButton(*installed, IDOK);
+  std::string directory = dir.Path().substr(0, dir.Path().size() - 1);
+  EXPECT_EQ(dir.Read("vexa-cwd.log"), directory + "\r\n");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource.h"
 #include "tests/e2e/driver.h"
 
 namespace vexa::faults {
@@ -23,11 +24,11 @@ constexpr int kServiceTab = 0;
 constexpr int kDirectoriesTab = 1;
 constexpr int kOptionsTab = 2;
 constexpr int kLimitsTab = 3;
-constexpr int kSave = 1017;
-constexpr int kConsoleStart = 1009;
-constexpr int kOneClick = 1074;
-constexpr int kBackup = 1075;
-constexpr int kRestart = 1076;
+constexpr int kSave = IDC_SAVE;
+constexpr int kConsoleStart = IDC_SVC_CONSOLE_START;
+constexpr int kOneClick = IDC_SVC_ONE_CLICK;
+constexpr int kBackup = IDC_SVC_BACKUP;
+constexpr int kRestart = IDC_SVC_RESTART;
 
 extern const char kPageCaption[];     // "Vexa服务器"
 extern const char kAppCaption[];      // "VexaPanel"

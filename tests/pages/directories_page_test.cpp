@@ -17,6 +17,7 @@ const char kProgram[] = "D:\\tools\\";
 class FakeDirectories : public DirectorySystem {
  public:
   bool Exists(const std::string& path) override { return existing.count(path) != 0; }
+  bool IsDirectory(const std::string& path) override { return Exists(path); }
   bool CreateDirectory(const std::string& path) override {
     created.push_back(path);
     if (failing.count(path) != 0) return false;

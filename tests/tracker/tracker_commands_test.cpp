@@ -49,13 +49,20 @@ TEST(TrackerCommands, LastPathComponentSplitsOnRealSeparatorsOnly) {
   EXPECT_EQ(LastPathComponent("\x87\x5C\x82\x5C"), "\x87\x5C\x82\x5C");
 }
 
-TEST(TrackerCommands, WebFileDirectoryAddressKeepsTheComponentUnescaped) {
+TEST(TrackerCommands, WebFileDirectoryAddressEscapesOnlyWhatChangesItsMeaning) {
   EXPECT_EQ(WebFileDirectoryUrl("http://localhost:6969", "D:\\bt\\file"),
             "http://localhost:6969/file");
   EXPECT_EQ(WebFileDirectoryUrl("http://localhost:6969", "D:\\bt\\file\\"),
             "http://localhost:6969/");
   EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "C:\\种子 文件"),
-            "http://localhost:81/种子 文件");
+            "http://localhost:81/种子%20文件");
+  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "D:\\a#b%c?d e"),
+            "http://localhost:81/a%23b%25c%3Fd%20e");
+  // Everything else stays byte for byte: & + = ; ~ and 嘰 (87 5C) included.
+  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "x\\a&b+c=d;e~f\x87\x5C"),
+            "http://localhost:81/a&b+c=d;e~f\x87\x5C");
+  EXPECT_EQ(EscapeUrlPathSegment(""), "");
+  EXPECT_EQ(EscapeUrlPathSegment("%%"), "%25%25");
 }
 
 }  // namespace

@@ -312,6 +312,42 @@ TEST(DialogModal, EnterGoesToThePageAndTheModalLoopEndsWithTheResult) {
   EXPECT_EQ(host.page.commands, std::vector<int>{IDC_SAVE});
 }
 
+// Records whether its owner was enabled again when it was hidden.
+class OwnedModal : public CDialog {
+ public:
+  explicit OwnedModal(HWND owner) : CDialog(IDD_ADMIN_ACCOUNT), owner_(owner) {}
+  bool ownerDisabledWhileShown = false;
+  bool ownerEnabledWhenHidden = false;
+
+ protected:
+  bool OnInit() override {
+    PostMessageA(Handle(), WM_COMMAND, IDOK, 0);
+    return CDialog::OnInit();
+  }
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+      ownerDisabledWhileShown = !IsWindowEnabled(owner_);
+    }
+    if (message == WM_SHOWWINDOW && !wParam) ownerEnabledWhenHidden = IsWindowEnabled(owner_);
+    return CDialog::DialogProc(message, wParam, lParam);
+  }
+
+ private:
+  HWND owner_;
+};
+
+TEST(DialogModal, OwnerIsEnabledAgainBeforeTheDialogIsHidden) {
+  Host owner;
+  ASSERT_TRUE(owner.Create(nullptr));
+  OwnedModal dialog(owner.Handle());
+  EXPECT_EQ(dialog.DoModal(owner.Handle()), IDOK);
+  EXPECT_TRUE(dialog.ownerDisabledWhileShown);
+  // Hidden with its owner still disabled, the system would activate another
+  // application's window.
+  EXPECT_TRUE(dialog.ownerEnabledWhenHidden);
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+}
+
 TEST(DialogModeless, OkAndCancelLeaveAPageOpenAndEndDialogDestroysIt) {
   Host host;
   ASSERT_TRUE(host.Create(nullptr));

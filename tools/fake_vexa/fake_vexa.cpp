@@ -1,7 +1,8 @@
 // Stand-in for the tracker program vexa.exe in the end-to-end tests.
 //
 // Every start appends its raw command line (GetCommandLineA) as one line to
-// "vexa-calls.log" beside the executable. With arguments (-i, -start, -stop,
+// "vexa-calls.log" beside the executable, and its working directory to
+// "vexa-cwd.log". With arguments (-i, -start, -stop,
 // -U or anything else) it exits at once with code 0, or with the decimal
 // number held in a file "exit-code" beside it. Without arguments it plays the
 // tracker's console instance: a visible top-level window of class
@@ -19,6 +20,7 @@
 namespace {
 
 constexpr char kLogName[] = "vexa-calls.log";
+constexpr char kWorkingDirectoryLogName[] = "vexa-cwd.log";
 constexpr char kExitCodeName[] = "exit-code";
 constexpr char kIgnoreCloseName[] = "ignore-close";
 constexpr char kConsoleClass[] = "ConsoleWindowClass";
@@ -47,12 +49,12 @@ bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void AppendLog(const std::string& dir, const char* commandLine) {
-  HANDLE file = CreateFileA((dir + kLogName).c_str(), FILE_APPEND_DATA,
+void AppendLog(const std::string& dir, const char* logName, const std::string& text) {
+  HANDLE file = CreateFileA((dir + logName).c_str(), FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
-  std::string line = std::string(commandLine) + "\r\n";
+  std::string line = text + "\r\n";
   DWORD written = 0;
   // One write per line so that parallel instances never interleave a line.
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
@@ -128,7 +130,10 @@ int RunConsole(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const char* commandLine = GetCommandLineA();
   std::string dir = OwnDirectory();
-  AppendLog(dir, commandLine);
+  AppendLog(dir, kLogName, commandLine);
+  char workingDirectory[MAX_PATH * 2] = {};
+  GetCurrentDirectoryA(sizeof workingDirectory, workingDirectory);
+  AppendLog(dir, kWorkingDirectoryLogName, workingDirectory);
   if (HasArguments(commandLine)) return ConfiguredExitCode(dir);
   ignoreClose = FileExists(dir + kIgnoreCloseName);
   return RunConsole(instance);

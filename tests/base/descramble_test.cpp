@@ -1,4 +1,4 @@
-#include "app/descramble.h"
+#include "base/descramble.h"
 
 #include <gtest/gtest.h>
 
