@@ -42,7 +42,7 @@ RestoreOutcome RestoreServiceHost::RestoreFiles(const std::string& folderPath,
   return RestoreBackupFiles(ProgramDirectory(), folderPath, preRestoreFolder);
 }
 
-void RestoreServiceHost::ReloadConfiguration() { store_.Load(); }
+Status RestoreServiceHost::ReloadConfiguration() { return store_.ReloadAndRefresh(); }
 
 void RestoreServiceHost::Log(const std::string&) {}
 

@@ -24,7 +24,7 @@ class RestoreServiceHost : public RestoreHost {
   BackupOutcome BackupCurrentFiles() override;
   RestoreOutcome RestoreFiles(const std::string& folderPath,
                               const std::string& preRestoreFolder) override;
-  void ReloadConfiguration() override;
+  Status ReloadConfiguration() override;
   void Log(const std::string& line) override;
 
  private:

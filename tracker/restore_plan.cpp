@@ -172,8 +172,15 @@ std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& 
   return text + kPreRestoreLine + preRestoreFolder;
 }
 
-std::string RestoreDoneText(const std::string& folderPath, const std::string& preRestoreFolder) {
-  return "已从备份恢复配置与数据文件：\n" + folderPath + "\n\n" + kPreRestoreLine + preRestoreFolder;
+std::string RestoreDoneText(const std::string& folderPath, const std::string& preRestoreFolder,
+                            const Status& reload) {
+  std::string text =
+      "已从备份恢复配置与数据文件：\n" + folderPath + "\n\n" + kPreRestoreLine + preRestoreFolder;
+  if (!reload.ok) {
+    text += "\n\n未能重新读取 vexa.cfg，各设置页仍显示恢复之前的设置，请重新启动本程序：\n" +
+            reload.message;
+  }
+  return text;
 }
 
 void RestoreBackupButton(RestoreHost& host) {
@@ -221,10 +228,12 @@ void RestoreBackupButton(RestoreHost& host) {
   host.Log("恢复备份：已恢复 " + CountText(static_cast<std::uint64_t>(restored.files)) + " 个文件，" +
            CountText(restored.bytes) + " 字节");
   // 4. The restored vexa.cfg on every page.
-  host.ReloadConfiguration();
+  const Status reload = host.ReloadConfiguration();
+  if (!reload.ok) host.Log(OneLine("恢复备份：未能重新读取 vexa.cfg：" + reload.message));
   // 5.
   host.Log("恢复备份完成：" + path);
-  host.ShowAppMessage(RestoreDoneText(path, backup.directory), kIconInformation);
+  host.ShowAppMessage(RestoreDoneText(path, backup.directory, reload),
+                      reload.ok ? kIconInformation : kIconExclamation);
 }
 
 }  // namespace vexa

@@ -71,7 +71,9 @@ std::string RestoreConfirmText(const std::string& folderPath);
 std::string RestoreRefusedText(const TrackerRunCheck& check);
 std::string RestoreBackupFailedText(const Status& backup);
 std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& preRestoreFolder);
-std::string RestoreDoneText(const std::string& folderPath, const std::string& preRestoreFolder);
+// The final box; reload is what came of reading vexa.cfg again.
+std::string RestoreDoneText(const std::string& folderPath, const std::string& preRestoreFolder,
+                            const Status& reload);
 
 // Where the restore meets the panel and the system.
 class RestoreHost {
@@ -94,8 +96,9 @@ class RestoreHost {
   virtual BackupOutcome BackupCurrentFiles() = 0;
   virtual RestoreOutcome RestoreFiles(const std::string& folderPath,
                                       const std::string& preRestoreFolder) = 0;
-  // Reads vexa.cfg again into the store and shows it on every page.
-  virtual void ReloadConfiguration() = 0;
+  // Reads vexa.cfg again into the store and shows it on every page; the
+  // reason when it could not be read (the store then stays as it was).
+  virtual Status ReloadConfiguration() = 0;
   virtual void Log(const std::string& line) = 0;
 };
 

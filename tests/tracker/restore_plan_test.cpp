@@ -106,6 +106,7 @@ class RecordingRestoreHost : public RestoreHost {
   TrackerRunCheck running;
   BackupOutcome backup{Status::Ok(), "C:\\p\\备份\\3月1日0时0分0秒\\"};
   RestoreOutcome restore{Status::Ok(), 3, 300, {}};
+  Status reload;
 
   std::string BackupRoot() override { return "C:\\p\\备份\\"; }
   std::vector<BackupFolder> ListBackupFolders() override {
@@ -139,7 +140,10 @@ class RecordingRestoreHost : public RestoreHost {
     calls.push_back("restore " + folder + " keeping " + pre);
     return restore;
   }
-  void ReloadConfiguration() override { calls.push_back("reload"); }
+  Status ReloadConfiguration() override {
+    calls.push_back("reload");
+    return reload;
+  }
   void Log(const std::string& line) override {
     EXPECT_EQ(line.find('\n'), std::string::npos) << line;
     logLines.push_back(line);
@@ -256,6 +260,18 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
             std::string("box 48 恢复备份失败：\nAccess to C:\\p\\tags.vexa was denied.\n\n"
                         "以下文件已是备份中的内容，未能改回：\nusers.vexa\nvexa.cfg\n"
                         "恢复之前的配置与数据文件保存在目录：\n") + kPre);
+
+  // Restored, but vexa.cfg could not be read again: said, with the warning icon.
+  host = RecordingRestoreHost();
+  host.reload = Status::Error("Access to C:\\p\\vexa.cfg was denied.");
+  RestoreBackupButton(host);
+  ASSERT_EQ(host.calls.size(), 8u);
+  EXPECT_EQ(host.calls[7],
+            std::string("box 48 已从备份恢复配置与数据文件：\n") + kChosen +
+                "\n\n恢复之前的配置与数据文件保存在目录：\n" + kPre +
+                "\n\n未能重新读取 vexa.cfg，各设置页仍显示恢复之前的设置，请重新启动本程序：\n"
+                "Access to C:\\p\\vexa.cfg was denied.");
+  EXPECT_EQ(host.logLines[3], "恢复备份：未能重新读取 vexa.cfg：Access to C:\\p\\vexa.cfg was denied.");
 }
 
 }  // namespace
