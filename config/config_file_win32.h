@@ -8,8 +8,6 @@
 
 namespace vexa {
 
-inline constexpr char kConfigFileName[] = "vexa.cfg";
-
 class CWinConfigFile : public ConfigFile {
  public:
   // The full path: the tracker reads the file of its own directory, whatever

@@ -60,6 +60,8 @@ void TrimSpaces(const char*& begin, const char*& end) {
 
 }  // namespace
 
+const char kConfigFileName[] = "vexa.cfg";
+
 const char kOutsideChangeQuestion[] =
     "vexa.cfg 在本程序启动后已被其他程序修改。\n\n"
     "选择“是”：重新读取 vexa.cfg，再写入这次修改的设置并保存。\n"

@@ -11,6 +11,8 @@
 
 namespace vexa {
 
+extern const char kConfigFileName[];  // "vexa.cfg", beside the program
+
 struct ConfigEntry {
   std::string key;
   std::string value;

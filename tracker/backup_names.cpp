@@ -6,7 +6,6 @@ namespace vexa {
 
 const char kBackupRootName[] = "备份\\";
 const char kDataFilePattern[] = "*.vexa";
-const char kConfigFileName[] = "vexa.cfg";
 
 std::string BackupTimeStamp(const BackupTime& time) {
   char text[64];

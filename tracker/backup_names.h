@@ -4,11 +4,12 @@
 #include <functional>
 #include <string>
 
+#include "config/config_store.h"  // kConfigFileName
+
 namespace vexa {
 
 extern const char kBackupRootName[];  // "备份\\"
 extern const char kDataFilePattern[];  // "*.vexa"
-extern const char kConfigFileName[];   // "vexa.cfg"
 
 struct BackupTime {
   int month;   // 1..12
