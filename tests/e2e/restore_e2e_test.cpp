@@ -83,7 +83,9 @@ struct RestorePanel {
   // The dialog "恢复备份", open.
   std::optional<MessageBoxInfo> OpenDialog() {
     auto dialog = Click(page, kRestore);
-    if (dialog) EXPECT_EQ(dialog->caption, "恢复备份");
+    if (dialog) {
+      EXPECT_EQ(dialog->caption, "恢复备份");
+    }
     return dialog;
   }
   HWND ShowTab(int tab) {
