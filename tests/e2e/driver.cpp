@@ -569,12 +569,18 @@ std::vector<std::string> ListBoxItems(HWND list) {
   std::vector<std::string> items;
   const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    // Wine copies the line across processes as UTF-16 whichever way it is
+    // asked; asked for UTF-16, Windows and Wine agree.
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
     if (length == LB_ERR) break;
-    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
     const LRESULT got =
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
+    wide.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
+    std::string text(wide.size() * 2 + 1, '\0');
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                          text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
     items.push_back(text);
   }
   return items;
