@@ -7,16 +7,17 @@ namespace vexa {
 
 TrackerSnapshot CServiceStatus::Look(const std::string& programDirectory,
                                      const std::string& port) {
-  SystemTables tables = reader_.Read(kTrackerExe, true);
+  const std::string trackerPath = TrackerExePath(programDirectory);
+  SystemTables tables = reader_.Read(trackerPath, true);
   TrackerSnapshot now;
-  now.processes = FindTrackerProcesses(TrackerExePath(programDirectory), tables);
+  now.processes = FindTrackerProcesses(trackerPath, tables);
   now.port = FindPortHolder(port, tables, now.processes);
   return now;
 }
 
 void CServiceStatus::Refresh(const std::string& programDirectory, const std::string& port,
                              bool afresh) {
-  if (afresh) reader_.ForgetServicePaths();
+  if (afresh) reader_.ForgetServices();
   TrackerSnapshot now = Look(programDirectory, port);
   segments_ = StatusLineText(now.processes, port, now.port);
   if (!overriding_) Show(segments_);

@@ -62,6 +62,8 @@ TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::str
 
 Status StartTrackerConsole(const std::string& programDirectory) {
   PROCESS_INFORMATION process = {};
+  // No CREATE_NEW_PROCESS_GROUP: it would make the tracker ignore Ctrl-C,
+  // which is how a console without a window of its own is closed.
   Status started = Launch(programDirectory, "", CREATE_NEW_CONSOLE, &process);
   // Not waited for: the console instance runs until its window is closed.
   ScopedHandle processHandle(process.hProcess);

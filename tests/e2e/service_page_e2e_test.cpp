@@ -160,6 +160,7 @@ TEST(ServicePage, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShownInTheSt
   const std::string head = "服务：未安装 | 控制台：运行中 (PID ", tail = ") | 端口 47123：空闲";
   std::string status = StatusOnceItIs(s, {head + a + ", " + b + tail, head + b + ", " + a + tail});
   EXPECT_TRUE(status == head + a + ", " + b + tail || status == head + b + ", " + a + tail) << status;
+  SaveScreenshot(s.panel.Main(), "service-status-line");
 
   // Both of the tracker's close at once and nothing is shown; the other stays.
   ClickItem(s.page, kConsoleClose);
@@ -242,6 +243,7 @@ TEST(ServicePage, PortHeldByAnotherProgramIsAskedAboutBeforeEitherStart) {
   for (int id : {kStart, kConsoleStart}) {
     auto box = s.Click(id);
     ASSERT_TRUE(box) << id;
+    if (id == kStart) SaveScreenshot(box->window, "service-port-question");
     EXPECT_EQ(box->caption, "Vexa服务器");
     EXPECT_EQ(box->text.rfind(question, 0), 0u) << box->text;
     EXPECT_NE(box->text.find("可能无法"), std::string::npos) << box->text;
