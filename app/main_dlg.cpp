@@ -51,7 +51,8 @@ bool CMainDlg::OnInit() {
   CDialog::OnInit();  // attaches the tab strip to control 1003
   SetAppMainWindow(Handle());
   SetProgramDirectory(GetProgramDirectory());
-  // The only load of the run: every page reads its values from the store.
+  // Every page reads its values from the store; it is read again only after
+  // another program changed vexa.cfg, and then the pages are refreshed.
   store_.Load();
   store_.SetOutsideChangeListener([this] { RefreshPages(); });
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));

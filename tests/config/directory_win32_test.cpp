@@ -71,10 +71,11 @@ TEST(CheckDirectoryOnDisk, CreatesRelativeDirectoriesUnderTheProgramDirectory) {
   CWinDirectorySystem fs;
   std::string program = temp.Path() + "\\";
 
+  // A forward slash separates like a backslash.
   CheckDirectoryResult result = CheckDirectory("virt/ual\\fx", program, fs);
-  EXPECT_EQ(result.path, "virtual\\fx");
+  EXPECT_EQ(result.path, "virt\\ual\\fx");
   EXPECT_TRUE(result.notCreated.empty());
-  EXPECT_TRUE(IsDirectory(temp / "virtual\\fx"));
+  EXPECT_TRUE(IsDirectory(temp / "virt\\ual\\fx"));
 
   // Two trailing backslashes: one stays, and the directory behind it is made
   // without being reported as a failure.
@@ -86,6 +87,16 @@ TEST(CheckDirectoryOnDisk, CreatesRelativeDirectoriesUnderTheProgramDirectory) {
   result = CheckDirectory(temp / "web\\root", program, fs);
   EXPECT_EQ(result.path, "web\\root");
   EXPECT_TRUE(IsDirectory(temp / "web\\root"));
+
+  // A file where the directory should be is reported, and stays a file.
+  HANDLE file = CreateFileA((temp / "taken").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  result = CheckDirectory("taken/", program, fs);
+  EXPECT_EQ(result.path, "taken");
+  EXPECT_EQ(result.notCreated, std::vector<std::string>{temp / "taken"});
+  EXPECT_FALSE(IsDirectory(temp / "taken"));
 }
 
 TEST(GetProgramDirectoryOnDisk, IsTheExecutablesDirectoryWhateverTheWorkingDirectory) {
