@@ -33,6 +33,7 @@
 #define IDC_SVC_CREDITS 1053
 #define IDC_SVC_LINK1 1052
 #define IDC_SVC_LINK2 1054
+#define IDC_SVC_STATUS 1090  // status line below the button grid
 
 // Directories page (143)
 #define IDC_DIR_ALLOWED_DIR 1015
