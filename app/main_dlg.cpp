@@ -2,9 +2,11 @@
 
 #include "app/descramble.h"
 #include "config/program_directory.h"
+#include "log/action_log_win32.h"
 #include "pages/bt_system_page.h"
 #include "pages/file_and_dir_page.h"
 #include "pages/option_page.h"
+#include "tracker/busy_panel.h"
 #include "tracker/setting_page.h"
 #include "ui/message_box.h"
 
@@ -36,6 +38,7 @@ bool CMainDlg::OnInit() {
   CDialog::OnInit();  // attaches the tab strip to control 1003
   SetAppMainWindow(Handle());
   SetProgramDirectory(GetProgramDirectory());
+  StartActionLog(ProgramDirectory());
   // The only load of the run: every page reads its values from the store.
   store_.Load();
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -56,6 +59,11 @@ INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(icon);
+    case WM_SETCURSOR:
+      // The pages ask here first: one answer for the whole window.
+      if (!SetBusyCursor()) break;
+      SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, TRUE);
+      return TRUE;
     default:
       break;
   }

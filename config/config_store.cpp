@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/mbcs.h"
+#include "log/action_log.h"
 
 namespace vexa {
 
@@ -185,12 +186,16 @@ void ConfigStore::Set(const std::string& key, const std::string& value) {
 }
 
 Status ConfigStore::Save() {
+  Status saved;
   if (unreadableAtLoad_) {
     std::string message = kUnreadableAtLoad;
     if (!unreadableReason_.empty()) message += "\r\n原因：" + unreadableReason_;
-    return Status::Error(message);
+    saved = Status::Error(message);
+  } else {
+    saved = file_.Write(Serialize());
   }
-  return file_.Write(Serialize());
+  LogAction(saved.ok ? "保存 vexa.cfg：成功" : "保存 vexa.cfg：失败，" + saved.message);
+  return saved;
 }
 
 }  // namespace vexa

@@ -29,7 +29,8 @@ std::string ActionLogLine(const LogTime& time, const std::string& text) {
     inBreak = false;
     line += c;
   }
-  while (line.size() > sizeof "0000-00-00 00:00:00  " - 1 && line.back() == ' ') line.pop_back();
+  // No GBK trail byte is a blank, and the stamp ends in a digit.
+  while (line.back() == ' ') line.pop_back();
   return line + "\r\n";
 }
 

@@ -26,12 +26,16 @@ class ServiceHost : public TrackerHost {
   void Sleep(unsigned milliseconds) override;
   void AskAdministrator() override;
   void SetInstallCaption(const std::string& caption) override;
+  void Log(const std::string& text) override;
   void ShowPageMessage(const std::string& text, const std::string& caption,
                        unsigned icon) override;
   void ShowAppMessage(const std::string& text, unsigned icon) override;
   bool ConfirmAppMessage(const std::string& text) override;
 
  private:
+  // A text in the status line for the length of a job; "" gives the line back.
+  void ShowProgress(const std::string& text);
+
   HWND page_;
   ConfigStore& store_;
 };

@@ -1,6 +1,7 @@
 #include "tracker/setting_page.h"
 
 #include "app/descramble.h"
+#include "tracker/busy_panel.h"
 #include "tracker/service_actions.h"
 #include "tracker/service_host.h"
 
@@ -40,6 +41,10 @@ bool CSetting::OnInit() {
 
 bool CSetting::OnCommand(int id, int code, HWND control) {
   if (code != BN_CLICKED) return CDialog::OnCommand(id, code, control);
+  // A click that reaches the page while a job waits (a posted one, say) is
+  // dropped like any other input then, not run inside the job.
+  if (PanelBusy()) return true;
+  BusyPanel busy;
   ServiceHost host(Handle(), store_);
   if (const ServiceButton* button = FindServiceButton(id)) {
     RunServiceButton(host, *button);

@@ -137,6 +137,14 @@ TEST(ServiceButtons, MissingTrackerIsNamedAndNothingRuns) {
   EXPECT_THAT(host.log, ElementsAreArray(std::vector<std::string>(7, missing)));
 }
 
+TEST(ServiceButtons, ALongSwitchIsQuestionedAndAGivenUpWaitSaysItStillRuns) {
+  EXPECT_EQ(KeepWaitingText("vexa.exe -start", 60),
+            "命令 \"vexa.exe -start\" 已运行 60 秒，仍未结束。\n是否继续等待？\n\n"
+            "选择“否”将不再等待，该命令仍在后台运行。");
+  EXPECT_EQ(WaitGivenUpText("vexa.exe -i"),
+            "已停止等待命令 \"vexa.exe -i\"，它仍在运行，请稍后查看服务的状态。");
+}
+
 TEST(ConsoleButtons, StartOpensTheTrackerAndCloseSaysWhenNothingRuns) {
   RecordingHost host;
   StartConsoleButton(host);
