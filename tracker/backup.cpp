@@ -12,6 +12,10 @@ namespace vexa {
 namespace {
 
 constexpr DWORD kCopyChunk = 64 * 1024;
+// A copy that replaces its source is flushed in slices of this size: under
+// Wine a flush is an fsync inside the one wineserver, which holds up every
+// Wine process (the panel's own window too) until it returns.
+constexpr ULONGLONG kFlushSlice = 8 * 1024 * 1024;
 
 FileErrorCause CauseOf(DWORD error) {
   switch (error) {
@@ -91,6 +95,9 @@ Status CopyFileBytes(const std::string& source, const std::string& copy, bool re
     if (written != read) return FileError(copy, ERROR_DISK_FULL);
     copied += read;
     if (progress) progress->bytesDone += read;
+    if (removeSource && copied % kFlushSlice == 0 && !FlushFileBuffers(out.Get())) {
+      return FileError(copy, GetLastError());
+    }
   }
   // Only a copy that replaces its source must be on the disk before the
   // source goes; waiting for that on a plain backup made it several times

@@ -49,7 +49,11 @@ TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::str
                              const CommandWait& wait) {
   TrackerRun run;
   PROCESS_INFORMATION process = {};
-  run.status = Launch(programDirectory, CommandSwitch(command), CREATE_NO_WINDOW, &process);
+  // Starting a process takes Wine a good part of a second at times: not on
+  // the window's thread.
+  run.status = RunPumping([&] {
+    return Launch(programDirectory, CommandSwitch(command), CREATE_NO_WINDOW, &process);
+  });
   if (!run.status.ok) return run;
   ScopedHandle processHandle(process.hProcess);
   ScopedHandle threadHandle(process.hThread);

@@ -824,7 +824,7 @@ DWORD WINAPI ResponsePinger::Run(void* param) {
     LARGE_INTEGER sent, answered;
     QueryPerformanceCounter(&sent);
     DWORD_PTR answer = 0;
-    SendMessageTimeoutA(self->target_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+    SendMessageTimeoutA(self->target_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer);
     QueryPerformanceCounter(&answered);
     const double ms = static_cast<double>(answered.QuadPart - sent.QuadPart) * 1000.0 /
                       static_cast<double>(frequency.QuadPart);

@@ -240,7 +240,7 @@ bool PressButton(const MessageBoxInfo& box, int id, DWORD timeoutMs = 5000);
 
 // ------------------------------------------------------------ responsiveness
 
-// Sends WM_NULL to a window every 20 ms from a thread of its own (a 5 s
+// Sends WM_NULL to a window every 20 ms from a thread of its own (a 60 s
 // time-out each) and keeps the longest time one took to be answered: how
 // long the window seemed frozen.
 class ResponsePinger {
