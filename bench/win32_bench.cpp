@@ -27,6 +27,8 @@
 #include "config/config_store.h"
 #include "tests/e2e/driver.h"
 #include "tracker/backup.h"
+#include "tracker/service_status.h"
+#include "tracker/tracker_launcher.h"
 
 namespace {
 
@@ -480,6 +482,53 @@ int Backup(const std::string& folder, int rounds) {
   return 0;
 }
 
+// --------------------------------------------------------------- status
+
+double CpuSeconds(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  auto seconds = [](FILETIME t) {
+    return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+int Status(int rounds) {
+  ProgramDir dir;
+  if (!dir.Ready()) {
+    std::fprintf(stderr, "%s\n", dir.Ready().message());
+    return 1;
+  }
+  dir.Write("vexa.cfg", "port = 6969\r\n");
+  // A console instance running, so that its image path is read as well.
+  vexa::StartTrackerConsole(dir.Path());
+  Sleep(1000);
+
+  constexpr int kRefreshes = 60;
+  vexa::CServiceStatus status;
+  status.Refresh(dir.Path(), "6969", true);
+  std::printf("STATUS %s\n", status.Shown().c_str());
+  std::vector<double> cpu, wall, freshCpu, freshWall;
+  for (int round = 0; round < rounds; ++round) {
+    for (bool afresh : {false, true}) {
+      double c = CpuSeconds(GetCurrentProcess());
+      double t = Now();
+      // Every 30th plain refresh lists all services (kFullScanEvery).
+      for (int i = 0; i < kRefreshes; ++i) status.Refresh(dir.Path(), "6969", afresh);
+      (afresh ? freshCpu : cpu).push_back((CpuSeconds(GetCurrentProcess()) - c) * 1000 / kRefreshes);
+      (afresh ? freshWall : wall).push_back((Now() - t) * 1000 / kRefreshes);
+    }
+  }
+  Samples("status_refresh_cpu_ms", cpu);
+  Result("status_refresh_cpu_ms", Median(cpu));
+  Result("status_refresh_wall_ms", Median(wall));
+  Result("status_refresh_afresh_cpu_ms", Median(freshCpu));
+  Result("status_refresh_afresh_wall_ms", Median(freshWall));
+
+  dir.KillProcessesInside();
+  return 0;
+}
+
 // Copies the *.vexa files of dataDir into the program directory.
 bool CopyData(const std::string& dataDir, const ProgramDir& dir) {
   WIN32_FIND_DATAA found;
@@ -572,6 +621,7 @@ int main(int argc, char** argv) {
   if (what == "backup" && argc > 2) return Backup(argv[2], rounds);
   if (what == "crt") return Crt(rounds);
   if (what == "responsive" && argc > 2) return Responsive(argv[2], rounds);
-  std::fprintf(stderr, "usage: vexa_win32_bench startup|config|backup <path> [rounds]\n");
+  if (what == "status") return Status(rounds);
+  std::fprintf(stderr, "usage: vexa_win32_bench startup|config|backup|status|responsive <path> [rounds]\n");
   return 2;
 }

@@ -66,8 +66,17 @@ void ReportConsolesNotClosed(TrackerHost& host, const ConsoleCloseResult& result
 
 }  // namespace
 
+bool PortAllowsStart(TrackerHost& host) {
+  const std::string port = host.ConfigGet("port", "6969");
+  TrackerSnapshot now = host.LookAtTracker(port);
+  std::string question = PortQuestionText(port, now.port, now.processes);
+  return question.empty() ||
+         host.ConfirmPageMessage(question, kPortQuestionCaption, kIconExclamation);
+}
+
 void RunServiceButton(TrackerHost& host, const ServiceButton& button) {
   if (!TrackerPresent(host)) return;
+  if (button.command == kStartCommand && !PortAllowsStart(host)) return;
   TrackerRun run = host.RunTrackerCommand(button.command);
   if (!run.status.ok) {
     host.ShowPageMessage(run.status.message, kServiceCaption, kIconHand);
@@ -83,6 +92,7 @@ void RunServiceButton(TrackerHost& host, const ServiceButton& button) {
 
 void StartConsoleButton(TrackerHost& host) {
   if (!TrackerPresent(host)) return;
+  if (!PortAllowsStart(host)) return;
   Status started = host.StartTrackerConsole();
   if (!started.ok) host.ShowPageMessage(started.message, kServiceCaption, kIconHand);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/status.h"
+#include "tracker/status_line.h"
 #include "tracker/tracker_commands.h"
 
 namespace vexa {
@@ -16,9 +17,30 @@ struct TrackerRun {
   unsigned long exitCode = 0;
 };
 
+// How a tracker console instance was asked to end, and whether it did.
+enum class ConsoleEnd {
+  kWindowClosed,  // WM_CLOSE to its console window; the process ended
+  kCtrlC,         // no console window of its own: Ctrl-C; the process ended
+  kStillRunning,  // neither ended it within the bound
+  kAlreadyEnded,  // gone before it was asked
+};
+
+struct ConsoleClosing {
+  unsigned long pid = 0;
+  std::string title;  // its console window's title; empty without one
+  ConsoleEnd end = ConsoleEnd::kStillRunning;
+};
+
 struct ConsoleCloseResult {
-  bool found = false;                  // at least one console window was there
-  std::vector<std::string> notClosed;  // titles of those still open at the end
+  bool found = false;                   // at least one tracker console instance ran
+  std::vector<ConsoleClosing> closings;  // every one of them, in the order tried
+  std::vector<std::string> notClosed;   // names of those still running at the end
+};
+
+// The tracker's processes and the holder of the configured port, read at once.
+struct TrackerSnapshot {
+  TrackerProcesses processes;
+  PortHolder port;
 };
 
 struct BackupOutcome {
@@ -39,8 +61,11 @@ class TrackerHost {
 
   virtual TrackerRun RunTrackerCommand(const std::string& command) = 0;
   virtual Status StartTrackerConsole() = 0;
+  // Whether a console instance of this directory's tracker runs, and ending
+  // those alone; other programs' consoles are never touched.
   virtual bool ConsoleWindowExists() = 0;
   virtual ConsoleCloseResult CloseConsoleWindows() = 0;
+  virtual TrackerSnapshot LookAtTracker(const std::string& port) = 0;
   virtual BackupOutcome BackupFiles(bool clearing) = 0;
   virtual void ShellOpen(const std::string& target) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
@@ -56,6 +81,9 @@ class TrackerHost {
                                unsigned icon) = 0;
   // The application's box (its title as caption, OK); icon 0 gets the warning icon.
   virtual void ShowAppMessage(const std::string& text, unsigned icon) = 0;
+  // A page box with OK and Cancel; true for OK.
+  virtual bool ConfirmPageMessage(const std::string& text, const std::string& caption,
+                                  unsigned icon) = 0;
   // The application's OK/Cancel box; true for OK.
   virtual bool ConfirmAppMessage(const std::string& text) = 0;
 };
@@ -81,6 +109,10 @@ std::string ConsolesNotClosedText(const std::vector<std::string>& titles);
 // The question after a switch has run for a minute, and the answer to "No".
 std::string KeepWaitingText(const std::string& command, unsigned seconds);
 std::string WaitGivenUpText(const std::string& command);
+
+// Before a start: asks when another program holds the port and no tracker
+// process runs; false when the user cancels.
+bool PortAllowsStart(TrackerHost& host);
 
 void RunServiceButton(TrackerHost& host, const ServiceButton& button);
 void StartConsoleButton(TrackerHost& host);

@@ -17,7 +17,6 @@ namespace vexa {
 namespace {
 
 constexpr int kOneClickButtonId = 1074;
-constexpr int kStatusLineId = 1090;
 // Short backups finish before a progress line could be read.
 constexpr ULONGLONG kProgressAfterMs = 1000;
 
@@ -33,11 +32,28 @@ std::string ExitCodeText(unsigned long code) {
   return text;
 }
 
+const char* ConsoleEndText(ConsoleEnd end) {
+  switch (end) {
+    case ConsoleEnd::kWindowClosed: return "窗口已关闭";
+    case ConsoleEnd::kCtrlC: return "已用 Ctrl-C 结束";
+    case ConsoleEnd::kAlreadyEnded: return "已自行结束";
+    case ConsoleEnd::kStillRunning: break;
+  }
+  return "仍在运行";
+}
+
+// Which tracker consoles there were and how each ended.
 std::string ConsoleCloseLogText(const ConsoleCloseResult& result) {
-  if (!result.found) return "关闭控制台：没有找到控制台窗口";
-  if (result.notClosed.empty()) return "关闭控制台：全部已关闭";
-  std::string text = "关闭控制台：未能关闭";
-  for (const std::string& title : result.notClosed) text += " \"" + title + "\"";
+  if (!result.found) return "关闭控制台：没有运行的控制台实例";
+  std::string text = "关闭控制台：";
+  for (const ConsoleClosing& closing : result.closings) {
+    char pid[32];
+    std::snprintf(pid, sizeof pid, "PID %lu", closing.pid);
+    if (&closing != &result.closings.front()) text += "；";
+    text += pid;
+    if (!closing.title.empty()) text += " \"" + closing.title + "\"";
+    text += " " + std::string(ConsoleEndText(closing.end));
+  }
   return text;
 }
 
@@ -82,12 +98,19 @@ Status ServiceHost::StartTrackerConsole() {
   return started;
 }
 
-bool ServiceHost::ConsoleWindowExists() { return vexa::ConsoleWindowExists(); }
+bool ServiceHost::ConsoleWindowExists() {
+  return !QueryTrackerProcesses(ProgramDirectory()).consolePids.empty();
+}
 
 ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
-  ConsoleCloseResult result = RunPumping([] { return vexa::CloseConsoleWindows(); });
+  const std::vector<unsigned long> pids = QueryTrackerProcesses(ProgramDirectory()).consolePids;
+  ConsoleCloseResult result = RunPumping([&] { return CloseTrackerConsoles(pids); });
   LogAction(ConsoleCloseLogText(result));
   return result;
+}
+
+TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
+  return (status_ ? *status_ : ownStatus_).Look(ProgramDirectory(), port);
 }
 
 BackupOutcome ServiceHost::BackupFiles(bool clearing) {
@@ -118,7 +141,12 @@ void ServiceHost::Sleep(unsigned milliseconds) { SleepPumping(milliseconds); }
 void ServiceHost::Log(const std::string& text) { LogAction(text); }
 
 void ServiceHost::ShowProgress(const std::string& text) {
-  SetDlgItemTextA(page_, kStatusLineId, text.c_str());
+  if (!status_) return;
+  if (text.empty()) {
+    status_->ClearOverride();
+  } else {
+    status_->SetOverride(text);
+  }
 }
 
 void ServiceHost::AskAdministrator() {
@@ -139,6 +167,11 @@ void ServiceHost::ShowPageMessage(const std::string& text, const std::string& ca
 
 void ServiceHost::ShowAppMessage(const std::string& text, unsigned icon) {
   AppMessageBox(text, MB_OK | icon);
+}
+
+bool ServiceHost::ConfirmPageMessage(const std::string& text, const std::string& caption,
+                                     unsigned icon) {
+  return PageMessageBox(page_, text, caption, MB_OKCANCEL | icon) == IDOK;
 }
 
 bool ServiceHost::ConfirmAppMessage(const std::string& text) {

@@ -29,6 +29,8 @@ class RecordingHost : public TrackerHost {
   ConsoleCloseResult closeResult;
   BackupOutcome backup{Status::Ok(), "C:\\p\\备份\\1月2日3时4分5秒\\"};
   bool confirm = true;
+  TrackerSnapshot snapshot;  // what LookAtTracker sees
+  bool confirmPage = true;
   bool adminGiven = true;
   std::string account = "boss", password = "pw";
 
@@ -64,6 +66,10 @@ class RecordingHost : public TrackerHost {
     log.push_back(clearing ? "backup clearing" : "backup");
     return backup;
   }
+  TrackerSnapshot LookAtTracker(const std::string& port) override {
+    log.push_back("look port " + port);
+    return snapshot;
+  }
   void ShellOpen(const std::string& target) override { log.push_back("open " + target); }
   void Sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }
   void AskAdministrator() override {
@@ -81,6 +87,11 @@ class RecordingHost : public TrackerHost {
   }
   void ShowAppMessage(const std::string& text, unsigned icon) override {
     log.push_back("app box " + std::to_string(icon) + " " + text);
+  }
+  bool ConfirmPageMessage(const std::string& text, const std::string& caption,
+                          unsigned icon) override {
+    log.push_back("ask [" + caption + "] " + std::to_string(icon) + " " + text);
+    return confirmPage;
   }
   bool ConfirmAppMessage(const std::string& text) override {
     log.push_back("confirm " + text);
@@ -158,10 +169,51 @@ TEST(ConsoleButtons, StartOpensTheTrackerAndCloseSaysWhenNothingRuns) {
   host.closeResult.notClosed = {"stuck", ""};
   CloseConsoleButton(host);
   EXPECT_THAT(host.log,
-              ElementsAre("console", "console", "page box [Vexa后台服务] 16 无法运行", "look",
+              ElementsAre("look port 6969", "console", "look port 6969", "console",
+                          "page box [Vexa后台服务] 16 无法运行", "look",
                           "page box [提示] 64 没有运行Vexa!", "look", "close consoles", "look",
                           "close consoles",
                           "page box [提示] 48 以下控制台窗口未能关闭：\nstuck\n(无标题)"));
+}
+
+TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
+  const std::string startMessage = "page box [Vexa后台服务] 64 Vexa后台服务已启动";
+  const std::string question =
+      "ask [Vexa服务器] 48 端口 7000 已被其他程序占用：httpd.exe (PID 44)。\n"
+      "Vexa服务器可能无法在这个端口上监听。\n\n仍要启动吗?";
+  RecordingHost host;
+  host.config["port"] = "7000";
+  host.snapshot.port = {PortUse::kOther, 44, "httpd.exe"};
+
+  // Cancel starts nothing, neither the service nor the console.
+  host.confirmPage = false;
+  RunServiceButton(host, *FindServiceButton(1005));
+  StartConsoleButton(host);
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "look port 7000", question));
+
+  host.log.clear();
+  host.confirmPage = true;
+  RunServiceButton(host, *FindServiceButton(1005));
+  StartConsoleButton(host);
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "run vexa.exe -start",
+                                    startMessage, "look port 7000", question, "console"));
+
+  // A running tracker of this directory holds it already: no question. Nor
+  // for a free port, and never for the other switches or the restart.
+  host.log.clear();
+  host.snapshot.processes.consolePids = {9};
+  StartConsoleButton(host);
+  host.snapshot = TrackerSnapshot{};
+  RunServiceButton(host, *FindServiceButton(1005));
+  host.snapshot.port = {PortUse::kUnknownOwner, 0, ""};
+  RunServiceButton(host, *FindServiceButton(1008));
+  RestartButton(host);
+  EXPECT_THAT(host.log, ElementsAreArray(Concat({{"look port 7000", "console", "look port 7000",
+                                                  "run vexa.exe -start", startMessage},
+                                                 {"run vexa.exe -i"},
+                                                 {"page box [Vexa后台服务] 64 " +
+                                                  std::string(kServiceButtons[0].message)},
+                                                 kRestart})));
 }
 
 TEST(WebButtons, OpenTheConfiguredAddresses) {
