@@ -3,6 +3,8 @@
 # each figure beside its yardstick from the same run, rounds alternating,
 # medians. Not part of the tests.
 #   bash scripts/benchmark.sh              ROUNDS=9 BACKUP_ROUNDS=5 DATA_MIB=1024
+#   BASELINE_DIST=<folder of another build's dist files> also measures that
+#   build's responsiveness beside ours (e.g. the last release).
 # Needs the MinGW build's tools and Wine (scripts/install-deps.sh) and, for
 # the native half, Google Benchmark (libbenchmark-dev). Creates DATA_MIB of
 # data files under build/bench-data and deletes them at the end.
@@ -106,6 +108,14 @@ printf 'port = 6969\r\nvexa_max_conns = 64\r\n' > "$data/vexa.cfg"
 sync
 echo "=== backup of $DATA_MIB MiB against CopyFileA ($BACKUP_ROUNDS rounds)" >&2
 win backup "$(winpath "$data")" "$BACKUP_ROUNDS" | grep '^RESULT' >> "$results"
+RESPONSIVE_ROUNDS=${RESPONSIVE_ROUNDS:-3}
+echo "=== responsiveness: idle, 3 s switch, backup, one-click installation ($RESPONSIVE_ROUNDS rounds)" >&2
+win responsive "$(winpath "$data")" "$RESPONSIVE_ROUNDS" | grep '^RESULT' >> "$results"
+if [ -n "${BASELINE_DIST:-}" ]; then
+  echo "=== the same with the build in $BASELINE_DIST" >&2
+  VEXA_E2E_DIST_DIR="$(winpath "$BASELINE_DIST")\\" win responsive "$(winpath "$data")" 1 |
+    grep '^RESULT' | sed 's/^RESULT /RESULT baseline_/' >> "$results"
+fi
 
 # What the panel's process holds privately once every tab was shown, seen
 # from Linux: Wine's working set counts the shared libraries and fonts too.
@@ -230,6 +240,18 @@ if "idle_panel_cpu_ms_per_s" in r:
     row("  same, every process of the Wine prefix (wineserver, services.exe, ...)",
         g("idle_panel_prefix_cpu_ms_per_s", "{:.1f} ms/s"),
         "empty dialog " + g("idle_empty_prefix_cpu_ms_per_s", "{:.1f} ms/s"), "", "(explains)", "")
+for job, what in (("switch", "a switch whose stand-in takes 3 s"), ("backup", f"a backup of {data_mib} MiB"),
+                  ("install", f"the one-click installation with {data_mib} MiB")):
+    key = f"freeze_{job}_ms"
+    if key in r:
+        base = r.get(f"baseline_{key}")
+        row(f"Longest unanswered WM_NULL ping during {what} (worst of rounds)", g(key, "{:.0f} ms"),
+            "idle panel " + g("freeze_idle_ms", "{:.0f} ms") +
+            (f"; before the change {base:.0f} ms" if base is not None else ""),
+            "", "<= 100 ms", ok(r[key] <= 100))
+if "backup_progress_seen" in r:
+    row("  progress shown in the status line during that backup", "yes" if r["backup_progress_seen"] else "no",
+        "", "", "shown", ok(r["backup_progress_seen"] == 1))
 total = int(size_exe) + int(size_dll)
 row("VexaPanel.exe + VexaAdmin.dll", f"{total / 1e6:.2f} MB",
     f"exe {int(size_exe) / 1e3:.0f} kB + dll {int(size_dll) / 1e3:.0f} kB", "", "<= 1.5 MB", ok(total <= 1.5e6))

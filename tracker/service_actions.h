@@ -11,7 +11,9 @@
 namespace vexa {
 
 struct TrackerRun {
-  Status status;  // not ok: vexa.exe could not be started at all
+  // Not ok: vexa.exe could not be started at all, or the user stopped
+  // waiting for it (it is then still running).
+  Status status;
   unsigned long exitCode = 0;
 };
 
@@ -44,6 +46,8 @@ struct TrackerSnapshot {
 struct BackupOutcome {
   Status status;          // the file error that ended the backup
   std::string directory;  // full path of the new backup directory, with a backslash
+  unsigned files = 0;     // files copied completely
+  unsigned long long bytes = 0;
 };
 
 class TrackerHost {
@@ -69,6 +73,8 @@ class TrackerHost {
   // and AdminPassword afterwards.
   virtual void AskAdministrator() = 0;
   virtual void SetInstallCaption(const std::string& caption) = 0;
+  // One event for the action log.
+  virtual void Log(const std::string& text) = 0;
 
   // A box of the page with its own caption and icon.
   virtual void ShowPageMessage(const std::string& text, const std::string& caption,
@@ -89,6 +95,8 @@ extern const char kInstallDoneText[];
 extern const char kInstallLeftText[];
 extern const char kInstallBusyCaption[];
 extern const char kInstallFinishedCaption[];
+extern const char kInstallIdleCaption[];   // "一键安装服务器", the template's caption
+extern const char kInstallStoppedText[];
 extern const char kInstallPort[];          // "6969"
 
 constexpr unsigned kCommandPauseMs = 1000;
@@ -98,6 +106,9 @@ std::string MissingTrackerText(const std::string& trackerPath);
 // The line added to a service message when the switch returned non-zero.
 std::string ExitCodeNote(const std::string& command, unsigned long exitCode);
 std::string ConsolesNotClosedText(const std::vector<std::string>& titles);
+// The question after a switch has run for a minute, and the answer to "No".
+std::string KeepWaitingText(const std::string& command, unsigned seconds);
+std::string WaitGivenUpText(const std::string& command);
 
 // Before a start: asks when another program holds the port and no tracker
 // process runs; false when the user cancels.
@@ -114,11 +125,21 @@ void OpenWebFileDirectory(TrackerHost& host);
 bool BackupData(TrackerHost& host, bool clearing);
 void BackupButton(TrackerHost& host);
 
+// Closes the tracker's consoles and runs its -stop switch; fails only when
+// vexa.exe could not be started.
+Status StopTracker(TrackerHost& host);
+
+enum class StartCheck { kIgnoreExitCodes, kStopAtFailedStart };
+
 // Closes the consoles and runs stop, remove, install, start with pauses;
-// ends early only when vexa.exe could not be started.
-Status RestartTracker(TrackerHost& host);
+// ends early when vexa.exe could not be started and, with
+// kStopAtFailedStart, when -i or -start exits non-zero.
+Status RestartTracker(TrackerHost& host, StartCheck check = StartCheck::kIgnoreExitCodes);
 void RestartButton(TrackerHost& host);
 
+// Saves port 6969, stops the tracker, clears its data into a backup,
+// re-creates and starts the service and asks for the administrator. Every
+// early end gives button 1074 its caption "一键安装服务器" back.
 void RunOneClickInstallation(TrackerHost& host);
 
 }  // namespace vexa

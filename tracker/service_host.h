@@ -30,6 +30,7 @@ class ServiceHost : public TrackerHost {
   void Sleep(unsigned milliseconds) override;
   void AskAdministrator() override;
   void SetInstallCaption(const std::string& caption) override;
+  void Log(const std::string& text) override;
   void ShowPageMessage(const std::string& text, const std::string& caption,
                        unsigned icon) override;
   void ShowAppMessage(const std::string& text, unsigned icon) override;
@@ -38,6 +39,9 @@ class ServiceHost : public TrackerHost {
   bool ConfirmAppMessage(const std::string& text) override;
 
  private:
+  // A text in the status line for the length of a job; "" gives the line back.
+  void ShowProgress(const std::string& text);
+
   HWND page_;
   ConfigStore& store_;
   CServiceStatus* status_;

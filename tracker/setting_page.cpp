@@ -2,6 +2,7 @@
 
 #include "base/descramble.h"
 #include "config/program_directory.h"
+#include "tracker/busy_panel.h"
 #include "tracker/service_actions.h"
 #include "tracker/restore_host.h"
 #include "tracker/service_host.h"
@@ -61,6 +62,10 @@ bool CSetting::OnTimer(UINT_PTR timerId) {
 
 bool CSetting::OnCommand(int id, int code, HWND control) {
   if (code != BN_CLICKED) return CDialog::OnCommand(id, code, control);
+  // A click that reaches the page while a job waits (a posted one, say) is
+  // dropped like any other input then, not run inside the job.
+  if (PanelBusy()) return true;
+  BusyPanel busy;
   ServiceHost host(Handle(), store_, &status_);
   if (const ServiceButton* button = FindServiceButton(id)) {
     RunServiceButton(host, *button);

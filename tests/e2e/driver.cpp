@@ -822,4 +822,43 @@ std::string HttpRecorder::Target(const std::string& request) {
   return request.substr(first + 1, second - first - 1);
 }
 
+// ------------------------------------------------------------ responsiveness
+
+ResponsePinger::ResponsePinger(HWND target) : target_(target) {
+  thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+ResponsePinger::~ResponsePinger() { Stop(); }
+
+double ResponsePinger::Stop() {
+  if (thread_) {
+    InterlockedExchange(&stop_, 1);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  return longestMs_;
+}
+
+int ResponsePinger::Pings() const { return static_cast<int>(pings_); }
+
+DWORD WINAPI ResponsePinger::Run(void* param) {
+  auto* self = static_cast<ResponsePinger*>(param);
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  while (!InterlockedCompareExchange(&self->stop_, 0, 0)) {
+    LARGE_INTEGER sent, answered;
+    QueryPerformanceCounter(&sent);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(self->target_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer);
+    QueryPerformanceCounter(&answered);
+    const double ms = static_cast<double>(answered.QuadPart - sent.QuadPart) * 1000.0 /
+                      static_cast<double>(frequency.QuadPart);
+    if (ms > self->longestMs_) self->longestMs_ = ms;
+    InterlockedIncrement(&self->pings_);
+    Sleep(20);
+  }
+  return 0;
+}
+
 }  // namespace vexa::e2e

@@ -393,7 +393,8 @@ TEST(ServicePage, OneClickInstallationFromConfirmationToTheAdministratorRequest)
   EXPECT_EQ(dialog->caption, "创建管理员");
   const std::string q = Quoted(s.dir);
   EXPECT_EQ(s.dir.StandInCalls(),
-            (std::vector<std::string>{q + " -stop", q + " -U", q + " -i", q + " -start"}));
+            (std::vector<std::string>{q + " -stop", q + " -stop", q + " -U", q + " -i",
+                                      q + " -start"}));
   EXPECT_EQ(ItemText(dialog->window, kAccountField), "");
   EXPECT_EQ(ItemText(dialog->window, kPasswordField), "");
   ASSERT_TRUE(SetItemText(dialog->window, kAccountField, "管理 a&b=c"));
@@ -470,8 +471,8 @@ TEST(ServicePage, OneClickInstallationCancelledAtEachStep) {
     EXPECT_EQ(left->text, "您已经退出安装程序!");
     ASSERT_TRUE(PressButton(*left, IDOK));
     EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == kFinishedCaption; }, 5000));
-    // The service was re-created all the same.
-    EXPECT_EQ(s.dir.StandInCalls().size(), 4u);
+    // The service was stopped and re-created all the same.
+    EXPECT_EQ(s.dir.StandInCalls().size(), 5u);
   }
   EXPECT_TRUE(recorder.Requests().empty());
 }
@@ -508,6 +509,109 @@ TEST(ServicePage, ClickingALinkOpensTheSiteInTheBrowser) {
   ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
   EXPECT_EQ(HttpRecorder::Target(recorder.Requests().front()), "/vexapanel/");
   EXPECT_TRUE(s.NoBoxFor(1000));
+}
+
+TEST(ServicePage, OneClickInstallationStopsAtAFailedInstallWithoutSuccessOrRequest) {
+  HttpRecorder recorder;
+  ASSERT_TRUE(recorder.Start(6969));
+  ServicePage s;
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\n"));
+  ASSERT_TRUE(s.dir.Write("users.vexa", "old users"));
+  ASSERT_TRUE(s.dir.SetStandInExitCode(3));  // every switch, -stop and -U too
+  ASSERT_TRUE(s.Start());
+  std::string backup = ConfirmAndPassBackup(s);
+  EXPECT_EQ(ReadFileBytes(backup + "users.vexa"), "old users");
+
+  auto stopped = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
+  ASSERT_TRUE(stopped);
+  EXPECT_EQ(stopped->caption, kAppCaption);
+  EXPECT_EQ(stopped->text, "一键安装已停止：Vexa服务未能安装或启动。\n\n命令 \"vexa.exe -i\" "
+                           "返回了代码 3，请检查操作是否成功。");
+  SaveScreenshot(stopped->window, "service-install-stopped");
+  ASSERT_TRUE(PressButton(*stopped, IDOK));
+  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == "一键安装服务器"; }, 5000));
+  EXPECT_TRUE(s.NoBoxFor(1500));  // no administrator dialog, no success text
+  const std::string q = Quoted(s.dir);
+  EXPECT_EQ(s.dir.StandInCalls(),
+            (std::vector<std::string>{q + " -stop", q + " -stop", q + " -U", q + " -i"}));
+  EXPECT_TRUE(recorder.Requests().empty());
+
+  // The log tells the same story, in order.
+  std::vector<std::string> lines = SplitLines(s.dir.Read("VexaPanel.log"));
+  std::string texts;
+  for (const std::string& line : lines) {
+    ASSERT_GT(line.size(), 21u);
+    EXPECT_EQ(line.substr(19, 2), "  ") << line;
+    texts += line.substr(21) + "\n";
+  }
+  for (const std::string& expected :
+       {std::string("一键安装：开始"), std::string("保存 vexa.cfg：成功"),
+        std::string("一键安装：停止Vexa"), "运行 " + q + " -stop：返回代码 3",
+        std::string("一键安装：清空并备份数据"), "清空并备份数据到 " + backup + "：2 个文件",
+        "运行 " + q + " -i：返回代码 3", std::string("一键安装：在安装服务时停止")}) {
+    size_t at = texts.find(expected);
+    EXPECT_NE(at, std::string::npos) << expected << "\nin\n" << texts;
+    if (at != std::string::npos) texts = texts.substr(at + expected.size());
+  }
+}
+
+TEST(ServicePage, OneClickInstallationClearsDataATrackerConsoleHeldOpen) {
+  ServicePage s;
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 6969\r\n"));
+  ASSERT_TRUE(s.dir.Write("users.vexa", "held users"));
+  ASSERT_TRUE(s.dir.Write("hold-file", "users.vexa"));
+  ASSERT_TRUE(s.Start());
+  ClickItem(s.page, kConsoleStart);
+  ASSERT_TRUE(WaitUntil([] { return !WindowsOfClass("ConsoleWindowClass").empty(); }, 10000));
+  // Held: a plain delete fails while the console runs.
+  EXPECT_FALSE(DeleteFileA(s.dir.File("users.vexa").c_str()));
+
+  std::string backup = ConfirmAndPassBackup(s);
+  EXPECT_EQ(ReadFileBytes(backup + "users.vexa"), "held users");
+  EXPECT_FALSE(s.dir.Exists("users.vexa"));
+  EXPECT_TRUE(WindowsOfClass("ConsoleWindowClass").empty());
+  auto dialog = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(dialog->caption, "创建管理员");
+  ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
+  auto left = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
+  ASSERT_TRUE(left);
+  ASSERT_TRUE(PressButton(*left, IDOK));
+}
+
+TEST(ServicePage, ALongSwitchKeepsTheWindowAnsweringAndDropsClicksMeanwhile) {
+  ServicePage s;
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 6969\r\n"));
+  ASSERT_TRUE(s.dir.Write("delay-ms", "3000"));
+  ASSERT_TRUE(s.Start());
+  ClickItem(s.page, kInstall);
+  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 5000));
+  double longest = 0;
+  int pings = 0;
+  {
+    // Two seconds inside the switch's three. Loose bound: a loaded machine
+    // delays any thread; a window that waits in WaitForSingleObject misses
+    // it by seconds. docs/performance.md has the measured figures.
+    ResponsePinger pinger(s.panel.Main());
+    // A user's click on the backup button while the switch runs: a real
+    // click arrives as button messages, which the panel must not keep.
+    HWND backupButton = Item(s.page, kBackup);
+    PostMessageA(backupButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(backupButton, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    // Painting goes on: the caption can be read while it waits.
+    EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
+    Sleep(2000);
+    longest = pinger.Stop();
+    pings = pinger.Pings();
+  }
+  auto box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, kServiceCaption);
+  ASSERT_TRUE(PressButton(*box, IDOK));
+  EXPECT_TRUE(s.NoBoxFor(1000));
+  EXPECT_FALSE(s.dir.Exists("备份"));
+  EXPECT_GE(pings, 20);
+  EXPECT_LE(longest, 500.0) << "the main window did not answer for " << longest << " ms";
 }
 
 }  // namespace
