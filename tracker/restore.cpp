@@ -44,7 +44,8 @@ bool Exists(const std::string& path) {
 
 // Writes source to target byte for byte; the target counts only once it is
 // flushed, closed and as long as the source: otherwise it is removed.
-Status CopyToTemporary(const std::string& source, const std::string& target, std::uint64_t* bytes) {
+Status CopyToTemporary(const std::string& source, const std::string& target, std::uint64_t* bytes,
+                       BackupProgress* progress = nullptr) {
   ScopedHandle in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in) return NotOpened(source);
@@ -77,6 +78,7 @@ Status CopyToTemporary(const std::string& source, const std::string& target, std
     }
     if (written != read) return FileError(target, ERROR_DISK_FULL);
     copied += read;
+    if (progress) progress->bytesDone += read;
   }
   // It replaces the live file: it must be on the disk first.
   if (!FlushFileBuffers(out.Get())) return FileError(target, GetLastError());
@@ -159,19 +161,28 @@ std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory)
 
 RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
                                   const std::string& folderPath,
-                                  const std::string& preRestoreFolder) {
+                                  const std::string& preRestoreFolder,
+                                  BackupProgress* progress) {
   RestoreOutcome outcome;
   const std::vector<FoundFile> files = RestorableFiles(folderPath);
+  if (progress) {
+    std::uint64_t total = 0;
+    for (const FoundFile& file : files) total += file.size;
+    progress->filesTotal = static_cast<unsigned>(files.size());
+    progress->bytesTotal = total;
+  }
 
   // Every copy complete beside its live file before any live file changes.
   std::uint64_t bytes = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
     outcome.status = CopyToTemporary(folderPath + files[i].name,
-                                     programDirectory + RestoreTemporaryName(files[i].name), &bytes);
+                                     programDirectory + RestoreTemporaryName(files[i].name), &bytes,
+                                     progress);
     if (!outcome.status.ok) {
       RemoveTemporaries(programDirectory, files, 0, i);
       return outcome;
     }
+    if (progress) ++progress->filesDone;
   }
 
   std::vector<bool> existed;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tracker/backup.h"
 #include "tracker/restore_plan.h"
 
 namespace vexa {
@@ -19,9 +20,11 @@ std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory)
 // is each moved over its live file in one step. A failure in the first
 // part removes the copies and touches no live file; a failure in the
 // second puts the files already replaced back from preRestoreFolder (or
-// removes those that did not exist) and names any it could not.
+// removes those that did not exist) and names any it could not. progress,
+// when given, counts the copies as they are written (from another thread).
 RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
                                   const std::string& folderPath,
-                                  const std::string& preRestoreFolder);
+                                  const std::string& preRestoreFolder,
+                                  BackupProgress* progress = nullptr);
 
 }  // namespace vexa

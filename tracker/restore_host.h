@@ -7,13 +7,16 @@
 #include "config/config_store.h"
 #include "tracker/restore_plan.h"
 #include "tracker/service_host.h"
+#include "tracker/service_status.h"
 
 namespace vexa {
 
 class RestoreServiceHost : public RestoreHost {
  public:
-  // backup: the service page's host, whose backup the restore makes first.
-  RestoreServiceHost(ConfigStore& store, ServiceHost& backup) : store_(store), backup_(backup) {}
+  // backup: the service page's host, whose backup the restore makes first;
+  // status: the page's status line, for the progress of the copy.
+  RestoreServiceHost(ConfigStore& store, ServiceHost& backup, CServiceStatus* status)
+      : store_(store), backup_(backup), status_(status) {}
 
   std::string BackupRoot() override;
   std::vector<BackupFolder> ListBackupFolders() override;
@@ -30,6 +33,7 @@ class RestoreServiceHost : public RestoreHost {
  private:
   ConfigStore& store_;
   ServiceHost& backup_;
+  CServiceStatus* status_;
 };
 
 }  // namespace vexa

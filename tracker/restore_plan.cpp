@@ -91,23 +91,15 @@ void SortNewestFirst(std::vector<BackupFolder>& folders) {
   });
 }
 
-std::string SizeText(std::uint64_t bytes) {
-  const char* const units[] = {"KB", "MB", "GB", "TB"};
-  if (bytes < 1024) return CountText(bytes) + " 字节";
-  std::uint64_t unit = 1024;
-  int index = 0;
-  // The unit in which the rounded value stays below 1024.
-  while (index < 3 && (bytes * 10 + unit / 2) / unit >= 10240) {
-    unit *= 1024;
-    ++index;
-  }
-  const std::uint64_t tenths = (bytes / unit) * 10 + ((bytes % unit) * 10 + unit / 2) / unit;
-  return CountText(tenths / 10) + "." + CountText(tenths % 10) + " " + units[index];
-}
-
 std::string BackupListEntry(const BackupFolder& folder) {
   return folder.name + "\t" + CountText(static_cast<std::uint64_t>(folder.fileCount)) +
-         " 个文件\t" + SizeText(folder.totalBytes);
+         " 个文件\t" + ByteSizeText(folder.totalBytes);
+}
+
+std::string RestoreProgressText(unsigned filesDone, unsigned filesTotal, std::uint64_t bytesDone,
+                                std::uint64_t bytesTotal) {
+  return "正在恢复备份：" + CountText(filesDone) + "/" + CountText(filesTotal) + " 个文件，" +
+         ByteSizeText(bytesDone) + " / " + ByteSizeText(bytesTotal);
 }
 
 TrackerRunCheck JudgeTrackerRun(const std::string& trackerPath, const SystemTables& tables) {

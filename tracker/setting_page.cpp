@@ -77,7 +77,7 @@ bool CSetting::OnCommand(int id, int code, HWND control) {
       case IDC_SVC_WEB_FILES: OpenWebFileDirectory(host); break;
       case IDC_SVC_BACKUP: BackupButton(host); break;
       case IDC_SVC_RESTORE: {
-        RestoreServiceHost restoreHost(store_, host);
+        RestoreServiceHost restoreHost(store_, host, &status_);
         RestoreBackupButton(restoreHost);
         break;
       }

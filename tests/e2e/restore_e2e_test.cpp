@@ -11,6 +11,7 @@
 
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
+#include "tracker/backup_names.h"
 #include "tracker/restore_plan.h"
 
 namespace vexa::e2e {
@@ -158,7 +159,7 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   const std::string root = s.dir.File("备份\\");
   const std::string keptName = kept.substr(root.size(), kept.size() - root.size() - 1);
   const std::uint64_t keptBytes = users.size() + 4 + sizeof kCfg - 1;
-  EXPECT_EQ(items[0], keptName + "\t3 个文件\t" + SizeText(keptBytes)) << items[0];
+  EXPECT_EQ(items[0], keptName + "\t3 个文件\t" + ByteSizeText(keptBytes)) << items[0];
   EXPECT_EQ(ListBoxSelection(list), -1);
   // Centred on the main window.
   RECT main = RectIn(s.panel.Main(), nullptr), box = RectIn(dialog->window, nullptr);

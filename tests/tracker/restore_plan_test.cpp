@@ -41,22 +41,8 @@ TEST(RestorePlan, ListsNewestFirstWithCountAndSize) {
   EXPECT_EQ(BackupListEntry(folders[1]), "12月6日5时59分10秒\t0 个文件\t0 字节");
 }
 
-TEST(RestorePlan, SizesRoundToOneDecimalInTheLargestFittingUnit) {
-  struct Row {
-    std::uint64_t bytes;
-    const char* text;
-  } const rows[] = {
-      {0, "0 字节"},
-      {1023, "1023 字节"},
-      {1024, "1.0 KB"},
-      {1126, "1.1 KB"},  // 1.0996
-      {1048575, "1.0 MB"},  // 1023.999 KB would round to 1024.0 KB
-      {10 * 1048576 + 524288, "10.5 MB"},
-      {3ull << 30, "3.0 GB"},
-      {5ull << 40, "5.0 TB"},
-      {5000ull << 40, "5000.0 TB"},
-  };
-  for (const Row& row : rows) EXPECT_EQ(SizeText(row.bytes), row.text) << row.bytes;
+TEST(RestorePlan, ProgressCountsFilesAndBytes) {
+  EXPECT_EQ(RestoreProgressText(1, 3, 1536, 3u << 20), "正在恢复备份：1/3 个文件，1.5 KB / 3.0 MB");
 }
 
 TEST(RestorePlan, TellsWhetherThisDirectorysTrackerRuns) {
