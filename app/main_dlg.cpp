@@ -5,9 +5,11 @@
 #include "base/descramble.h"
 #include "base/system_error.h"
 #include "config/program_directory.h"
+#include "log/action_log_win32.h"
 #include "pages/bt_system_page.h"
 #include "pages/file_and_dir_page.h"
 #include "pages/option_page.h"
+#include "tracker/busy_panel.h"
 #include "tracker/setting_page.h"
 #include "ui/message_box.h"
 
@@ -51,6 +53,7 @@ bool CMainDlg::OnInit() {
   CDialog::OnInit();  // attaches the tab strip to control 1003
   SetAppMainWindow(Handle());
   SetProgramDirectory(GetProgramDirectory());
+  StartActionLog(ProgramDirectory());
   // Every page reads its values from the store; it is read again only after
   // another program changed vexa.cfg, and then the pages are refreshed.
   store_.Load();
@@ -73,6 +76,11 @@ INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(icon);
+    case WM_SETCURSOR:
+      // The pages ask here first: one answer for the whole window.
+      if (!SetBusyCursor()) break;
+      SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, TRUE);
+      return TRUE;
     default:
       break;
   }

@@ -27,6 +27,8 @@
 #include "config/config_store.h"
 #include "tests/e2e/driver.h"
 #include "tracker/backup.h"
+#include "tracker/service_status.h"
+#include "tracker/tracker_launcher.h"
 
 namespace {
 
@@ -480,6 +482,135 @@ int Backup(const std::string& folder, int rounds) {
   return 0;
 }
 
+// --------------------------------------------------------------- status
+
+double CpuSeconds(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  auto seconds = [](FILETIME t) {
+    return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+int Status(int rounds) {
+  ProgramDir dir;
+  if (!dir.Ready()) {
+    std::fprintf(stderr, "%s\n", dir.Ready().message());
+    return 1;
+  }
+  dir.Write("vexa.cfg", "port = 6969\r\n");
+  // A console instance running, so that its image path is read as well.
+  vexa::StartTrackerConsole(dir.Path());
+  Sleep(1000);
+
+  constexpr int kRefreshes = 60;
+  vexa::CServiceStatus status;
+  status.Refresh(dir.Path(), "6969", true);
+  std::printf("STATUS %s\n", status.Shown().c_str());
+  std::vector<double> cpu, wall, freshCpu, freshWall;
+  for (int round = 0; round < rounds; ++round) {
+    for (bool afresh : {false, true}) {
+      double c = CpuSeconds(GetCurrentProcess());
+      double t = Now();
+      // Every 30th plain refresh lists all services (kFullScanEvery).
+      for (int i = 0; i < kRefreshes; ++i) status.Refresh(dir.Path(), "6969", afresh);
+      (afresh ? freshCpu : cpu).push_back((CpuSeconds(GetCurrentProcess()) - c) * 1000 / kRefreshes);
+      (afresh ? freshWall : wall).push_back((Now() - t) * 1000 / kRefreshes);
+    }
+  }
+  Samples("status_refresh_cpu_ms", cpu);
+  Result("status_refresh_cpu_ms", Median(cpu));
+  Result("status_refresh_wall_ms", Median(wall));
+  Result("status_refresh_afresh_cpu_ms", Median(freshCpu));
+  Result("status_refresh_afresh_wall_ms", Median(freshWall));
+
+  dir.KillProcessesInside();
+  return 0;
+}
+
+// Copies the *.vexa files of dataDir into the program directory.
+bool CopyData(const std::string& dataDir, const ProgramDir& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((dataDir + "*.vexa").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  do {
+    ok = ok && dir.CopyIn(dataDir + found.cFileName, found.cFileName);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return ok;
+}
+
+// Presses OK (or the given button) on the next box of the panel.
+bool Answer(const vexa::e2e::Panel& panel, int button, const char* expectCaption = nullptr) {
+  auto box = vexa::e2e::WaitForMessageBox(panel.Pid(), panel.Main(), 120000);
+  if (!box) return false;
+  if (expectCaption && box->caption != expectCaption) {
+    std::fprintf(stderr, "unexpected box \"%s\": %s\n", box->caption.c_str(), box->text.c_str());
+  }
+  return vexa::e2e::PressButton(*box, button, 10000);
+}
+
+// One job of the service page from its click to its last box, pinged all
+// along; the longest unanswered time in ms, or -1 when the run went wrong.
+double PingedJob(const std::string& dataDir, const std::string& job, bool* progressSeen) {
+  ProgramDir dir;
+  if (!dir.Ready()) return -1;
+  dir.Write("vexa.cfg", "port = 6969\r\nvexa_max_conns = 64\r\n");
+  if (job == "switch") dir.Write("delay-ms", "3000");
+  if ((job == "backup" || job == "install") && !CopyData(dataDir, dir)) return -1;
+  vexa::e2e::Panel panel;
+  if (!panel.Start(dir)) return -1;
+  HWND page = panel.Page(0);
+  double longest = -1;
+  {
+    vexa::e2e::ResponsePinger pinger(panel.Main());
+    bool ok = true;
+    if (job == "idle") {
+      Sleep(3000);  // the yardstick: nothing to do, the same load around
+    } else if (job == "switch") {
+      vexa::e2e::ClickItem(page, 1008);
+      ok = Answer(panel, IDOK);
+    } else if (job == "backup") {
+      vexa::e2e::ClickItem(page, 1075);
+      vexa::e2e::WaitUntil([&] {
+        if (vexa::e2e::ItemText(page, 1090).find("正在备份") == 0) *progressSeen = true;
+        return vexa::e2e::FindMessageBox(panel.Pid(), panel.Main()).has_value();
+      }, 120000, 50);
+      ok = Answer(panel, IDOK);
+    } else {
+      vexa::e2e::ClickItem(page, 1074);
+      ok = Answer(panel, IDOK) && Answer(panel, IDOK) &&  // confirmation, cleared
+           Answer(panel, IDCANCEL, "创建管理员") && Answer(panel, IDOK);
+    }
+    double ms = pinger.Stop();
+    if (ok) longest = ms;
+  }
+  panel.Close();
+  return longest;
+}
+
+int Responsive(const std::string& dataDir, int rounds) {
+  const std::string data = WithBackslash(dataDir);
+  for (const char* job : {"idle", "switch", "backup", "install"}) {
+    std::vector<double> longest;
+    bool progressSeen = false;
+    for (int round = 0; round < rounds; ++round) {
+      double ms = PingedJob(data, job, &progressSeen);
+      if (ms < 0) {
+        std::fprintf(stderr, "responsive %s: the run went wrong\n", job);
+        return 1;
+      }
+      longest.push_back(ms);
+    }
+    Samples(std::string("freeze_") + job + "_ms", longest);
+    Result(std::string("freeze_") + job + "_ms", *std::max_element(longest.begin(), longest.end()));
+    if (std::string(job) == "backup") Result("backup_progress_seen", progressSeen ? 1 : 0);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -489,6 +620,8 @@ int main(int argc, char** argv) {
   if (what == "config" && argc > 2) return Config(argv[2], rounds);
   if (what == "backup" && argc > 2) return Backup(argv[2], rounds);
   if (what == "crt") return Crt(rounds);
-  std::fprintf(stderr, "usage: vexa_win32_bench startup|config|backup <path> [rounds]\n");
+  if (what == "responsive" && argc > 2) return Responsive(argv[2], rounds);
+  if (what == "status") return Status(rounds);
+  std::fprintf(stderr, "usage: vexa_win32_bench startup|config|backup|status|responsive <path> [rounds]\n");
   return 2;
 }

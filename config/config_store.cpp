@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/mbcs.h"
+#include "log/action_log.h"
 
 namespace vexa {
 
@@ -300,15 +301,18 @@ void ConfigStore::Compact() {
 }
 
 Status ConfigStore::Save() {
+  Status saved;
   if (unreadableAtLoad_) {
     std::string message = kUnreadableAtLoad;
     if (!unreadableReason_.empty()) message += "\r\n原因：" + unreadableReason_;
-    return Status::Error(message);
+    saved = Status::Error(message);
+  } else {
+    std::string bytes = Serialize();
+    saved = file_.Write(bytes);
+    if (saved.ok) seen_ = FileStamp{true, bytes.size(), file_.LastWriteTime(), HashBytes(bytes)};
   }
-  std::string bytes = Serialize();
-  Status written = file_.Write(bytes);
-  if (written.ok) seen_ = FileStamp{true, bytes.size(), file_.LastWriteTime(), HashBytes(bytes)};
-  return written;
+  LogAction(saved.ok ? "保存 vexa.cfg：成功" : "保存 vexa.cfg：失败，" + saved.message);
+  return saved;
 }
 
 }  // namespace vexa

@@ -9,6 +9,7 @@
 #define IDD_OPTIONS_PAGE 144     // Coption, tab "选项设置"
 #define IDD_LIMITS_PAGE 145      // CBTsystem, tab "系统设置"
 #define IDD_ADMIN_ACCOUNT 151    // Cmyinput
+#define IDD_RESTORE_BACKUP 152   // CRestoreDlg, "恢复备份"
 
 #define IDI_APP 128
 
@@ -28,11 +29,13 @@
 #define IDC_SVC_ONE_CLICK 1074
 #define IDC_SVC_RESTART 1076
 #define IDC_SVC_BACKUP 1075
+#define IDC_SVC_RESTORE 1091
 #define IDC_SVC_WEB_MAIN 1056
 #define IDC_SVC_WEB_FILES 1055
 #define IDC_SVC_CREDITS 1053
 #define IDC_SVC_LINK1 1052
 #define IDC_SVC_LINK2 1054
+#define IDC_SVC_STATUS 1090  // status line below the button grid
 
 // Directories page (143)
 #define IDC_DIR_ALLOWED_DIR 1015
@@ -118,6 +121,9 @@
 #define IDC_SYS_GUEST_UPLOAD 1062
 #define IDC_SYS_GUEST_EDIT 1063
 #define IDC_SYS_GUEST_ADMIN 1064
+
+// Restore dialog (152)
+#define IDC_RESTORE_LIST 1092
 
 // Administrator account dialog (151)
 #define IDC_ADMIN_ACCOUNT 1075

@@ -3,6 +3,8 @@
 # each figure beside its yardstick from the same run, rounds alternating,
 # medians. Not part of the tests.
 #   bash scripts/benchmark.sh              ROUNDS=9 BACKUP_ROUNDS=5 DATA_MIB=1024
+#   BASELINE_DIST=<folder of another build's dist files> also measures that
+#   build's responsiveness beside ours (e.g. the last release).
 # Needs the MinGW build's tools and Wine (scripts/install-deps.sh) and, for
 # the native half, Google Benchmark (libbenchmark-dev). Creates DATA_MIB of
 # data files under build/bench-data and deletes them at the end.
@@ -62,6 +64,44 @@ win startup "$ROUNDS" | grep '^RESULT' >> "$results"
 echo "=== vexa.cfg through CWinConfigFile ($ROUNDS rounds)" >&2
 win config "$(winpath "$scratch")" "$ROUNDS" | grep '^RESULT' >> "$results"
 win crt "$ROUNDS" | grep '^RESULT' >> "$results"
+echo "=== status line refresh ($ROUNDS rounds of 60 refreshes)" >&2
+win status "$ROUNDS" | grep '^RESULT' >> "$results"
+# CPU of a program left alone, from Linux (Wine gives no CPU times of other
+# processes): its own, and that of every process of the prefix (wineserver,
+# services.exe, ...) over the same span, against the empty dialog.
+idle_cpu() {  # name, program directory, executable
+  local dir=$2 exe=$3 span=20 tck pid= all= p
+  tck=$(getconf CLK_TCK)
+  (cd "$dir" && exec wine "$exe" >/dev/null 2>&1) &
+  local starter=$!
+  sleep 8
+  for p in $(pgrep -f "$exe" || true); do
+    [ "$(readlink "/proc/$p/exe" 2>/dev/null)" != "" ] && tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null |
+      grep -qx "WINEPREFIX=$WINEPREFIX" && pid=$p
+  done
+  for p in $(ls /proc | grep -E '^[0-9]+$'); do
+    tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && all="$all $p"
+  done
+  ticks() { local t=0 q; for q in "$@"; do t=$((t + $(awk '{print $14 + $15}' "/proc/$q/stat" 2>/dev/null || echo 0))); done; echo $t; }
+  if [ -n "$pid" ]; then
+    local own0 all0 own1 all1
+    own0=$(ticks "$pid"); all0=$(ticks $all)
+    sleep $span
+    own1=$(ticks "$pid"); all1=$(ticks $all)
+    echo "RESULT idle_${1}_cpu_ms_per_s $(echo "($own1 - $own0) * 1000 / $tck / $span" | bc -l)" >> "$results"
+    echo "RESULT idle_${1}_prefix_cpu_ms_per_s $(echo "($all1 - $all0) * 1000 / $tck / $span" | bc -l)" >> "$results"
+    kill "$pid" 2>/dev/null || true
+  fi
+  wait "$starter" 2>/dev/null || true
+}
+echo "=== idle CPU: the panel on its service page, and the empty dialog" >&2
+idle="$scratch/idle"
+mkdir -p "$idle"
+cp build/mingw/dist/* "$idle/"
+cp build/mingw/standin/vexa.exe "$idle/"
+printf 'port = 6969\r\n' > "$idle/vexa.cfg"
+idle_cpu panel "$idle" VexaPanel.exe
+idle_cpu empty "$VEXA_ROOT/build/mingw/bench" vexa_empty_dialog.exe
 # Made just before their benchmark and written out, so that the writeback
 # of a gigabyte does not fall into the other measurements.
 echo "=== making $DATA_MIB MiB of data files in $data" >&2
@@ -72,6 +112,14 @@ printf 'port = 6969\r\nvexa_max_conns = 64\r\n' > "$data/vexa.cfg"
 sync
 echo "=== backup of $DATA_MIB MiB against CopyFileA ($BACKUP_ROUNDS rounds)" >&2
 win backup "$(winpath "$data")" "$BACKUP_ROUNDS" | grep '^RESULT' >> "$results"
+RESPONSIVE_ROUNDS=${RESPONSIVE_ROUNDS:-3}
+echo "=== responsiveness: idle, 3 s switch, backup, one-click installation ($RESPONSIVE_ROUNDS rounds)" >&2
+win responsive "$(winpath "$data")" "$RESPONSIVE_ROUNDS" | grep '^RESULT' >> "$results"
+if [ -n "${BASELINE_DIST:-}" ]; then
+  echo "=== the same with the build in $BASELINE_DIST" >&2
+  VEXA_E2E_DIST_DIR="$(winpath "$BASELINE_DIST")\\" win responsive "$(winpath "$data")" 1 |
+    grep '^RESULT' | sed 's/^RESULT /RESULT baseline_/' >> "$results"
+fi
 
 # What the panel's process holds privately once every tab was shown, seen
 # from Linux: Wine's working set counts the shared libraries and fonts too.
@@ -108,7 +156,7 @@ size_exe=$(stat -c %s "$exe")
 size_dll=$(stat -c %s "$dll")
 imports=$(for f in "$exe" "$dll"; do x86_64-w64-mingw32-objdump -p "$f" | awk '/DLL Name:/ {print $3}'; done |
           sort -fu | tr '\n' ' ')
-system_dlls=" ADVAPI32.dll COMCTL32.dll GDI32.dll KERNEL32.dll msvcrt.dll ole32.dll SHELL32.dll USER32.dll WINMM.dll VexaAdmin.dll "
+system_dlls=" ADVAPI32.dll COMCTL32.dll GDI32.dll IPHLPAPI.DLL KERNEL32.dll msvcrt.dll ole32.dll SHELL32.dll USER32.dll WINMM.dll WS2_32.dll VexaAdmin.dll "
 foreign=
 for d in $imports; do
   case "$system_dlls" in *" $d "*) ;; *) foreign="$foreign $d" ;; esac
@@ -187,6 +235,34 @@ if "backup_speed_ratio" in r:
     row(f"Backup of {mib:.0f} MiB of data files (Wine, median of {backup_rounds})",
         g("backup_ms", "{:.0f} ms"), "CopyFileA " + g("copyfile_ms", "{:.0f} ms"),
         g("backup_speed_ratio", "{:.2f}x speed"), ">= 0.95x", ok(r["backup_speed_ratio"] >= 0.95))
+if "status_refresh_cpu_ms" in r:
+    row(f"Status line refresh, CPU of the panel's process (Wine, median of {rounds}x60)",
+        g("status_refresh_cpu_ms", "{:.2f} ms"),
+        "elapsed " + g("status_refresh_wall_ms", "{:.2f} ms") + " (bounds Wine's server and services.exe too)",
+        "", "<= 2 ms", ok(r["status_refresh_cpu_ms"] <= 2))
+    row("  same, service paths read afresh (after each button)",
+        g("status_refresh_afresh_cpu_ms", "{:.2f} ms"), "elapsed " + g("status_refresh_afresh_wall_ms", "{:.2f} ms"),
+        "", "(explains)", "")
+if "idle_panel_cpu_ms_per_s" in r:
+    row("Idle panel on its service page (status line once a second), CPU per second, from Linux",
+        g("idle_panel_cpu_ms_per_s", "{:.1f} ms/s"),
+        "empty dialog " + g("idle_empty_cpu_ms_per_s", "{:.1f} ms/s"), "", "about 0 (<= 5 ms/s)",
+        ok(r["idle_panel_cpu_ms_per_s"] <= 5))
+    row("  same, every process of the Wine prefix (wineserver, services.exe, ...)",
+        g("idle_panel_prefix_cpu_ms_per_s", "{:.1f} ms/s"),
+        "empty dialog " + g("idle_empty_prefix_cpu_ms_per_s", "{:.1f} ms/s"), "", "(explains)", "")
+for job, what in (("switch", "a switch whose stand-in takes 3 s"), ("backup", f"a backup of {data_mib} MiB"),
+                  ("install", f"the one-click installation with {data_mib} MiB")):
+    key = f"freeze_{job}_ms"
+    if key in r:
+        base = r.get(f"baseline_{key}")
+        row(f"Longest unanswered WM_NULL ping during {what} (worst of rounds)", g(key, "{:.0f} ms"),
+            "idle panel " + g("freeze_idle_ms", "{:.0f} ms") +
+            (f"; before the change {base:.0f} ms" if base is not None else ""),
+            "", "<= 100 ms", ok(r[key] <= 100))
+if "backup_progress_seen" in r:
+    row("  progress shown in the status line during that backup", "yes" if r["backup_progress_seen"] else "no",
+        "", "", "shown", ok(r["backup_progress_seen"] == 1))
 total = int(size_exe) + int(size_dll)
 row("VexaPanel.exe + VexaAdmin.dll", f"{total / 1e6:.2f} MB",
     f"exe {int(size_exe) / 1e3:.0f} kB + dll {int(size_dll) / 1e3:.0f} kB", "", "<= 1.5 MB", ok(total <= 1.5e6))

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "base/system_error.h"
+#include "tracker/file_error_win32.h"
 #include "ui/scoped.h"
 
 namespace vexa {
@@ -12,32 +12,10 @@ namespace vexa {
 namespace {
 
 constexpr DWORD kCopyChunk = 64 * 1024;
-
-FileErrorCause CauseOf(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND: return FileErrorCause::NotFound;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME: return FileErrorCause::BadPath;
-    case ERROR_ACCESS_DENIED: return FileErrorCause::AccessDenied;
-    case ERROR_SHARING_VIOLATION: return FileErrorCause::SharingViolation;
-    case ERROR_LOCK_VIOLATION: return FileErrorCause::LockViolation;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return FileErrorCause::DiskFull;
-    case ERROR_CRC:
-    case ERROR_IO_DEVICE:
-    case ERROR_GEN_FAILURE: return FileErrorCause::HardwareError;
-    default: return FileErrorCause::Generic;
-  }
-}
-
-Status FileError(const std::string& path, DWORD error) {
-  return Status::Error(FileErrorText(CauseOf(error), path, SystemMessage(error)));
-}
-
-Status NotOpened(const std::string& path) {
-  return Status::Error(FileErrorText(FileErrorCause::NotOpened, path, ""));
-}
+// A copy that replaces its source is flushed in slices of this size: under
+// Wine a flush is an fsync inside the one wineserver, which holds up every
+// Wine process (the panel's own window too) until it returns.
+constexpr ULONGLONG kFlushSlice = 8 * 1024 * 1024;
 
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -53,7 +31,8 @@ bool SizeOnDisk(const std::string& path, ULONGLONG* size) {
 // Copies source to copy byte for byte. With removeSource the source is
 // deleted only once the copy is written, flushed, closed and as long as the
 // source, so a failure never loses the only copy of the data.
-Status CopyFileBytes(const std::string& source, const std::string& copy, bool removeSource) {
+Status CopyFileBytes(const std::string& source, const std::string& copy, bool removeSource,
+                     BackupProgress* progress) {
   // The tracker may hold its data files open while it runs.
   ScopedHandle in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -89,6 +68,10 @@ Status CopyFileBytes(const std::string& source, const std::string& copy, bool re
     }
     if (written != read) return FileError(copy, ERROR_DISK_FULL);
     copied += read;
+    if (progress) progress->bytesDone += read;
+    if (removeSource && copied % kFlushSlice == 0 && !FlushFileBuffers(out.Get())) {
+      return FileError(copy, GetLastError());
+    }
   }
   // Only a copy that replaces its source must be on the disk before the
   // source goes; waiting for that on a plain backup made it several times
@@ -134,7 +117,7 @@ BackupTime LocalBackupTime() {
 }
 
 BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
-                          const BackupTime& time) {
+                          const BackupTime& time, BackupProgress* progress) {
   BackupOutcome outcome;
   const std::string root = programDirectory + kBackupRootName;
   if (!Exists(root)) CreateDirectoryA(root.c_str(), nullptr);
@@ -145,13 +128,34 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
   CreateDirectoryA(name.c_str(), nullptr);
   outcome.directory = name + "\\";
 
-  for (const std::string& file : DataFileNames(programDirectory)) {
-    outcome.status = CopyFileBytes(programDirectory + file, outcome.directory + file, clearing);
-    if (!outcome.status.ok) return outcome;
+  const std::vector<std::string> dataFiles = DataFileNames(programDirectory);
+  BackupProgress unused;
+  if (!progress) progress = &unused;
+  progress->filesTotal = static_cast<unsigned>(dataFiles.size() + 1);
+  ULONGLONG total = 0;
+  for (const std::string& file : dataFiles) {
+    ULONGLONG size = 0;
+    if (SizeOnDisk(programDirectory + file, &size)) total += size;
+  }
+  ULONGLONG configSize = 0;
+  if (SizeOnDisk(programDirectory + kConfigFileName, &configSize)) total += configSize;
+  progress->bytesTotal = total;
+
+  auto copyOne = [&](const std::string& file, bool removeSource) {
+    const ULONGLONG before = progress->bytesDone;
+    outcome.status = CopyFileBytes(programDirectory + file, outcome.directory + file,
+                                   removeSource, progress);
+    if (!outcome.status.ok) return false;
+    ++progress->filesDone;
+    ++outcome.files;
+    outcome.bytes += progress->bytesDone - before;
+    return true;
+  };
+  for (const std::string& file : dataFiles) {
+    if (!copyOne(file, clearing)) return outcome;
   }
   // vexa.cfg is copied but always kept: the installation has just written it.
-  outcome.status = CopyFileBytes(programDirectory + kConfigFileName,
-                                 outcome.directory + kConfigFileName, false);
+  copyOne(kConfigFileName, false);
   return outcome;
 }
 

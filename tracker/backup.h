@@ -2,6 +2,7 @@
 // Copying the tracker's configuration and data files into a new
 // time-stamped directory below "备份\" and, in clearing mode, removing the
 // data files whose copies are complete.
+#include <atomic>
 #include <string>
 
 #include "tracker/backup_names.h"
@@ -11,9 +12,18 @@ namespace vexa {
 
 BackupTime LocalBackupTime();
 
+// How far a backup has come: written by the copying thread, read by the
+// window's while it waits.
+struct BackupProgress {
+  std::atomic<unsigned> filesDone{0};
+  std::atomic<unsigned> filesTotal{0};
+  std::atomic<unsigned long long> bytesDone{0};
+  std::atomic<unsigned long long> bytesTotal{0};
+};
+
 // The whole backup on the files of programDirectory; stops at the first
 // file error, leaving that file (and every later one) in place.
 BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
-                          const BackupTime& time);
+                          const BackupTime& time, BackupProgress* progress = nullptr);
 
 }  // namespace vexa

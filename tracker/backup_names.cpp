@@ -55,4 +55,35 @@ std::string FileErrorText(FileErrorCause cause, const std::string& path, const s
   return text;
 }
 
+std::string ByteSizeText(unsigned long long bytes) {
+  char text[48];
+  const double value = static_cast<double>(bytes);
+  if (bytes < 1024) {
+    std::snprintf(text, sizeof text, "%llu 字节", bytes);
+  } else if (bytes < 1024ULL * 1024) {
+    std::snprintf(text, sizeof text, "%.1f KB", value / 1024);
+  } else if (bytes < 1024ULL * 1024 * 1024) {
+    std::snprintf(text, sizeof text, "%.1f MB", value / (1024.0 * 1024));
+  } else {
+    std::snprintf(text, sizeof text, "%.2f GB", value / (1024.0 * 1024 * 1024));
+  }
+  return text;
+}
+
+std::string BackupProgressText(bool clearing, unsigned filesDone, unsigned filesTotal,
+                               unsigned long long bytesDone, unsigned long long bytesTotal) {
+  char files[48];
+  std::snprintf(files, sizeof files, "%u/%u 个文件", filesDone, filesTotal);
+  return std::string(clearing ? "正在清空并备份数据：" : "正在备份数据：") + files + "，" +
+         ByteSizeText(bytesDone) + " / " + ByteSizeText(bytesTotal);
+}
+
+std::string BackupLogText(bool clearing, const std::string& directory, unsigned files,
+                          unsigned long long bytes, const std::string& error) {
+  char counts[64];
+  std::snprintf(counts, sizeof counts, "%u 个文件，%llu 字节", files, bytes);
+  return std::string(clearing ? "清空并备份数据到 " : "备份数据到 ") + directory + "：" + counts +
+         (error.empty() ? "，成功" : "，失败：" + error);
+}
+
 }  // namespace vexa

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <vector>
+#include <cstdio>
+
+#include "ui/scoped.h"
 
 namespace vexa {
 
@@ -12,18 +14,30 @@ const char kConsoleWindowClass[] = "ConsoleWindowClass";
 namespace {
 
 constexpr UINT kSendTimeoutMs = 1000;
-constexpr DWORD kRetryPauseMs = 50;
+constexpr DWORD kResendPauseMs = 250;
 
-HWND NextConsoleWindow(HWND after) {
-  return FindWindowExA(nullptr, after, kConsoleWindowClass, nullptr);
+struct WindowSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK MatchConsoleWindow(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<WindowSearch*>(lParam);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != search->pid) return TRUE;
+  char className[64] = "";
+  GetClassNameA(hwnd, className, sizeof className);
+  if (lstrcmpA(className, kConsoleWindowClass) != 0) return TRUE;
+  search->found = hwnd;
+  return FALSE;
 }
 
-// The first console window that is not given up on yet.
-HWND FirstConsoleWindowExcept(const std::vector<HWND>& skipped) {
-  for (HWND hwnd = NextConsoleWindow(nullptr); hwnd; hwnd = NextConsoleWindow(hwnd)) {
-    if (std::find(skipped.begin(), skipped.end(), hwnd) == skipped.end()) return hwnd;
-  }
-  return nullptr;
+// The top-level console window of the process, if it has one.
+HWND ConsoleWindowOf(DWORD pid) {
+  WindowSearch search = {pid, nullptr};
+  EnumWindows(MatchConsoleWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 std::string WindowTitle(HWND hwnd) {
@@ -32,46 +46,90 @@ std::string WindowTitle(HWND hwnd) {
   return title;
 }
 
-struct FirstClose {
-  HWND hwnd;
-  ULONGLONG at;
-};
+// The panel never has a console of its own; while it borrows the tracker's
+// for a Ctrl-C it must not end itself. Not the "ignore" flag of a null
+// handler: child processes would inherit that and ignore Ctrl-C themselves.
+BOOL WINAPI IgnoreCtrlC(DWORD type) { return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT; }
+
+bool Ended(HANDLE process, DWORD waitMs) {
+  return process && WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0;
+}
+
+DWORD Remaining(ULONGLONG deadline) {
+  ULONGLONG now = GetTickCount64();
+  return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+}
+
+// WM_CLOSE until the process ends, again while its window stays, until the deadline.
+bool CloseByWindow(HWND window, HANDLE process, ULONGLONG deadline) {
+  for (;;) {
+    if (IsWindow(window)) {
+      DWORD_PTR answer = 0;
+      // A hung or unanswering owner must not hold the panel for good.
+      SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
+                          std::min<DWORD>(kSendTimeoutMs, std::max<DWORD>(Remaining(deadline), 1)),
+                          &answer);
+    }
+    if (Ended(process, std::min(kResendPauseMs, Remaining(deadline)))) return true;
+    // A process the panel may not wait for counts as ended with its window.
+    if (!process && !IsWindow(window)) return true;
+    if (Remaining(deadline) == 0) return false;
+  }
+}
+
+std::string Name(const ConsoleClosing& closing) {
+  char pid[32];
+  std::snprintf(pid, sizeof pid, " (PID %lu)", closing.pid);
+  return (closing.title.empty() ? std::string("vexa.exe") : closing.title) + pid;
+}
 
 }  // namespace
 
-bool ConsoleWindowExists() { return FindWindowA(kConsoleWindowClass, nullptr) != nullptr; }
-
-ConsoleCloseResult CloseConsoleWindows(const ConsoleCloseLimits& limits) {
-  ConsoleCloseResult result;
-  const ULONGLONG start = GetTickCount64();
-  std::vector<FirstClose> tried;
-  std::vector<HWND> skipped;
-
-  for (;;) {
-    const ULONGLONG now = GetTickCount64();
-    if (now - start >= limits.totalMs) break;
-    HWND hwnd = FirstConsoleWindowExcept(skipped);
-    if (!hwnd) break;
-    result.found = true;
-
-    auto first = std::find_if(tried.begin(), tried.end(),
-                              [hwnd](const FirstClose& t) { return t.hwnd == hwnd; });
-    if (first == tried.end()) {
-      tried.push_back({hwnd, now});
-    } else if (now - first->at >= limits.perWindowMs) {
-      skipped.push_back(hwnd);
-      continue;
+bool SendCtrlC(unsigned long pid) {
+  static const bool handlerSet = SetConsoleCtrlHandler(IgnoreCtrlC, TRUE) != FALSE;
+  if (!handlerSet) return false;
+  bool hadConsole = GetConsoleWindow() != nullptr;
+  if (!AttachConsole(pid)) {
+    // Only a process with a console of its own (a test, not the panel) gets here.
+    if (GetLastError() != ERROR_ACCESS_DENIED || !FreeConsole() || !AttachConsole(pid)) {
+      if (hadConsole && !GetConsoleWindow()) AttachConsole(ATTACH_PARENT_PROCESS);
+      return false;
     }
-
-    DWORD_PTR answer = 0;
-    // A hung or unanswering owner must not hold the panel for good.
-    SendMessageTimeoutA(hwnd, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer);
-    if (IsWindow(hwnd)) Sleep(kRetryPauseMs);
   }
+  // Group 0: every process of the console; the console instance is started
+  // without a process group of its own so that it takes Ctrl-C.
+  bool sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != FALSE;
+  FreeConsole();
+  if (hadConsole) AttachConsole(ATTACH_PARENT_PROCESS);
+  return sent;
+}
 
-  for (HWND hwnd = NextConsoleWindow(nullptr); hwnd; hwnd = NextConsoleWindow(hwnd)) {
-    result.found = true;
-    result.notClosed.push_back(WindowTitle(hwnd));
+ConsoleCloseResult CloseTrackerConsoles(const std::vector<unsigned long>& pids,
+                                        const ConsoleCloseLimits& limits) {
+  ConsoleCloseResult result;
+  result.found = !pids.empty();
+  const ULONGLONG end = GetTickCount64() + limits.totalMs;
+
+  for (unsigned long pid : pids) {
+    ConsoleClosing closing;
+    closing.pid = pid;
+    ScopedHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    const DWORD openError = process ? 0 : GetLastError();
+    const ULONGLONG deadline = std::min<ULONGLONG>(end, GetTickCount64() + limits.perProcessMs);
+    HWND window = ConsoleWindowOf(pid);
+    if (openError == ERROR_INVALID_PARAMETER) {
+      closing.end = ConsoleEnd::kAlreadyEnded;
+    } else if (window) {
+      closing.title = WindowTitle(window);
+      closing.end = CloseByWindow(window, process.Get(), deadline) ? ConsoleEnd::kWindowClosed
+                                                                   : ConsoleEnd::kStillRunning;
+    } else {
+      closing.end = SendCtrlC(pid) && Ended(process.Get(), Remaining(deadline))
+                        ? ConsoleEnd::kCtrlC
+                        : ConsoleEnd::kStillRunning;
+    }
+    if (closing.end == ConsoleEnd::kStillRunning) result.notClosed.push_back(Name(closing));
+    result.closings.push_back(closing);
   }
   return result;
 }

@@ -16,6 +16,8 @@ const char kInstallDoneText[] = "创建超级用户成功!安装完成!";
 const char kInstallLeftText[] = "您已经退出安装程序!";
 const char kInstallBusyCaption[] = "请耐心等待，正在初始化Vexa......";
 const char kInstallFinishedCaption[] = "全自动初始化安装";
+const char kInstallIdleCaption[] = "一键安装服务器";
+const char kInstallStoppedText[] = "一键安装已停止：Vexa服务未能安装或启动。";
 const char kInstallPort[] = "6969";
 
 std::string MissingTrackerText(const std::string& trackerPath) {
@@ -33,6 +35,15 @@ std::string ConsolesNotClosedText(const std::vector<std::string>& titles) {
   std::string text = "以下控制台窗口未能关闭：";
   for (const std::string& title : titles) text += "\n" + (title.empty() ? "(无标题)" : title);
   return text;
+}
+
+std::string KeepWaitingText(const std::string& command, unsigned seconds) {
+  return "命令 \"" + command + "\" 已运行 " + std::to_string(seconds) +
+         " 秒，仍未结束。\n是否继续等待？\n\n选择“否”将不再等待，该命令仍在后台运行。";
+}
+
+std::string WaitGivenUpText(const std::string& command) {
+  return "已停止等待命令 \"" + command + "\"，它仍在运行，请稍后查看服务的状态。";
 }
 
 namespace {
@@ -55,8 +66,17 @@ void ReportConsolesNotClosed(TrackerHost& host, const ConsoleCloseResult& result
 
 }  // namespace
 
+bool PortAllowsStart(TrackerHost& host) {
+  const std::string port = host.ConfigGet("port", "6969");
+  TrackerSnapshot now = host.LookAtTracker(port);
+  std::string question = PortQuestionText(port, now.port, now.processes);
+  return question.empty() ||
+         host.ConfirmPageMessage(question, kPortQuestionCaption, kIconExclamation);
+}
+
 void RunServiceButton(TrackerHost& host, const ServiceButton& button) {
   if (!TrackerPresent(host)) return;
+  if (button.command == kStartCommand && !PortAllowsStart(host)) return;
   TrackerRun run = host.RunTrackerCommand(button.command);
   if (!run.status.ok) {
     host.ShowPageMessage(run.status.message, kServiceCaption, kIconHand);
@@ -72,6 +92,7 @@ void RunServiceButton(TrackerHost& host, const ServiceButton& button) {
 
 void StartConsoleButton(TrackerHost& host) {
   if (!TrackerPresent(host)) return;
+  if (!PortAllowsStart(host)) return;
   Status started = host.StartTrackerConsole();
   if (!started.ok) host.ShowPageMessage(started.message, kServiceCaption, kIconHand);
 }
@@ -102,12 +123,22 @@ bool BackupData(TrackerHost& host, bool clearing) {
 
 void BackupButton(TrackerHost& host) { BackupData(host, false); }
 
-Status RestartTracker(TrackerHost& host) {
+Status StopTracker(TrackerHost& host) {
+  ReportConsolesNotClosed(host, host.CloseConsoleWindows());
+  // Its exit code is not judged: a tracker that was not running fails to stop.
+  return host.RunTrackerCommand(kStopCommand).status;
+}
+
+Status RestartTracker(TrackerHost& host, StartCheck check) {
   ReportConsolesNotClosed(host, host.CloseConsoleWindows());
   const char* const sequence[] = {kStopCommand, kRemoveCommand, kInstallCommand, kStartCommand};
   for (const char* command : sequence) {
     TrackerRun run = host.RunTrackerCommand(command);
     if (!run.status.ok) return run.status;
+    const bool startStep = command == kInstallCommand || command == kStartCommand;
+    if (check == StartCheck::kStopAtFailedStart && startStep && run.exitCode != 0) {
+      return Status::Error(kInstallStoppedText + ExitCodeNote(command, run.exitCode));
+    }
     if (command != kStartCommand) host.Sleep(kCommandPauseMs);
   }
   return Status::Ok();
@@ -119,23 +150,44 @@ void RestartButton(TrackerHost& host) {
   if (!restarted.ok) host.ShowPageMessage(restarted.message, kServiceCaption, kIconHand);
 }
 
+namespace {
+
+// Every early end of the installation: the button may be pressed again.
+void InstallationStopped(TrackerHost& host, const std::string& where) {
+  host.SetInstallCaption(kInstallIdleCaption);
+  host.Log("一键安装：在" + where + "时停止");
+}
+
+}  // namespace
+
 void RunOneClickInstallation(TrackerHost& host) {
   // Checked before the confirmation, so that nothing is cleared for a
   // tracker that is not there.
   if (!TrackerPresent(host)) return;
   if (!host.ConfirmAppMessage(kInstallConfirmText)) return;
+  host.Log("一键安装：开始");
   host.SetInstallCaption(kInstallBusyCaption);
 
   Status saved = host.ConfigSetAndSave("port", kInstallPort);
   if (!saved.ok) {
     host.ShowAppMessage(saved.message, kIconExclamation);
-    return;
+    return InstallationStopped(host, "保存端口");
   }
-  if (!BackupData(host, true)) return;
-  Status restarted = RestartTracker(host);
+  // A running tracker holds its data files open: they cannot be cleared
+  // under it, and it would write them again afterwards.
+  host.Log("一键安装：停止Vexa");
+  Status stopped = StopTracker(host);
+  if (!stopped.ok) {
+    host.ShowAppMessage(stopped.message, kIconExclamation);
+    return InstallationStopped(host, "停止Vexa");
+  }
+  host.Log("一键安装：清空并备份数据");
+  if (!BackupData(host, true)) return InstallationStopped(host, "清空数据");
+  host.Log("一键安装：重新安装并启动服务");
+  Status restarted = RestartTracker(host, StartCheck::kStopAtFailedStart);
   if (!restarted.ok) {
     host.ShowAppMessage(restarted.message, kIconExclamation);
-    return;
+    return InstallationStopped(host, "安装服务");
   }
 
   std::string baseUrl = BaseUrl(host);
@@ -143,11 +195,14 @@ void RunOneClickInstallation(TrackerHost& host) {
   if (!AdminAccount().empty() && !AdminPassword().empty()) {
     host.ShellOpen(AdminRequestUrl(baseUrl, AdminAccount(), AdminPassword()));
     host.Sleep(kCommandPauseMs);
+    host.Log("一键安装：已发送创建管理员的请求");
     host.ShowAppMessage(kInstallDoneText, 0);
   } else {
+    host.Log("一键安装：未创建管理员");
     host.ShowAppMessage(kInstallLeftText, 0);
   }
   host.SetInstallCaption(kInstallFinishedCaption);
+  host.Log("一键安装：完成");
 }
 
 }  // namespace vexa

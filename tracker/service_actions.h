@@ -5,23 +5,49 @@
 #include <vector>
 
 #include "base/status.h"
+#include "tracker/status_line.h"
 #include "tracker/tracker_commands.h"
 
 namespace vexa {
 
 struct TrackerRun {
-  Status status;  // not ok: vexa.exe could not be started at all
+  // Not ok: vexa.exe could not be started at all, or the user stopped
+  // waiting for it (it is then still running).
+  Status status;
   unsigned long exitCode = 0;
 };
 
+// How a tracker console instance was asked to end, and whether it did.
+enum class ConsoleEnd {
+  kWindowClosed,  // WM_CLOSE to its console window; the process ended
+  kCtrlC,         // no console window of its own: Ctrl-C; the process ended
+  kStillRunning,  // neither ended it within the bound
+  kAlreadyEnded,  // gone before it was asked
+};
+
+struct ConsoleClosing {
+  unsigned long pid = 0;
+  std::string title;  // its console window's title; empty without one
+  ConsoleEnd end = ConsoleEnd::kStillRunning;
+};
+
 struct ConsoleCloseResult {
-  bool found = false;                  // at least one console window was there
-  std::vector<std::string> notClosed;  // titles of those still open at the end
+  bool found = false;                   // at least one tracker console instance ran
+  std::vector<ConsoleClosing> closings;  // every one of them, in the order tried
+  std::vector<std::string> notClosed;   // names of those still running at the end
+};
+
+// The tracker's processes and the holder of the configured port, read at once.
+struct TrackerSnapshot {
+  TrackerProcesses processes;
+  PortHolder port;
 };
 
 struct BackupOutcome {
   Status status;          // the file error that ended the backup
   std::string directory;  // full path of the new backup directory, with a backslash
+  unsigned files = 0;     // files copied completely
+  unsigned long long bytes = 0;
 };
 
 class TrackerHost {
@@ -35,8 +61,11 @@ class TrackerHost {
 
   virtual TrackerRun RunTrackerCommand(const std::string& command) = 0;
   virtual Status StartTrackerConsole() = 0;
+  // Whether a console instance of this directory's tracker runs, and ending
+  // those alone; other programs' consoles are never touched.
   virtual bool ConsoleWindowExists() = 0;
   virtual ConsoleCloseResult CloseConsoleWindows() = 0;
+  virtual TrackerSnapshot LookAtTracker(const std::string& port) = 0;
   virtual BackupOutcome BackupFiles(bool clearing) = 0;
   virtual void ShellOpen(const std::string& target) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
@@ -44,12 +73,17 @@ class TrackerHost {
   // and AdminPassword afterwards.
   virtual void AskAdministrator() = 0;
   virtual void SetInstallCaption(const std::string& caption) = 0;
+  // One event for the action log.
+  virtual void Log(const std::string& text) = 0;
 
   // A box of the page with its own caption and icon.
   virtual void ShowPageMessage(const std::string& text, const std::string& caption,
                                unsigned icon) = 0;
   // The application's box (its title as caption, OK); icon 0 gets the warning icon.
   virtual void ShowAppMessage(const std::string& text, unsigned icon) = 0;
+  // A page box with OK and Cancel; true for OK.
+  virtual bool ConfirmPageMessage(const std::string& text, const std::string& caption,
+                                  unsigned icon) = 0;
   // The application's OK/Cancel box; true for OK.
   virtual bool ConfirmAppMessage(const std::string& text) = 0;
 };
@@ -61,6 +95,8 @@ extern const char kInstallDoneText[];
 extern const char kInstallLeftText[];
 extern const char kInstallBusyCaption[];
 extern const char kInstallFinishedCaption[];
+extern const char kInstallIdleCaption[];   // "一键安装服务器", the template's caption
+extern const char kInstallStoppedText[];
 extern const char kInstallPort[];          // "6969"
 
 constexpr unsigned kCommandPauseMs = 1000;
@@ -70,6 +106,13 @@ std::string MissingTrackerText(const std::string& trackerPath);
 // The line added to a service message when the switch returned non-zero.
 std::string ExitCodeNote(const std::string& command, unsigned long exitCode);
 std::string ConsolesNotClosedText(const std::vector<std::string>& titles);
+// The question after a switch has run for a minute, and the answer to "No".
+std::string KeepWaitingText(const std::string& command, unsigned seconds);
+std::string WaitGivenUpText(const std::string& command);
+
+// Before a start: asks when another program holds the port and no tracker
+// process runs; false when the user cancels.
+bool PortAllowsStart(TrackerHost& host);
 
 void RunServiceButton(TrackerHost& host, const ServiceButton& button);
 void StartConsoleButton(TrackerHost& host);
@@ -82,11 +125,21 @@ void OpenWebFileDirectory(TrackerHost& host);
 bool BackupData(TrackerHost& host, bool clearing);
 void BackupButton(TrackerHost& host);
 
+// Closes the tracker's consoles and runs its -stop switch; fails only when
+// vexa.exe could not be started.
+Status StopTracker(TrackerHost& host);
+
+enum class StartCheck { kIgnoreExitCodes, kStopAtFailedStart };
+
 // Closes the consoles and runs stop, remove, install, start with pauses;
-// ends early only when vexa.exe could not be started.
-Status RestartTracker(TrackerHost& host);
+// ends early when vexa.exe could not be started and, with
+// kStopAtFailedStart, when -i or -start exits non-zero.
+Status RestartTracker(TrackerHost& host, StartCheck check = StartCheck::kIgnoreExitCodes);
 void RestartButton(TrackerHost& host);
 
+// Saves port 6969, stops the tracker, clears its data into a backup,
+// re-creates and starts the service and asks for the administrator. Every
+// early end gives button 1074 its caption "一键安装服务器" back.
 void RunOneClickInstallation(TrackerHost& host);
 
 }  // namespace vexa

@@ -1,15 +1,63 @@
 #include "tracker/service_host.h"
 
+#include <cstdio>
+
 #include "config/program_directory.h"
+#include "log/action_log.h"
 #include "resources/resource.h"
 #include "tracker/admin_account.h"
 #include "tracker/admin_dialog.h"
 #include "tracker/backup.h"
+#include "tracker/busy_panel.h"
 #include "tracker/console_windows.h"
 #include "tracker/tracker_launcher.h"
 #include "ui/message_box.h"
 
 namespace vexa {
+
+namespace {
+
+// Short backups finish before a progress line could be read.
+constexpr ULONGLONG kProgressAfterMs = 1000;
+
+std::string QuotedCommandLine(const std::string& path, const std::string& arguments) {
+  std::string line = "\"" + path + "\"";
+  if (!arguments.empty()) line += " " + arguments;
+  return line;
+}
+
+std::string ExitCodeText(unsigned long code) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%lu", code);
+  return text;
+}
+
+const char* ConsoleEndText(ConsoleEnd end) {
+  switch (end) {
+    case ConsoleEnd::kWindowClosed: return "窗口已关闭";
+    case ConsoleEnd::kCtrlC: return "已用 Ctrl-C 结束";
+    case ConsoleEnd::kAlreadyEnded: return "已自行结束";
+    case ConsoleEnd::kStillRunning: break;
+  }
+  return "仍在运行";
+}
+
+// Which tracker consoles there were and how each ended.
+std::string ConsoleCloseLogText(const ConsoleCloseResult& result) {
+  if (!result.found) return "关闭控制台：没有运行的控制台实例";
+  std::string text = "关闭控制台：";
+  for (const ConsoleClosing& closing : result.closings) {
+    char pid[32];
+    std::snprintf(pid, sizeof pid, "PID %lu", closing.pid);
+    if (&closing != &result.closings.front()) text += "；";
+    text += pid;
+    if (!closing.title.empty()) text += " \"" + closing.title + "\"";
+    text += " " + std::string(ConsoleEndText(closing.end));
+  }
+  return text;
+}
+
+}  // namespace
 
 std::string ServiceHost::TrackerPath() { return TrackerExePath(ProgramDirectory()); }
 
@@ -35,22 +83,81 @@ Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& 
 }
 
 TrackerRun ServiceHost::RunTrackerCommand(const std::string& command) {
-  return vexa::RunTrackerCommand(ProgramDirectory(), command);
+  CommandWait wait;
+  wait.keepWaiting = [&] {
+    LogAction("命令 " + command + " 已运行 " + LogSeconds(wait.askAfterMs) + " 秒，询问是否继续等待");
+    return AppMessageBox(KeepWaitingText(command, wait.askAfterMs / 1000),
+                         MB_YESNO | MB_ICONQUESTION) == IDYES;
+  };
+  const ULONGLONG start = GetTickCount64();
+  TrackerRun run = vexa::RunTrackerCommand(ProgramDirectory(), command, wait);
+  const std::string line = QuotedCommandLine(TrackerPath(), CommandSwitch(command));
+  const std::string took = "，用时 " + LogSeconds(GetTickCount64() - start) + " 秒";
+  if (run.status.ok) {
+    LogAction("运行 " + line + "：返回代码 " + ExitCodeText(run.exitCode) + took);
+  } else {
+    LogAction("运行 " + line + "：" + run.status.message + took);
+  }
+  return run;
 }
 
-Status ServiceHost::StartTrackerConsole() { return vexa::StartTrackerConsole(ProgramDirectory()); }
+Status ServiceHost::StartTrackerConsole() {
+  Status started = vexa::StartTrackerConsole(ProgramDirectory());
+  LogAction("在控制台中启动 " + QuotedCommandLine(TrackerPath(), "") + "：" +
+            (started.ok ? std::string("已启动") : started.message));
+  return started;
+}
 
-bool ServiceHost::ConsoleWindowExists() { return vexa::ConsoleWindowExists(); }
+bool ServiceHost::ConsoleWindowExists() {
+  return !QueryTrackerProcesses(ProgramDirectory()).consolePids.empty();
+}
 
-ConsoleCloseResult ServiceHost::CloseConsoleWindows() { return vexa::CloseConsoleWindows(); }
+ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
+  const std::vector<unsigned long> pids = QueryTrackerProcesses(ProgramDirectory()).consolePids;
+  ConsoleCloseResult result = RunPumping([&] { return CloseTrackerConsoles(pids); });
+  LogAction(ConsoleCloseLogText(result));
+  return result;
+}
+
+TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
+  return (status_ ? *status_ : ownStatus_).Look(ProgramDirectory(), port);
+}
 
 BackupOutcome ServiceHost::BackupFiles(bool clearing) {
-  return vexa::BackupFiles(ProgramDirectory(), clearing, LocalBackupTime());
+  const std::string directory = ProgramDirectory();
+  const BackupTime time = LocalBackupTime();
+  BackupProgress progress;
+  const ULONGLONG start = GetTickCount64();
+  bool shown = false;
+  BackupOutcome outcome = RunPumping(
+      [&] { return vexa::BackupFiles(directory, clearing, time, &progress); },
+      [&] {
+        if (GetTickCount64() - start < kProgressAfterMs) return;
+        ShowProgress(BackupProgressText(clearing, progress.filesDone, progress.filesTotal,
+                                        progress.bytesDone, progress.bytesTotal));
+        shown = true;
+      });
+  if (shown) ShowProgress("");
+  LogAction(BackupLogText(clearing, outcome.directory, outcome.files, outcome.bytes,
+                          outcome.status.ok ? "" : outcome.status.message) +
+            "，用时 " + LogSeconds(GetTickCount64() - start) + " 秒");
+  return outcome;
 }
 
 void ServiceHost::ShellOpen(const std::string& target) { vexa::ShellOpen(target); }
 
-void ServiceHost::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+void ServiceHost::Sleep(unsigned milliseconds) { SleepPumping(milliseconds); }
+
+void ServiceHost::Log(const std::string& text) { LogAction(text); }
+
+void ServiceHost::ShowProgress(const std::string& text) {
+  if (!status_) return;
+  if (text.empty()) {
+    status_->ClearOverride();
+  } else {
+    status_->SetOverride(text);
+  }
+}
 
 void ServiceHost::AskAdministrator() {
   Cmyinput dialog;
@@ -70,6 +177,11 @@ void ServiceHost::ShowPageMessage(const std::string& text, const std::string& ca
 
 void ServiceHost::ShowAppMessage(const std::string& text, unsigned icon) {
   AppMessageBox(text, MB_OK | icon);
+}
+
+bool ServiceHost::ConfirmPageMessage(const std::string& text, const std::string& caption,
+                                     unsigned icon) {
+  return PageMessageBox(page_, text, caption, MB_OKCANCEL | icon) == IDOK;
 }
 
 bool ServiceHost::ConfirmAppMessage(const std::string& text) {

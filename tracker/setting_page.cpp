@@ -1,7 +1,10 @@
 #include "tracker/setting_page.h"
 
 #include "base/descramble.h"
+#include "config/program_directory.h"
+#include "tracker/busy_panel.h"
 #include "tracker/service_actions.h"
+#include "tracker/restore_host.h"
 #include "tracker/service_host.h"
 
 namespace vexa {
@@ -14,6 +17,9 @@ constexpr auto kCreditsStored = ScrambleLiteral("VexaPanel 3.0  Vexa 开发组 �
 constexpr auto kSiteStored = ScrambleLiteral("http://localhost/vexapanel/", kLabelKey);
 constexpr auto kSiteCaption1Stored = ScrambleLiteral("官方网站", kLabelKey);
 constexpr auto kSiteCaption2Stored = ScrambleLiteral("技术支持", kLabelKey);
+
+constexpr UINT_PTR kStatusTimerId = 1090;
+constexpr UINT kStatusPeriodMs = 1000;
 
 }  // namespace
 
@@ -35,29 +41,56 @@ bool CSetting::OnInit() {
   // The template's statics are empty: fit the links to their captions.
   siteLink1.FitToText();
   siteLink2.FitToText();
+
+  status_.Attach(Item(IDC_SVC_STATUS));
+  RefreshStatus(true);
+  SetTimer(Handle(), kStatusTimerId, kStatusPeriodMs, nullptr);
+  return true;
+}
+
+void CSetting::RefreshStatus(bool afresh) {
+  status_.Refresh(ProgramDirectory(), store_.Get("port", "6969"), afresh);
+}
+
+bool CSetting::OnTimer(UINT_PTR timerId) {
+  if (timerId != kStatusTimerId) return CDialog::OnTimer(timerId);
+  // Nobody sees the line behind another tab or in a minimised window, so
+  // the panel then costs nothing.
+  if (IsWindowVisible(Handle()) && !IsIconic(GetAncestor(Handle(), GA_ROOT))) RefreshStatus(false);
   return true;
 }
 
 bool CSetting::OnCommand(int id, int code, HWND control) {
   if (code != BN_CLICKED) return CDialog::OnCommand(id, code, control);
-  ServiceHost host(Handle(), store_);
+  // A click that reaches the page while a job waits (a posted one, say) is
+  // dropped like any other input then, not run inside the job.
+  if (PanelBusy()) return true;
+  BusyPanel busy;
+  ServiceHost host(Handle(), store_, &status_);
   if (const ServiceButton* button = FindServiceButton(id)) {
     RunServiceButton(host, *button);
-    return true;
+  } else {
+    switch (id) {
+      case IDC_SVC_CONSOLE_START: StartConsoleButton(host); break;
+      case IDC_SVC_CONSOLE_CLOSE: CloseConsoleButton(host); break;
+      case IDC_SVC_WEB_MAIN: OpenWebMainPage(host); break;
+      case IDC_SVC_WEB_FILES: OpenWebFileDirectory(host); break;
+      case IDC_SVC_BACKUP: BackupButton(host); break;
+      case IDC_SVC_RESTORE: {
+        RestoreServiceHost restoreHost(store_, host, &status_);
+        RestoreBackupButton(restoreHost);
+        break;
+      }
+      case IDC_SVC_RESTART: RestartButton(host); break;
+      case IDC_SVC_ONE_CLICK: RunOneClickInstallation(host); break;
+      // Enter and Escape on a page must not end it.
+      case IDOK:
+      case IDCANCEL: return true;
+      default: return CDialog::OnCommand(id, code, control);
+    }
   }
-  switch (id) {
-    case IDC_SVC_CONSOLE_START: StartConsoleButton(host); return true;
-    case IDC_SVC_CONSOLE_CLOSE: CloseConsoleButton(host); return true;
-    case IDC_SVC_WEB_MAIN: OpenWebMainPage(host); return true;
-    case IDC_SVC_WEB_FILES: OpenWebFileDirectory(host); return true;
-    case IDC_SVC_BACKUP: BackupButton(host); return true;
-    case IDC_SVC_RESTART: RestartButton(host); return true;
-    case IDC_SVC_ONE_CLICK: RunOneClickInstallation(host); return true;
-    // Enter and Escape on a page must not end it.
-    case IDOK:
-    case IDCANCEL: return true;
-    default: return CDialog::OnCommand(id, code, control);
-  }
+  RefreshStatus(true);
+  return true;
 }
 
 }  // namespace vexa

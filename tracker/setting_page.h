@@ -5,6 +5,7 @@
 
 #include "config/config_store.h"
 #include "controls/link_label.h"
+#include "tracker/service_status.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
 
@@ -15,15 +16,24 @@ class CSetting : public CDialog {
   static constexpr UINT kTemplateId = IDD_SERVICE_PAGE;  // 129
   explicit CSetting(ConfigStore& store);
 
+  // Progress of a long job in the status line instead of its three
+  // segments, until ClearStatusOverride; see CServiceStatus.
+  void SetStatusOverride(const std::string& text) { status_.SetOverride(text); }
+  void ClearStatusOverride() { status_.ClearOverride(); }
+
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
+  bool OnTimer(UINT_PTR timerId) override;
 
  private:
   ConfigStore& store_;  // loaded by the main window before this page is created
   std::string credits;  // static 1053
   CLinkLabel siteLink1;  // static 1052
   CLinkLabel siteLink2;  // static 1054
+  CServiceStatus status_;  // static 1090
+
+  void RefreshStatus(bool afresh);
 };
 
 }  // namespace vexa

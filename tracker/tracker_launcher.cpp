@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/system_error.h"
+#include "tracker/busy_panel.h"
 #include "ui/scoped.h"
 #include "tracker/tracker_commands.h"
 
@@ -46,14 +47,26 @@ bool TrackerExeExists(const std::string& programDirectory) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::string& command) {
+TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::string& command,
+                             const CommandWait& wait) {
   TrackerRun run;
   PROCESS_INFORMATION process = {};
-  run.status = Launch(programDirectory, CommandSwitch(command), CREATE_NO_WINDOW, &process);
+  // Starting a process takes Wine a good part of a second at times: not on
+  // the window's thread.
+  run.status = RunPumping([&] {
+    return Launch(programDirectory, CommandSwitch(command), CREATE_NO_WINDOW, &process);
+  });
   if (!run.status.ok) return run;
   ScopedHandle processHandle(process.hProcess);
   ScopedHandle threadHandle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  const DWORD slice = wait.keepWaiting ? wait.askAfterMs : INFINITE;
+  while (!WaitPumping(process.hProcess, slice)) {
+    // It may have ended while the question was up.
+    if (!wait.keepWaiting() && WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+      run.status = Status::Error(WaitGivenUpText(command));
+      return run;
+    }
+  }
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
   run.exitCode = exitCode;
@@ -62,6 +75,8 @@ TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::str
 
 Status StartTrackerConsole(const std::string& programDirectory) {
   PROCESS_INFORMATION process = {};
+  // No CREATE_NEW_PROCESS_GROUP: it would make the tracker ignore Ctrl-C,
+  // which is how a console without a window of its own is closed.
   Status started = Launch(programDirectory, "", CREATE_NEW_CONSOLE, &process);
   // Not waited for: the console instance runs until its window is closed.
   ScopedHandle processHandle(process.hProcess);

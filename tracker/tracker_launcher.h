@@ -1,6 +1,7 @@
 #pragma once
 // Starting vexa.exe: its service switches (waited for), its console
 // instance (not waited for), and the shell's default action on a target.
+#include <functional>
 #include <string>
 
 #include "base/status.h"
@@ -11,9 +12,21 @@ namespace vexa {
 std::string TrackerExePath(const std::string& programDirectory);
 bool TrackerExeExists(const std::string& programDirectory);
 
+// How long a switch may run before the user is asked whether to go on
+// waiting for it.
+struct CommandWait {
+  unsigned askAfterMs = 60000;
+  // Asked on the calling thread each time askAfterMs has passed; false
+  // stops the wait. Empty: wait for good.
+  std::function<bool()> keepWaiting;
+};
+
 // Runs programDirectory + command ("vexa.exe -i" etc.) directly, without a
-// command interpreter or a window, and waits for its exit code.
-TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::string& command);
+// command interpreter or a window, and waits for its exit code while the
+// thread's windows keep answering. A wait given up leaves the process
+// running and says so in the status.
+TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::string& command,
+                             const CommandWait& wait = {});
 
 // Starts programDirectory + "vexa.exe" in a console window of its own.
 Status StartTrackerConsole(const std::string& programDirectory);

@@ -565,6 +565,32 @@ bool IsEnabled(HWND window) { return IsWindowEnabled(window) != 0; }
 bool IsVisible(HWND window) { return IsWindowVisible(window) != 0; }
 LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
 
+std::vector<std::string> ListBoxItems(HWND list) {
+  std::vector<std::string> items;
+  const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    // Wine copies the line across processes as UTF-16 whichever way it is
+    // asked; asked for UTF-16, Windows and Wine agree.
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length == LB_ERR) break;
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
+    wide.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
+    std::string text(wide.size() * 2 + 1, '\0');
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                          text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
+    items.push_back(text);
+  }
+  return items;
+}
+
+int ListBoxSelection(HWND list) {
+  const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+  return selected == LB_ERR ? -1 : static_cast<int>(selected);
+}
+
 RECT RectIn(HWND window, HWND reference) {
   RECT rect = {};
   GetWindowRect(window, &rect);
@@ -794,6 +820,45 @@ std::string HttpRecorder::Target(const std::string& request) {
   size_t second = request.find(' ', first + 1);
   if (second == std::string::npos) return "";
   return request.substr(first + 1, second - first - 1);
+}
+
+// ------------------------------------------------------------ responsiveness
+
+ResponsePinger::ResponsePinger(HWND target) : target_(target) {
+  thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+ResponsePinger::~ResponsePinger() { Stop(); }
+
+double ResponsePinger::Stop() {
+  if (thread_) {
+    InterlockedExchange(&stop_, 1);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  return longestMs_;
+}
+
+int ResponsePinger::Pings() const { return static_cast<int>(pings_); }
+
+DWORD WINAPI ResponsePinger::Run(void* param) {
+  auto* self = static_cast<ResponsePinger*>(param);
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  while (!InterlockedCompareExchange(&self->stop_, 0, 0)) {
+    LARGE_INTEGER sent, answered;
+    QueryPerformanceCounter(&sent);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(self->target_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer);
+    QueryPerformanceCounter(&answered);
+    const double ms = static_cast<double>(answered.QuadPart - sent.QuadPart) * 1000.0 /
+                      static_cast<double>(frequency.QuadPart);
+    if (ms > self->longestMs_) self->longestMs_ = ms;
+    InterlockedIncrement(&self->pings_);
+    Sleep(20);
+  }
+  return 0;
 }
 
 }  // namespace vexa::e2e

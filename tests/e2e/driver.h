@@ -201,6 +201,11 @@ bool IsEnabled(HWND window);
 bool IsVisible(HWND window);
 LONG_PTR StyleOf(HWND window);
 
+// A list box's lines (LB_GETTEXT, which the system copies across
+// processes) and its selection (LB_GETCURSEL, -1 for none).
+std::vector<std::string> ListBoxItems(HWND list);
+int ListBoxSelection(HWND list);
+
 // The window's rectangle in the client coordinates of reference (the
 // desktop when reference is null).
 RECT RectIn(HWND window, HWND reference);
@@ -237,6 +242,32 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, HWND exclude, DWORD t
 MessageBoxInfo ReadMessageBox(HWND box);
 // Presses one of the box's buttons (posted BM_CLICK) and waits until the box is gone.
 bool PressButton(const MessageBoxInfo& box, int id, DWORD timeoutMs = 5000);
+
+// ------------------------------------------------------------ responsiveness
+
+// Sends WM_NULL to a window every 20 ms from a thread of its own (a 60 s
+// time-out each) and keeps the longest time one took to be answered: how
+// long the window seemed frozen.
+class ResponsePinger {
+ public:
+  explicit ResponsePinger(HWND target);
+  ~ResponsePinger();
+  ResponsePinger(const ResponsePinger&) = delete;
+  ResponsePinger& operator=(const ResponsePinger&) = delete;
+
+  // Stops pinging; returns the longest answer time in milliseconds.
+  double Stop();
+  int Pings() const;
+
+ private:
+  static DWORD WINAPI Run(void* param);
+
+  HWND target_;
+  HANDLE thread_ = nullptr;
+  volatile LONG stop_ = 0;
+  volatile LONG pings_ = 0;
+  double longestMs_ = 0;  // written by the thread until Stop has joined it
+};
 
 // -------------------------------------------------------------- screenshots
 

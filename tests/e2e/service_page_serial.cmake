@@ -1,9 +1,13 @@
-# These close every console window of the desktop or listen on a fixed port (6969, 80):
+# These count every console window of the desktop or listen on a fixed port (6969, 80):
 # nothing may run beside them.
 set_tests_properties(
-  e2e.ServicePage.ConsoleButtonsStartTheTrackerAndCloseEveryConsole
+  e2e.ServicePage.ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShownInTheStatusLine
+  e2e.ServicePage.PortHeldByAnotherProgramIsAskedAboutBeforeEitherStart
+  e2e.ServicePage.TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays
   e2e.ServicePage.RestartClosesConsolesAndRecreatesTheServiceShowingNothing
   e2e.ServicePage.OneClickInstallationFromConfirmationToTheAdministratorRequest
   e2e.ServicePage.OneClickInstallationCancelledAtEachStep
   e2e.ServicePage.ClickingALinkOpensTheSiteInTheBrowser
   PROPERTIES RUN_SERIAL TRUE)
+# Its stand-in console window would be counted by the console tests.
+set_tests_properties(e2e.Restore.ARunningTrackerConsoleRefusesTheRestore PROPERTIES RUN_SERIAL TRUE)

@@ -1,10 +1,11 @@
-// A full disk during a save, a backup and the one-click clearing, on a small
+// A full disk during a save, a backup, the one-click clearing and a restore,
 // drive of its own: with-small-drive.sh mounts it and names it in
 // VEXA_SMALL_DRIVE (e.g. "T:\"). The panel, vexa.cfg and the data files all
 // live on that drive, as they would on a user's full disk.
 #include <windows.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -157,6 +158,50 @@ TEST_F(OnSmallDrive, FullDiskAtTheOneClickSaveStopsBeforeTheClearing) {
   EXPECT_EQ(Changes(), "");
   EXPECT_FALSE(dir_->Exists("备份"));
   EXPECT_TRUE(dir_->StandInCalls().empty());
+}
+
+TEST_F(OnSmallDrive, FullDiskDuringARestoreLeavesEveryLiveFileAsItWas) {
+  Panel& panel = StartPanel();
+  HWND service = panel.Page(kServiceTab);
+  auto box = ClickAndRead(panel, service, kBackup);
+  ASSERT_TRUE(box);
+  ASSERT_EQ(box->text.rfind("配置与数据文件已备份到目录：\n", 0), 0u) << box->text;
+  // Small now, so that the backup before the restore still fits.
+  ASSERT_TRUE(dir_->Write("users.vexa", "changed users"));
+  ASSERT_TRUE(dir_->Write("vexa.cfg", "port = 8000\r\n"));
+  auto withoutLog = [](Snapshot files) {
+    for (auto it = files.begin(); it != files.end();) {
+      it = it->first.rfind("VexaPanel.log", 0) == 0 ? files.erase(it) : std::next(it);
+    }
+    return files;
+  };
+  const Snapshot before = withoutLog(TakeSnapshot(dir_->Path()));
+  Sleep(1100);  // a stamp of its own for the backup before the restore
+  ASSERT_TRUE(filler_->FillLeaving(256ull * 1024));  // less than users.vexa of the backup
+
+  e2e::ClickItem(service, IDC_SVC_RESTORE);
+  auto dialog = e2e::WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(dialog);
+  ASSERT_EQ(dialog->caption, "恢复备份");
+  SendMessageA(e2e::Item(dialog->window, IDC_RESTORE_LIST), LB_SETCURSEL, 0, 0);
+  ASSERT_TRUE(e2e::PressButton(*dialog, IDOK));
+  auto confirm = e2e::WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(confirm);
+  ASSERT_TRUE(e2e::PressButton(*confirm, IDOK));
+  auto failed = e2e::WaitForMessageBox(panel.Pid(), panel.Main(), 20000);
+  ASSERT_TRUE(failed);
+  e2e::SaveScreenshot(failed->window, "fault-full-disk-restore");
+  EXPECT_EQ(failed->caption, kAppCaption);
+  EXPECT_EQ(failed->text.rfind("恢复备份失败：\nThe disk is full while accessing ", 0), 0u)
+      << failed->text;
+  EXPECT_NE(failed->text.find("users.vexa.restore.tmp"), std::string::npos) << failed->text;
+  EXPECT_NE(failed->text.find("当前的配置与数据文件都保持原样。"), std::string::npos) << failed->text;
+  EXPECT_NE(failed->text.find("恢复之前的配置与数据文件保存在目录：\n" + dir_->File("备份\\")),
+            std::string::npos)
+      << failed->text;
+  ASSERT_TRUE(e2e::PressButton(*failed, IDOK));
+  // Every live file as it was, no temporary copy left beside them.
+  EXPECT_EQ(Differences(before, withoutLog(TakeSnapshot(dir_->Path()))), "");
 }
 
 }  // namespace

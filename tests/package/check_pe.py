@@ -18,7 +18,7 @@ RT_MANIFEST = 24
 SYSTEM_DLLS = {
     'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'shell32.dll',
     'ole32.dll', 'oleaut32.dll', 'comctl32.dll', 'comdlg32.dll', 'winmm.dll',
-    'ws2_32.dll', 'msvcrt.dll', 'shlwapi.dll', 'uxtheme.dll', 'version.dll',
+    'ws2_32.dll', 'msvcrt.dll', 'shlwapi.dll', 'uxtheme.dll', 'version.dll', 'iphlpapi.dll',
 }
 
 failures = []

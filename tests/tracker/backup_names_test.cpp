@@ -50,3 +50,24 @@ TEST(BackupNames, FileErrorsNameTheFile) {
 
 }  // namespace
 }  // namespace vexa
+
+namespace vexa {
+namespace {
+
+TEST(BackupProgress, StatusLineAndLogCountFilesAndBytesOfTheTotal) {
+  EXPECT_EQ(ByteSizeText(0), "0 字节");
+  EXPECT_EQ(ByteSizeText(1023), "1023 字节");
+  EXPECT_EQ(ByteSizeText(1536), "1.5 KB");
+  EXPECT_EQ(ByteSizeText(384ULL << 20), "384.0 MB");
+  EXPECT_EQ(ByteSizeText(1ULL << 30), "1.00 GB");
+  EXPECT_EQ(BackupProgressText(false, 3, 9, 384ULL << 20, 1ULL << 30),
+            "正在备份数据：3/9 个文件，384.0 MB / 1.00 GB");
+  EXPECT_EQ(BackupProgressText(true, 0, 1, 0, 20), "正在清空并备份数据：0/1 个文件，0 字节 / 20 字节");
+  EXPECT_EQ(BackupLogText(true, "C:\\p\\备份\\1月2日3时4分5秒\\", 9, 1073741843, ""),
+            "清空并备份数据到 C:\\p\\备份\\1月2日3时4分5秒\\：9 个文件，1073741843 字节，成功");
+  EXPECT_EQ(BackupLogText(false, "C:\\p\\备份\\x\\", 2, 10, "磁盘已满"),
+            "备份数据到 C:\\p\\备份\\x\\：2 个文件，10 字节，失败：磁盘已满");
+}
+
+}  // namespace
+}  // namespace vexa

@@ -52,8 +52,17 @@ TEST(Backup, CopiesDataAndConfigByteForByteIntoTheStampedDirectory) {
   const std::string dstate = ReadBytes(t.P("dstate.vexa"));
   const std::string cfg = ReadBytes(t.P("vexa.cfg"));
 
-  BackupOutcome outcome = BackupFiles(t.dir.Path(), false, kTime);
+  BackupProgress progress;
+  BackupOutcome outcome = BackupFiles(t.dir.Path(), false, kTime, &progress);
   ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
+  // Counted for the status line and the log: every file, every byte.
+  const unsigned long long all = users.size() + dstate.size() + cfg.size();
+  EXPECT_EQ(progress.filesTotal, 3u);
+  EXPECT_EQ(progress.filesDone, 3u);
+  EXPECT_EQ(progress.bytesTotal, all);
+  EXPECT_EQ(progress.bytesDone, all);
+  EXPECT_EQ(outcome.files, 3u);
+  EXPECT_EQ(outcome.bytes, all);
   const std::string backup = t.P(std::string("备份\\") + kStamp + "\\");
   EXPECT_EQ(outcome.directory, backup);
   EXPECT_TRUE(SameBytes(ReadBytes(backup + "users.vexa"), users));

@@ -1,6 +1,6 @@
 // Stands in for vexa.exe in the launcher tests: appends the command line it
 // was given to commands.log beside itself and exits with the number found
-// in exitcode.txt there (0 without it).
+// in exitcode.txt there (0 without it), after the milliseconds in delay.txt.
 #include <windows.h>
 
 #include <cstdio>
@@ -25,6 +25,11 @@ int main() {
   if (FILE* log = std::fopen((dir + "commands.log").c_str(), "ab")) {
     std::fprintf(log, "%s\n", GetCommandLineA());
     std::fclose(log);
+  }
+  if (FILE* f = std::fopen((dir + "delay.txt").c_str(), "rb")) {
+    unsigned delay = 0;
+    if (std::fscanf(f, "%u", &delay) == 1) Sleep(delay);
+    std::fclose(f);
   }
   int code = 0;
   if (FILE* f = std::fopen((dir + "exitcode.txt").c_str(), "rb")) {

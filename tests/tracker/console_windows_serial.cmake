@@ -1,4 +1,6 @@
 set_tests_properties(
-  win32.ConsoleWindows.ClosesEveryConsoleAndGivesUpOnAStubbornOneInTime
-  win32.ConsoleWindows.WholeRunEndsWithinItsBound
+  win32.ConsoleWindows.ClosesOnlyTheTrackersConsolesAndLeavesOthersOpen
+  win32.ConsoleWindows.StubbornConsolesAreGivenUpWithinTheBoundsAndNamed
+  win32.ConsoleWindows.ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole
+  win32.TrackerProcessesOnTheSystem.FindsTheServiceByItsBinaryPath
   PROPERTIES RUN_SERIAL TRUE)

@@ -6,27 +6,22 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
+
+#include "tests/tracker/scratch_directory.h"
+#include "tracker/tracker_launcher.h"
+#include "tracker/tracker_processes.h"
 
 namespace vexa {
 namespace {
 
-enum class OnClose { Close, Ignore, CloseLater };
+using test::ScratchDirectory;
 
 constexpr UINT kDestroyNow = WM_APP + 1;
-constexpr UINT_PTR kLateTimer = 7;
 
-LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto behaviour = static_cast<OnClose>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+LRESULT CALLBACK PromptProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CLOSE:
-      if (behaviour == OnClose::Ignore) return 0;
-      if (behaviour == OnClose::CloseLater) {
-        SetTimer(hwnd, kLateTimer, 300, nullptr);
-        return 0;
-      }
-      break;
-    case WM_TIMER:
     case kDestroyNow:
       DestroyWindow(hwnd);
       return 0;
@@ -37,30 +32,30 @@ LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-// A top-level "ConsoleWindowClass" window on a thread of its own, as a
-// console host would have it.
-class StandInConsole {
+// An unrelated program's console window: a top-level "ConsoleWindowClass"
+// window of this test process, on a thread of its own, that would close on
+// WM_CLOSE.
+class UnrelatedConsole {
  public:
-  StandInConsole(const char* title, OnClose behaviour) {
+  UnrelatedConsole() {
     static bool registered = [] {
       WNDCLASSA wc = {};
-      wc.lpfnWndProc = StandInProc;
+      wc.lpfnWndProc = PromptProc;
       wc.hInstance = GetModuleHandleA(nullptr);
       wc.lpszClassName = kConsoleWindowClass;
       return RegisterClassA(&wc) != 0;
     }();
     EXPECT_TRUE(registered);
-    thread_ = std::thread([this, title, behaviour] {
-      HWND hwnd = CreateWindowExA(0, kConsoleWindowClass, title, WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                  100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(behaviour));
+    thread_ = std::thread([this] {
+      HWND hwnd = CreateWindowExA(0, kConsoleWindowClass, "命令提示符", WS_OVERLAPPEDWINDOW, 0, 0,
+                                  200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
       hwnd_ = hwnd;
       MSG msg;
       while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
     });
     while (!hwnd_) Sleep(5);
   }
-  ~StandInConsole() {
+  ~UnrelatedConsole() {
     if (IsWindow(hwnd_)) PostMessageA(hwnd_, kDestroyNow, 0, 0);
     thread_.join();
   }
@@ -71,44 +66,179 @@ class StandInConsole {
   std::thread thread_;
 };
 
-TEST(ConsoleWindows, ClosesEveryConsoleAndGivesUpOnAStubbornOneInTime) {
-  ASSERT_FALSE(ConsoleWindowExists());
-  ConsoleCloseResult none = CloseConsoleWindows();
-  EXPECT_FALSE(none.found);
-  EXPECT_TRUE(none.notClosed.empty());
+// A program directory with a stand-in tracker as its vexa.exe; whatever of
+// it still runs at the end is ended.
+class TrackerDirectory {
+ public:
+  TrackerDirectory(const std::string& name, const char* standIn) : dir_(name) {
+    std::string from = test::TestExeDirectory() + standIn;
+    EXPECT_TRUE(CopyFileA(from.c_str(), (dir_.Path() + "vexa.exe").c_str(), FALSE)) << from;
+  }
+  ~TrackerDirectory() {
+    for (unsigned long pid : Consoles()) {
+      HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+      if (!process) continue;
+      TerminateProcess(process, 9);
+      WaitForSingleObject(process, 2000);
+      CloseHandle(process);
+    }
+  }
+  const std::string& Path() const { return dir_.Path(); }
+  std::vector<unsigned long> Consoles() const { return QueryTrackerProcesses(Path()).consolePids; }
+  std::string Log() const { return test::ReadBytes(Path() + "vexa-calls.log"); }
 
-  StandInConsole tracker("vexa", OnClose::Close);
-  StandInConsole stubborn("固执 console", OnClose::Ignore);
-  StandInConsole prompt("prompt", OnClose::Close);
-  StandInConsole slow("slow", OnClose::CloseLater);
-  EXPECT_TRUE(ConsoleWindowExists());
+  // Starts n console instances as the panel does and waits until they run
+  // and until, for the window stand-in, their windows are there.
+  std::vector<unsigned long> Start(size_t n, bool withWindows) {
+    const size_t readyBefore = Count(Log(), "ready ");
+    for (size_t i = 0; i < n; ++i) EXPECT_TRUE(StartTrackerConsole(Path()).ok);
+    std::vector<unsigned long> pids;
+    for (int i = 0; i < 200; ++i) {
+      pids = Consoles();
+      if (pids.size() == n &&
+          std::all_of(pids.begin(), pids.end(), [withWindows](unsigned long pid) {
+            return HasConsoleWindow(pid) == withWindows;
+          }) &&
+          (withWindows || Count(Log(), "ready ") == readyBefore + n))
+        break;
+      Sleep(50);
+    }
+    EXPECT_EQ(pids.size(), n);
+    return pids;
+  }
 
-  ULONGLONG start = GetTickCount64();
-  ConsoleCloseResult result = CloseConsoleWindows();
-  ULONGLONG elapsed = GetTickCount64() - start;
+  static size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  }
 
-  EXPECT_TRUE(result.found);
-  EXPECT_EQ(result.notClosed, std::vector<std::string>{"固执 console"});
-  EXPECT_FALSE(IsWindow(tracker.Window()));
-  EXPECT_FALSE(IsWindow(prompt.Window()));
-  EXPECT_FALSE(IsWindow(slow.Window()));
-  EXPECT_TRUE(IsWindow(stubborn.Window()));
-  EXPECT_GE(elapsed, 1900u);  // retried for about 2 s before giving up
-  EXPECT_LE(elapsed, 5500u);
+  static bool HasConsoleWindow(unsigned long pid) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, kConsoleWindowClass, nullptr); w;
+         w = FindWindowExA(nullptr, w, kConsoleWindowClass, nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid) return true;
+    }
+    return false;
+  }
+
+ private:
+  ScratchDirectory dir_;
+};
+
+std::string PidName(const char* title, unsigned long pid) {
+  return std::string(title) + " (PID " + std::to_string(pid) + ")";
 }
 
-TEST(ConsoleWindows, WholeRunEndsWithinItsBound) {
-  StandInConsole first("one", OnClose::Ignore);
-  StandInConsole second("two", OnClose::Ignore);
-  StandInConsole third("three", OnClose::Ignore);
+TEST(ConsoleWindows, ClosesOnlyTheTrackersConsolesAndLeavesOthersOpen) {
+  TrackerDirectory tracker("控制台 a&b (1)", "vexa_window_standin.exe");
+  TrackerDirectory elsewhere("其他 vexa", "vexa_window_standin.exe");
+  UnrelatedConsole prompt;
+  std::vector<unsigned long> ours = tracker.Start(2, true);
+  std::vector<unsigned long> theirs = elsewhere.Start(1, true);
+  ASSERT_EQ(ours.size(), 2u);
+  ASSERT_EQ(theirs.size(), 1u);
+
+  ConsoleCloseResult result = CloseTrackerConsoles(ours);
+  EXPECT_TRUE(result.found);
+  EXPECT_TRUE(result.notClosed.empty());
+  ASSERT_EQ(result.closings.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(result.closings[i].pid, ours[i]);
+    EXPECT_EQ(result.closings[i].title, "vexa");
+    EXPECT_EQ(result.closings[i].end, ConsoleEnd::kWindowClosed);
+  }
+  EXPECT_TRUE(tracker.Consoles().empty());
+  // The same program in another directory and another program's console stay.
+  EXPECT_EQ(elsewhere.Consoles(), theirs);
+  EXPECT_TRUE(TrackerDirectory::HasConsoleWindow(theirs[0]));
+  EXPECT_TRUE(IsWindow(prompt.Window()));
+
+  // Nothing to close: nothing found, nothing done.
+  ConsoleCloseResult none = CloseTrackerConsoles(tracker.Consoles());
+  EXPECT_FALSE(none.found);
+  EXPECT_TRUE(none.closings.empty());
+}
+
+TEST(ConsoleWindows, StubbornConsolesAreGivenUpWithinTheBoundsAndNamed) {
+  TrackerDirectory tracker("固执", "vexa_window_standin.exe");
+  test::WriteBytes(tracker.Path() + "ignore-close", "");
+  std::vector<unsigned long> pids = tracker.Start(3, true);
+  ASSERT_EQ(pids.size(), 3u);
+
   ULONGLONG start = GetTickCount64();
-  ConsoleCloseResult result = CloseConsoleWindows();
+  ConsoleCloseResult one = CloseTrackerConsoles({pids[0]});
   ULONGLONG elapsed = GetTickCount64() - start;
-  EXPECT_LE(elapsed, 5500u);
+  EXPECT_GE(elapsed, 1900u);  // retried for about 2 s
+  EXPECT_LE(elapsed, 2600u);
+  EXPECT_EQ(one.notClosed, std::vector<std::string>{PidName("vexa", pids[0])});
+  ASSERT_EQ(one.closings.size(), 1u);
+  EXPECT_EQ(one.closings[0].end, ConsoleEnd::kStillRunning);
+
+  start = GetTickCount64();
+  ConsoleCloseResult all = CloseTrackerConsoles(pids);
+  elapsed = GetTickCount64() - start;
   EXPECT_GE(elapsed, 4900u);
-  std::vector<std::string> titles = result.notClosed;
-  std::sort(titles.begin(), titles.end());
-  EXPECT_EQ(titles, (std::vector<std::string>{"one", "three", "two"}));
+  EXPECT_LE(elapsed, 5600u);
+  EXPECT_EQ(all.notClosed.size(), 3u);
+  EXPECT_EQ(tracker.Consoles().size(), 3u);
+}
+
+TEST(ConsoleWindows, ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole) {
+  TrackerDirectory tracker("real console", "vexa_console_standin.exe");
+  std::vector<unsigned long> pids = tracker.Start(1, false);
+  ASSERT_EQ(pids.size(), 1u);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pids[0]);
+  ASSERT_TRUE(process);
+
+  ConsoleCloseResult result = CloseTrackerConsoles(pids);
+  ASSERT_EQ(result.closings.size(), 1u);
+  EXPECT_EQ(result.closings[0].end, ConsoleEnd::kCtrlC);
+  EXPECT_TRUE(result.closings[0].title.empty());
+  EXPECT_TRUE(result.notClosed.empty());
+  EXPECT_EQ(TrackerDirectory::Count(tracker.Log(), "ctrl-c"), 1u) << tracker.Log();
+  DWORD exitCode = 99;
+  EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
+  GetExitCodeProcess(process, &exitCode);
+  EXPECT_EQ(exitCode, 0u);  // its own handler ended it, not a kill
+  CloseHandle(process);
+
+  // This process took part in the console's Ctrl-C and is still here; the
+  // next console instance hears Ctrl-C too, as nothing taught it to ignore it.
+  pids = tracker.Start(1, false);
+  ASSERT_EQ(pids.size(), 1u) << tracker.Log();
+  EXPECT_EQ(CloseTrackerConsoles(pids).closings.at(0).end, ConsoleEnd::kCtrlC);
+}
+
+struct OwnedServiceHandle {
+  SC_HANDLE handle;
+  ~OwnedServiceHandle() {
+    if (handle) CloseServiceHandle(handle);
+  }
+};
+
+TEST(TrackerProcessesOnTheSystem, FindsTheServiceByItsBinaryPath) {
+  ScratchDirectory dir("服务 目录");
+  test::WriteBytes(dir.Path() + "vexa.exe", "");
+  EXPECT_EQ(QueryTrackerProcesses(dir.Path()).serviceState, ServiceState::kNotInstalled);
+
+  OwnedServiceHandle manager{OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)};
+  ASSERT_TRUE(manager.handle) << GetLastError();
+  const std::string binaryPath = "\"" + dir.Path() + "VEXA.exe\" -service";
+  OwnedServiceHandle service{CreateServiceA(
+      manager.handle, "VexaPanelTestService", "VexaPanelTestService", SERVICE_ALL_ACCESS,
+      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binaryPath.c_str(),
+      nullptr, nullptr, nullptr, nullptr, nullptr)};
+  ASSERT_TRUE(service.handle) << GetLastError();
+  TrackerProcesses installed = QueryTrackerProcesses(dir.Path());
+  ScratchDirectory other("other");
+  TrackerProcesses notOurs = QueryTrackerProcesses(other.Path());
+  EXPECT_TRUE(DeleteService(service.handle));
+
+  EXPECT_EQ(installed.serviceState, ServiceState::kStopped);
+  EXPECT_EQ(installed.servicePid, 0u);
+  EXPECT_EQ(notOurs.serviceState, ServiceState::kNotInstalled);
 }
 
 }  // namespace

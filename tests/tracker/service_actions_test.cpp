@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 
 #include "tracker/admin_account.h"
@@ -27,6 +29,8 @@ class RecordingHost : public TrackerHost {
   ConsoleCloseResult closeResult;
   BackupOutcome backup{Status::Ok(), "C:\\p\\备份\\1月2日3时4分5秒\\"};
   bool confirm = true;
+  TrackerSnapshot snapshot;  // what LookAtTracker sees
+  bool confirmPage = true;
   bool adminGiven = true;
   std::string account = "boss", password = "pw";
 
@@ -62,6 +66,10 @@ class RecordingHost : public TrackerHost {
     log.push_back(clearing ? "backup clearing" : "backup");
     return backup;
   }
+  TrackerSnapshot LookAtTracker(const std::string& port) override {
+    log.push_back("look port " + port);
+    return snapshot;
+  }
   void ShellOpen(const std::string& target) override { log.push_back("open " + target); }
   void Sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }
   void AskAdministrator() override {
@@ -73,11 +81,17 @@ class RecordingHost : public TrackerHost {
     }
   }
   void SetInstallCaption(const std::string& caption) override { log.push_back("caption " + caption); }
+  void Log(const std::string& text) override { log.push_back("log " + text); }
   void ShowPageMessage(const std::string& text, const std::string& caption, unsigned icon) override {
     log.push_back("page box [" + caption + "] " + std::to_string(icon) + " " + text);
   }
   void ShowAppMessage(const std::string& text, unsigned icon) override {
     log.push_back("app box " + std::to_string(icon) + " " + text);
+  }
+  bool ConfirmPageMessage(const std::string& text, const std::string& caption,
+                          unsigned icon) override {
+    log.push_back("ask [" + caption + "] " + std::to_string(icon) + " " + text);
+    return confirmPage;
   }
   bool ConfirmAppMessage(const std::string& text) override {
     log.push_back("confirm " + text);
@@ -134,6 +148,14 @@ TEST(ServiceButtons, MissingTrackerIsNamedAndNothingRuns) {
   EXPECT_THAT(host.log, ElementsAreArray(std::vector<std::string>(7, missing)));
 }
 
+TEST(ServiceButtons, ALongSwitchIsQuestionedAndAGivenUpWaitSaysItStillRuns) {
+  EXPECT_EQ(KeepWaitingText("vexa.exe -start", 60),
+            "命令 \"vexa.exe -start\" 已运行 60 秒，仍未结束。\n是否继续等待？\n\n"
+            "选择“否”将不再等待，该命令仍在后台运行。");
+  EXPECT_EQ(WaitGivenUpText("vexa.exe -i"),
+            "已停止等待命令 \"vexa.exe -i\"，它仍在运行，请稍后查看服务的状态。");
+}
+
 TEST(ConsoleButtons, StartOpensTheTrackerAndCloseSaysWhenNothingRuns) {
   RecordingHost host;
   StartConsoleButton(host);
@@ -147,10 +169,51 @@ TEST(ConsoleButtons, StartOpensTheTrackerAndCloseSaysWhenNothingRuns) {
   host.closeResult.notClosed = {"stuck", ""};
   CloseConsoleButton(host);
   EXPECT_THAT(host.log,
-              ElementsAre("console", "console", "page box [Vexa后台服务] 16 无法运行", "look",
+              ElementsAre("look port 6969", "console", "look port 6969", "console",
+                          "page box [Vexa后台服务] 16 无法运行", "look",
                           "page box [提示] 64 没有运行Vexa!", "look", "close consoles", "look",
                           "close consoles",
                           "page box [提示] 48 以下控制台窗口未能关闭：\nstuck\n(无标题)"));
+}
+
+TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
+  const std::string startMessage = "page box [Vexa后台服务] 64 Vexa后台服务已启动";
+  const std::string question =
+      "ask [Vexa服务器] 48 端口 7000 已被其他程序占用：httpd.exe (PID 44)。\n"
+      "Vexa服务器可能无法在这个端口上监听。\n\n仍要启动吗?";
+  RecordingHost host;
+  host.config["port"] = "7000";
+  host.snapshot.port = {PortUse::kOther, 44, "httpd.exe"};
+
+  // Cancel starts nothing, neither the service nor the console.
+  host.confirmPage = false;
+  RunServiceButton(host, *FindServiceButton(1005));
+  StartConsoleButton(host);
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "look port 7000", question));
+
+  host.log.clear();
+  host.confirmPage = true;
+  RunServiceButton(host, *FindServiceButton(1005));
+  StartConsoleButton(host);
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "run vexa.exe -start",
+                                    startMessage, "look port 7000", question, "console"));
+
+  // A running tracker of this directory holds it already: no question. Nor
+  // for a free port, and never for the other switches or the restart.
+  host.log.clear();
+  host.snapshot.processes.consolePids = {9};
+  StartConsoleButton(host);
+  host.snapshot = TrackerSnapshot{};
+  RunServiceButton(host, *FindServiceButton(1005));
+  host.snapshot.port = {PortUse::kUnknownOwner, 0, ""};
+  RunServiceButton(host, *FindServiceButton(1008));
+  RestartButton(host);
+  EXPECT_THAT(host.log, ElementsAreArray(Concat({{"look port 7000", "console", "look port 7000",
+                                                  "run vexa.exe -start", startMessage},
+                                                 {"run vexa.exe -i"},
+                                                 {"page box [Vexa后台服务] 64 " +
+                                                  std::string(kServiceButtons[0].message)},
+                                                 kRestart})));
 }
 
 TEST(WebButtons, OpenTheConfiguredAddresses) {
@@ -194,21 +257,36 @@ TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesAndShowsNothing
                                     "page box [Vexa后台服务] 16 无法运行"));
 }
 
-TEST(OneClickInstallation, RunsEveryStepInOrderUpToTheFinalCaption) {
+const std::vector<std::string> kInstallStart = {
+    std::string("confirm ") + kInstallConfirmText, "log 一键安装：开始",
+    "caption 请耐心等待，正在初始化Vexa......", "save port=6969"};
+const std::vector<std::string> kInstallStop = {"log 一键安装：停止Vexa", "close consoles",
+                                               "run vexa.exe -stop"};
+
+TEST(OneClickInstallation, StopsTheTrackerBeforeClearingAndRunsEveryStepInOrder) {
   RecordingHost host;
   host.config["port"] = "7000";
   RunOneClickInstallation(host);
   EXPECT_THAT(host.log,
               ElementsAreArray(Concat({
-                  {std::string("confirm ") + kInstallConfirmText,
-                   "caption 请耐心等待，正在初始化Vexa......", "save port=6969", "backup clearing",
-                   "app box 0 旧的配置与数据文件已全部清空\nC:\\p\\备份\\1月2日3时4分5秒\\"},
+                  kInstallStart,
+                  kInstallStop,
+                  {"log 一键安装：清空并备份数据", "backup clearing",
+                   "app box 0 旧的配置与数据文件已全部清空\nC:\\p\\备份\\1月2日3时4分5秒\\",
+                   "log 一键安装：重新安装并启动服务"},
                   kRestart,
-                  {"admin dialog", kRequest, "sleep 1000", "app box 0 创建超级用户成功!安装完成!",
-                   "caption 全自动初始化安装"},
+                  {"admin dialog", kRequest, "sleep 1000", "log 一键安装：已发送创建管理员的请求",
+                   "app box 0 创建超级用户成功!安装完成!", "caption 全自动初始化安装",
+                   "log 一键安装：完成"},
               })));
   EXPECT_EQ(std::string(kInstallConfirmText),
             "安装程序将清空并同时备份原来的数据\n您可以使用这个一键搞定所有设置\n您确认要开始安装吗?");
+
+  // -stop is not judged: a tracker that was not running fails to stop.
+  RecordingHost notRunning;
+  notRunning.runs["vexa.exe -stop"] = TrackerRun{Status::Ok(), 1062};
+  RunOneClickInstallation(notRunning);
+  EXPECT_EQ(notRunning.log.back(), "log 一键安装：完成");
 }
 
 TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequest) {
@@ -217,8 +295,9 @@ TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequest) {
   RunOneClickInstallation(host);
   EXPECT_THAT(host.log, ElementsAre(std::string("confirm ") + kInstallConfirmText));
 
-  const std::vector<std::string> tail = {"admin dialog", "app box 0 您已经退出安装程序!",
-                                         "caption 全自动初始化安装"};
+  const std::vector<std::string> tail = {"admin dialog", "log 一键安装：未创建管理员",
+                                         "app box 0 您已经退出安装程序!",
+                                         "caption 全自动初始化安装", "log 一键安装：完成"};
   for (int answer = 0; answer < 3; ++answer) {
     RecordingHost h;
     h.adminGiven = answer != 0;
@@ -226,32 +305,61 @@ TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequest) {
     if (answer == 2) h.account = "";
     RunOneClickInstallation(h);
     ASSERT_GE(h.log.size(), tail.size());
-    EXPECT_EQ(std::vector<std::string>(h.log.end() - 3, h.log.end()), tail) << answer;
-    EXPECT_EQ(h.log[3], "backup clearing");
+    EXPECT_EQ(std::vector<std::string>(h.log.end() - 5, h.log.end()), tail) << answer;
+    EXPECT_THAT(h.log, ::testing::Contains("backup clearing"));
   }
 }
 
-TEST(OneClickInstallation, StopsAtAFailedStepKeepingTheBusyCaption) {
-  RecordingHost host;
-  host.backup = {Status::Error("Access to C:\\p\\a.vexa was denied."), ""};
-  RunOneClickInstallation(host);
-  EXPECT_THAT(host.log, ElementsAre(std::string("confirm ") + kInstallConfirmText,
-                                    "caption 请耐心等待，正在初始化Vexa......", "save port=6969",
-                                    "backup clearing",
-                                    "app box 48 Access to C:\\p\\a.vexa was denied."));
+TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest) {
+  const std::string idle = "caption 一键安装服务器";
+  const std::string exitNote = std::string("app box 48 ") + kInstallStoppedText;
+  struct Case {
+    const char* name;
+    std::function<void(RecordingHost&)> arrange;
+    std::vector<std::string> after;  // the log after the common start
+  } cases[] = {
+      {"failed save",
+       [](RecordingHost& h) { h.saveResult = Status::Error("无法写入 vexa.cfg"); },
+       {"app box 48 无法写入 vexa.cfg", idle, "log 一键安装：在保存端口时停止"}},
+      {"tracker not runnable at the stop",
+       [](RecordingHost& h) { h.runs["vexa.exe -stop"] = TrackerRun{Status::Error("无法运行"), 0}; },
+       Concat({kInstallStop, {"app box 48 无法运行", idle, "log 一键安装：在停止Vexa时停止"}})},
+      {"file error while clearing",
+       [](RecordingHost& h) { h.backup = {Status::Error("Access to C:\\p\\a.vexa was denied."), ""}; },
+       Concat({kInstallStop,
+               {"log 一键安装：清空并备份数据", "backup clearing",
+                "app box 48 Access to C:\\p\\a.vexa was denied.", idle,
+                "log 一键安装：在清空数据时停止"}})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingHost host;
+    c.arrange(host);
+    RunOneClickInstallation(host);
+    EXPECT_THAT(host.log, ElementsAreArray(Concat({kInstallStart, c.after})));
+  }
 
-  RecordingHost unsaved;
-  unsaved.saveResult = Status::Error("无法写入 vexa.cfg");
-  RunOneClickInstallation(unsaved);
-  EXPECT_THAT(unsaved.log, ElementsAre(std::string("confirm ") + kInstallConfirmText,
-                                       "caption 请耐心等待，正在初始化Vexa......", "save port=6969",
-                                       "app box 48 无法写入 vexa.cfg"));
-
-  RecordingHost unstarted;
-  unstarted.runs["vexa.exe -stop"] = TrackerRun{Status::Error("无法运行"), 0};
-  RunOneClickInstallation(unstarted);
-  EXPECT_EQ(unstarted.log.back(), "app box 48 无法运行");
-  EXPECT_EQ(unstarted.log[unstarted.log.size() - 2], "run vexa.exe -stop");
+  // -i or -start exiting non-zero ends it with the exit-code line: no
+  // administrator dialog, no request, no success text.
+  for (const char* failing : {"vexa.exe -i", "vexa.exe -start"}) {
+    SCOPED_TRACE(failing);
+    RecordingHost host;
+    host.runs[failing] = TrackerRun{Status::Ok(), 3};
+    RunOneClickInstallation(host);
+    const std::string command = failing;
+    std::vector<std::string> restartUpTo(kRestart.begin(),
+                                         std::find(kRestart.begin(), kRestart.end(), "run " + command) + 1);
+    EXPECT_THAT(host.log,
+                ElementsAreArray(Concat({
+                    std::vector<std::string>(host.log.begin(), host.log.begin() + 11),
+                    restartUpTo,
+                    {exitNote + ExitCodeNote(command, 3), idle, "log 一键安装：在安装服务时停止"},
+                })));
+    EXPECT_EQ(host.log[10], "log 一键安装：重新安装并启动服务");
+    EXPECT_THAT(host.log, ::testing::Not(::testing::Contains("admin dialog")));
+  }
+  EXPECT_EQ(ExitCodeNote("vexa.exe -i", 3),
+            "\n\n命令 \"vexa.exe -i\" 返回了代码 3，请检查操作是否成功。");
 }
 
 TEST(OneClickInstallation, RequestGoesToPort6969WithTheAccountEncoded) {

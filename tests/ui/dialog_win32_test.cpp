@@ -82,6 +82,19 @@ TEST(DialogTemplates, PagesShowTheirCaptionsAndDigitsOnlyFields) {
   }
   EXPECT_EQ(service.GetItemText(IDC_SVC_CONSOLE_START), "启动  控制台窗口");
   EXPECT_EQ(service.GetItemText(IDC_SVC_BACKUP), "备份Vexa配置数据");
+  // The status line: one line in the band below the button grid, as wide as the grid.
+  auto rect = [&service](int id) {
+    RECT r = {};
+    GetWindowRect(service.Item(id), &r);
+    return r;
+  };
+  const RECT status = rect(IDC_SVC_STATUS), webMain = rect(IDC_SVC_WEB_MAIN),
+             webFiles = rect(IDC_SVC_WEB_FILES), credits = rect(IDC_SVC_CREDITS);
+  EXPECT_EQ(status.left, webMain.left);
+  EXPECT_EQ(status.right, webFiles.right);
+  EXPECT_GT(status.top, webFiles.bottom);
+  EXPECT_LT(status.bottom, credits.top);
+  EXPECT_TRUE(GetWindowLongA(service.Item(IDC_SVC_STATUS), GWL_STYLE) & SS_ENDELLIPSIS);
   EXPECT_EQ(dirs.GetItemText(IDC_SAVE), "保 存 修 改 ");
   EXPECT_EQ(options.GetItemText(IDC_SAVE), "保 存 修 改");
   EXPECT_EQ(limits.GetItemText(IDC_SAVE), "保 存 修 改");

@@ -9,7 +9,10 @@
 // "ConsoleWindowClass" that closes, ending the process, on WM_CLOSE. A file
 // "ignore-close" beside it makes the window ignore WM_CLOSE, like a console
 // owned by a process the panel may not close; it still gives up after
-// kMaxLifetimeMs so that a test run never leaves it behind.
+// kMaxLifetimeMs so that a test run never leaves it behind. A file
+// "delay-ms" makes each switch take that many milliseconds; a file
+// "hold-file" names a file beside it that the console instance keeps open,
+// without delete sharing, as the tracker holds its data files.
 #include <windows.h>
 
 #include <cstdlib>
@@ -23,6 +26,8 @@ constexpr char kLogName[] = "vexa-calls.log";
 constexpr char kWorkingDirectoryLogName[] = "vexa-cwd.log";
 constexpr char kExitCodeName[] = "exit-code";
 constexpr char kIgnoreCloseName[] = "ignore-close";
+constexpr char kDelayName[] = "delay-ms";
+constexpr char kHoldFileName[] = "hold-file";
 constexpr char kConsoleClass[] = "ConsoleWindowClass";
 constexpr UINT_PTR kLifetimeTimerId = 1;
 constexpr UINT kMaxLifetimeMs = 60000;
@@ -62,15 +67,19 @@ void AppendLog(const std::string& dir, const char* logName, const std::string& t
   CloseHandle(file);
 }
 
-int ConfiguredExitCode(const std::string& dir) {
-  HANDLE file = CreateFileA((dir + kExitCodeName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  char text[32] = {};
+std::string SmallFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  char text[260] = {};
   DWORD read = 0;
   ReadFile(file, text, sizeof(text) - 1, &read, nullptr);
   CloseHandle(file);
-  return std::atoi(text);
+  return std::string(text, read);
+}
+
+int ConfiguredExitCode(const std::string& dir) {
+  return std::atoi(SmallFile(dir + kExitCodeName).c_str());
 }
 
 // Whether the command line holds anything after the program's own name.
@@ -134,7 +143,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   char workingDirectory[MAX_PATH * 2] = {};
   GetCurrentDirectoryA(sizeof workingDirectory, workingDirectory);
   AppendLog(dir, kWorkingDirectoryLogName, workingDirectory);
-  if (HasArguments(commandLine)) return ConfiguredExitCode(dir);
+  if (HasArguments(commandLine)) {
+    if (int delay = std::atoi(SmallFile(dir + kDelayName).c_str()); delay > 0) Sleep(delay);
+    return ConfiguredExitCode(dir);
+  }
   ignoreClose = FileExists(dir + kIgnoreCloseName);
+  // Open until the process ends.
+  const std::string held = SmallFile(dir + kHoldFileName);
+  if (!held.empty()) {
+    CreateFileA((dir + held).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   return RunConsole(instance);
 }

@@ -1,0 +1,313 @@
+// Restoring a backup with the real VexaPanel.exe: the button 1091 "恢复备份数据",
+// the dialog "恢复备份", the confirmation, the files, the pages and the log.
+#include <windows.h>
+
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "resources/resource.h"
+#include "tests/e2e/driver.h"
+#include "tracker/backup_names.h"
+#include "tracker/restore_plan.h"
+
+namespace vexa::e2e {
+namespace {
+
+constexpr int kBackup = 1075, kRestore = 1091, kRestoreList = 1092;
+constexpr int kConsoleStart = 1009;
+constexpr char kAppCaption[] = "VexaPanel";
+constexpr char kBackupLead[] = "配置与数据文件已备份到目录：\n";
+constexpr char kCfg[] = "port = 7000\r\nvexa_max_conns = 80\r\nvexa_custom_title = 维克萨 嘰\r\n";
+
+std::string Data(size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + seed) >> 1);
+  return bytes;
+}
+
+// Plain files of a folder (not below it) with their bytes; the panel's own
+// log, which the steps write to, aside.
+std::map<std::string, std::string> FilesIn(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    const std::string name = found.cFileName;
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.rfind("VexaPanel.log", 0) != 0) {
+      files[name] = ReadFileBytes(dir + name);
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return files;
+}
+
+// Folder names below the backup root.
+std::vector<std::string> BackupFolders(const ProgramDir& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(dir.File("备份\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = found.cFileName;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") {
+      names.push_back(name);
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// Names of the files that differ between two listings, "" when none do.
+std::string Changed(const std::map<std::string, std::string>& before,
+                    const std::map<std::string, std::string>& after) {
+  std::string names;
+  for (const auto& file : after) {
+    auto was = before.find(file.first);
+    if (was == before.end() || was->second != file.second) names += " " + file.first;
+  }
+  for (const auto& file : before) {
+    if (!after.count(file.first)) names += " -" + file.first;
+  }
+  return names;
+}
+
+struct RestorePanel {
+  explicit RestorePanel(const std::string& suffix = "") : dir(suffix) {}
+  testing::AssertionResult Start() {
+    if (auto ready = dir.Ready(); !ready) return ready;
+    if (auto started = panel.Start(dir); !started) return started;
+    page = panel.Page(0);
+    return page ? testing::AssertionSuccess() : testing::AssertionFailure() << "no service page";
+  }
+  std::optional<MessageBoxInfo> Click(HWND on, int id) {
+    ClickItem(on, id);
+    return WaitForMessageBox(panel.Pid(), panel.Main());
+  }
+  // A backup with the button; the folder its message names.
+  std::string Backup() {
+    auto box = Click(page, kBackup);
+    if (!box) return "";
+    PressButton(*box, IDOK);
+    if (box->text.rfind(kBackupLead, 0) != 0) return "";
+    return box->text.substr(sizeof kBackupLead - 1);
+  }
+  // The dialog "恢复备份", open.
+  std::optional<MessageBoxInfo> OpenDialog() {
+    auto dialog = Click(page, kRestore);
+    if (dialog) {
+      EXPECT_EQ(dialog->caption, "恢复备份");
+    }
+    return dialog;
+  }
+  HWND ShowTab(int tab) {
+    SelectTab(panel.Tabs(), tab);
+    HWND shown = panel.Page(tab);
+    WaitUntil([&] { return IsVisible(shown); }, 3000);
+    Sleep(600);  // the slide-in
+    return shown;
+  }
+
+  ProgramDir dir;
+  Panel panel;
+  HWND page = nullptr;
+};
+
+TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
+  RestorePanel s("恢复 a&b");
+  const std::string users = Data(300000, 3);
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", kCfg));
+  ASSERT_TRUE(s.dir.Write("users.vexa", users));
+  ASSERT_TRUE(s.dir.Write("tags.vexa", "tags"));
+  ASSERT_TRUE(s.Start());
+  SaveScreenshot(s.panel.Main(), "service-page-restore-button");
+  EXPECT_EQ(ItemText(s.page, kRestore), "恢复备份数据");
+  // The partner of the backup button, below it, clear of the status line.
+  RECT backup = RectIn(Item(s.page, kBackup), s.page);
+  RECT restore = RectIn(Item(s.page, kRestore), s.page);
+  RECT status = RectIn(Item(s.page, IDC_SVC_STATUS), s.page);
+  EXPECT_EQ(restore.left, backup.left);
+  EXPECT_EQ(restore.right, backup.right);
+  EXPECT_GE(restore.top, backup.bottom);
+  EXPECT_LE(restore.bottom, status.top);
+
+  const std::string kept = s.Backup();
+  ASSERT_NE(kept, "");
+  Sleep(1100);  // the next backup gets a later stamp
+
+  // The user changes the port on the page and the tracker its data.
+  HWND directories = s.ShowTab(1);
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_PORT, "8000"));
+  auto saved = s.Click(directories, IDC_SAVE);
+  ASSERT_TRUE(saved);
+  ASSERT_TRUE(PressButton(*saved, IDOK));
+  const std::string changedCfg = s.dir.Read("vexa.cfg");
+  ASSERT_NE(changedCfg.find("port = 8000\r\n"), std::string::npos) << changedCfg;
+  ASSERT_TRUE(s.dir.Write("users.vexa", "changed users"));
+  ASSERT_TRUE(s.dir.Write("new.vexa", "made after the backup"));
+  s.ShowTab(0);
+
+  auto dialog = s.OpenDialog();
+  ASSERT_TRUE(dialog);
+  HWND list = Item(dialog->window, kRestoreList);
+  std::vector<std::string> items = ListBoxItems(list);
+  ASSERT_EQ(items.size(), 1u);
+  const std::string root = s.dir.File("备份\\");
+  const std::string keptName = kept.substr(root.size(), kept.size() - root.size() - 1);
+  const std::uint64_t keptBytes = users.size() + 4 + sizeof kCfg - 1;
+  EXPECT_EQ(items[0], keptName + "\t3 个文件\t" + ByteSizeText(keptBytes)) << items[0];
+  EXPECT_EQ(ListBoxSelection(list), -1);
+  // Centred on the main window.
+  RECT main = RectIn(s.panel.Main(), nullptr), box = RectIn(dialog->window, nullptr);
+  EXPECT_NEAR((main.left + main.right) / 2, (box.left + box.right) / 2, 2);
+  EXPECT_NEAR((main.top + main.bottom) / 2, (box.top + box.bottom) / 2, 2);
+  SendMessageA(list, LB_SETCURSEL, 0, 0);
+  SaveScreenshot(dialog->window, "restore-dialog");
+  ASSERT_TRUE(PressButton(*dialog, IDOK));
+
+  auto confirm = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
+  ASSERT_TRUE(confirm);
+  EXPECT_EQ(confirm->caption, kAppCaption);
+  EXPECT_NE(confirm->text.find(kept), std::string::npos) << confirm->text;
+  EXPECT_NE(confirm->text.find("先备份"), std::string::npos) << confirm->text;
+  EXPECT_TRUE(confirm->HasButton(IDOK) && confirm->HasButton(IDCANCEL));
+  ASSERT_TRUE(PressButton(*confirm, IDOK));
+
+  auto done = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
+  ASSERT_TRUE(done);
+  SaveScreenshot(done->window, "restore-done-box");
+  EXPECT_EQ(done->caption, kAppCaption);
+  EXPECT_EQ(done->text.rfind("已从备份恢复", 0), 0u) << done->text;
+  EXPECT_NE(done->text.find(kept), std::string::npos) << done->text;
+  std::vector<std::string> folders = BackupFolders(s.dir);
+  ASSERT_EQ(folders.size(), 2u);
+  const std::string pre = root + (folders[0] == keptName ? folders[1] : folders[0]) + "\\";
+  EXPECT_NE(done->text.find(pre), std::string::npos) << done->text;
+  ASSERT_TRUE(PressButton(*done, IDOK));
+
+  // Byte for byte as backed up; what came later stays; the changed files
+  // are in the new folder.
+  EXPECT_EQ(s.dir.Read("vexa.cfg"), kCfg);
+  EXPECT_TRUE(s.dir.Read("users.vexa") == users);
+  EXPECT_EQ(s.dir.Read("tags.vexa"), "tags");
+  EXPECT_EQ(s.dir.Read("new.vexa"), "made after the backup");
+  EXPECT_EQ(ReadFileBytes(pre + "vexa.cfg"), changedCfg);
+  EXPECT_EQ(ReadFileBytes(pre + "users.vexa"), "changed users");
+  EXPECT_EQ(ReadFileBytes(pre + "new.vexa"), "made after the backup");
+  for (const auto& file : FilesIn(s.dir.Path())) {
+    EXPECT_EQ(file.first.find(".restore.tmp"), std::string::npos) << file.first;
+  }
+  EXPECT_TRUE(s.dir.StandInCalls().empty());
+
+  // The pages show the restored vexa.cfg.
+  directories = s.ShowTab(1);
+  EXPECT_EQ(ItemText(directories, IDC_DIR_PORT), "7000");
+
+  // Each step is in the action log.
+  const std::string log = s.dir.Read("VexaPanel.log");
+  for (const std::string& line : {"恢复备份开始：" + kept, "恢复备份：当前文件已备份到 " + pre,
+                                  "恢复备份：已恢复 3 个文件，" + std::to_string(keptBytes) + " 字节",
+                                  "恢复备份完成：" + kept}) {
+    EXPECT_NE(log.find(line), std::string::npos) << line;
+  }
+}
+
+TEST(Restore, CancelAtEachStepChangesNothing) {
+  RestorePanel s;
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", kCfg));
+  ASSERT_TRUE(s.dir.Write("users.vexa", "users"));
+  ASSERT_TRUE(s.Start());
+
+  // No backups yet: the list says so and OK does nothing.
+  auto dialog = s.OpenDialog();
+  ASSERT_TRUE(dialog);
+  HWND list = Item(dialog->window, kRestoreList);
+  EXPECT_EQ(ListBoxItems(list), std::vector<std::string>{"（“备份”目录中还没有备份）"});
+  EXPECT_FALSE(IsEnabled(Item(dialog->window, IDOK)));
+  SaveScreenshot(dialog->window, "restore-dialog-empty");
+  ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
+
+  const std::string kept = s.Backup();
+  ASSERT_NE(kept, "");
+  ASSERT_TRUE(s.dir.Write("users.vexa", "changed"));
+  const auto before = FilesIn(s.dir.Path());
+  auto unchanged = [&](const char* step) {
+    EXPECT_EQ(Changed(before, FilesIn(s.dir.Path())), "") << step;
+    EXPECT_EQ(BackupFolders(s.dir).size(), 1u) << step;
+    EXPECT_EQ(s.dir.Read("VexaPanel.log").find("恢复备份开始"), std::string::npos) << step;
+  };
+
+  // Cancel in the dialog, also with a line chosen.
+  dialog = s.OpenDialog();
+  ASSERT_TRUE(dialog);
+  SendMessageA(Item(dialog->window, kRestoreList), LB_SETCURSEL, 0, 0);
+  ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
+  unchanged("dialog cancelled");
+
+  // OK without a line chosen does nothing; Escape leaves.
+  dialog = s.OpenDialog();
+  ASSERT_TRUE(dialog);
+  ClickItem(dialog->window, IDOK);
+  Sleep(500);
+  EXPECT_TRUE(IsVisible(dialog->window));
+  PostMessageA(Item(dialog->window, kRestoreList), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog->window) || !IsVisible(dialog->window); }, 5000));
+  unchanged("OK without a choice, then Escape");
+
+  // Cancel at the confirmation.
+  dialog = s.OpenDialog();
+  ASSERT_TRUE(dialog);
+  SendMessageA(Item(dialog->window, kRestoreList), LB_SETCURSEL, 0, 0);
+  ASSERT_TRUE(PressButton(*dialog, IDOK));
+  auto confirm = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
+  ASSERT_TRUE(confirm);
+  ASSERT_TRUE(PressButton(*confirm, IDCANCEL));
+  EXPECT_FALSE(WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 1000));
+  unchanged("confirmation cancelled");
+}
+
+TEST(Restore, ARunningTrackerConsoleRefusesTheRestore) {
+  RestorePanel s;
+  ASSERT_TRUE(s.dir.Write("vexa.cfg", kCfg));
+  ASSERT_TRUE(s.dir.Write("users.vexa", "users"));
+  ASSERT_TRUE(s.Start());
+  const std::string kept = s.Backup();
+  ASSERT_NE(kept, "");
+  ASSERT_TRUE(s.dir.Write("users.vexa", "changed"));
+  ClickItem(s.page, kConsoleStart);
+  ASSERT_TRUE(WaitUntil([&] { return ProcessesInside(s.dir.Path()).size() == 2; }, 10000));
+  // The stand-in writes its own records as it starts: only the tracker's files count.
+  auto dataFiles = [&] {
+    auto files = FilesIn(s.dir.Path());
+    for (auto it = files.begin(); it != files.end();) {
+      it = IsRestorableFileName(it->first) ? std::next(it) : files.erase(it);
+    }
+    return files;
+  };
+  const auto before = dataFiles();
+  ASSERT_EQ(before.size(), 2u);
+
+  auto dialog = s.OpenDialog();
+  ASSERT_TRUE(dialog);
+  SendMessageA(Item(dialog->window, kRestoreList), LB_SETCURSEL, 0, 0);
+  ASSERT_TRUE(PressButton(*dialog, IDOK));
+  auto confirm = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
+  ASSERT_TRUE(confirm);
+  ASSERT_TRUE(PressButton(*confirm, IDOK));
+  auto refused = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
+  ASSERT_TRUE(refused);
+  SaveScreenshot(refused->window, "restore-refused-box");
+  EXPECT_EQ(refused->caption, kAppCaption);
+  EXPECT_EQ(refused->text.rfind("Vexa服务器正在运行，没有恢复备份。", 0), 0u) << refused->text;
+  EXPECT_NE(refused->text.find("控制台：运行中 (PID "), std::string::npos) << refused->text;
+  ASSERT_TRUE(PressButton(*refused, IDOK));
+  EXPECT_EQ(Changed(before, dataFiles()), "");
+  EXPECT_EQ(BackupFolders(s.dir).size(), 1u);
+}
+
+}  // namespace
+}  // namespace vexa::e2e

@@ -1,0 +1,68 @@
+#include "log/action_log_win32.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/tracker/scratch_directory.h"
+#include "ui/scoped.h"
+
+namespace vexa {
+namespace {
+
+using test::FileExists;
+using test::ReadBytes;
+using test::ScratchDirectory;
+using test::WriteBytes;
+
+// Checks the stamp's shape and returns what follows it.
+std::string TextAfterStamp(const std::string& line) {
+  const std::string shape = "dddd-dd-dd dd:dd:dd  ";
+  if (line.size() < shape.size()) return "<short line>";
+  for (size_t i = 0; i < shape.size(); ++i) {
+    bool ok = shape[i] == 'd' ? (line[i] >= '0' && line[i] <= '9') : line[i] == shape[i];
+    if (!ok) return "<bad stamp: " + line + ">";
+  }
+  return line.substr(shape.size());
+}
+
+TEST(ActionLogWriter, AppendsStampedGbkLinesAndRotatesAFullLogOnDisk) {
+  ScratchDirectory dir("action log 嘰");
+  auto writer = NewActionLogWriter(dir.Path());
+  writer->Write("备份 C:\\数据\\：成功");
+  writer->Write("第二行\n续");
+  std::string bytes = ReadBytes(dir.Path() + "VexaPanel.log");
+  size_t cut = bytes.find("\r\n");
+  ASSERT_NE(cut, std::string::npos);
+  EXPECT_EQ(TextAfterStamp(bytes.substr(0, cut + 2)), "备份 C:\\数据\\：成功\r\n");
+  EXPECT_EQ(TextAfterStamp(bytes.substr(cut + 2)), "第二行 续\r\n");
+
+  // A log past the limit goes to VexaPanel.log.1, replacing the older one.
+  WriteBytes(dir.Path() + "VexaPanel.log.1", "oldest");
+  const std::string full(1024 * 1024 + 1, 'x');
+  WriteBytes(dir.Path() + "VexaPanel.log", full);
+  writer->Write("新文件");
+  EXPECT_EQ(ReadBytes(dir.Path() + "VexaPanel.log.1"), full);
+  EXPECT_EQ(TextAfterStamp(ReadBytes(dir.Path() + "VexaPanel.log")), "新文件\r\n");
+}
+
+TEST(ActionLogWriter, ALogThatCannotBeWrittenIsSkippedQuietly) {
+  ScratchDirectory dir("action log locked");
+  auto writer = NewActionLogWriter(dir.Path());
+  {
+    // Held without any sharing by another program.
+    ScopedHandle held(CreateFileA((dir.Path() + "VexaPanel.log").c_str(), GENERIC_WRITE, 0,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    writer->Write("lost");
+  }
+  writer->Write("after");
+  EXPECT_EQ(TextAfterStamp(ReadBytes(dir.Path() + "VexaPanel.log")), "after\r\n");
+
+  auto nowhere = NewActionLogWriter(dir.Path() + "missing\\");
+  nowhere->Write("no directory");
+  EXPECT_FALSE(FileExists(dir.Path() + "missing\\VexaPanel.log"));
+}
+
+}  // namespace
+}  // namespace vexa

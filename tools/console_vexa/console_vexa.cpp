@@ -1,0 +1,71 @@
+// Stand-in for the tracker's console instance as a real console program, for
+// the Ctrl-C path: a console without a "ConsoleWindowClass" window of its own
+// (Wine's console, or Windows Terminal).
+//
+// Every start appends its command line to "vexa-calls.log" beside the
+// executable. With arguments it exits at once with code 0. Without, it
+// appends "ready <pid>" once its Ctrl-C handler is in place, and on Ctrl-C
+// appends "ctrl-c" and exits with code 0; it gives up after kMaxLifetimeMs so
+// that a test run never leaves it behind.
+#include <windows.h>
+
+#include <string>
+
+#include "base/mbcs.h"
+
+namespace {
+
+constexpr char kLogName[] = "vexa-calls.log";
+constexpr DWORD kMaxLifetimeMs = 60000;
+
+std::string logPath;
+HANDLE ctrlC = nullptr;
+
+void AppendLog(const std::string& text) {
+  HANDLE file = CreateFileA(logPath.c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  std::string line = text + "\r\n";
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+BOOL WINAPI OnCtrl(DWORD type) {
+  if (type != CTRL_C_EVENT) return FALSE;
+  AppendLog("ctrl-c");
+  SetEvent(ctrlC);
+  return TRUE;
+}
+
+bool HasArguments(const char* p) {
+  while (*p == ' ' || *p == '\t') ++p;
+  if (*p == '"') {
+    for (++p; *p && *p != '"'; ++p) {
+    }
+    if (*p) ++p;
+  } else {
+    while (*p && *p != ' ' && *p != '\t') ++p;
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  return *p != '\0';
+}
+
+}  // namespace
+
+int main() {
+  char path[MAX_PATH * 2] = {};
+  std::string own(path, GetModuleFileNameA(nullptr, path, sizeof path));
+  // The directory may hold double-byte characters whose trail byte is a backslash.
+  logPath = own.substr(0, vexa::FindLastCharMb(own, '\\') + 1) + kLogName;
+  AppendLog(GetCommandLineA());
+  if (HasArguments(GetCommandLineA())) return 0;
+
+  ctrlC = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  // No reset of an inherited "ignore Ctrl-C": a starter that passed it on
+  // must fail the test, as it would leave a real tracker deaf to Ctrl-C.
+  SetConsoleCtrlHandler(OnCtrl, TRUE);
+  AppendLog("ready " + std::to_string(GetCurrentProcessId()));
+  return WaitForSingleObject(ctrlC, kMaxLifetimeMs) == WAIT_OBJECT_0 ? 0 : 2;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// While a job of the service page runs (a tracker command, a console
+// close, a backup, the one-click installation with its pauses), the panel
+// keeps painting and answering messages but takes no input: mouse and
+// keyboard messages to its windows are dropped, never queued for later, and
+// the cursor over the main window shows busy.
+#include <windows.h>
+
+#include <functional>
+#include <thread>
+#include <utility>
+
+namespace vexa {
+
+// Marks the panel busy for its lifetime; nests.
+class BusyPanel {
+ public:
+  BusyPanel();
+  ~BusyPanel();
+  BusyPanel(const BusyPanel&) = delete;
+  BusyPanel& operator=(const BusyPanel&) = delete;
+};
+
+bool PanelBusy();
+
+// The main window's answer to WM_SETCURSOR while busy; false when not busy.
+bool SetBusyCursor();
+
+// Waits up to timeoutMs (INFINITE allowed) for handle while handling the
+// thread's messages; every tickMs onTick runs on this thread. True when the
+// handle was signalled.
+bool WaitPumping(HANDLE handle, DWORD timeoutMs, const std::function<void()>& onTick = {},
+                 DWORD tickMs = 100);
+
+// A pause that keeps the window answering.
+void SleepPumping(DWORD milliseconds);
+
+// Runs work on a thread of its own and pumps until it is done; returns its
+// result. work must not touch this thread's windows.
+template <typename Work>
+auto RunPumping(Work work, const std::function<void()>& onTick = {}) -> decltype(work()) {
+  using Result = decltype(work());
+  Result result{};
+  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (!done) return work();  // no event: do it here, frozen but correct
+  std::thread worker([&] {
+    result = work();
+    SetEvent(done);
+  });
+  WaitPumping(done, INFINITE, onTick);
+  worker.join();
+  CloseHandle(done);
+  return result;
+}
+
+}  // namespace vexa

@@ -1,0 +1,48 @@
+#pragma once
+// The status line of the service page (static 1090): the tracker's service,
+// its console instances and the port, read from the system about once a
+// second and right after every button's work.
+//
+// For long jobs (a backup, the one-click installation) a text can stand in
+// for the three segments:
+//   SetOverride("正在备份：... ")  shows that text at once, and refreshes
+//                                   leave it alone until
+//   ClearOverride()                 brings the three segments back at once.
+#include <windows.h>
+
+#include <string>
+
+#include "tracker/service_actions.h"
+#include "tracker/system_tables.h"
+
+namespace vexa {
+
+class CServiceStatus {
+ public:
+  void Attach(HWND control) { control_ = control; }
+
+  // Reads the system and shows the segments for the configured port.
+  // afresh: after the panel's own commands, which may have changed services.
+  void Refresh(const std::string& programDirectory, const std::string& port, bool afresh = false);
+  // What Refresh shows, as values: for the question before a start.
+  TrackerSnapshot Look(const std::string& programDirectory, const std::string& port);
+
+  void SetOverride(const std::string& text);
+  void ClearOverride();
+  bool Overriding() const { return overriding_; }
+
+  // The text the control shows now.
+  const std::string& Shown() const { return shown_; }
+
+ private:
+  void Show(const std::string& text);
+
+  HWND control_ = nullptr;
+  SystemTableReader reader_;
+  std::string segments_;  // the last three segments read
+  std::string override_;
+  bool overriding_ = false;
+  std::string shown_;
+};
+
+}  // namespace vexa

@@ -1,0 +1,112 @@
+#include "tracker/status_line.h"
+
+#include <cstdio>
+
+namespace vexa {
+
+const char kPortQuestionCaption[] = "Vexa服务器";
+
+namespace {
+
+const char kSeparator[] = " | ";
+const char kUnknownProgram[] = "未知程序";
+
+std::string Number(unsigned long n) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%lu", n);
+  return text;
+}
+
+std::string HolderName(const PortHolder& holder) {
+  if (holder.use == PortUse::kOther) return holder.name + " (PID " + Number(holder.pid) + ")";
+  return kUnknownProgram;
+}
+
+}  // namespace
+
+bool ParsePort(const std::string& text, unsigned* port) {
+  if (text.empty() || text.size() > 5) return false;
+  unsigned value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (value == 0 || value > 65535) return false;
+  *port = value;
+  return true;
+}
+
+PortHolder FindPortHolder(const std::string& portText, const SystemTables& tables,
+                          const TrackerProcesses& tracker) {
+  PortHolder holder;
+  unsigned port = 0;
+  if (!ParsePort(portText, &port)) {
+    holder.use = PortUse::kInvalid;
+    return holder;
+  }
+  for (const TcpListener& listener : tables.listeners) {
+    if (listener.port != port) continue;
+    // The tracker on one address family outweighs anyone on the other.
+    if (tracker.Owns(listener.pid)) return {PortUse::kTracker, 0, ""};
+    if (holder.use == PortUse::kOther) continue;
+    holder.use = PortUse::kUnknownOwner;
+    if (listener.pid == 0) continue;
+    for (const ProcessEntry& process : tables.processes) {
+      if (process.pid == listener.pid && !process.exeName.empty()) {
+        holder = {PortUse::kOther, process.pid, process.exeName};
+        break;
+      }
+    }
+  }
+  return holder;
+}
+
+std::string ServiceSegment(const TrackerProcesses& tracker) {
+  switch (tracker.serviceState) {
+    case ServiceState::kNotInstalled: return "服务：未安装";
+    case ServiceState::kStopped: return "服务：已停止";
+    case ServiceState::kStartPending: return "服务：正在启动";
+    case ServiceState::kStopPending: return "服务：正在停止";
+    case ServiceState::kRunning: break;
+  }
+  if (tracker.servicePid == 0) return "服务：运行中";
+  return "服务：运行中 (PID " + Number(tracker.servicePid) + ")";
+}
+
+std::string ConsoleSegment(const TrackerProcesses& tracker) {
+  if (tracker.consolePids.empty()) return "控制台：未运行";
+  std::string text = "控制台：运行中 (PID ";
+  for (std::size_t i = 0; i < tracker.consolePids.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += Number(tracker.consolePids[i]);
+  }
+  return text + ")";
+}
+
+std::string PortSegment(const std::string& portText, const PortHolder& holder) {
+  const std::string head = "端口 " + portText + "：";
+  switch (holder.use) {
+    case PortUse::kFree: return head + "空闲";
+    case PortUse::kTracker: return head + "Vexa 监听中";
+    case PortUse::kInvalid: return head + "无效";
+    case PortUse::kOther:
+    case PortUse::kUnknownOwner: break;
+  }
+  return head + "被 " + HolderName(holder) + " 占用";
+}
+
+std::string StatusLineText(const TrackerProcesses& tracker, const std::string& portText,
+                           const PortHolder& holder) {
+  return ServiceSegment(tracker) + kSeparator + ConsoleSegment(tracker) + kSeparator +
+         PortSegment(portText, holder);
+}
+
+std::string PortQuestionText(const std::string& portText, const PortHolder& holder,
+                             const TrackerProcesses& tracker) {
+  if (holder.use != PortUse::kOther && holder.use != PortUse::kUnknownOwner) return "";
+  if (tracker.AnyRunning()) return "";
+  return "端口 " + portText + " 已被其他程序占用：" + HolderName(holder) +
+         "。\nVexa服务器可能无法在这个端口上监听。\n\n仍要启动吗?";
+}
+
+}  // namespace vexa

@@ -1,0 +1,45 @@
+#pragma once
+// The service page's status line and the question before a start: texts and
+// decisions from the system's tables, without Windows.
+#include <string>
+
+#include "tracker/tracker_processes.h"
+
+namespace vexa {
+
+enum class PortUse {
+  kFree,
+  kTracker,       // a process of this program directory's tracker listens
+  kOther,         // another program, named
+  kUnknownOwner,  // held, but the system does not say by whom (Wine: always)
+  kInvalid,       // the configured port is no number from 1 to 65535
+};
+
+struct PortHolder {
+  PortUse use = PortUse::kFree;
+  unsigned long pid = 0;  // kOther only
+  std::string name;       // kOther only: the program's file name
+};
+
+extern const char kPortQuestionCaption[];  // "Vexa服务器"
+
+// The port as configured, when it is a plain decimal number from 1 to 65535.
+bool ParsePort(const std::string& text, unsigned* port);
+
+// Who listens on the configured port (IPv4 or IPv6).
+PortHolder FindPortHolder(const std::string& portText, const SystemTables& tables,
+                          const TrackerProcesses& tracker);
+
+std::string ServiceSegment(const TrackerProcesses& tracker);
+std::string ConsoleSegment(const TrackerProcesses& tracker);
+std::string PortSegment(const std::string& portText, const PortHolder& holder);
+// The three segments joined by " | ".
+std::string StatusLineText(const TrackerProcesses& tracker, const std::string& portText,
+                           const PortHolder& holder);
+
+// The question before a start, or "" when none is due: only when another
+// program holds the port and no tracker process of this directory runs.
+std::string PortQuestionText(const std::string& portText, const PortHolder& holder,
+                             const TrackerProcesses& tracker);
+
+}  // namespace vexa

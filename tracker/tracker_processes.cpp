@@ -1,0 +1,84 @@
+#include "tracker/tracker_processes.h"
+
+#include <algorithm>
+
+#include "base/mbcs.h"
+
+namespace vexa {
+
+namespace {
+
+std::string WithoutLongPathPrefix(const std::string& path) {
+  if (path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\??\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
+char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Compares a with b character by character; a trail
+// byte that happens to be a letter is not folded.
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size();) {
+    std::size_t length = CharLength(a, i);
+    if (length == 1) {
+      if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    } else if (a.compare(i, length, b, i, length) != 0) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::string TrimLeft(const std::string& text) {
+  std::size_t first = text.find_first_not_of(" \t");
+  return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+}  // namespace
+
+bool TrackerProcesses::Owns(unsigned long pid) const {
+  if (pid == 0) return false;
+  return pid == servicePid || std::find(consolePids.begin(), consolePids.end(), pid) != consolePids.end();
+}
+
+bool SameImagePath(const std::string& a, const std::string& b) {
+  return SameText(WithoutLongPathPrefix(a), WithoutLongPathPrefix(b));
+}
+
+bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath) {
+  std::string text = TrimLeft(binaryPath);
+  if (!text.empty() && text[0] == '"') {
+    std::size_t close = text.find('"', 1);
+    return SameImagePath(text.substr(1, close == std::string::npos ? std::string::npos : close - 1),
+                         imagePath);
+  }
+  if (SameImagePath(text, imagePath)) return true;
+  for (std::size_t blank = text.find_first_of(" \t"); blank != std::string::npos;
+       blank = text.find_first_of(" \t", blank + 1)) {
+    if (SameImagePath(text.substr(0, blank), imagePath)) return true;
+  }
+  return false;
+}
+
+TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const SystemTables& tables) {
+  TrackerProcesses found;
+  for (const ServiceEntry& service : tables.services) {
+    if (!ServiceRunsImage(service.binaryPath, trackerPath)) continue;
+    // Two services on one program: the one with a process tells more.
+    if (found.serviceState == ServiceState::kNotInstalled || (found.servicePid == 0 && service.pid != 0)) {
+      found.serviceState = service.state;
+      found.servicePid = service.pid;
+    }
+  }
+  for (const ProcessEntry& process : tables.processes) {
+    if (process.pid == 0 || process.pid == found.servicePid) continue;
+    if (!process.imagePath.empty() && SameImagePath(process.imagePath, trackerPath)) {
+      found.consolePids.push_back(process.pid);
+    }
+  }
+  return found;
+}
+
+}  // namespace vexa

@@ -1,0 +1,65 @@
+#pragma once
+// Which processes of the system are this program directory's tracker: its
+// service, found in the service manager by binary path, and its console
+// instances, found by image path. The system's tables come in as plain
+// values, so every decision here runs without Windows.
+#include <string>
+#include <vector>
+
+namespace vexa {
+
+enum class ServiceState { kNotInstalled, kStopped, kStartPending, kStopPending, kRunning };
+
+struct ServiceEntry {
+  std::string name;
+  std::string binaryPath;  // as the service manager keeps it: maybe quoted, maybe with arguments
+  ServiceState state = ServiceState::kStopped;
+  unsigned long pid = 0;  // 0 unless a process runs it
+};
+
+struct ProcessEntry {
+  unsigned long pid = 0;
+  std::string exeName;    // file name alone, e.g. "vexa.exe"
+  std::string imagePath;  // full path; empty when it was not asked for or could not be read
+};
+
+struct TcpListener {
+  unsigned port = 0;
+  unsigned long pid = 0;  // 0: the system does not say (always so under Wine)
+};
+
+// What the system shows at one moment.
+struct SystemTables {
+  std::vector<ServiceEntry> services;
+  std::vector<ProcessEntry> processes;
+  std::vector<TcpListener> listeners;  // IPv4 and IPv6
+};
+
+struct TrackerProcesses {
+  ServiceState serviceState = ServiceState::kNotInstalled;
+  unsigned long servicePid = 0;            // the service's process while there is one
+  std::vector<unsigned long> consolePids;  // tracker processes other than the service's
+
+  // True when any process of the tracker runs, service or console.
+  bool AnyRunning() const { return servicePid != 0 || !consolePids.empty(); }
+  bool Owns(unsigned long pid) const;
+};
+
+// Whether a service's binary path runs imagePath: its quoted first part, or
+// unquoted the whole text or the text up to a blank, as the service manager
+// itself tries an unquoted path that holds blanks.
+bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath);
+
+// Paths compared as Windows compares them: ASCII letters without case,
+// double-byte characters byte for byte; "\\?\" and "\??\" prefixes ignored.
+bool SameImagePath(const std::string& a, const std::string& b);
+
+// The tracker processes of trackerPath (ProgramDirectory + "vexa.exe").
+TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const SystemTables& tables);
+
+// The live answer for a program directory, read from the system (Windows
+// only, tracker/system_tables.cpp). The one entry point for "does a tracker
+// process of this program directory run".
+TrackerProcesses QueryTrackerProcesses(const std::string& programDirectory);
+
+}  // namespace vexa
