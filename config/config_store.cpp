@@ -57,6 +57,16 @@ void TrimSpaces(const char*& begin, const char*& end) {
   end = contentEnd;
 }
 
+const char kUnreadableAtStart[] =
+    "无法读取 vexa.cfg，页面上显示的是默认值。为免抹掉其中的设置，在问题解决并重新启动本程序之前，"
+    "保存会被拒绝，vexa.cfg 不会被改动。";
+
+std::string WithReason(const char* text, const std::string& reason) {
+  std::string message = text;
+  if (!reason.empty()) message += "\r\n原因：" + reason;
+  return message;
+}
+
 }  // namespace
 
 void ConfigStore::Parse(const std::string& bytes) {
@@ -185,12 +195,13 @@ void ConfigStore::Set(const std::string& key, const std::string& value) {
 }
 
 Status ConfigStore::Save() {
-  if (unreadableAtLoad_) {
-    std::string message = kUnreadableAtLoad;
-    if (!unreadableReason_.empty()) message += "\r\n原因：" + unreadableReason_;
-    return Status::Error(message);
-  }
+  if (unreadableAtLoad_) return Status::Error(WithReason(kUnreadableAtLoad, unreadableReason_));
   return file_.Write(Serialize());
+}
+
+Status ConfigStore::LoadStatus() const {
+  if (unreadableAtLoad_) return Status::Error(WithReason(kUnreadableAtStart, unreadableReason_));
+  return Status::Ok();
 }
 
 }  // namespace vexa

@@ -36,6 +36,9 @@ class ConfigStore {
   // Writes every entry with a non-empty value. Refuses to overwrite a file
   // that existed but could not be read at Load.
   Status Save();
+  // Whether Load could read what exists: an error names a vexa.cfg that
+  // exists but could not be read, which every save will then refuse.
+  Status LoadStatus() const;
 
   // The text steps of Load and Save, without the disk.
   void Parse(const std::string& bytes);

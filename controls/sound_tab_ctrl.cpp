@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "controls/slide.h"
+#include "ui/scoped.h"
 
 namespace vexa {
 
@@ -79,7 +80,7 @@ void CSoundTabCtrl::OnSelChanged() {
   }
   RECT r = PageRectInStrip(page);
   slideWidth = r.right - r.left;
-  MoveWindow(page, SlideStartX(r.left, slideWidth), r.top, slideWidth, r.bottom - r.top, TRUE);
+  MovePage(page, SlideStartX(r.left, slideWidth), r.top, slideWidth, r.bottom - r.top);
   ShowWindow(page, SW_SHOW);
   slidingPage = page;
   // Setting the same timer again restarts it for the new page.
@@ -91,12 +92,33 @@ void CSoundTabCtrl::OnSlideTimer() {
   RECT r = PageRectInStrip(slidingPage);
   SlideTick tick = NextSlideTick(r.left, slideStep);
   if (!tick.snapped) {
-    MoveWindow(slidingPage, tick.x, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    MovePage(slidingPage, tick.x, r.top, r.right - r.left, r.bottom - r.top);
     return;
   }
-  MoveWindow(slidingPage, tick.x, r.top, slideWidth, r.bottom - r.top, TRUE);
+  MovePage(slidingPage, tick.x, r.top, slideWidth, r.bottom - r.top);
   KillTimer(Handle(), kSlideTimerId);
   sndPlaySoundA(kTabSound, kTabSoundFlags);
+}
+
+// A move that copied the old pixels along and repainted only the newly
+// shown strip left each step with half-drawn or doubled labels. Instead the
+// move draws nothing; then the strip repaints what the page uncovered and
+// the page repaints itself once, whole, before the next tick.
+void CSoundTabCtrl::MovePage(HWND page, int x, int y, int width, int height) {
+  RECT before = PageRectInStrip(page);
+  SetWindowPos(page, nullptr, x, y, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
+  RECT after = PageRectInStrip(page);
+  ScopedGdiObject<HRGN> uncovered(CreateRectRgnIndirect(&before));
+  ScopedGdiObject<HRGN> covered(CreateRectRgnIndirect(&after));
+  if (uncovered && covered) {
+    CombineRgn(uncovered.Get(), uncovered.Get(), covered.Get(), RGN_DIFF);
+    RedrawWindow(Handle(), nullptr, uncovered.Get(), RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
+  if (IsWindowVisible(page)) {
+    RedrawWindow(page, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
 }
 
 RECT CSoundTabCtrl::PageRectInStrip(HWND page) const {

@@ -38,6 +38,7 @@ class CSoundTabCtrl : public CControl {
   void OnSelChanged();
   void OnSlideTimer();
   RECT PageRectInStrip(HWND page) const;
+  void MovePage(HWND page, int x, int y, int width, int height);
 
   int slideWidth = 0;            // width of the page being slid in
   HWND slidingPage = nullptr;    // not owned; null until the first slide

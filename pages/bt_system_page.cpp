@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/system_error.h"
 #include "pages/page_dialog.h"
 #include "shell/desktop_shortcut.h"
 #include "ui/message_box.h"
@@ -63,6 +64,8 @@ void CBTsystem::OnDesktopIcon() {
   Status made = CreateDesktopShortcut(kShortcutName, kShortcutDescription);
   if (made.ok) {
     SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconDone);
+    // A disabled button cannot keep the focus: it goes on as Tab would take it.
+    if (GetFocus() == Item(IDC_SYS_DESKTOP_ICON)) SendMessageA(Handle(), WM_NEXTDLGCTL, 0, FALSE);
     EnableItem(IDC_SYS_DESKTOP_ICON, false);
     return;
   }
@@ -74,8 +77,20 @@ void CBTsystem::OnDesktopIcon() {
 }
 
 void CBTsystem::OnOpenReadme() {
-  // A missing file stays unreported: the guide ships with the program.
-  ShellExecuteA(Handle(), nullptr, kReadme, nullptr, nullptr, SW_SHOWNORMAL);
+  SHELLEXECUTEINFOA open = {};
+  open.cbSize = sizeof open;
+  open.fMask = SEE_MASK_FLAG_NO_UI;  // the page says what went wrong, in its own box
+  open.hwnd = Handle();
+  open.lpFile = kReadme;
+  open.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExA(&open)) return;
+  DWORD error = GetLastError();
+  // The shell's own code (file not found, no association) when it set none.
+  if (error == ERROR_SUCCESS) error = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(open.hInstApp));
+  char path[MAX_PATH] = "";
+  if (!GetFullPathNameA(kReadme, MAX_PATH, path, nullptr)) lstrcpynA(path, kReadme, MAX_PATH);
+  PageMessageBox(Handle(), ReadmeOpenErrorText(path, SystemMessage(error)), kPageCaption,
+                 MB_OK | MB_ICONERROR);
 }
 
 }  // namespace vexa

@@ -14,7 +14,7 @@ extern const char kPageCaption[];  // "Vexa服务器"
 void BindFields(CDialog& dialog, SettingsPage& page);
 
 // The page's own box: information icon after a good save, error icon when
-// something failed.
+// something failed; then the focus goes to the field the message names.
 void ShowPageMessage(HWND page, const PageMessage& message);
 
 }  // namespace vexa

@@ -256,6 +256,15 @@ TEST(ServicePage, OneClickInstallationFromConfirmationToTheAdministratorRequest)
   auto dialog = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
   ASSERT_TRUE(dialog);
   EXPECT_EQ(dialog->caption, "创建管理员");
+  // Over the middle of the panel, not in the screen's corner over its title.
+  RECT box = RectIn(dialog->window, nullptr);
+  RECT main = RectIn(s.panel.Main(), nullptr);
+  EXPECT_NEAR((box.left + box.right) / 2, (main.left + main.right) / 2, 2);
+  EXPECT_NEAR((box.top + box.bottom) / 2, (main.top + main.bottom) / 2, 2);
+  // The busy caption, on two lines of its button, whole.
+  EXPECT_EQ(ItemText(s.page, kOneClick), "请耐心等待，正在初始化Vexa......");
+  EXPECT_TRUE(StyleOf(Item(s.page, kOneClick)) & BS_MULTILINE);
+  SaveScreenshot(s.panel.Main(), "service-admin-dialog-over-panel");
   const std::string q = Quoted(s.dir);
   EXPECT_EQ(s.dir.StandInCalls(),
             (std::vector<std::string>{q + " -stop", q + " -U", q + " -i", q + " -start"}));
@@ -370,6 +379,17 @@ TEST(ServicePage, ClickingALinkOpensTheSiteInTheBrowser) {
   ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
   EXPECT_EQ(HttpRecorder::Target(recorder.Requests().front()), "/vexapanel/");
   EXPECT_TRUE(s.NoBoxFor(1000));
+
+  // From the keyboard: Shift+Tab from the strip reaches the last link, and
+  // Enter or Space opens it as the click did.
+  ASSERT_TRUE(PressKeys(s.panel, "shift+Tab"));
+  ASSERT_EQ(FocusOf(s.panel), link);
+  ASSERT_TRUE(PressKeys(s.panel, "Return"));
+  ASSERT_TRUE(recorder.WaitForRequests(2, 20000));
+  ASSERT_TRUE(PressKeys(s.panel, "space"));
+  ASSERT_TRUE(recorder.WaitForRequests(3, 20000));
+  EXPECT_EQ(HttpRecorder::Target(recorder.Requests().back()), "/vexapanel/");
+  EXPECT_TRUE(s.panel.Running());
 }
 
 }  // namespace

@@ -1,0 +1,203 @@
+// The keyboard in the real panel: Enter and Escape never close the window,
+// Tab walks from the tab strip through the page and back, Ctrl+Tab and
+// Ctrl+PgDn switch tabs, and Enter presses the button that shows the
+// default frame. Keys that need Shift or Ctrl held are real X keystrokes.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "resources/resource.h"
+#include "tests/e2e/driver.h"
+
+namespace vexa::e2e {
+namespace {
+
+constexpr int kOptionsTab = 2;
+constexpr int kServiceTabStops[] = {
+    IDC_SVC_INSTALL,       IDC_SVC_START,     IDC_SVC_STOP,      IDC_SVC_REMOVE,
+    IDC_SVC_CONSOLE_START, IDC_SVC_CONSOLE_CLOSE, IDC_SVC_ONE_CLICK, IDC_SVC_RESTART,
+    IDC_SVC_BACKUP,        IDC_SVC_WEB_MAIN,  IDC_SVC_WEB_FILES, IDC_SVC_LINK1,
+    IDC_SVC_LINK2};
+
+bool ShowsDefaultFrame(HWND button) {
+  return (StyleOf(button) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+// The push buttons of a page that show the default frame.
+std::vector<int> FramedButtons(HWND page) {
+  std::vector<int> framed;
+  for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == "Button" && ShowsDefaultFrame(child)) framed.push_back(GetDlgCtrlID(child));
+  }
+  return framed;
+}
+
+bool StillOpen(const Panel& panel) {
+  Sleep(300);
+  return panel.Running() && IsVisible(panel.Main());
+}
+
+TEST(Keyboard, EnterAndEscapeNeverCloseTheMainWindow) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_TRUE(dir.Write("vexa.cfg", "port = 7000\r\n"));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND tabs = panel.Tabs();
+
+  // At start-up the strip has the focus.
+  EXPECT_EQ(FocusOf(panel), tabs);
+  for (UINT key : {VK_ESCAPE, VK_RETURN}) {
+    ASSERT_TRUE(PostKey(panel, key, tabs));
+    ASSERT_TRUE(StillOpen(panel)) << "key " << key << " at start-up";
+  }
+  // After a tab was picked, and after the window came back from the taskbar.
+  SelectTab(tabs, kOptionsTab);
+  PostMessageA(panel.Main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(panel.Main()) != 0; }, 3000));
+  PostMessageA(panel.Main(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(panel.Main()) == 0; }, 3000));
+  for (UINT key : {VK_ESCAPE, VK_RETURN}) {
+    ASSERT_TRUE(PostKey(panel, key, tabs));
+    ASSERT_TRUE(StillOpen(panel)) << "key " << key << " after restore";
+  }
+
+  // In a page's field Escape does nothing and Enter presses the page's save.
+  HWND options = panel.Page(kOptionsTab);
+  HWND field = Item(options, IDC_OPT_SHOW_ADDED);
+  ASSERT_TRUE(SetText(field, "3"));
+  ASSERT_TRUE(PostKey(panel, VK_ESCAPE, field));
+  ASSERT_TRUE(StillOpen(panel));
+  EXPECT_FALSE(FindMessageBox(panel.Pid(), panel.Main()));
+  ASSERT_TRUE(PostKey(panel, VK_RETURN, field));
+  auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "保存设置成功");
+  ASSERT_TRUE(PressButton(*box, IDOK));
+  EXPECT_NE(dir.Read("vexa.cfg").find("vexa_show_added = 3\r\n"), std::string::npos);
+
+  // The system menu's close still closes.
+  PostMessageA(panel.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(panel.WaitForExit(10000));
+}
+
+TEST(Keyboard, TabWalksFromTheStripThroughThePageAndCtrlTabSwitchesTabs) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND tabs = panel.Tabs();
+  HWND service = panel.Page(0);
+
+  // Forward through every tab stop of the service page, then back to the strip.
+  ASSERT_EQ(FocusOf(panel), tabs);
+  std::vector<int> walked;
+  for (size_t i = 0; i <= std::size(kServiceTabStops); ++i) {
+    ASSERT_TRUE(PressKeys(panel, "Tab"));
+    HWND focus = FocusOf(panel);
+    walked.push_back(focus == tabs ? IDC_TABS : GetDlgCtrlID(focus));
+    if (focus != tabs) EXPECT_EQ(GetParent(focus), service);
+  }
+  std::vector<int> expected(std::begin(kServiceTabStops), std::end(kServiceTabStops));
+  expected.push_back(IDC_TABS);
+  EXPECT_EQ(walked, expected);
+
+  // Backwards from the strip into the page's last stop and out again.
+  ASSERT_TRUE(PressKeys(panel, "shift+Tab"));
+  EXPECT_EQ(FocusedId(panel), IDC_SVC_LINK2);
+  ASSERT_TRUE(PressKeys(panel, "shift+Tab"));
+  EXPECT_EQ(FocusedId(panel), IDC_SVC_LINK1);
+  ASSERT_TRUE(PressKeys(panel, "Tab Tab"));
+  EXPECT_EQ(FocusOf(panel), tabs);
+  ASSERT_TRUE(PressKeys(panel, "Tab shift+Tab"));
+  EXPECT_EQ(FocusOf(panel), tabs);
+
+  // Ctrl+Tab and friends pick the next or previous tab from anywhere, and the
+  // page slides in as after a click.
+  ASSERT_TRUE(PressKeys(panel, "Tab"));
+  ASSERT_EQ(FocusedId(panel), IDC_SVC_INSTALL);
+  struct Switch {
+    const char* keys;
+    int tab;
+  } const switches[] = {{"ctrl+Tab", 1}, {"ctrl+Next", 2}, {"ctrl+shift+Tab", 1},
+                        {"ctrl+Prior", 0}, {"ctrl+Prior", 3}, {"ctrl+Tab", 0}};
+  for (const Switch& s : switches) {
+    SCOPED_TRACE(s.keys);
+    ASSERT_TRUE(PressKeys(panel, s.keys));
+    EXPECT_EQ(TabSelection(tabs), s.tab);
+    HWND page = panel.Page(s.tab);
+    EXPECT_TRUE(WaitUntil([&] { return RectIn(page, tabs).left == 4; }, 3000));
+    for (int other = 0; other < 4; ++other) EXPECT_EQ(IsVisible(panel.Page(other)), other == s.tab);
+    // The focus came along into the new page.
+    HWND focus = FocusOf(panel);
+    EXPECT_TRUE(focus && GetParent(focus) == page) << "focus " << GetDlgCtrlID(focus);
+  }
+  // From the strip it stays on the strip.
+  ASSERT_EQ(FocusedId(panel), IDC_SVC_INSTALL);
+  ASSERT_TRUE(PressKeys(panel, "shift+Tab"));
+  ASSERT_EQ(FocusOf(panel), tabs);
+  ASSERT_TRUE(PressKeys(panel, "ctrl+Tab"));
+  EXPECT_EQ(TabSelection(tabs), 1);
+  EXPECT_EQ(FocusOf(panel), tabs);
+  // Into the directories page: its first field.
+  ASSERT_TRUE(PressKeys(panel, "Tab"));
+  EXPECT_EQ(FocusedId(panel), IDC_DIR_ALLOWED_DIR);
+  SaveScreenshot(panel.Main(), "keyboard-directories-first-field");
+}
+
+TEST(Keyboard, EnterPressesTheButtonThatShowsTheDefaultFrame) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND service = panel.Page(0);
+
+  ASSERT_TRUE(PressKeys(panel, "Tab"));
+  ASSERT_EQ(FocusedId(panel), IDC_SVC_INSTALL);
+  EXPECT_EQ(FramedButtons(service), std::vector<int>{IDC_SVC_INSTALL});
+  // Enter opens the install box, Enter closes it, Enter again: the focused,
+  // framed button runs again.
+  for (size_t run = 1; run <= 2; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    ASSERT_TRUE(PressKeys(panel, "Return"));
+    auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Vexa后台服务");
+    ASSERT_TRUE(PressKeys(panel, "Return"));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box->window) || !IsVisible(box->window); }, 5000));
+    EXPECT_EQ(dir.StandInCalls().size(), run);
+    EXPECT_EQ(FocusedId(panel), IDC_SVC_INSTALL);
+    EXPECT_EQ(FramedButtons(service), std::vector<int>{IDC_SVC_INSTALL});
+  }
+  // The frame follows Tab and leaves no stale frame behind.
+  ASSERT_TRUE(PressKeys(panel, "Tab Tab"));
+  ASSERT_EQ(FocusedId(panel), IDC_SVC_STOP);
+  EXPECT_EQ(FramedButtons(service), std::vector<int>{IDC_SVC_STOP});
+  // Past the buttons (on a link) no button is framed on the service page.
+  ASSERT_TRUE(PressKeys(panel, "Tab Tab Tab Tab Tab Tab Tab Tab Tab"));
+  ASSERT_EQ(FocusedId(panel), IDC_SVC_LINK1);
+  EXPECT_EQ(FramedButtons(service), std::vector<int>{});
+
+  // On a settings page the frame rests on the save button while a field has
+  // the focus, moves to a focused button and comes back.
+  ASSERT_TRUE(PressKeys(panel, "ctrl+Prior"));  // the system limits page
+  HWND limits = panel.Page(3);
+  ASSERT_EQ(GetParent(FocusOf(panel)), limits);
+  EXPECT_EQ(FramedButtons(limits), std::vector<int>{IDC_SAVE});
+  ASSERT_TRUE(PressKeys(panel, "shift+Tab shift+Tab shift+Tab"));  // strip, save, readme
+  ASSERT_EQ(FocusedId(panel), IDC_SYS_OPEN_README);
+  EXPECT_EQ(FramedButtons(limits), std::vector<int>{IDC_SYS_OPEN_README});
+  SaveScreenshot(panel.Main(), "keyboard-default-frame-on-readme");
+  ASSERT_TRUE(PressKeys(panel, "Tab"));
+  ASSERT_EQ(FocusedId(panel), IDC_SAVE);
+  ASSERT_TRUE(PressKeys(panel, "Tab Tab"));
+  EXPECT_EQ(FocusedId(panel), IDC_SYS_MAX_CONNS);
+  EXPECT_EQ(FramedButtons(limits), std::vector<int>{IDC_SAVE});
+}
+
+}  // namespace
+}  // namespace vexa::e2e
