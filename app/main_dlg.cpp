@@ -93,7 +93,9 @@ void CMainDlg::MoveFocus(bool backwards) {
   HWND next = nullptr;
   if (page && IsWindowVisible(page)) {
     HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
-    HWND last = GetNextDlgTabItem(page, nullptr, TRUE);
+    // Backwards from the first stop wraps to the last one (Wine answers
+    // nothing for a backward search without a start).
+    HWND last = first ? GetNextDlgTabItem(page, first, TRUE) : nullptr;
     bool inPage = focus && IsChild(page, focus);
     if (!inPage) {
       next = backwards ? last : first;

@@ -622,12 +622,30 @@ bool PressKeys(const Panel& panel, const std::string& keys) {
                                      "Wine desktop", "windowfocus", "--sync"}) ||
                      RunUnixProgram({"xdotool", "search", "--limit", "1", "--class", "explorer",
                                      "windowfocus", "--sync"});
+    // Wine drops the first key that arrives with the new X focus: a lone
+    // Shift, which no window acts on, takes that place.
+    RunUnixProgram({"xdotool", "key", "shift"});
+    Sleep(300);
+  }
+  // A modifier that Wine still takes for held (its release went to another
+  // window) would turn Tab into Ctrl+Tab: let go of it first.
+  const std::pair<int, const char*> modifiers[] = {
+      {VK_CONTROL, "ctrl"}, {VK_SHIFT, "shift"}, {VK_MENU, "alt"}};
+  for (const auto& [key, name] : modifiers) {
+    if (GetAsyncKeyState(key) < 0) RunUnixProgram({"xdotool", "keyup", name});
   }
   // A box or dialog the panel shows is what the keys go to.
   HWND front = GetLastActivePopup(panel.Main());
   SetForegroundWindow(front);
   WaitUntil([&] { return GetForegroundWindow() == front; }, 2000);
-  if (!RunUnixProgram({"xdotool", "key", "--delay", "30", keys})) return false;
+  std::vector<std::string> command = {"xdotool", "key", "--delay", "30"};
+  for (size_t start = 0; start < keys.size();) {
+    size_t end = keys.find(' ', start);
+    if (end == std::string::npos) end = keys.size();
+    if (end > start) command.push_back(keys.substr(start, end - start));
+    start = end + 1;
+  }
+  if (!RunUnixProgram(command)) return false;
   WaitForPanelIdle(panel);
   return true;
 }

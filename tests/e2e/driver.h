@@ -205,8 +205,8 @@ int FocusedId(const Panel& panel);
 // Ctrl (see PressKeys). Returns once the panel has handled it.
 bool PostKey(const Panel& panel, UINT virtualKey, HWND window = nullptr);
 
-// Real keystrokes through the X server (xdotool, e.g. "ctrl+Tab",
-// "shift+Tab", "Return"), delivered by Wine to the panel's focus with the
+// Real keystrokes through the X server (xdotool key names, blank-separated,
+// e.g. "ctrl+Tab", "shift+Tab Tab", "Return"), delivered by Wine to the panel's focus with the
 // modifier keys held: the panel's main window is brought to the foreground
 // first. False when xdotool cannot be run.
 bool PressKeys(const Panel& panel, const std::string& keys);

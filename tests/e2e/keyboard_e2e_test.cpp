@@ -36,6 +36,14 @@ std::vector<int> FramedButtons(HWND page) {
   return framed;
 }
 
+// Real keystrokes arrive a little later than xdotool returns: these wait
+// for what the keys should lead to.
+int FocusAfter(const Panel& panel, const std::string& keys, int expected) {
+  if (!keys.empty() && !PressKeys(panel, keys)) return -1;
+  WaitUntil([&] { return FocusedId(panel) == expected; }, 3000);
+  return FocusedId(panel);
+}
+
 bool StillOpen(const Panel& panel) {
   Sleep(300);
   return panel.Running() && IsVisible(panel.Main());
@@ -95,31 +103,28 @@ TEST(Keyboard, TabWalksFromTheStripThroughThePageAndCtrlTabSwitchesTabs) {
 
   // Forward through every tab stop of the service page, then back to the strip.
   ASSERT_EQ(FocusOf(panel), tabs);
-  std::vector<int> walked;
-  for (size_t i = 0; i <= std::size(kServiceTabStops); ++i) {
-    ASSERT_TRUE(PressKeys(panel, "Tab"));
-    HWND focus = FocusOf(panel);
-    walked.push_back(focus == tabs ? IDC_TABS : GetDlgCtrlID(focus));
-    if (focus != tabs) EXPECT_EQ(GetParent(focus), service);
-  }
   std::vector<int> expected(std::begin(kServiceTabStops), std::end(kServiceTabStops));
   expected.push_back(IDC_TABS);
+  std::vector<int> walked;
+  for (int id : expected) {
+    walked.push_back(FocusAfter(panel, "Tab", id));
+    HWND focus = FocusOf(panel);
+    if (focus != tabs) {
+      EXPECT_EQ(GetParent(focus), service);
+    }
+  }
   EXPECT_EQ(walked, expected);
 
   // Backwards from the strip into the page's last stop and out again.
-  ASSERT_TRUE(PressKeys(panel, "shift+Tab"));
-  EXPECT_EQ(FocusedId(panel), IDC_SVC_LINK2);
-  ASSERT_TRUE(PressKeys(panel, "shift+Tab"));
-  EXPECT_EQ(FocusedId(panel), IDC_SVC_LINK1);
-  ASSERT_TRUE(PressKeys(panel, "Tab Tab"));
-  EXPECT_EQ(FocusOf(panel), tabs);
-  ASSERT_TRUE(PressKeys(panel, "Tab shift+Tab"));
-  EXPECT_EQ(FocusOf(panel), tabs);
+  EXPECT_EQ(FocusAfter(panel, "shift+Tab", IDC_SVC_LINK2), IDC_SVC_LINK2);
+  EXPECT_EQ(FocusAfter(panel, "shift+Tab", IDC_SVC_LINK1), IDC_SVC_LINK1);
+  EXPECT_EQ(FocusAfter(panel, "Tab Tab", IDC_TABS), IDC_TABS);
+  EXPECT_EQ(FocusAfter(panel, "Tab", IDC_SVC_INSTALL), IDC_SVC_INSTALL);
+  EXPECT_EQ(FocusAfter(panel, "shift+Tab", IDC_TABS), IDC_TABS);
 
   // Ctrl+Tab and friends pick the next or previous tab from anywhere, and the
   // page slides in as after a click.
-  ASSERT_TRUE(PressKeys(panel, "Tab"));
-  ASSERT_EQ(FocusedId(panel), IDC_SVC_INSTALL);
+  ASSERT_EQ(FocusAfter(panel, "Tab", IDC_SVC_INSTALL), IDC_SVC_INSTALL);
   struct Switch {
     const char* keys;
     int tab;
@@ -128,24 +133,22 @@ TEST(Keyboard, TabWalksFromTheStripThroughThePageAndCtrlTabSwitchesTabs) {
   for (const Switch& s : switches) {
     SCOPED_TRACE(s.keys);
     ASSERT_TRUE(PressKeys(panel, s.keys));
-    EXPECT_EQ(TabSelection(tabs), s.tab);
+    EXPECT_TRUE(WaitUntil([&] { return TabSelection(tabs) == s.tab; }, 3000));
     HWND page = panel.Page(s.tab);
     EXPECT_TRUE(WaitUntil([&] { return RectIn(page, tabs).left == 4; }, 3000));
     for (int other = 0; other < 4; ++other) EXPECT_EQ(IsVisible(panel.Page(other)), other == s.tab);
     // The focus came along into the new page.
-    HWND focus = FocusOf(panel);
-    EXPECT_TRUE(focus && GetParent(focus) == page) << "focus " << GetDlgCtrlID(focus);
+    EXPECT_TRUE(WaitUntil([&] { return GetParent(FocusOf(panel)) == page; }, 3000))
+        << "focus " << FocusedId(panel);
   }
   // From the strip it stays on the strip.
   ASSERT_EQ(FocusedId(panel), IDC_SVC_INSTALL);
-  ASSERT_TRUE(PressKeys(panel, "shift+Tab"));
-  ASSERT_EQ(FocusOf(panel), tabs);
+  ASSERT_EQ(FocusAfter(panel, "shift+Tab", IDC_TABS), IDC_TABS);
   ASSERT_TRUE(PressKeys(panel, "ctrl+Tab"));
-  EXPECT_EQ(TabSelection(tabs), 1);
+  EXPECT_TRUE(WaitUntil([&] { return TabSelection(tabs) == 1; }, 3000));
   EXPECT_EQ(FocusOf(panel), tabs);
   // Into the directories page: its first field.
-  ASSERT_TRUE(PressKeys(panel, "Tab"));
-  EXPECT_EQ(FocusedId(panel), IDC_DIR_ALLOWED_DIR);
+  EXPECT_EQ(FocusAfter(panel, "Tab", IDC_DIR_ALLOWED_DIR), IDC_DIR_ALLOWED_DIR);
   SaveScreenshot(panel.Main(), "keyboard-directories-first-field");
 }
 
@@ -156,8 +159,7 @@ TEST(Keyboard, EnterPressesTheButtonThatShowsTheDefaultFrame) {
   ASSERT_TRUE(panel.Start(dir));
   HWND service = panel.Page(0);
 
-  ASSERT_TRUE(PressKeys(panel, "Tab"));
-  ASSERT_EQ(FocusedId(panel), IDC_SVC_INSTALL);
+  ASSERT_EQ(FocusAfter(panel, "Tab", IDC_SVC_INSTALL), IDC_SVC_INSTALL);
   EXPECT_EQ(FramedButtons(service), std::vector<int>{IDC_SVC_INSTALL});
   // Enter opens the install box, Enter closes it, Enter again: the focused,
   // framed button runs again.
@@ -170,32 +172,28 @@ TEST(Keyboard, EnterPressesTheButtonThatShowsTheDefaultFrame) {
     ASSERT_TRUE(PressKeys(panel, "Return"));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box->window) || !IsVisible(box->window); }, 5000));
     EXPECT_EQ(dir.StandInCalls().size(), run);
-    EXPECT_EQ(FocusedId(panel), IDC_SVC_INSTALL);
+    EXPECT_EQ(FocusAfter(panel, "", IDC_SVC_INSTALL), IDC_SVC_INSTALL);
     EXPECT_EQ(FramedButtons(service), std::vector<int>{IDC_SVC_INSTALL});
   }
   // The frame follows Tab and leaves no stale frame behind.
-  ASSERT_TRUE(PressKeys(panel, "Tab Tab"));
-  ASSERT_EQ(FocusedId(panel), IDC_SVC_STOP);
+  ASSERT_EQ(FocusAfter(panel, "Tab Tab", IDC_SVC_STOP), IDC_SVC_STOP);
   EXPECT_EQ(FramedButtons(service), std::vector<int>{IDC_SVC_STOP});
   // Past the buttons (on a link) no button is framed on the service page.
-  ASSERT_TRUE(PressKeys(panel, "Tab Tab Tab Tab Tab Tab Tab Tab Tab"));
-  ASSERT_EQ(FocusedId(panel), IDC_SVC_LINK1);
+  ASSERT_EQ(FocusAfter(panel, "Tab Tab Tab Tab Tab Tab Tab Tab Tab", IDC_SVC_LINK1), IDC_SVC_LINK1);
   EXPECT_EQ(FramedButtons(service), std::vector<int>{});
 
   // On a settings page the frame rests on the save button while a field has
   // the focus, moves to a focused button and comes back.
-  ASSERT_TRUE(PressKeys(panel, "ctrl+Prior"));  // the system limits page
+  ASSERT_EQ(FocusAfter(panel, "ctrl+Prior", IDC_SYS_MAX_CONNS), IDC_SYS_MAX_CONNS);
   HWND limits = panel.Page(3);
-  ASSERT_EQ(GetParent(FocusOf(panel)), limits);
   EXPECT_EQ(FramedButtons(limits), std::vector<int>{IDC_SAVE});
-  ASSERT_TRUE(PressKeys(panel, "shift+Tab shift+Tab shift+Tab"));  // strip, save, readme
-  ASSERT_EQ(FocusedId(panel), IDC_SYS_OPEN_README);
+  ASSERT_EQ(FocusAfter(panel, "shift+Tab shift+Tab shift+Tab", IDC_SYS_OPEN_README),
+            IDC_SYS_OPEN_README);  // strip, save, readme
   EXPECT_EQ(FramedButtons(limits), std::vector<int>{IDC_SYS_OPEN_README});
   SaveScreenshot(panel.Main(), "keyboard-default-frame-on-readme");
-  ASSERT_TRUE(PressKeys(panel, "Tab"));
-  ASSERT_EQ(FocusedId(panel), IDC_SAVE);
-  ASSERT_TRUE(PressKeys(panel, "Tab Tab"));
-  EXPECT_EQ(FocusedId(panel), IDC_SYS_MAX_CONNS);
+  ASSERT_EQ(FocusAfter(panel, "Tab", IDC_SAVE), IDC_SAVE);
+  EXPECT_EQ(FramedButtons(limits), std::vector<int>{IDC_SAVE});
+  EXPECT_EQ(FocusAfter(panel, "Tab Tab", IDC_SYS_MAX_CONNS), IDC_SYS_MAX_CONNS);
   EXPECT_EQ(FramedButtons(limits), std::vector<int>{IDC_SAVE});
 }
 

@@ -4,6 +4,7 @@
 // its pictures in the artefact folder for a person to look at.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kDirectoriesTab = 1;
 constexpr LONG kPageX = 4;
+constexpr LONG kSlideStep = 45;
 
 bool SameColour(COLORREF a, COLORREF b, int tolerance = 24) {
   return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
@@ -33,41 +35,53 @@ RECT InPicture(HWND window, HWND top) {
   return r;
 }
 
-struct SlideFrame {
-  Picture picture;
-  LONG pageX;  // the page's left edge in the strip when the picture was taken
-};
-
 // Pictures of the main window taken as fast as they come while the page
-// slides in, each with the page's position; only those taken while the page
-// stood still, short of its place.
-std::vector<SlideFrame> PicturesOfSlide(HWND main, HWND tabs, HWND page) {
-  std::vector<SlideFrame> frames;
+// slides in, until it stands at its place.
+std::vector<Picture> PicturesOfSlide(HWND main, HWND tabs, HWND page) {
+  std::vector<Picture> frames;
   WaitUntil(
       [&] {
-        LONG before = RectIn(page, tabs).left;
-        Picture picture = CaptureWindow(main);
-        LONG after = RectIn(page, tabs).left;
-        if (before == after && before != kPageX) frames.push_back({std::move(picture), before});
-        return after == kPageX;
+        if (RectIn(page, tabs).left == kPageX) return true;
+        frames.push_back(CaptureWindow(main));
+        return false;
       },
       5000, 0);
   return frames;
 }
 
 // Share of the visible part of the page in frame that differs from the page
-// at rest in final, moved by the distance still to go.
-double DifferenceFromPageAtRest(const SlideFrame& frame, const Picture& final, HWND main,
-                                HWND tabs, HWND page) {
+// at rest, moved to stand at pageX.
+double DifferenceFromPageAt(const Picture& frame, LONG pageX, const Picture& final, HWND main,
+                            HWND tabs, HWND page) {
   RECT strip = InPicture(tabs, main);
   RECT rest = InPicture(page, main);  // the page at x = 4
-  int shift = static_cast<int>(frame.pageX - kPageX);
+  int shift = static_cast<int>(pageX - kPageX);
   long differing = 0, compared = 0;
   for (int y = rest.top; y < rest.bottom && y < strip.bottom; ++y) {
     for (int x = rest.left + shift; x < rest.right + shift; ++x) {
-      if (x < strip.left || x >= strip.right) continue;
+      // Left of its place the strip shows only a sliver of the page; the
+      // picture at rest shows the page only inside the strip.
+      if (x < rest.left || x >= strip.right || x - shift >= strip.right) continue;
       ++compared;
-      if (!SameColour(frame.picture.At(x, y), final.At(x - shift, y))) ++differing;
+      if (!SameColour(frame.At(x, y), final.At(x - shift, y))) ++differing;
+    }
+  }
+  return compared == 0 ? 1.0 : static_cast<double>(differing) / compared;
+}
+
+// Share of the page's place that differs from before (the old page still
+// on screen), or, without before, from the plain colour of the strip (the
+// old page gone, the new one not there yet).
+double DifferenceFromNoPage(const Picture& frame, const Picture* before, HWND main, HWND tabs,
+                            HWND page) {
+  RECT strip = InPicture(tabs, main);
+  RECT rest = InPicture(page, main);
+  COLORREF plain = frame.At(rest.left + 1, rest.top + 1);
+  long differing = 0, compared = 0;
+  for (int y = rest.top; y < rest.bottom && y < strip.bottom; ++y) {
+    for (int x = rest.left; x < rest.right && x < strip.right; ++x) {
+      ++compared;
+      if (!SameColour(frame.At(x, y), before ? before->At(x, y) : plain)) ++differing;
     }
   }
   return compared == 0 ? 1.0 : static_cast<double>(differing) / compared;
@@ -85,29 +99,57 @@ TEST(Looks, SlideDrawsEveryStepOnceAndWhole) {
   HWND page = panel.Page(kDirectoriesTab);
   SetForegroundWindow(main);
 
-  // The page at rest, then once more sliding in.
+  // Its first slide (drawn from its controls), the page at rest, then more
+  // slides (drawn from the picture kept when it was hidden).
+  Picture service = CaptureWindow(main);  // the old page of every slide below
   SelectTab(tabs, kDirectoriesTab);
-  ASSERT_TRUE(WaitUntil([&] { return RectIn(page, tabs).left == kPageX; }, 5000));
+  std::vector<Picture> first = PicturesOfSlide(main, tabs, page);
+  Sleep(300);
   ASSERT_NE(SaveScreenshot(main, "slide-at-rest"), "");
   Picture final = CaptureWindow(main);
-  SelectTab(tabs, 0);
-  ASSERT_TRUE(WaitUntil([&] { return RectIn(panel.Page(0), tabs).left == kPageX; }, 5000));
-  Sleep(300);
-
-  SelectTab(tabs, kDirectoriesTab);
-  std::vector<SlideFrame> frames = PicturesOfSlide(main, tabs, page);
-  ASSERT_FALSE(frames.empty()) << "no picture caught the page on its way";
-  int kept = 0;
-  LONG lastKept = 0;
-  for (const SlideFrame& frame : frames) {
-    double difference = DifferenceFromPageAtRest(frame, final, main, tabs, page);
-    EXPECT_LT(difference, 0.01) << "page at x = " << frame.pageX;
-    if (kept == 0 || frame.pageX != lastKept) {
-      SavePicture(frame.picture, "slide-" + std::to_string(kept++) + "-x" +
-                                     std::to_string(frame.pageX));
-      lastKept = frame.pageX;
-    }
+  std::vector<Picture> later;
+  for (int round = 0; round < 5; ++round) {
+    SelectTab(tabs, 0);
+    ASSERT_TRUE(WaitUntil([&] { return RectIn(panel.Page(0), tabs).left == kPageX; }, 5000));
+    Sleep(200);
+    SelectTab(tabs, kDirectoriesTab);
+    for (Picture& frame : PicturesOfSlide(main, tabs, page)) later.push_back(std::move(frame));
   }
+
+  // Every place the page takes: one width to the left, then 45 pixels a
+  // step, then its place. What reaches the screen may lag the window, so a
+  // picture must show the page, whole and once, at one of them.
+  LONG width = RectIn(page, tabs).right - RectIn(page, tabs).left;
+  std::vector<LONG> positions;
+  for (LONG x = kPageX - width; x < kPageX - kSlideStep;) {
+    x += kSlideStep;
+    positions.push_back(x);
+  }
+  positions.push_back(kPageX);
+  const LONG start = kPageX - width;  // all of it left of its place: not on screen
+  int number = 0, midway = 0;
+  auto check = [&](const Picture& frame, double allowed, const char* which) {
+    double best = std::min(DifferenceFromNoPage(frame, nullptr, main, tabs, page),
+                           DifferenceFromNoPage(frame, &service, main, tabs, page));
+    LONG bestX = start;
+    for (LONG x : positions) {
+      double difference = DifferenceFromPageAt(frame, x, final, main, tabs, page);
+      if (difference < best) {
+        best = difference;
+        bestX = x;
+      }
+    }
+    if (bestX != start && bestX != kPageX) ++midway;
+    std::string name = std::string("slide-") + which + "-" + std::to_string(number++) + "-x" +
+                       std::to_string(bestX);
+    EXPECT_LT(best, allowed) << name;
+    if (best >= allowed || number <= 40) SavePicture(frame, name);
+  };
+  // In the first slide the fields get their edges from the panel, not from
+  // the system: close, not equal.
+  for (const Picture& frame : first) check(frame, 0.08, "first");
+  for (const Picture& frame : later) check(frame, 0.01, "again");
+  EXPECT_GT(midway, 0) << "no picture caught the page between its start and its place";
 }
 
 TEST(Looks, LinkLabelsSitOnThePageBackground) {
@@ -127,16 +169,20 @@ TEST(Looks, LinkLabelsSitOnThePageBackground) {
     COLORREF page = picture.At(label.left - 3, (label.top + label.bottom) / 2);
     ASSERT_NE(page, CLR_INVALID);
     EXPECT_FALSE(SameColour(page, GetSysColor(COLOR_BTNFACE), 4)) << "the page is not skinned";
-    // Text is blue (or red, purple); everything else in the label is background.
-    long foreign = 0;
+    // The text is blue, its edges blend blue into the page: a grey pixel in
+    // the label (all three channels alike, unlike the page) is another
+    // background showing through.
+    long grey = 0, all = 0;
     for (int y = label.top; y < label.bottom; ++y) {
       for (int x = label.left; x < label.right; ++x) {
         COLORREF c = picture.At(x, y);
-        bool ink = GetBValue(c) > GetRValue(c) + 40 || GetRValue(c) > GetGValue(c) + 80;
-        if (!ink && !SameColour(c, page, 12)) ++foreign;
+        int high = std::max({GetRValue(c), GetGValue(c), GetBValue(c)});
+        int low = std::min({GetRValue(c), GetGValue(c), GetBValue(c)});
+        ++all;
+        if (high - low < 10 && !SameColour(c, page, 12)) ++grey;
       }
     }
-    EXPECT_EQ(foreign, 0) << "pixels of another background";
+    EXPECT_EQ(grey, 0) << "grey pixels out of " << all;
   }
 }
 
