@@ -634,8 +634,9 @@ bool PressKeys(const Panel& panel, const std::string& keys) {
   for (const auto& [key, name] : modifiers) {
     if (GetAsyncKeyState(key) < 0) RunUnixProgram({"xdotool", "keyup", name});
   }
-  // A box or dialog the panel shows is what the keys go to.
-  HWND front = GetLastActivePopup(panel.Main());
+  // A box or dialog the panel shows is what the keys go to (not a tooltip).
+  auto box = FindMessageBox(panel.Pid(), panel.Main());
+  HWND front = box ? box->window : panel.Main();
   SetForegroundWindow(front);
   WaitUntil([&] { return GetForegroundWindow() == front; }, 2000);
   std::vector<std::string> command = {"xdotool", "key", "--delay", "30"};

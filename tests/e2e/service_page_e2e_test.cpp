@@ -374,22 +374,26 @@ TEST(ServicePage, ClickingALinkOpensTheSiteInTheBrowser) {
   ServicePage s;
   ASSERT_TRUE(s.Start());
   HWND link = Item(s.page, 1054);
-  PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-  ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
-  EXPECT_EQ(HttpRecorder::Target(recorder.Requests().front()), "/vexapanel/");
-  EXPECT_TRUE(s.NoBoxFor(1000));
 
-  // From the keyboard: Shift+Tab from the strip reaches the last link, and
-  // Enter or Space opens it as the click did.
-  ASSERT_TRUE(PressKeys(s.panel, "shift+Tab"));
+  // From the keyboard: Tab reaches the link (a tab stop now), and Enter or
+  // Space opens it as a click does.
+  for (int presses = 0; presses < 16 && FocusOf(s.panel) != link; ++presses) {
+    ASSERT_TRUE(PressKeys(s.panel, "Tab"));
+    WaitUntil([&] { return FocusOf(s.panel) == link; }, 500);
+  }
   ASSERT_EQ(FocusOf(s.panel), link);
   ASSERT_TRUE(PressKeys(s.panel, "Return"));
-  ASSERT_TRUE(recorder.WaitForRequests(2, 20000));
+  ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
   ASSERT_TRUE(PressKeys(s.panel, "space"));
+  ASSERT_TRUE(recorder.WaitForRequests(2, 20000));
+
+  PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
   ASSERT_TRUE(recorder.WaitForRequests(3, 20000));
-  EXPECT_EQ(HttpRecorder::Target(recorder.Requests().back()), "/vexapanel/");
-  EXPECT_TRUE(s.panel.Running());
+  for (const std::string& request : recorder.Requests()) {
+    EXPECT_EQ(HttpRecorder::Target(request), "/vexapanel/");
+  }
+  EXPECT_TRUE(s.NoBoxFor(1000));
 }
 
 }  // namespace
