@@ -1,5 +1,7 @@
 #include "app/main_dlg.h"
 
+#include <commctrl.h>
+
 #include <type_traits>
 
 #include "base/descramble.h"
@@ -9,6 +11,7 @@
 #include "pages/bt_system_page.h"
 #include "pages/file_and_dir_page.h"
 #include "pages/option_page.h"
+#include "pages/page_dialog.h"
 #include "tracker/busy_panel.h"
 #include "tracker/setting_page.h"
 #include "ui/message_box.h"
@@ -19,6 +22,8 @@ namespace {
 constexpr unsigned char kCaptionKey = 0x6B;
 constexpr auto kStoredCaption = ScrambleLiteral(kMainWindowCaption, kCaptionKey);
 const char kPageNotCreated[] = "无法创建页面：";
+// Posted at initialisation, so that its box comes after the window shows.
+constexpr UINT kReportUnreadableConfig = WM_APP + 1;
 }  // namespace
 
 CMainDlg::CMainDlg(ConfigStore& store)
@@ -65,7 +70,89 @@ bool CMainDlg::OnInit() {
   AddPage<Coption>("选项设置");
   AddPage<CBTsystem>("系统设置");
   SetText(DescrambleText(kStoredCaption, kCaptionKey));
+  if (!store_.LoadStatus().ok) PostMessageA(Handle(), kReportUnreadableConfig, 0, 0);
   return true;
+}
+
+bool CMainDlg::OnCommand(int id, int code, HWND control) {
+  // Enter and Escape reach the window from the strip: neither may close it
+  // and lose what the pages hold. It closes through WM_CLOSE only.
+  if (id == IDOK || id == IDCANCEL) return true;
+  return CDialog::OnCommand(id, code, control);
+}
+
+bool CMainDlg::PreTranslateKey(MSG* msg) {
+  if (msg->message != WM_KEYDOWN) return false;
+  bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  switch (msg->wParam) {
+    case VK_TAB:
+      if (ctrl) {
+        SwitchTab(shift ? -1 : 1);
+      } else {
+        MoveFocus(shift);
+      }
+      return true;
+    case VK_NEXT:
+    case VK_PRIOR:
+      if (!ctrl) return false;
+      SwitchTab(msg->wParam == VK_NEXT ? 1 : -1);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The strip and the current page's tab stops form one cycle. The strip is a
+// control parent (so the pages belong to the window's navigation), which
+// makes the dialog manager step over the strip itself: the cycle is ours.
+void CMainDlg::MoveFocus(bool backwards) {
+  HWND strip = tabs.Handle();
+  HWND page = tabs.PageAt(static_cast<int>(SendMessageA(strip, TCM_GETCURSEL, 0, 0)));
+  HWND focus = GetFocus();
+  HWND next = nullptr;
+  if (page && IsWindowVisible(page)) {
+    HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+    // Backwards from the first stop wraps to the last one (Wine answers
+    // nothing for a backward search without a start).
+    HWND last = first ? GetNextDlgTabItem(page, first, TRUE) : nullptr;
+    bool inPage = focus && IsChild(page, focus);
+    if (!inPage) {
+      next = backwards ? last : first;
+    } else if (focus != (backwards ? first : last)) {
+      next = GetNextDlgTabItem(page, focus, backwards ? TRUE : FALSE);
+    }
+  }
+  if (next && next != strip) {
+    SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+  } else {
+    SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(strip), TRUE);
+  }
+}
+
+void CMainDlg::SwitchTab(int delta) {
+  HWND strip = tabs.Handle();
+  int count = static_cast<int>(SendMessageA(strip, TCM_GETITEMCOUNT, 0, 0));
+  if (count <= 0) return;
+  int current = static_cast<int>(SendMessageA(strip, TCM_GETCURSEL, 0, 0));
+  int next = ((current + delta) % count + count) % count;
+  HWND focus = GetFocus();
+  bool inPage = focus && focus != strip && IsChild(strip, focus);
+  // As a click does: the strip sends its own selection notifications.
+  SendMessageA(strip, TCM_SETCURFOCUS, static_cast<WPARAM>(next), 0);
+  // The old page took the focus away with it: give it to the new one.
+  HWND page = tabs.PageAt(next);
+  HWND first = page && inPage ? GetNextDlgTabItem(page, nullptr, FALSE) : nullptr;
+  if (first) {
+    SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+  } else if (GetFocus() != strip) {
+    SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(strip), TRUE);
+  }
+}
+
+void CMainDlg::ReportUnreadableConfig() {
+  Status loaded = store_.LoadStatus();
+  if (!loaded.ok) PageMessageBox(Handle(), loaded.message, kPageCaption, MB_OK | MB_ICONERROR);
 }
 
 INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -80,6 +167,14 @@ INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // The pages ask here first: one answer for the whole window.
       if (!SetBusyCursor()) break;
       SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_CLOSE:
+      // The close box, Alt+F4 and the system menu; the dialog manager would
+      // turn this into IDCANCEL, which the window ignores.
+      EndDialog(IDCANCEL);
+      return TRUE;
+    case kReportUnreadableConfig:
+      ReportUnreadableConfig();
       return TRUE;
     default:
       break;

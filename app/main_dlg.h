@@ -34,12 +34,19 @@ class CMainDlg : public CDialog {
 
  protected:
   bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
   INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool PreTranslateKey(MSG* msg) override;
 
  private:
   template <typename Page>
   void AddPage(const std::string& caption);
   void OnPaint();
+  // Tab and Shift+Tab between the strip and the current page's controls.
+  void MoveFocus(bool backwards);
+  // Ctrl+Tab and the like: the next or previous tab, as a click selects it.
+  void SwitchTab(int delta);
+  void ReportUnreadableConfig();
 
   ConfigStore& store_;
   HICON icon;          // shared resource icon: not destroyed

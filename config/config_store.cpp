@@ -59,6 +59,16 @@ void TrimSpaces(const char*& begin, const char*& end) {
   end = contentEnd;
 }
 
+const char kUnreadableAtStart[] =
+    "无法读取 vexa.cfg，页面上显示的是默认值。为免抹掉其中的设置，在问题解决并重新启动本程序之前，"
+    "保存会被拒绝，vexa.cfg 不会被改动。";
+
+std::string WithReason(const char* text, const std::string& reason) {
+  std::string message = text;
+  if (!reason.empty()) message += "\r\n原因：" + reason;
+  return message;
+}
+
 }  // namespace
 
 const char kConfigFileName[] = "vexa.cfg";
@@ -303,9 +313,7 @@ void ConfigStore::Compact() {
 Status ConfigStore::Save() {
   Status saved;
   if (unreadableAtLoad_) {
-    std::string message = kUnreadableAtLoad;
-    if (!unreadableReason_.empty()) message += "\r\n原因：" + unreadableReason_;
-    saved = Status::Error(message);
+    saved = Status::Error(WithReason(kUnreadableAtLoad, unreadableReason_));
   } else {
     std::string bytes = Serialize();
     saved = file_.Write(bytes);
@@ -313,6 +321,11 @@ Status ConfigStore::Save() {
   }
   LogAction(saved.ok ? "保存 vexa.cfg：成功" : "保存 vexa.cfg：失败，" + saved.message);
   return saved;
+}
+
+Status ConfigStore::LoadStatus() const {
+  if (unreadableAtLoad_) return Status::Error(WithReason(kUnreadableAtStart, unreadableReason_));
+  return Status::Ok();
 }
 
 }  // namespace vexa

@@ -67,6 +67,9 @@ class ConfigStore {
   // Writes every entry with a non-empty value. Refuses to overwrite a file
   // that existed but could not be read at Load.
   Status Save();
+  // Whether Load could read what exists: an error names a vexa.cfg that
+  // exists but could not be read, which every save will then refuse.
+  Status LoadStatus() const;
 
   // True when vexa.cfg is no longer what the last Load, Reload or Save saw:
   // created, removed, or another size, time or content. A file that cannot

@@ -204,6 +204,26 @@ bool CLinkLabel::OnReflect(UINT message, WPARAM wParam, LPARAM, LRESULT* result)
   return false;
 }
 
+bool CLinkLabel::PreTranslateKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_SPACE)) {
+    return false;
+  }
+  FollowLink();
+  return true;
+}
+
+// The page's own brush (a skinned page is not button-face grey): the parent
+// answers WM_CTLCOLORDLG with the brush it paints itself with.
+void CLinkLabel::EraseWithParentBackground(HDC dc) {
+  HWND parent = GetParent(Handle());
+  auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageA(parent, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(parent)));
+  if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
+  RECT client = ClientRect(Handle());
+  FillRect(dc, &client, brush);
+}
+
 LRESULT CLinkLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (tooltip_ && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
     MSG relayed = {Handle(), message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
@@ -224,11 +244,23 @@ LRESULT CLinkLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kHoverTimerId) LeaveCheck();
       break;
-    case WM_ERASEBKGND: {
-      RECT client = ClientRect(Handle());
-      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+    case WM_ERASEBKGND:
+      EraseWithParentBackground(reinterpret_cast<HDC>(wParam));
       return TRUE;
+    case WM_PAINT: {
+      // A static draws no focus: the label shows it with the usual dotted frame.
+      LRESULT painted = DefaultProc(message, wParam, lParam);
+      if (GetFocus() == Handle()) {
+        ScopedGetDC dc(Handle());
+        RECT client = ClientRect(Handle());
+        DrawFocusRect(dc.Get(), &client);
+      }
+      return painted;
     }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(Handle(), nullptr, TRUE);
+      break;
     case WM_DESTROY:
       KillTimer(Handle(), kHoverTimerId);
       tooltip_ = nullptr;

@@ -32,6 +32,8 @@ class CLinkLabel : public CControl {
   COLORREF CurrentColor() const;
 
   bool OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  // Enter and Space open the target, as a click does.
+  bool PreTranslateKey(const MSG& msg) override;
 
  protected:
   void OnAttach() override;
@@ -42,6 +44,7 @@ class CLinkLabel : public CControl {
   void EnterHover();
   void LeaveCheck();
   void FollowLink();
+  void EraseWithParentBackground(HDC dc);
 
   COLORREF colorNormal_ = RGB(0, 0, 238);
   COLORREF colorVisited_ = RGB(85, 26, 139);

@@ -3,7 +3,10 @@
 #include <commctrl.h>
 #include <mmsystem.h>
 
+#include <utility>
+
 #include "controls/slide.h"
+#include "ui/scoped.h"
 
 namespace vexa {
 
@@ -14,6 +17,61 @@ constexpr UINT kTabSoundFlags = SND_ASYNC | SND_NODEFAULT | SND_NOWAIT;
 static_assert(kTabSoundFlags == 0x2003, "sound flags");
 constexpr UINT kPlaceFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED;
 static_assert(kPlaceFlags == 0x25, "placement flags");
+
+// A memory DC like another one; whatever was selected into it is selected
+// out again before it is deleted.
+class MemoryDc {
+ public:
+  explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~MemoryDc() {
+    Deselect();
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC Get() const { return dc_; }
+  void Select(HGDIOBJ object) {
+    HGDIOBJ previous = SelectObject(dc_, object);
+    if (!original_) original_ = previous;
+  }
+  void Deselect() {
+    if (dc_ && original_) SelectObject(dc_, original_);
+    original_ = nullptr;
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ original_ = nullptr;
+};
+
+// A control as it paints itself, onto image (its page's picture) at its
+// place. The system's border of an edit field is not printed: it gets the
+// sunken edge it is drawn with.
+void PrintControl(HWND control, HWND page, HDC image) {
+  RECT window;
+  GetWindowRect(control, &window);
+  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&window), 2);
+  RECT client;
+  GetClientRect(control, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(control, &origin);
+  ScreenToClient(page, &origin);
+  MemoryDc own(image);
+  ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(image, client.right, client.bottom));
+  if (!own.Get() || !bitmap) return;
+  own.Select(bitmap.Get());
+  // What lies under it, for controls that draw only their text or lines.
+  BitBlt(own.Get(), 0, 0, client.right, client.bottom, image, origin.x, origin.y, SRCCOPY);
+  SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(own.Get()), PRF_CLIENT);
+  BitBlt(image, origin.x, origin.y, client.right, client.bottom, own.Get(), 0, 0, SRCCOPY);
+  LONG_PTR exStyle = GetWindowLongPtrA(control, GWL_EXSTYLE);
+  if (exStyle & WS_EX_CLIENTEDGE) {
+    DrawEdge(image, &window, EDGE_SUNKEN, BF_RECT);
+  } else if (GetWindowLongPtrA(control, GWL_STYLE) & WS_BORDER) {
+    FrameRect(image, &window, GetSysColorBrush(COLOR_WINDOWFRAME));
+  }
+}
+
 }  // namespace
 
 CSoundTabCtrl::~CSoundTabCtrl() {
@@ -66,7 +124,10 @@ bool CSoundTabCtrl::OnReflect(UINT message, WPARAM, LPARAM lParam, LRESULT* resu
 
 void CSoundTabCtrl::OnSelChanging() {
   int current = static_cast<int>(SendMessageA(Handle(), TCM_GETCURSEL, 0, 0));
-  if (HWND page = PageAt(current)) ShowWindow(page, SW_HIDE);
+  HWND page = PageAt(current);
+  if (!page) return;
+  KeepPageImage(page);
+  ShowWindow(page, SW_HIDE);
 }
 
 void CSoundTabCtrl::OnSelChanged() {
@@ -79,7 +140,8 @@ void CSoundTabCtrl::OnSelChanged() {
   }
   RECT r = PageRectInStrip(page);
   slideWidth = r.right - r.left;
-  MoveWindow(page, SlideStartX(r.left, slideWidth), r.top, slideWidth, r.bottom - r.top, TRUE);
+  MovePage(page, SlideStartX(r.left, slideWidth), r.top, slideWidth, r.bottom - r.top, false);
+  PaintSlideImage(page);
   ShowWindow(page, SW_SHOW);
   slidingPage = page;
   // Setting the same timer again restarts it for the new page.
@@ -91,12 +153,106 @@ void CSoundTabCtrl::OnSlideTimer() {
   RECT r = PageRectInStrip(slidingPage);
   SlideTick tick = NextSlideTick(r.left, slideStep);
   if (!tick.snapped) {
-    MoveWindow(slidingPage, tick.x, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    MovePage(slidingPage, tick.x, r.top, r.right - r.left, r.bottom - r.top, false);
     return;
   }
-  MoveWindow(slidingPage, tick.x, r.top, slideWidth, r.bottom - r.top, TRUE);
+  MovePage(slidingPage, tick.x, r.top, slideWidth, r.bottom - r.top, true);
+  slideImage_.Reset();
   KillTimer(Handle(), kSlideTimerId);
   sndPlaySoundA(kTabSound, kTabSoundFlags);
+}
+
+// A move that copied the old pixels along and let the page and its
+// controls repaint one after the other showed doubled and half-drawn labels
+// at every step (the screen is updated between two controls' painting).
+// Instead the move draws nothing; the strip repaints what the page
+// uncovered, and the page is drawn from its picture in one copy. At rest the
+// controls repaint themselves over the same pixels, without erasing first.
+void CSoundTabCtrl::MovePage(HWND page, int x, int y, int width, int height, bool atRest) {
+  RECT before = PageRectInStrip(page);
+  SetWindowPos(page, nullptr, x, y, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
+  RECT after = PageRectInStrip(page);
+  ScopedGdiObject<HRGN> uncovered(CreateRectRgnIndirect(&before));
+  ScopedGdiObject<HRGN> covered(CreateRectRgnIndirect(&after));
+  if (uncovered && covered) {
+    CombineRgn(uncovered.Get(), uncovered.Get(), covered.Get(), RGN_DIFF);
+    RedrawWindow(Handle(), nullptr, uncovered.Get(), RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
+  if (!IsWindowVisible(page)) return;
+  if (!slideImage_) {
+    RedrawWindow(page, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return;
+  }
+  ShowSlideImage(page);
+  if (atRest) RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+// The page's own pixels, taken while it stands at its place on screen; a
+// page hidden in the middle of a slide keeps the picture it had.
+void CSoundTabCtrl::KeepPageImage(HWND page) {
+  if (!IsWindowVisible(page) || PageRectInStrip(page).left != pageOrigin.x) return;
+  RECT client;
+  GetClientRect(page, &client);
+  ScopedGetDC pageDc(page);
+  MemoryDc memory(pageDc.Get());
+  ScopedGdiObject<HBITMAP> bitmap(
+      CreateCompatibleBitmap(pageDc.Get(), client.right, client.bottom));
+  if (!memory.Get() || !bitmap) return;
+  memory.Select(bitmap.Get());
+  BitBlt(memory.Get(), 0, 0, client.right, client.bottom, pageDc.Get(), 0, 0, SRCCOPY);
+  memory.Deselect();
+  pageImages_[page] = std::move(bitmap);
+}
+
+// The picture kept when the page was last hidden; for a page not shown yet,
+// one painted here: the page's background, then each visible control in
+// creation order (group boxes before what they hold), each printed into a
+// bitmap of its own over what lies under it and copied to its place.
+void CSoundTabCtrl::PaintSlideImage(HWND page) {
+  slideImage_.Reset();
+  RECT client;
+  GetClientRect(page, &client);
+  ScopedGetDC pageDc(page);
+  MemoryDc memory(pageDc.Get());
+  ScopedGdiObject<HBITMAP> bitmap(
+      CreateCompatibleBitmap(pageDc.Get(), client.right, client.bottom));
+  if (!memory.Get() || !bitmap) return;
+  memory.Select(bitmap.Get());
+  auto kept = pageImages_.find(page);
+  if (kept != pageImages_.end()) {
+    MemoryDc source(pageDc.Get());
+    source.Select(kept->second.Get());
+    BitBlt(memory.Get(), 0, 0, client.right, client.bottom, source.Get(), 0, 0, SRCCOPY);
+  } else {
+    SendMessageA(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), 0);
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (GetWindowLongPtrA(child, GWL_STYLE) & WS_VISIBLE) PrintControl(child, page, memory.Get());
+    }
+  }
+  memory.Deselect();
+  slideImage_ = std::move(bitmap);
+}
+
+// One copy of the picture, in a paint cycle of the page's own: the end of a
+// paint is where the system puts what was drawn on screen, also while the
+// window is too busy to be idle (otherwise no step of the slide would show).
+void CSoundTabCtrl::ShowSlideImage(HWND page) {
+  InvalidateRect(page, nullptr, FALSE);
+  PAINTSTRUCT paint;
+  HDC pageDc = BeginPaint(page, &paint);
+  if (!pageDc) return;
+  RECT client;
+  GetClientRect(page, &client);
+  {
+    MemoryDc memory(pageDc);
+    if (memory.Get()) {
+      memory.Select(slideImage_.Get());
+      BitBlt(pageDc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
+    }
+  }
+  EndPaint(page, &paint);
 }
 
 RECT CSoundTabCtrl::PageRectInStrip(HWND page) const {

@@ -4,10 +4,12 @@
 // from the left, with a short sound when it arrives.
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "controls/slide.h"
 #include "ui/control.h"
+#include "ui/scoped.h"
 
 namespace vexa {
 
@@ -38,11 +40,19 @@ class CSoundTabCtrl : public CControl {
   void OnSelChanged();
   void OnSlideTimer();
   RECT PageRectInStrip(HWND page) const;
+  void MovePage(HWND page, int x, int y, int width, int height, bool atRest);
+  void PaintSlideImage(HWND page);
+  void ShowSlideImage(HWND page);
+  void KeepPageImage(HWND page);
 
   int slideWidth = 0;            // width of the page being slid in
   HWND slidingPage = nullptr;    // not owned; null until the first slide
   POINT pageOrigin = {kSlideEndX, 28};
   int pageCount = 0;
+  // The sliding page as it looks, painted once when its slide starts.
+  ScopedGdiObject<HBITMAP> slideImage_;
+  // Each page as the screen last showed it at rest, kept when it is hidden.
+  std::map<HWND, ScopedGdiObject<HBITMAP>> pageImages_;
 };
 
 }  // namespace vexa

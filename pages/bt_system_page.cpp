@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/system_error.h"
 #include "config/program_directory.h"
 #include "pages/page_dialog.h"
 #include "shell/desktop_shortcut.h"
@@ -70,6 +71,8 @@ void CBTsystem::OnDesktopIcon() {
   Status made = CreateDesktopShortcut(kShortcutName, kShortcutDescription);
   if (made.ok) {
     SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconDone);
+    // A disabled button cannot keep the focus: it goes on as Tab would take it.
+    if (GetFocus() == Item(IDC_SYS_DESKTOP_ICON)) SendMessageA(Handle(), WM_NEXTDLGCTL, 0, FALSE);
     EnableItem(IDC_SYS_DESKTOP_ICON, false);
     return;
   }
@@ -82,9 +85,19 @@ void CBTsystem::OnDesktopIcon() {
 }
 
 void CBTsystem::OnOpenReadme() {
-  // A missing file stays unreported: the guide ships with the program.
   const std::string readme = ProgramDirectory() + kReadme;
-  ShellExecuteA(Handle(), nullptr, readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  SHELLEXECUTEINFOA open = {};
+  open.cbSize = sizeof open;
+  open.fMask = SEE_MASK_FLAG_NO_UI;  // the page says what went wrong, in its own box
+  open.hwnd = Handle();
+  open.lpFile = readme.c_str();
+  open.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExA(&open)) return;
+  DWORD error = GetLastError();
+  // The shell's own code (file not found, no association) when it set none.
+  if (error == ERROR_SUCCESS) error = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(open.hInstApp));
+  PageMessageBox(Handle(), ReadmeOpenErrorText(readme, SystemMessage(error)), kPageCaption,
+                 MB_OK | MB_ICONERROR);
 }
 
 }  // namespace vexa

@@ -21,6 +21,9 @@ void ShowPageMessage(HWND page, const PageMessage& message) {
   if (message.text.empty()) return;
   UINT icon = message.icon == PageMessage::Icon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
   PageMessageBox(page, message.text, kPageCaption, MB_OK | icon);
+  // After the box: closing it gives the focus back to where it was.
+  HWND field = message.focusControl != 0 ? GetDlgItem(page, message.focusControl) : nullptr;
+  if (field) SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
 }
 
 }  // namespace vexa

@@ -14,7 +14,8 @@ extern const char kPageCaption[];  // "Vexa服务器"
 void BindFields(CDialog& dialog, SettingsPage& page);
 
 // The page's own box: information icon after a good save, error icon when
-// something failed; nothing for an empty text.
+// something failed, and then the focus goes to the field the message names;
+// nothing for an empty text.
 void ShowPageMessage(HWND page, const PageMessage& message);
 
 // Asks whether to read vexa.cfg again after another program changed it

@@ -20,6 +20,17 @@ std::vector<std::string> KeysOf(const std::vector<FieldSpec>& fields) {
 
 }  // namespace
 
+bool IsDigitsOnly(const std::string& value) {
+  for (char c : value) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+std::string DigitsOnlyText(const std::string& caption) {
+  return "“" + caption + "”只能填写数字。";
+}
+
 std::string SaveFailureText(const Status& status) {
   return std::string(kSaveFailed) + "\n" + status.message + "\n" + kFileUnchanged;
 }
@@ -48,6 +59,15 @@ void SettingsPage::Initialize(const ConfigStore& store) {
 }
 
 PageMessage SettingsPage::SaveChanges(ConfigStore& store, const std::function<bool()>& askReload) {
+  for (std::size_t row = 0; row < fields_.size(); ++row) {
+    if (fields_[row].kind != FieldKind::Digits || IsDigitsOnly(values_[row])) continue;
+    PageMessage refused;
+    refused.icon = PageMessage::Icon::Error;
+    refused.text = DigitsOnlyText(fields_[row].caption);
+    refused.focusControl = fields_[row].control;
+    return refused;
+  }
+
   PageMessage message;
   OutsideChange change = store.CheckOutsideChange(askReload);
   if (!change.proceed) {

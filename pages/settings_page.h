@@ -30,7 +30,13 @@ struct PageMessage {
   enum class Icon { Information, Error };
   Icon icon = Icon::Information;
   std::string text;
+  int focusControl = 0;  // the field to put the focus on afterwards; 0 for none
 };
+
+// Empty, or nothing but the digits 0 to 9.
+bool IsDigitsOnly(const std::string& value);
+// The refusal of a digits-only field that holds something else.
+std::string DigitsOnlyText(const std::string& caption);
 
 // The text shown when vexa.cfg was not written.
 std::string SaveFailureText(const Status& status);
@@ -43,13 +49,15 @@ class SettingsPage {
   // then runs the page's decoding. The store is not changed.
   void Initialize(const ConfigStore& store);
 
-  // When vexa.cfg changed outside since it was read or written, asks first
-  // (askReload, kOutsideChangeQuestion): No writes nothing and shows
-  // nothing; Yes reads the file again into the store and carries on, and
-  // the other pages are told to show the reloaded values afterwards.
-  // Then runs the page's own save steps, sets every key in the page's save
-  // order and writes vexa.cfg. The values stay as they are whatever
-  // happens, so a failed save can be repeated.
+  // Refuses the save when a digits-only field holds anything else (a paste
+  // gets past the edit's own filter): nothing runs, nothing is written, and
+  // the message names that field. When vexa.cfg changed outside since it
+  // was read or written, asks next (askReload, kOutsideChangeQuestion): No
+  // writes nothing and shows nothing; Yes reads the file again into the
+  // store and carries on, and the other pages are told to show the reloaded
+  // values afterwards. Then runs the page's own save steps, sets every key
+  // in the page's save order and writes vexa.cfg. The values stay as they
+  // are whatever happens, so a failed save can be repeated.
   PageMessage SaveChanges(ConfigStore& store, const std::function<bool()>& askReload = {});
 
   const std::vector<FieldSpec>& Fields() const { return fields_; }

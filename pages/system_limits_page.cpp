@@ -10,6 +10,10 @@ const char kSystemLimitsNote[] =
     "注解\n---------------------------\n  压缩等级值为0到9\n  权限设置保持默认即可\n"
     "  允许Track共享连接数建议置0\n---------------------------\n";
 
+std::string ReadmeOpenErrorText(const std::string& path, const std::string& reason) {
+  return "无法打开说明文档：\n" + path + "\n" + reason;
+}
+
 namespace {
 
 std::vector<FieldSpec> Table() {

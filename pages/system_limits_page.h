@@ -19,6 +19,9 @@ extern const char kMemberAccessKey[];
 extern const char* const kAccessRightCaptions[kAccessRightCount];
 extern const char kSystemLimitsNote[];
 
+// "打开说明文档" could not open the guide: where it looked and why not.
+std::string ReadmeOpenErrorText(const std::string& path, const std::string& reason);
+
 class SystemLimitsPage : public SettingsPage {
  public:
   SystemLimitsPage();

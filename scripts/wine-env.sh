@@ -34,6 +34,25 @@ vexa_wine_settings() {
   wine regedit /S "$reg" >/dev/null 2>&1
 }
 
+# Wine draws the caption buttons (minimise, close) with its Marlett font, but
+# this Wine does not load the fonts of its own data directory: without a copy
+# in the prefix's Fonts folder the buttons come out as "0 1 r". Idempotent, so
+# that prefixes made before this step get the font too. No substitute may
+# name Marlett (vexa_wine_settings maps only the dialog fonts).
+vexa_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" dir
+  [ -f "$fonts/marlett.ttf" ] && return 0
+  mkdir -p "$fonts"
+  for dir in /usr/share/wine/fonts /usr/lib/wine/fonts /usr/lib/x86_64-linux-gnu/wine/fonts \
+             /usr/local/share/wine/fonts; do
+    if [ -f "$dir/marlett.ttf" ]; then
+      cp "$dir/marlett.ttf" "$fonts/marlett.ttf"
+      return 0
+    fi
+  done
+  echo "wine: no marlett.ttf found; caption buttons will show letters" >&2
+}
+
 # Creates the prefix once; later calls find it ready. Serialised with a lock
 # so that parallel test processes do not boot it twice.
 vexa_wine_prepare() {
@@ -47,6 +66,7 @@ vexa_wine_prepare() {
       wineserver -w
       touch "$WINEPREFIX/.vexa-ready"
     fi
+    vexa_wine_fonts
   ) 9>"$WINEPREFIX.lock"
 }
 

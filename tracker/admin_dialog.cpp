@@ -1,12 +1,35 @@
 #include "tracker/admin_dialog.h"
 
 #include "tracker/admin_account.h"
+#include "ui/window_geometry.h"
 
 namespace vexa {
 
 Cmyinput::Cmyinput() : CDialog(kTemplateId) {
   BindText(IDC_ADMIN_PASSWORD, &password_);
   BindText(IDC_ADMIN_ACCOUNT, &account_);
+}
+
+// The template leaves the place to the system, which is the screen's corner,
+// over the panel's title bar: the dialog belongs over the panel's middle.
+bool Cmyinput::OnInit() {
+  bool setFocus = CDialog::OnInit();
+  HWND owner = GetWindow(Handle(), GW_OWNER);
+  RECT ownerRect;
+  RECT own;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (owner && GetWindowRect(owner, &ownerRect) && GetWindowRect(Handle(), &own) &&
+      GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    ScreenPoint origin = CenteredOrigin(
+        {ownerRect.left, ownerRect.top, ownerRect.right, ownerRect.bottom},
+        own.right - own.left, own.bottom - own.top,
+        {work.left, work.top, work.right, work.bottom});
+    SetWindowPos(Handle(), nullptr, origin.x, origin.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return setFocus;
 }
 
 bool Cmyinput::OnCommand(int id, int code, HWND control) {

@@ -16,6 +16,7 @@ class Cmyinput : public CDialog {
   Cmyinput();
 
  protected:
+  bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
 
  private:

@@ -37,6 +37,8 @@ CControl* CControl::FromHandle(HWND hwnd) {
 
 bool CControl::OnReflect(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 
+bool CControl::PreTranslateKey(const MSG&) { return false; }
+
 LRESULT CControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefaultProc(message, wParam, lParam);
 }

@@ -27,6 +27,10 @@ class CControl {
   // for WM_CTLCOLOR*, the notification's result for WM_NOTIFY).
   virtual bool OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
+  // A keyboard message for the control while it has the focus, offered
+  // before the dialog manager sees it: return true when handled.
+  virtual bool PreTranslateKey(const MSG& msg);
+
  protected:
   // Every message of the window; the default passes it on to the control.
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);

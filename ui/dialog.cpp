@@ -26,16 +26,23 @@ INT_PTR CDialog::DoModal(HWND owner) {
   ShowWindow(hwnd, SW_SHOW);
 
   MSG msg;
+  HWND lastFocus = nullptr;
   while (!ended_) {
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
+    bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+    // A message box or a click may have moved the frame since the last key.
+    if (key) KeepDefaultWithFocus(GetFocus());
     if (!PreTranslate(&msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
+    HWND focus = GetFocus();
+    if (key || focus != lastFocus) KeepDefaultWithFocus(focus);
+    lastFocus = focus;
   }
   ReenableOwner();
   if (hwnd_) DestroyWindow(hwnd_);
@@ -149,8 +156,12 @@ bool CDialog::Reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam, 
 
 INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      return OnInit() ? TRUE : FALSE;
+    case WM_INITDIALOG: {
+      bool setFocus = OnInit();
+      LRESULT defId = SendMessageA(hwnd_, DM_GETDEFID, 0, 0);
+      homeDefault_ = HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : 0;
+      return setFocus ? TRUE : FALSE;
+    }
     case WM_COMMAND: {
       LRESULT result = 0;
       HWND control = reinterpret_cast<HWND>(lParam);
@@ -192,11 +203,52 @@ bool CDialog::PreTranslate(MSG* msg) {
   if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) {
     return IsDialogMessageA(hwnd_, msg) != FALSE;
   }
+  if (PreTranslateKey(msg)) return true;
+  CControl* control = CControl::FromHandle(msg->hwnd);
+  if (control && control->PreTranslateKey(*msg)) return true;
   for (HWND h = msg->hwnd; h; h = GetParent(h)) {
     if (FromHandle(h) && IsDialogMessageA(h, msg)) return true;
     if (h == hwnd_) break;
   }
   return false;
+}
+
+bool CDialog::PreTranslateKey(MSG*) { return false; }
+
+namespace {
+
+bool IsPushButton(HWND window) {
+  char cls[16] = "";
+  GetClassNameA(window, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Button") != 0) return false;
+  LONG_PTR type = GetWindowLongPtrA(window, GWL_STYLE) & BS_TYPEMASK;
+  return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+}  // namespace
+
+void CDialog::KeepDefaultWithFocus(HWND focus) {
+  CDialog* dialog = nullptr;
+  for (HWND h = focus; h && !dialog; h = GetParent(h)) dialog = FromHandle(h);
+  if (!dialog || !dialog->hwnd_) return;
+  HWND hwnd = dialog->hwnd_;
+  HWND target = nullptr;
+  if (focus != hwnd && GetParent(focus) == hwnd && IsPushButton(focus)) {
+    target = focus;
+  } else if (dialog->homeDefault_ != 0) {
+    target = GetDlgItem(hwnd, dialog->homeDefault_);
+  }
+  int targetId = target ? GetDlgCtrlID(target) : 0;
+  LRESULT defId = SendMessageA(hwnd, DM_GETDEFID, 0, 0);
+  int currentId = HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : 0;
+  if (currentId != targetId) SendMessageA(hwnd, DM_SETDEFID, static_cast<WPARAM>(targetId), 0);
+  for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsPushButton(child)) continue;
+    LONG_PTR want = child == target ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongPtrA(child, GWL_STYLE) & BS_TYPEMASK) != want) {
+      SendMessageA(child, BM_SETSTYLE, static_cast<WPARAM>(want), TRUE);
+    }
+  }
 }
 
 INT_PTR CALLBACK CDialog::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

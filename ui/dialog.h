@@ -65,6 +65,9 @@ class CDialog {
   // control notifications to their attached objects first. Return as a
   // dialog procedure does.
   virtual INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // A keyboard message, offered to the dialog that runs the modal loop
+  // before any dialog manager sees it: return true when handled.
+  virtual bool PreTranslateKey(MSG* msg);
 
  private:
   struct Binding {
@@ -78,6 +81,10 @@ class CDialog {
   bool Reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   bool PreTranslate(MSG* msg);
   void ReenableOwner();
+  // Puts the default frame on the focused push button of the dialog around
+  // the focus, or back on that dialog's own default button, so that Enter
+  // presses what shows the frame.
+  static void KeepDefaultWithFocus(HWND focus);
 
   UINT templateId_;
   HWND hwnd_ = nullptr;
@@ -86,6 +93,7 @@ class CDialog {
   bool ended_ = false;
   INT_PTR result_ = IDCANCEL;
   std::vector<Binding> bindings_;
+  int homeDefault_ = 0;  // the template's default button; 0 for none
 };
 
 }  // namespace vexa

@@ -188,6 +188,28 @@ TEST(ConfigStoreLoad, UnreadableFileIsNeverOverwritten) {
   EXPECT_EQ(store.Get("port", "80"), "6969");
 }
 
+// What the main window reports once at start-up.
+TEST(ConfigStoreLoad, LoadStatusNamesAnUnreadableFileAndTheReasonOnly) {
+  MemoryConfigFile file;
+  file.content = "port = 1234\r\n";
+  for (auto outcome : {ConfigFile::ReadOutcome::Read, ConfigFile::ReadOutcome::Missing}) {
+    file.outcome = outcome;
+    ConfigStore store(file);
+    store.Load();
+    EXPECT_TRUE(store.LoadStatus().ok);
+  }
+  file.outcome = ConfigFile::ReadOutcome::Unreadable;
+  file.readReason = "另一个程序正在使用此文件";
+  ConfigStore store(file);
+  store.Load();
+  Status status = store.LoadStatus();
+  EXPECT_FALSE(status.ok);
+  EXPECT_NE(status.message.find("无法读取 vexa.cfg"), std::string::npos) << status.message;
+  EXPECT_NE(status.message.find("默认值"), std::string::npos) << status.message;
+  EXPECT_NE(status.message.find("原因：另一个程序正在使用此文件"), std::string::npos);
+  EXPECT_EQ(status.message.find("程序启动时无法读取"), std::string::npos) << "not the save's text";
+}
+
 TEST(ConfigStoreSave, FailedWriteIsReportedAndTheStoreKeepsItsValues) {
   MemoryConfigFile file;
   file.content = "port = 80\n";

@@ -557,6 +557,100 @@ bool TypeChars(HWND edit, const std::string& chars) {
   return WaitUntil([&] { return SendMessageA(edit, EM_GETMODIFY, 0, 0) == 0; }, 5000, 5);
 }
 
+// ---------------------------------------------------------------- keyboard
+
+namespace {
+
+DWORD PanelThread(const Panel& panel) {
+  return panel.Main() ? GetWindowThreadProcessId(panel.Main(), nullptr) : 0;
+}
+
+// Waits until every message posted to the panel's thread before now has
+// been handled: a sent message is answered only between two of them.
+void WaitForPanelIdle(const Panel& panel) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutA(panel.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+  Sleep(150);
+  SendMessageTimeoutA(panel.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+}
+
+// Runs a Linux program and waits for it: Wine's loader exports the call
+// that its own tools use to start Unix programs.
+bool RunUnixProgram(const std::vector<std::string>& argv) {
+  using Spawn = LONG(WINAPI*)(char* const*, int);
+  auto spawn = reinterpret_cast<Spawn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+  if (!spawn) return false;
+  std::vector<std::string> copies(argv);
+  std::vector<char*> args;
+  for (std::string& a : copies) args.push_back(a.data());
+  args.push_back(nullptr);
+  return spawn(args.data(), TRUE) == 0;
+}
+
+}  // namespace
+
+HWND FocusOf(const Panel& panel) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(PanelThread(panel), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+int FocusedId(const Panel& panel) {
+  HWND focus = FocusOf(panel);
+  return focus ? GetDlgCtrlID(focus) : 0;
+}
+
+bool PostKey(const Panel& panel, UINT virtualKey, HWND window) {
+  if (!window) window = FocusOf(panel);
+  if (!window) return false;
+  UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+  LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
+  LPARAM up = down | (LPARAM(1) << 30) | (LPARAM(1) << 31);
+  if (!PostMessageA(window, WM_KEYDOWN, virtualKey, down)) return false;
+  PostMessageA(window, WM_KEYUP, virtualKey, up);
+  WaitForPanelIdle(panel);
+  return true;
+}
+
+bool PressKeys(const Panel& panel, const std::string& keys) {
+  // The X focus on Wine's desktop window, the panel in front inside it.
+  static bool desktopFocused = false;
+  if (!desktopFocused) {
+    desktopFocused = RunUnixProgram({"xdotool", "search", "--limit", "1", "--name",
+                                     "Wine desktop", "windowfocus", "--sync"}) ||
+                     RunUnixProgram({"xdotool", "search", "--limit", "1", "--class", "explorer",
+                                     "windowfocus", "--sync"});
+    // Wine drops the first key that arrives with the new X focus: a lone
+    // Shift, which no window acts on, takes that place.
+    RunUnixProgram({"xdotool", "key", "shift"});
+    Sleep(300);
+  }
+  // A modifier that Wine still takes for held (its release went to another
+  // window) would turn Tab into Ctrl+Tab: let go of it first.
+  const std::pair<int, const char*> modifiers[] = {
+      {VK_CONTROL, "ctrl"}, {VK_SHIFT, "shift"}, {VK_MENU, "alt"}};
+  for (const auto& [key, name] : modifiers) {
+    if (GetAsyncKeyState(key) < 0) RunUnixProgram({"xdotool", "keyup", name});
+  }
+  // A box or dialog the panel shows is what the keys go to (not a tooltip).
+  auto box = FindMessageBox(panel.Pid(), panel.Main());
+  HWND front = box ? box->window : panel.Main();
+  SetForegroundWindow(front);
+  WaitUntil([&] { return GetForegroundWindow() == front; }, 2000);
+  std::vector<std::string> command = {"xdotool", "key", "--delay", "30"};
+  for (size_t start = 0; start < keys.size();) {
+    size_t end = keys.find(' ', start);
+    if (end == std::string::npos) end = keys.size();
+    if (end > start) command.push_back(keys.substr(start, end - start));
+    start = end + 1;
+  }
+  if (!RunUnixProgram(command)) return false;
+  WaitForPanelIdle(panel);
+  return true;
+}
+
 void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 void ClickItem(HWND dialog, int id) { Click(Item(dialog, id)); }
 
@@ -660,18 +754,13 @@ bool PressButton(const MessageBoxInfo& box, int id, DWORD timeoutMs) {
 
 // -------------------------------------------------------------- screenshots
 
-std::string SaveScreenshot(HWND window, const std::string& name) {
-  // Under Wine neither the screen DC nor PrintWindow gives another process's
-  // pixels, but the window's own DC does (children included, not covered
-  // by other windows).
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(100);
+Picture CaptureWindow(HWND window) {
+  Picture picture;
   RECT rect;
   GetWindowRect(window, &rect);
   int width = rect.right - rect.left;
   int height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return "";
+  if (width <= 0 || height <= 0) return picture;
 
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -684,30 +773,55 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
   HDC memory = CreateCompatibleDC(source);
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::string rows;
   if (bitmap) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
     GdiFlush();
     SelectObject(memory, old);
-    rows.reserve(static_cast<size_t>(height) * (width * 3 + 1));
+    picture.width = width;
+    picture.height = height;
+    picture.rgb.resize(static_cast<size_t>(width) * height * 3);
     const auto* pixels = static_cast<const unsigned char*>(bits);
-    for (int y = 0; y < height; ++y) {
-      rows += '\0';
-      for (int x = 0; x < width; ++x) {
-        const unsigned char* p = pixels + (static_cast<size_t>(y) * width + x) * 4;
-        rows += static_cast<char>(p[2]);
-        rows += static_cast<char>(p[1]);
-        rows += static_cast<char>(p[0]);
-      }
+    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+      picture.rgb[i * 3] = pixels[i * 4 + 2];
+      picture.rgb[i * 3 + 1] = pixels[i * 4 + 1];
+      picture.rgb[i * 3 + 2] = pixels[i * 4];
     }
     DeleteObject(bitmap);
   }
   DeleteDC(memory);
   ReleaseDC(window, source);
-  if (rows.empty()) return "";
+  return picture;
+}
+
+COLORREF Picture::At(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+  size_t i = (static_cast<size_t>(y) * width + x) * 3;
+  return RGB(rgb[i], rgb[i + 1], rgb[i + 2]);
+}
+
+std::string SavePicture(const Picture& picture, const std::string& name) {
+  if (picture.width <= 0 || picture.height <= 0) return "";
+  std::string rows;
+  rows.reserve(static_cast<size_t>(picture.height) * (picture.width * 3 + 1));
+  for (int y = 0; y < picture.height; ++y) {
+    rows += '\0';
+    rows.append(reinterpret_cast<const char*>(picture.rgb.data()) +
+                    static_cast<size_t>(y) * picture.width * 3,
+                static_cast<size_t>(picture.width) * 3);
+  }
   std::string file = ArtifactDir() + name + ".png";
-  return WriteFileBytes(file, EncodePng(width, height, rows)) ? file : "";
+  return WriteFileBytes(file, EncodePng(picture.width, picture.height, rows)) ? file : "";
+}
+
+std::string SaveScreenshot(HWND window, const std::string& name) {
+  // Under Wine neither the screen DC nor PrintWindow gives another process's
+  // pixels, but the window's own DC does (children included, not covered
+  // by other windows).
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(100);
+  return SavePicture(CaptureWindow(window), name);
 }
 
 // ------------------------------------------------------------ HTTP recorder

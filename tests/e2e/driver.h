@@ -191,6 +191,26 @@ bool SetItemText(HWND dialog, int id, const std::string& text);
 // flag as a marker: the flag is cleared afterwards.
 bool TypeChars(HWND edit, const std::string& chars);
 
+// ---------------------------------------------------------------- keyboard
+
+// The window that has the keyboard focus in the panel's user-interface
+// thread (GetGUIThreadInfo: GetFocus only answers for the caller's thread).
+HWND FocusOf(const Panel& panel);
+// The control with that id in dialog, or null: which field has the focus.
+int FocusedId(const Panel& panel);
+
+// A key press (WM_KEYDOWN, WM_KEYUP) posted to the window with the focus, or
+// to window when given: it runs through the panel's message loop and its
+// dialog manager as a keystroke would, but without the state of Shift or
+// Ctrl (see PressKeys). Returns once the panel has handled it.
+bool PostKey(const Panel& panel, UINT virtualKey, HWND window = nullptr);
+
+// Real keystrokes through the X server (xdotool key names, blank-separated,
+// e.g. "ctrl+Tab", "shift+Tab Tab", "Return"), delivered by Wine to the panel's focus with the
+// modifier keys held: the panel's main window is brought to the foreground
+// first. False when xdotool cannot be run.
+bool PressKeys(const Panel& panel, const std::string& keys);
+
 // A click as posted BM_CLICK: returns at once, also when the click opens a
 // modal box (SendMessage would block until that box closed).
 void Click(HWND button);
@@ -274,6 +294,18 @@ class ResponsePinger {
 // Saves what the screen shows of the window (raised to the top first) as a
 // PNG file ArtifactDir() + name + ".png"; returns the path, "" on failure.
 std::string SaveScreenshot(HWND window, const std::string& name);
+
+// What the window shows right now, frame included, without asking it to
+// repaint first (for pictures taken while something moves).
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> rgb;  // top-down rows of R, G, B
+  COLORREF At(int x, int y) const;  // CLR_INVALID outside
+};
+Picture CaptureWindow(HWND window);
+// As SaveScreenshot, for a picture taken before.
+std::string SavePicture(const Picture& picture, const std::string& name);
 
 // ------------------------------------------------------------ HTTP recorder
 

@@ -391,6 +391,15 @@ TEST(ServicePage, OneClickInstallationFromConfirmationToTheAdministratorRequest)
   auto dialog = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
   ASSERT_TRUE(dialog);
   EXPECT_EQ(dialog->caption, "创建管理员");
+  // Over the middle of the panel, not in the screen's corner over its title.
+  RECT box = RectIn(dialog->window, nullptr);
+  RECT main = RectIn(s.panel.Main(), nullptr);
+  EXPECT_NEAR((box.left + box.right) / 2, (main.left + main.right) / 2, 2);
+  EXPECT_NEAR((box.top + box.bottom) / 2, (main.top + main.bottom) / 2, 2);
+  // The busy caption, on two lines of its button, whole.
+  EXPECT_EQ(ItemText(s.page, kOneClick), "请耐心等待，正在初始化Vexa......");
+  EXPECT_TRUE(StyleOf(Item(s.page, kOneClick)) & BS_MULTILINE);
+  SaveScreenshot(s.panel.Main(), "service-admin-dialog-over-panel");
   const std::string q = Quoted(s.dir);
   EXPECT_EQ(s.dir.StandInCalls(),
             (std::vector<std::string>{q + " -stop", q + " -stop", q + " -U", q + " -i",
@@ -504,10 +513,25 @@ TEST(ServicePage, ClickingALinkOpensTheSiteInTheBrowser) {
   ServicePage s;
   ASSERT_TRUE(s.Start());
   HWND link = Item(s.page, 1054);
+
+  // From the keyboard: Tab reaches the link (a tab stop now), and Enter or
+  // Space opens it as a click does.
+  for (int presses = 0; presses < 16 && FocusOf(s.panel) != link; ++presses) {
+    ASSERT_TRUE(PressKeys(s.panel, "Tab"));
+    WaitUntil([&] { return FocusOf(s.panel) == link; }, 500);
+  }
+  ASSERT_EQ(FocusOf(s.panel), link);
+  ASSERT_TRUE(PressKeys(s.panel, "Return"));
+  ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
+  ASSERT_TRUE(PressKeys(s.panel, "space"));
+  ASSERT_TRUE(recorder.WaitForRequests(2, 20000));
+
   PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
   PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-  ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
-  EXPECT_EQ(HttpRecorder::Target(recorder.Requests().front()), "/vexapanel/");
+  ASSERT_TRUE(recorder.WaitForRequests(3, 20000));
+  for (const std::string& request : recorder.Requests()) {
+    EXPECT_EQ(HttpRecorder::Target(request), "/vexapanel/");
+  }
   EXPECT_TRUE(s.NoBoxFor(1000));
 }
 

@@ -80,6 +80,11 @@ BoxIcon IconOf(const MessageBoxInfo& box) {
 
 bool HasErrorIcon(const MessageBoxInfo& box) { return IconOf(box) == BoxIcon::Red; }
 
+std::string Lower(std::string text) {
+  CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
 // Clicks the save button and returns the box it brings up, with the colour
 // of its icon, closed again.
 struct ShownBox {
@@ -232,6 +237,44 @@ TEST(SettingsPagesE2e, DigitsOnlyFieldsRefuseTypedLetters) {
   std::string saved = dir.Read("vexa.cfg");
   EXPECT_NE(saved.find("vexa_show_added = 12\r\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("vexa_show_completed = a1-b2\r\n"), std::string::npos) << saved;
+}
+
+// WM_SETTEXT gets past ES_NUMBER as a paste does.
+TEST(SettingsPagesE2e, DigitsOnlyFieldHoldingPastedTextRefusesTheSaveAndTakesTheFocus) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  const std::string original = "port = 7000\r\n";
+  ASSERT_TRUE(dir.Write("vexa.cfg", original));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+
+  struct Pasted {
+    int tab;
+    int control;
+    const char* text;
+    const char* message;
+  } const cases[] = {
+      {kDirectoriesTab, IDC_DIR_PORT, "7001http://localhost:7001/", "“BT服务端口”只能填写数字。"},
+      {kOptionsTab, IDC_OPT_SHOW_ADDED, "1 ", "“显示最后更新?”只能填写数字。"},
+      {kLimitsTab, IDC_SYS_MAX_HOPS, "-1", "“允许Track共享连接数”只能填写数字。"},
+  };
+  for (const Pasted& c : cases) {
+    SCOPED_TRACE(c.text);
+    HWND page = ShowTab(panel, c.tab);
+    ASSERT_TRUE(SetItemText(page, c.control, c.text));
+    auto box = SaveAndConfirm(panel, page);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->info.caption, kCaption);
+    EXPECT_EQ(box->info.text, c.message);
+    EXPECT_EQ(box->icon, BoxIcon::Red);
+    EXPECT_TRUE(WaitUntil([&] { return FocusedId(panel) == c.control; }, 3000))
+        << "focus on " << FocusedId(panel);
+    EXPECT_EQ(ItemText(page, c.control), c.text);
+    EXPECT_EQ(dir.Read("vexa.cfg"), original);
+  }
+  // The directories page created nothing either.
+  EXPECT_FALSE(dir.Exists("file"));
+  EXPECT_FALSE(dir.Exists("log"));
 }
 
 TEST(SettingsPagesE2e, AccessMasksShowAsBoxesAndAreSavedFromThem) {
@@ -489,6 +532,25 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
   EXPECT_EQ(link.description, "Vexa服务端管理工具");
 }
 
+// A disabled button cannot keep the focus; before, the focus stayed on it
+// and the keyboard reached nothing.
+TEST(SettingsPagesE2e, DesktopIconButtonHandsTheFocusOnWhenItIsDisabled) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ProgramDir desktop("-desktop", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(desktop.Ready());
+  DesktopFolderOverride override;
+  override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND limits = ShowTab(panel, kLimitsTab);
+  ClickItem(limits, kDesktopIcon);  // a click focuses the button
+  ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
+  EXPECT_FALSE(IsEnabled(Item(limits, kDesktopIcon)));
+  EXPECT_TRUE(WaitUntil([&] { return FocusedId(panel) == IDC_SYS_OPEN_README; }, 3000))
+      << "focus on " << FocusedId(panel);
+}
+
 TEST(SettingsPagesE2e, LockedVexaCfgGivesAnErrorBoxAndStaysIntact) {
   ProgramDir dir;
   ASSERT_TRUE(dir.Ready());
@@ -533,6 +595,17 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
   ASSERT_TRUE(panel.Start(dir));
   CloseHandle(lock);
 
+  // Said once, right after the window shows, with the system's reason.
+  auto told = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(told);
+  EXPECT_EQ(told->caption, kCaption);
+  EXPECT_EQ(told->owner, panel.Main());
+  EXPECT_TRUE(HasErrorIcon(*told));
+  EXPECT_EQ(told->text.rfind("无法读取 vexa.cfg", 0), 0u) << told->text;
+  EXPECT_NE(told->text.find("原因："), std::string::npos) << told->text;
+  ASSERT_TRUE(PressButton(*told, IDOK));
+  EXPECT_FALSE(WaitForMessageBox(panel.Pid(), panel.Main(), 1500));
+
   // Nothing could be read, so the page shows its default ...
   HWND limits = ShowTab(panel, kLimitsTab);
   EXPECT_EQ(ItemText(limits, IDC_SYS_MAX_CONNS), "64");
@@ -547,11 +620,11 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
   EXPECT_EQ(dir.Read("vexa.cfg"), original);
 }
 
-TEST(SettingsPagesE2e, MissingReadmeGoesUnreported) {
+TEST(SettingsPagesE2e, MissingReadmeIsReportedWithItsPathAndTheReason) {
   ProgramDir dir;
   ASSERT_TRUE(dir.Ready());
   ASSERT_TRUE(dir.Remove("Readme.txt"));
-  ProgramDir elsewhere("-cwd", ProgramDir::Contents::kStandInOnly);
+  ProgramDir elsewhere("-cwd 说明", ProgramDir::Contents::kStandInOnly);
   ASSERT_TRUE(elsewhere.Ready());
   PanelOptions options;
   options.workingDir = elsewhere.Path();  // the guide is looked for beside the program only
@@ -559,8 +632,18 @@ TEST(SettingsPagesE2e, MissingReadmeGoesUnreported) {
   ASSERT_TRUE(panel.Start(dir, options));
   HWND limits = ShowTab(panel, kLimitsTab);
   ClickItem(limits, IDC_SYS_OPEN_README);
-  Sleep(1500);
-  EXPECT_FALSE(FindMessageBox(panel.Pid(), panel.Main()));
+  auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, kCaption);
+  EXPECT_EQ(box->owner, panel.Main());
+  EXPECT_EQ(IconOf(*box), BoxIcon::Red);
+  std::vector<std::string> lines = SplitLines(box->text);
+  ASSERT_EQ(lines.size(), 3u) << box->text;
+  EXPECT_EQ(lines[0], "无法打开说明文档：");
+  EXPECT_EQ(Lower(lines[1]), Lower(dir.File("Readme.txt"))) << lines[1];
+  EXPECT_FALSE(lines[2].empty());
+  SaveScreenshot(box->window, "readme-missing");
+  ASSERT_TRUE(PressButton(*box, IDOK));
   EXPECT_TRUE(panel.Running());
 }
 

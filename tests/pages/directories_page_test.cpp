@@ -102,6 +102,35 @@ TEST(DirectoriesPage, DefaultsCreateTheDirectoriesAndTheHomePageAndAppendInTable
                                    "image_bar_fill = /files/image_bar_fill.jpg\r\n");
 }
 
+// A paste gets letters past the port field's own filter: the save names the
+// field, creates nothing and writes nothing, and the typed text stays.
+TEST(DirectoriesPage, DigitsOnlyFieldWithOtherTextRefusesTheWholeSave) {
+  const std::string before = "port = 7000\r\n";
+  Loaded loaded(before);
+  loaded.page.ValueOf("port") = "7001http://x";
+  loaded.page.ValueOf("vexa_file_dir") = "web";
+
+  PageMessage message = loaded.page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.icon, PageMessage::Icon::Error);
+  EXPECT_EQ(message.text, "“BT服务端口”只能填写数字。");
+  EXPECT_EQ(message.focusControl, 1029);
+  EXPECT_EQ(loaded.file.writes, 0);
+  EXPECT_EQ(loaded.file.bytes, before);
+  EXPECT_TRUE(loaded.directories.created.empty());
+  EXPECT_TRUE(loaded.homePage.files.empty());
+  EXPECT_EQ(loaded.page.ValueOf("port"), "7001http://x");
+  EXPECT_EQ(loaded.store.Get("vexa_file_dir", ""), "");
+
+  // Digits, or nothing at all, save as before.
+  for (const char* port : {"7001", ""}) {
+    loaded.page.ValueOf("port") = port;
+    message = loaded.page.SaveChanges(loaded.store);
+    EXPECT_EQ(message.icon, PageMessage::Icon::Information) << port << ": " << message.text;
+    EXPECT_EQ(message.focusControl, 0);
+  }
+  EXPECT_EQ(loaded.file.writes, 2);
+}
+
 TEST(DirectoriesPage, DirectoryFieldsComeBackCleanedAndTheHomePageFollowsTheWebDirectory) {
   Loaded loaded(
       "allowed_dir = D:\\tools\\up\r\n"

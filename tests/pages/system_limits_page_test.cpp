@@ -137,6 +137,44 @@ TEST(SystemLimitsPage, EmptyAndClearedFieldsAreNotWritten) {
             "vexa_max_hops = 007\r\n");
 }
 
+TEST(SettingsPage, DigitsOnlyMeansTheDigitsZeroToNineOrNothing) {
+  struct Case {
+    const char* value;
+    bool digits;
+  };
+  const Case cases[] = {{"", true},     {"0", true},   {"0123456789", true}, {" 1", false},
+                        {"1 ", false},  {"-1", false}, {"+1", false},       {"1.5", false},
+                        {"１", false},  {"7001http://x", false}, {"\xB1\xB8", false}};
+  for (const Case& c : cases) EXPECT_EQ(IsDigitsOnly(c.value), c.digits) << "\"" << c.value << "\"";
+  EXPECT_EQ(DigitsOnlyText("压缩等级 0至9"), "“压缩等级 0至9”只能填写数字。");
+}
+
+TEST(SystemLimitsPage, ReadmeErrorNamesThePathAndTheSystemReason) {
+  EXPECT_EQ(ReadmeOpenErrorText("C:\\程序 嘰\\Readme.txt", "系统找不到指定的文件。"),
+            "无法打开说明文档：\nC:\\程序 嘰\\Readme.txt\n系统找不到指定的文件。");
+}
+
+// The first offending field in table order is named; the masks are not encoded.
+TEST(SystemLimitsPage, SaveNamesTheFirstDigitsOnlyFieldThatHoldsOtherText) {
+  const std::string before = "vexa_guest_access = 3\r\n";
+  Loaded loaded(before);
+  loaded.page.ValueOf("vexa_max_hops") = "2a";
+  loaded.page.ValueOf("vexa_compression_level") = "9 ";
+  loaded.page.guestBoxes[6] = 1;
+  PageMessage message = loaded.page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.icon, PageMessage::Icon::Error);
+  EXPECT_EQ(message.text, "“压缩等级 0至9”只能填写数字。");
+  EXPECT_EQ(message.focusControl, 1025);
+  EXPECT_EQ(loaded.file.writes, 0);
+  EXPECT_EQ(loaded.page.ValueOf("vexa_guest_access"), "3");
+
+  loaded.page.ValueOf("vexa_compression_level") = "9";
+  message = loaded.page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.text, "“允许Track共享连接数”只能填写数字。");
+  EXPECT_EQ(message.focusControl, 1027);
+  EXPECT_EQ(loaded.file.bytes, before);
+}
+
 TEST(SystemLimitsPage, FailedSaveShowsTheReasonAndKeepsTheValues) {
   const std::string before = "vexa_max_conns = 10\r\n";
   Loaded loaded(before);
