@@ -29,6 +29,7 @@ class OneDirectorySystem : public DirectorySystem {
     ++calls;
     return path == kProgram;
   }
+  bool IsDirectory(const std::string& path) override { return path == kProgram; }
   bool CreateDirectory(const std::string&) override {
     ++calls;
     return true;

@@ -161,6 +161,7 @@ class LengthRecordingSystem : public DirectorySystem {
     checked.push_back(path.size());
     return path == existing;
   }
+  bool IsDirectory(const std::string& path) override { return path == existing; }
   bool CreateDirectory(const std::string& path) override {
     Note(path);
     created.push_back(path.size());
