@@ -15,7 +15,7 @@ constexpr DWORD kCopyChunk = 64 * 1024;
 // A copy that replaces its source is flushed in slices of this size: under
 // Wine a flush is an fsync inside the one wineserver, which holds up every
 // Wine process (the panel's own window too) until it returns.
-constexpr ULONGLONG kFlushSlice = 8 * 1024 * 1024;
+constexpr ULONGLONG kFlushSlice = 8ULL * 1024 * 1024;
 
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

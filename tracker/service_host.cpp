@@ -124,7 +124,7 @@ TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
 }
 
 BackupOutcome ServiceHost::BackupFiles(bool clearing) {
-  const std::string directory = ProgramDirectory();
+  const std::string& directory = ProgramDirectory();  // fixed at start-up
   const BackupTime time = LocalBackupTime();
   BackupProgress progress;
   const ULONGLONG start = GetTickCount64();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -132,7 +133,9 @@ TEST_F(OnSmallDrive, FullDiskDuringTheClearingDeletesNothingNotBackedUp) {
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("The disk is full while accessing "), std::string::npos) << box->text;
   EXPECT_TRUE(NoBoxFor(panel, 1500));
-  EXPECT_TRUE(dir_->StandInCalls().empty());  // no restart
+  // Stopped before the clearing; no restart after it.
+  EXPECT_EQ(dir_->StandInCalls(),
+            std::vector<std::string>{"\"" + dir_->File("vexa.exe") + "\" -stop"});
   // tags.vexa may have gone into the backup before users.vexa failed.
   Snapshot now = TakeSnapshot(dir_->Path());
   EXPECT_TRUE(now["users.vexa"] == before_["users.vexa"]);

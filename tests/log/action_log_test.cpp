@@ -9,7 +9,7 @@ namespace vexa {
 namespace {
 
 TEST(ActionLogLine, StampTwoBlanksTextAndCrLfWithBreaksFlattened) {
-  struct Case {
+  const struct Case {
     LogTime time;
     std::string text, line;
   } cases[] = {

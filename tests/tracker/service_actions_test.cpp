@@ -313,7 +313,7 @@ TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequest) {
 TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest) {
   const std::string idle = "caption 一键安装服务器";
   const std::string exitNote = std::string("app box 48 ") + kInstallStoppedText;
-  struct Case {
+  const struct Case {
     const char* name;
     std::function<void(RecordingHost&)> arrange;
     std::vector<std::string> after;  // the log after the common start
