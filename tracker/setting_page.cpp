@@ -20,6 +20,10 @@ constexpr auto kSiteCaption2Stored = ScrambleLiteral("技术支持", kLabelKey);
 
 constexpr UINT_PTR kStatusTimerId = 1090;
 constexpr UINT kStatusPeriodMs = 1000;
+// The first reading lists every service; it waits until the window shows,
+// so that start-up does not wait for it.
+constexpr UINT_PTR kFirstStatusTimerId = 1091;
+constexpr UINT kFirstStatusDelayMs = 10;
 
 }  // namespace
 
@@ -43,7 +47,7 @@ bool CSetting::OnInit() {
   siteLink2.FitToText();
 
   status_.Attach(Item(IDC_SVC_STATUS));
-  RefreshStatus(true);
+  SetTimer(Handle(), kFirstStatusTimerId, kFirstStatusDelayMs, nullptr);
   SetTimer(Handle(), kStatusTimerId, kStatusPeriodMs, nullptr);
   return true;
 }
@@ -53,6 +57,11 @@ void CSetting::RefreshStatus(bool afresh) {
 }
 
 bool CSetting::OnTimer(UINT_PTR timerId) {
+  if (timerId == kFirstStatusTimerId) {
+    KillTimer(Handle(), kFirstStatusTimerId);
+    RefreshStatus(true);
+    return true;
+  }
   if (timerId != kStatusTimerId) return CDialog::OnTimer(timerId);
   // Nobody sees the line behind another tab or in a minimised window, so
   // the panel then costs nothing.

@@ -51,7 +51,7 @@ std::string ReadImagePath(DWORD pid) {
 // in the low 16 bits.
 template <typename Table>
 void ReadListeners(ULONG family, std::vector<TcpListener>* listeners) {
-  std::vector<unsigned char> buffer(16 * 1024);
+  std::vector<unsigned char> buffer(std::size_t{16} * 1024);
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD size = static_cast<DWORD>(buffer.size());
     DWORD error = GetExtendedTcpTable(buffer.data(), &size, FALSE, family,
@@ -84,7 +84,7 @@ void SystemTableReader::ForgetServices() {
 }
 
 void SystemTableReader::ReadAllServices(const std::string& trackerPath, SystemTables* tables) {
-  std::vector<unsigned char> buffer(64 * 1024);
+  std::vector<unsigned char> buffer(std::size_t{64} * 1024);
   DWORD needed = 0, count = 0, resume = 0;
   std::map<std::string, std::string> seen;
   trackerService_.clear();

@@ -11,7 +11,9 @@
 
 #include "tests/tracker/scratch_directory.h"
 #include "tracker/tracker_launcher.h"
+#include "tracker/system_tables.h"
 #include "tracker/tracker_processes.h"
+#include "ui/scoped.h"
 
 namespace vexa {
 namespace {
@@ -189,7 +191,7 @@ TEST(ConsoleWindows, ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole) {
   TrackerDirectory tracker("real console", "vexa_console_standin.exe");
   std::vector<unsigned long> pids = tracker.Start(1, false);
   ASSERT_EQ(pids.size(), 1u);
-  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pids[0]);
+  ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pids[0]));
   ASSERT_TRUE(process);
 
   ConsoleCloseResult result = CloseTrackerConsoles(pids);
@@ -199,10 +201,9 @@ TEST(ConsoleWindows, ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole) {
   EXPECT_TRUE(result.notClosed.empty());
   EXPECT_EQ(TrackerDirectory::Count(tracker.Log(), "ctrl-c"), 1u) << tracker.Log();
   DWORD exitCode = 99;
-  EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
-  GetExitCodeProcess(process, &exitCode);
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 0), WAIT_OBJECT_0);
+  GetExitCodeProcess(process.Get(), &exitCode);
   EXPECT_EQ(exitCode, 0u);  // its own handler ended it, not a kill
-  CloseHandle(process);
 
   // This process took part in the console's Ctrl-C and is still here; the
   // next console instance hears Ctrl-C too, as nothing taught it to ignore it.
@@ -211,30 +212,23 @@ TEST(ConsoleWindows, ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole) {
   EXPECT_EQ(CloseTrackerConsoles(pids).closings.at(0).end, ConsoleEnd::kCtrlC);
 }
 
-struct OwnedServiceHandle {
-  SC_HANDLE handle;
-  ~OwnedServiceHandle() {
-    if (handle) CloseServiceHandle(handle);
-  }
-};
-
 TEST(TrackerProcessesOnTheSystem, FindsTheServiceByItsBinaryPath) {
   ScratchDirectory dir("服务 目录");
   test::WriteBytes(dir.Path() + "vexa.exe", "");
   EXPECT_EQ(QueryTrackerProcesses(dir.Path()).serviceState, ServiceState::kNotInstalled);
 
-  OwnedServiceHandle manager{OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)};
-  ASSERT_TRUE(manager.handle) << GetLastError();
+  ScopedServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  ASSERT_TRUE(manager) << GetLastError();
   const std::string binaryPath = "\"" + dir.Path() + "VEXA.exe\" -service";
-  OwnedServiceHandle service{CreateServiceA(
-      manager.handle, "VexaPanelTestService", "VexaPanelTestService", SERVICE_ALL_ACCESS,
+  ScopedServiceHandle service(CreateServiceA(
+      manager.Get(), "VexaPanelTestService", "VexaPanelTestService", SERVICE_ALL_ACCESS,
       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binaryPath.c_str(),
-      nullptr, nullptr, nullptr, nullptr, nullptr)};
-  ASSERT_TRUE(service.handle) << GetLastError();
+      nullptr, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(service) << GetLastError();
   TrackerProcesses installed = QueryTrackerProcesses(dir.Path());
   ScratchDirectory other("other");
   TrackerProcesses notOurs = QueryTrackerProcesses(other.Path());
-  EXPECT_TRUE(DeleteService(service.handle));
+  EXPECT_TRUE(DeleteService(service.Get()));
 
   EXPECT_EQ(installed.serviceState, ServiceState::kStopped);
   EXPECT_EQ(installed.servicePid, 0u);

@@ -68,7 +68,8 @@ TEST(StatusLine, ShowsServiceConsolesAndPortInThreeSegments) {
     unsigned long servicePid;
     std::vector<unsigned long> consoles;
     const char* expected;
-  } cases[] = {
+  };
+  const Case cases[] = {
       {ServiceState::kNotInstalled, 0, {}, "服务：未安装 | 控制台：未运行 | 端口 6969：空闲"},
       {ServiceState::kStopped, 0, {12}, "服务：已停止 | 控制台：运行中 (PID 12) | 端口 6969：空闲"},
       {ServiceState::kStartPending, 0, {12, 34},
@@ -94,7 +95,8 @@ TEST(StatusLine, NamesThePortsHolderOrSaysItIsUnknown) {
     PortUse use;
     const char* segment;
     bool asked;  // when no tracker process ran
-  } cases[] = {
+  };
+  const Case cases[] = {
       {"80", PortUse::kOther, "端口 80：被 httpd.exe (PID 500) 占用", true},
       {"6969", PortUse::kTracker, "端口 6969：Vexa 监听中", false},  // IPv6 unknown, IPv4 ours
       {"8080", PortUse::kUnknownOwner, "端口 8080：被 未知程序 占用", true},  // Wine: PID 0
