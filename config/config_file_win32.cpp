@@ -101,7 +101,7 @@ class WinReplaceSystem : public ReplaceSystem {
 
 }  // namespace
 
-CWinConfigFile::CWinConfigFile(std::string fileName) : fileName_(std::move(fileName)) {}
+CWinConfigFile::CWinConfigFile(std::string path) : fileName_(std::move(path)) {}
 
 ConfigFile::ReadOutcome CWinConfigFile::Read(std::string* bytes, std::string* reason) {
   bytes->clear();

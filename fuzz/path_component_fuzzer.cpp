@@ -2,7 +2,8 @@
 // and the directory part of a path (for the program directory), with
 // arbitrary bytes. Properties: the component is a byte suffix of the input,
 // cut right after a real separator character or not at all, and holds no
-// separator character; the directory part is a byte prefix ending in a real
+// separator character, and goes into the web address with only space, "#",
+// "%" and "?" escaped; the directory part is a byte prefix ending in a real
 // backslash, and the rest holds none. A trail byte 0x5C is never a
 // separator.
 #include <cstdint>
@@ -48,8 +49,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The component starts at a character start, so it reads the same alone.
   Check(!HasSingleByteChar(last, '\\') && !HasSingleByteChar(last, '/'),
         "component holds a separator", input, last);
+  // In the address, space, "#", "%" and "?" are %XX and every other byte is
+  // itself.
+  std::string escaped;
+  for (char c : last) {
+    if (c == ' ')
+      escaped += "%20";
+    else if (c == '#')
+      escaped += "%23";
+    else if (c == '%')
+      escaped += "%25";
+    else if (c == '?')
+      escaped += "%3F";
+    else
+      escaped += c;
+  }
   Check(vexa::WebFileDirectoryUrl("http://localhost:6969", input) ==
-            "http://localhost:6969/" + last,
+            "http://localhost:6969/" + escaped,
         "web directory address", input);
 
   const std::string directory = vexa::DirectoryOfPath(input);
