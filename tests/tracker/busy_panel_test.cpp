@@ -51,7 +51,12 @@ class Pinger {
   DWORD Stop() {
     if (thread_) {
       stop_ = true;
-      WaitForSingleObject(thread_, INFINITE);
+      // The last ping may be waiting for this very thread: answer it.
+      while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) !=
+             WAIT_OBJECT_0) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+      }
       CloseHandle(thread_);
       thread_ = nullptr;
     }
@@ -67,6 +72,7 @@ class Pinger {
       DWORD_PTR answer = 0;
       SendMessageTimeoutA(self->target_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
       const DWORD took = static_cast<DWORD>(GetTickCount64() - sent);
+      if (self->stop_) break;  // answered by Stop itself
       if (took > self->longest_) self->longest_ = took;
       ++self->pings_;
       Sleep(20);
