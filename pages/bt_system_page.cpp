@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <string>
+
 #include "base/system_error.h"
 #include "pages/page_dialog.h"
 #include "shell/desktop_shortcut.h"
@@ -87,8 +89,9 @@ void CBTsystem::OnOpenReadme() {
   DWORD error = GetLastError();
   // The shell's own code (file not found, no association) when it set none.
   if (error == ERROR_SUCCESS) error = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(open.hInstApp));
-  char path[MAX_PATH] = "";
-  if (!GetFullPathNameA(kReadme, MAX_PATH, path, nullptr)) lstrcpynA(path, kReadme, MAX_PATH);
+  char full[MAX_PATH] = "";
+  DWORD length = GetFullPathNameA(kReadme, MAX_PATH, full, nullptr);
+  std::string path = length > 0 && length < MAX_PATH ? std::string(full, length) : kReadme;
   PageMessageBox(Handle(), ReadmeOpenErrorText(path, SystemMessage(error)), kPageCaption,
                  MB_OK | MB_ICONERROR);
 }
