@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <string>
+
 #include "base/system_error.h"
 #include "config/program_directory.h"
 #include "pages/page_dialog.h"

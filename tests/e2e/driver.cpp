@@ -583,6 +583,7 @@ bool RunUnixProgram(const std::vector<std::string>& argv) {
   if (!spawn) return false;
   std::vector<std::string> copies(argv);
   std::vector<char*> args;
+  args.reserve(copies.size() + 1);
   for (std::string& a : copies) args.push_back(a.data());
   args.push_back(nullptr);
   return spawn(args.data(), TRUE) == 0;

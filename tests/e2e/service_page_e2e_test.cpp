@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -394,8 +395,10 @@ TEST(ServicePage, OneClickInstallationFromConfirmationToTheAdministratorRequest)
   // Over the middle of the panel, not in the screen's corner over its title.
   RECT box = RectIn(dialog->window, nullptr);
   RECT main = RectIn(s.panel.Main(), nullptr);
-  EXPECT_NEAR((box.left + box.right) / 2, (main.left + main.right) / 2, 2);
-  EXPECT_NEAR((box.top + box.bottom) / 2, (main.top + main.bottom) / 2, 2);
+  EXPECT_LE(std::abs((box.left + box.right) - (main.left + main.right)), 4)
+      << box.left << "-" << box.right << " in " << main.left << "-" << main.right;
+  EXPECT_LE(std::abs((box.top + box.bottom) - (main.top + main.bottom)), 4)
+      << box.top << "-" << box.bottom << " in " << main.top << "-" << main.bottom;
   // The busy caption, on two lines of its button, whole.
   EXPECT_EQ(ItemText(s.page, kOneClick), "请耐心等待，正在初始化Vexa......");
   EXPECT_TRUE(StyleOf(Item(s.page, kOneClick)) & BS_MULTILINE);

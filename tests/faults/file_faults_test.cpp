@@ -124,6 +124,11 @@ TEST(FileFaults, OneClickAfterVexaCfgWasHeldOpenAtStartUpNeverOverwritesIt) {
     ASSERT_TRUE(other.Held());
     ASSERT_TRUE(s.panel.Start(s.dir));
   }
+  // Said once at start-up, right after the window shows.
+  auto told = e2e::WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
+  ASSERT_TRUE(told);
+  EXPECT_EQ(told->text.rfind("无法读取 vexa.cfg", 0), 0u) << told->text;
+  ASSERT_TRUE(e2e::PressButton(*told, IDOK));
   // The store holds nothing of the file: saving "port = 6969" alone would
   // wipe every other setting, so nothing is written and nothing cleared.
   auto box = RunOneClick(s.panel);
