@@ -186,6 +186,7 @@ RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
   }
 
   std::vector<bool> existed;
+  existed.reserve(files.size());
   for (const FoundFile& file : files) existed.push_back(Exists(programDirectory + file.name));
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string live = programDirectory + files[i].name;

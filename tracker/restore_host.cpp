@@ -47,7 +47,7 @@ BackupOutcome RestoreServiceHost::BackupCurrentFiles() { return backup_.BackupFi
 
 RestoreOutcome RestoreServiceHost::RestoreFiles(const std::string& folderPath,
                                                 const std::string& preRestoreFolder) {
-  const std::string directory = ProgramDirectory();
+  const std::string& directory = ProgramDirectory();
   BackupProgress progress;
   const ULONGLONG start = GetTickCount64();
   bool shown = false;

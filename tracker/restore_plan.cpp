@@ -179,6 +179,7 @@ void RestoreBackupButton(RestoreHost& host) {
   std::vector<BackupFolder> folders = host.ListBackupFolders();
   SortNewestFirst(folders);
   std::vector<std::string> entries;
+  entries.reserve(folders.size());
   for (const BackupFolder& folder : folders) entries.push_back(BackupListEntry(folder));
   const int chosen = host.ChooseBackup(entries);
   if (chosen < 0 || chosen >= static_cast<int>(folders.size())) return;

@@ -2,6 +2,7 @@
 // the dialog "恢复备份", the confirmation, the files, the pages and the log.
 #include <windows.h>
 
+#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <string>
@@ -163,8 +164,8 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   EXPECT_EQ(ListBoxSelection(list), -1);
   // Centred on the main window.
   RECT main = RectIn(s.panel.Main(), nullptr), box = RectIn(dialog->window, nullptr);
-  EXPECT_NEAR((main.left + main.right) / 2, (box.left + box.right) / 2, 2);
-  EXPECT_NEAR((main.top + main.bottom) / 2, (box.top + box.bottom) / 2, 2);
+  EXPECT_LE(std::abs((main.left + main.right) - (box.left + box.right)), 4);
+  EXPECT_LE(std::abs((main.top + main.bottom) - (box.top + box.bottom)), 4);
   SendMessageA(list, LB_SETCURSEL, 0, 0);
   SaveScreenshot(dialog->window, "restore-dialog");
   ASSERT_TRUE(PressButton(*dialog, IDOK));

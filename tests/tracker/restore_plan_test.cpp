@@ -34,6 +34,7 @@ TEST(RestorePlan, ListsNewestFirstWithCountAndSize) {
   };
   SortNewestFirst(folders);
   std::vector<std::string> names;
+  names.reserve(folders.size());
   for (const BackupFolder& folder : folders) names.push_back(folder.name);
   EXPECT_THAT(names, ElementsAre("手工备份", "12月6日5时59分10秒", "12月6日5时59分9秒 0 1",
                                  "12月6日5时59分9秒 0", "12月6日5时59分9秒", "1月2日3时4分5秒"));
