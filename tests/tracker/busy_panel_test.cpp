@@ -47,6 +47,8 @@ class Pinger {
     thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
   }
   ~Pinger() { Stop(); }
+  Pinger(const Pinger&) = delete;
+  Pinger& operator=(const Pinger&) = delete;
   // Stops and returns the longest time the window took to answer, in ms.
   DWORD Stop() {
     if (thread_) {

@@ -31,6 +31,7 @@ constexpr char kHoldFileName[] = "hold-file";
 constexpr char kConsoleClass[] = "ConsoleWindowClass";
 constexpr UINT_PTR kLifetimeTimerId = 1;
 constexpr UINT kMaxLifetimeMs = 60000;
+HANDLE heldFile = INVALID_HANDLE_VALUE;  // the hold-file, open for the process's life
 
 bool ignoreClose = false;
 
@@ -148,11 +149,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return ConfiguredExitCode(dir);
   }
   ignoreClose = FileExists(dir + kIgnoreCloseName);
-  // Open until the process ends.
+  // Open until the process ends, which closes it.
   const std::string held = SmallFile(dir + kHoldFileName);
   if (!held.empty()) {
-    CreateFileA((dir + held).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    heldFile = CreateFileA((dir + held).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   return RunConsole(instance);
 }
