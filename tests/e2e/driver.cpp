@@ -616,15 +616,13 @@ bool PostKey(const Panel& panel, UINT virtualKey, HWND window) {
 }
 
 bool PressKeys(const Panel& panel, const std::string& keys) {
-  // The X focus on Wine's desktop window, the panel in front inside it.
-  static bool desktopFocused = false;
-  if (!desktopFocused) {
-    desktopFocused = RunUnixProgram({"xdotool", "search", "--limit", "1", "--name",
-                                     "Wine desktop", "windowfocus", "--sync"}) ||
-                     RunUnixProgram({"xdotool", "search", "--limit", "1", "--class", "explorer",
-                                     "windowfocus", "--sync"});
-    // Wine drops the first key that arrives with the new X focus: a lone
-    // Shift, which no window acts on, takes that place.
+  // Wine gives the X focus to the X window of whichever window it activates,
+  // so keys typed now reach the window in front without moving that focus.
+  // Wine drops the first key after the X focus first arrives: a lone Shift,
+  // which no window acts on, takes that place.
+  static bool primed = false;
+  if (!primed) {
+    primed = true;
     RunUnixProgram({"xdotool", "key", "shift"});
     Sleep(300);
   }

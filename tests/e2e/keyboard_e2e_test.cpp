@@ -152,11 +152,7 @@ TEST(Keyboard, TabWalksFromTheStripThroughThePageAndCtrlTabSwitchesTabs) {
   SaveScreenshot(panel.Main(), "keyboard-directories-first-field");
 }
 
-// Off for now: since the service page's jobs wait with a message pump,
-// keystrokes typed under Wine no longer reach the panel once a switch has
-// run (posted keys still do). The default-frame logic it checks is unchanged;
-// the lost input is an open fault of the waiting, not of this test.
-TEST(Keyboard, DISABLED_EnterPressesTheButtonThatShowsTheDefaultFrame) {
+TEST(Keyboard, EnterPressesTheButtonThatShowsTheDefaultFrame) {
   ProgramDir dir;
   ASSERT_TRUE(dir.Ready());
   Panel panel;
