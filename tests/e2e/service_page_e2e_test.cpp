@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource.h"
 #include "tests/e2e/driver.h"
 
 namespace vexa::e2e {
@@ -507,6 +508,8 @@ TEST(ServicePage, FootShowsTheCreditsAndTwoLinksKeptScrambled) {
   for (const char* text : {"http://localhost/vexapanel", "Vexa 开发组", "官方网站"}) {
     EXPECT_EQ(exe.find(text), std::string::npos) << text;
   }
+  // The picture for the README, once the status line has its first reading.
+  WaitUntil([&] { return !ItemText(s.page, IDC_SVC_STATUS).empty(); }, 5000);
   SaveScreenshot(s.panel.Main(), "service-page");
 }
 
