@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/mbcs.h"
+#include "tools/stand_in_log.h"
 
 namespace {
 
@@ -21,16 +22,7 @@ constexpr DWORD kMaxLifetimeMs = 60000;
 std::string logPath;
 HANDLE ctrlC = nullptr;
 
-void AppendLog(const std::string& text) {
-  HANDLE file = CreateFileA(logPath.c_str(), FILE_APPEND_DATA,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  std::string line = text + "\r\n";
-  DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
-}
+void AppendLog(const std::string& text) { vexa::tools::AppendLine(logPath, text); }
 
 BOOL WINAPI OnCtrl(DWORD type) {
   if (type != CTRL_C_EVENT) return FALSE;

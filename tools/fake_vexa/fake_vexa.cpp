@@ -19,6 +19,7 @@
 #include <string>
 
 #include "base/mbcs.h"
+#include "tools/stand_in_log.h"
 
 namespace {
 
@@ -56,16 +57,7 @@ bool FileExists(const std::string& path) {
 }
 
 void AppendLog(const std::string& dir, const char* logName, const std::string& text) {
-  HANDLE file = CreateFileA((dir + logName).c_str(), FILE_APPEND_DATA,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  std::string line = text + "\r\n";
-  DWORD written = 0;
-  // One write per line so that parallel instances never interleave a line.
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  FlushFileBuffers(file);
-  CloseHandle(file);
+  vexa::tools::AppendLine(dir + logName, text);
 }
 
 std::string SmallFile(const std::string& path) {
