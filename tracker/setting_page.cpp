@@ -52,20 +52,25 @@ bool CSetting::OnInit() {
   return true;
 }
 
-void CSetting::RefreshStatus(bool afresh) {
-  status_.Refresh(ProgramDirectory(), store_.Get("port", "6969"), afresh);
+void CSetting::RefreshStatus(StatusRefresh how) {
+  status_.Refresh(ProgramDirectory(), store_.Get("port", "6969"), how);
 }
 
 bool CSetting::OnTimer(UINT_PTR timerId) {
   if (timerId == kFirstStatusTimerId) {
     KillTimer(Handle(), kFirstStatusTimerId);
-    RefreshStatus(true);
+    RefreshStatus(StatusRefresh::kAfresh);
     return true;
   }
   if (timerId != kStatusTimerId) return CDialog::OnTimer(timerId);
   // Nobody sees the line behind another tab or in a minimised window, so
   // the panel then costs nothing.
-  if (IsWindowVisible(Handle()) && !IsIconic(GetAncestor(Handle(), GA_ROOT))) RefreshStatus(false);
+  if (!IsWindowVisible(Handle()) || IsIconic(GetAncestor(Handle(), GA_ROOT))) {
+    statusHidden_ = true;
+    return true;
+  }
+  RefreshStatus(statusHidden_ ? StatusRefresh::kShownAgain : StatusRefresh::kTimer);
+  statusHidden_ = false;
   return true;
 }
 
@@ -98,7 +103,7 @@ bool CSetting::OnCommand(int id, int code, HWND control) {
       default: return CDialog::OnCommand(id, code, control);
     }
   }
-  RefreshStatus(true);
+  RefreshStatus(StatusRefresh::kAfresh);
   return true;
 }
 
