@@ -10,8 +10,8 @@ TrackerSnapshot CServiceStatus::Read(const std::string& programDirectory,
   const std::string trackerPath = TrackerExePath(programDirectory);
   StatusChanges changes = reader_.Changes();
   changes.everything = how == StatusRefresh::kAfresh;
-  changes.current = how == StatusRefresh::kShownAgain;
-  if (changes.everything) reader_.ForgetServices();
+  changes.current = how == StatusRefresh::kCurrent;
+  if (changes.everything) reader_.ForgetServices(trackerPath);
   const StatusReads reads = schedule_.Next(changes);
   const SystemTables* tables = &reader_.Read(trackerPath, reads);
   if (!reads.processes && PortHolderUnlisted(port, *tables)) {
@@ -27,7 +27,7 @@ TrackerSnapshot CServiceStatus::Read(const std::string& programDirectory,
 
 TrackerSnapshot CServiceStatus::Look(const std::string& programDirectory,
                                      const std::string& port) {
-  return Read(programDirectory, port, StatusRefresh::kShownAgain);
+  return Read(programDirectory, port, StatusRefresh::kCurrent);
 }
 
 void CServiceStatus::Refresh(const std::string& programDirectory, const std::string& port,

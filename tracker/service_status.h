@@ -19,9 +19,9 @@
 namespace vexa {
 
 enum class StatusRefresh {
-  kTimer,      // about once a second: reads only what may have changed
-  kShownAgain,  // the line was not shown for a while: everything but the full service list
-  kAfresh,     // after the panel's own commands, which may have changed services
+  kTimer,    // about once a second: reads only what may have changed
+  kCurrent,  // now, all but the full service list: shown again, after a button
+  kAfresh,   // after the panel's own commands that install or remove services
 };
 
 class CServiceStatus {

@@ -6,6 +6,7 @@
 #include "tracker/service_actions.h"
 #include "tracker/restore_host.h"
 #include "tracker/service_host.h"
+#include "tracker/tracker_commands.h"
 
 namespace vexa {
 
@@ -69,7 +70,7 @@ bool CSetting::OnTimer(UINT_PTR timerId) {
     statusHidden_ = true;
     return true;
   }
-  RefreshStatus(statusHidden_ ? StatusRefresh::kShownAgain : StatusRefresh::kTimer);
+  RefreshStatus(statusHidden_ ? StatusRefresh::kCurrent : StatusRefresh::kTimer);
   statusHidden_ = false;
   return true;
 }
@@ -103,7 +104,9 @@ bool CSetting::OnCommand(int id, int code, HWND control) {
       default: return CDialog::OnCommand(id, code, control);
     }
   }
-  RefreshStatus(StatusRefresh::kAfresh);
+  // Listing every service with its binary path stalls the window for a
+  // tenth of a second under load; only installing or removing needs it.
+  RefreshStatus(ButtonMayChangeServices(id) ? StatusRefresh::kAfresh : StatusRefresh::kCurrent);
   return true;
 }
 

@@ -118,7 +118,12 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
-void SystemTableReader::ForgetServices() { binaryPaths_.clear(); }
+void SystemTableReader::ForgetServices(const std::string& trackerPath) {
+  const std::string name = FileName(trackerPath);
+  for (auto service = binaryPaths_.begin(); service != binaryPaths_.end();) {
+    service = BinaryPathMayRun(service->second, name) ? binaryPaths_.erase(service) : std::next(service);
+  }
+}
 
 // Services are keys under this one: a key added or removed is a service
 // installed or removed, wherever that was done.

@@ -39,8 +39,11 @@ class SystemTableReader {
   // added or removed.
   StatusChanges Changes();
 
-  // The panel's own commands change services: read their binary paths anew.
-  void ForgetServices();
+  // The panel's own commands may have installed, removed or changed the
+  // tracker's service: list every service at the next reading, and read
+  // anew the binary paths of those that may run a program named like the
+  // tracker (the others the tracker's commands do not touch).
+  void ForgetServices(const std::string& trackerPath);
 
  private:
   void ReadAllServices(const std::string& trackerPath);

@@ -278,12 +278,28 @@ TEST(TrackerProcessesOnTheSystem, StatusLineFollowsChangesMadeOutsideThePanel) {
   ASSERT_TRUE(service) << GetLastError();
   status.Refresh(tracker.Path(), "47131");
   const std::string installed = status.Shown();
+  // Changed in place, as an install of the tracker of another folder might:
+  // the panel's own commands read such a service's binary path anew.
+  auto moveService = [&](const std::string& path) {
+    return ChangeServiceConfigA(service.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                                SERVICE_NO_CHANGE, path.c_str(), nullptr, nullptr, nullptr,
+                                nullptr, nullptr, nullptr) != FALSE;
+  };
+  EXPECT_TRUE(moveService("\"C:\\elsewhere\\vexa.exe\" -service"));
+  status.Refresh(tracker.Path(), "47131", StatusRefresh::kAfresh);
+  const std::string moved = status.Shown();
+  EXPECT_TRUE(moveService(binaryPath));
+  status.Refresh(tracker.Path(), "47131", StatusRefresh::kAfresh);
+  const std::string back = status.Shown();
   EXPECT_TRUE(DeleteService(service.Get()));
   service.Reset();
   status.Refresh(tracker.Path(), "47131");
   const std::string removed = status.Shown();
 
-  EXPECT_EQ(installed, "服务：已停止 | 控制台：未运行 | 端口 47131：空闲");
+  const std::string stopped = "服务：已停止 | 控制台：未运行 | 端口 47131：空闲";
+  EXPECT_EQ(installed, stopped);
+  EXPECT_EQ(moved, none);
+  EXPECT_EQ(back, stopped);
   EXPECT_EQ(removed, none);
 }
 

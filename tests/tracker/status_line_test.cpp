@@ -39,6 +39,12 @@ TEST(TrackerProcesses, ServiceByBinaryPathConsolesByImagePath) {
   // 'a' is another character than 81 then 'A'.
   EXPECT_FALSE(SameImagePath("C:\\\x81\x61\\vexa.exe", "C:\\\x81\x41\\vexa.exe"));
   EXPECT_TRUE(SameImagePath("C:\\\x81\x61\\VEXA.exe", "c:\\\x81\x61\\vexa.EXE"));
+  // Which binary paths are read anew after the panel's own commands.
+  EXPECT_TRUE(BinaryPathMayRun("\"D:\\other\\VEXA.EXE\" -service", "vexa.exe"));
+  EXPECT_TRUE(BinaryPathMayRun("C:\\Vexa 服务\\vexa.exe", "vexa.exe"));
+  EXPECT_FALSE(BinaryPathMayRun("C:\\Windows\\System32\\spoolsv.exe", "vexa.exe"));
+  EXPECT_FALSE(BinaryPathMayRun("C:\\vexa\\tracker.exe", "vexa.exe"));
+  EXPECT_FALSE(BinaryPathMayRun("", "vexa.exe"));
 
   SystemTables tables = Tables();
   TrackerProcesses none = FindTrackerProcesses(kTracker, tables);
