@@ -642,25 +642,35 @@ double PingedJob(const std::string& dataDir, const std::string& job, bool* progr
   double longest = -1;
   {
     vexa::e2e::ResponsePinger pinger(panel.Main());
+    const double begin = Now();
+    // When each box came, to tell which step a slow answer fell into.
+    auto answer = [&](int button, const char* expectCaption = nullptr) {
+      bool answered = Answer(panel, button, expectCaption);
+      std::printf("TRACE %s box answered at %.0f ms\n", job.c_str(), (Now() - begin) * 1000);
+      return answered;
+    };
     bool ok = true;
     if (job == "idle") {
       Sleep(3000);  // the yardstick: nothing to do, the same load around
     } else if (job == "switch") {
       vexa::e2e::ClickItem(page, 1008);
-      ok = Answer(panel, IDOK);
+      ok = answer(IDOK);
     } else if (job == "backup") {
       vexa::e2e::ClickItem(page, 1075);
       vexa::e2e::WaitUntil([&] {
         if (vexa::e2e::ItemText(page, 1090).find("正在备份") == 0) *progressSeen = true;
         return vexa::e2e::FindMessageBox(panel.Pid(), panel.Main()).has_value();
       }, 120000, 50);
-      ok = Answer(panel, IDOK);
+      ok = answer(IDOK);
     } else {
       vexa::e2e::ClickItem(page, 1074);
-      ok = Answer(panel, IDOK) && Answer(panel, IDOK) &&  // confirmation, cleared
-           Answer(panel, IDCANCEL, "创建管理员") && Answer(panel, IDOK);
+      ok = answer(IDOK) && answer(IDOK) &&  // confirmation, cleared
+           answer(IDCANCEL, "创建管理员") && answer(IDOK);
     }
     double ms = pinger.Stop();
+    for (const auto& slow : pinger.SlowPings(40)) {
+      std::printf("TRACE %s ping sent at %.0f ms took %.0f ms\n", job.c_str(), slow.first, slow.second);
+    }
     if (ok) longest = ms;
   }
   panel.Close();

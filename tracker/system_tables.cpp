@@ -39,6 +39,26 @@ std::string ReadBinaryPath(SC_HANDLE manager, const char* name) {
   return config->lpBinaryPathName ? config->lpBinaryPathName : "";
 }
 
+// What the registry says a service runs, "" when it cannot tell. The
+// service manager keeps it there; reading it costs no call to the service
+// manager, which under Wine is a round trip to another process per service.
+std::string RegisteredImagePath(HKEY services, const std::string& name) {
+  ScopedRegKey service;
+  if (!services ||
+      RegOpenKeyExA(services, name.c_str(), 0, KEY_QUERY_VALUE, service.Receive()) != ERROR_SUCCESS) {
+    return "";
+  }
+  char path[MAX_PATH * 2];
+  DWORD type = 0, size = sizeof path - 1;
+  if (RegQueryValueExA(service.Get(), "ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(path),
+                       &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return "";
+  }
+  path[size] = '\0';
+  return path;
+}
+
 std::string ReadImagePath(DWORD pid) {
   ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process) return "";
@@ -173,6 +193,11 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath) {
   std::map<std::string, std::string> seen;
   trackerService_.clear();
   tables_.services.clear();
+  if (!servicesRead_) {
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ,
+                  servicesRead_.Receive());
+  }
+  const std::string imageName = FileName(trackerPath);
   for (;;) {
     BOOL done = EnumServicesStatusExA(manager_.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32,
                                       SERVICE_STATE_ALL, buffer.data(),
@@ -183,8 +208,15 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath) {
     for (DWORD i = 0; i < count; ++i) {
       const std::string name = entries[i].lpServiceName;
       auto known = binaryPaths_.find(name);
-      std::string path = known != binaryPaths_.end() ? known->second
-                                                     : ReadBinaryPath(manager_.Get(), name.c_str());
+      std::string path = known != binaryPaths_.end() ? known->second : "";
+      if (known == binaryPaths_.end()) {
+        // Only a service that certainly runs no vexa.exe is taken on the
+        // registry's word; the service manager answers for the rest.
+        path = RegisteredImagePath(servicesRead_.Get(), name);
+        if (path.empty() || BinaryPathMayRun(path, imageName)) {
+          path = ReadBinaryPath(manager_.Get(), name.c_str());
+        }
+      }
       seen[name] = path;
       const SERVICE_STATUS_PROCESS& status = entries[i].ServiceStatusProcess;
       tables_.services.push_back({name, path, StateOf(status.dwCurrentState), status.dwProcessId});

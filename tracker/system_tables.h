@@ -60,6 +60,7 @@ class SystemTableReader {
   std::vector<unsigned long long> processBuffer_;    // reused: it is asked every few seconds
   std::map<unsigned long, ScopedHandle> watched_;    // the tracker's processes, by id
   ScopedRegKey servicesKey_;                         // notifies additions and removals
+  ScopedRegKey servicesRead_;                        // the services' registered image paths
   ScopedHandle servicesChanged_;
   bool watchTried_ = false;
   bool servicesWatched_ = false;
