@@ -153,6 +153,7 @@ TEST(StatusSchedule, ReadsEachTableWhenItMayHaveChangedAndOtherwiseEveryFewRefre
   timer.servicesWatched = true;
   auto run = [](StatusSchedule& schedule, const std::vector<StatusChanges>& ticks) {
     std::vector<std::string> reads;
+    reads.reserve(ticks.size());
     for (const StatusChanges& tick : ticks) reads.push_back(ReadsText(schedule.Next(tick)));
     return reads;
   };
