@@ -243,7 +243,7 @@ if "status_refresh_cpu_ms" in r:
     row("  same, with the tracker's service installed (stopped)",
         g("status_refresh_service_cpu_ms", "{:.2f} ms"), "", "", "<= 2 ms",
         ok(r["status_refresh_service_cpu_ms"] <= 2) if "status_refresh_service_cpu_ms" in r else "")
-    row("  same, service paths read afresh (after the install, remove and one-click buttons)",
+    row("  same, service paths read afresh (after the install, remove, restart and one-click buttons)",
         g("status_refresh_afresh_cpu_ms", "{:.2f} ms"), "elapsed " + g("status_refresh_afresh_wall_ms", "{:.2f} ms"),
         "", "(explains)", "")
 if "idle_panel_cpu_ms_per_s" in r:

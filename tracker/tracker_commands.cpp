@@ -28,8 +28,9 @@ const ServiceButton* FindServiceButton(int controlId) {
 }
 
 bool ButtonMayChangeServices(int controlId) {
-  constexpr int kOneClickInstallation = 1074;
-  if (controlId == kOneClickInstallation) return true;
+  // Both run "-U" and "-i" among their commands.
+  constexpr int kOneClickInstallation = 1074, kRestart = 1076;
+  if (controlId == kOneClickInstallation || controlId == kRestart) return true;
   const ServiceButton* button = FindServiceButton(controlId);
   return button && (button->command == kInstallCommand || button->command == kRemoveCommand);
 }
