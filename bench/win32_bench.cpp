@@ -14,6 +14,8 @@
 //            text steps use them, to compare with the same loop natively
 #include <windows.h>
 #include <psapi.h>
+#include <iphlpapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -506,15 +508,18 @@ int Status(int rounds) {
 
   constexpr int kRefreshes = 60;
   vexa::CServiceStatus status;
-  status.Refresh(dir.Path(), "6969", true);
+  status.Refresh(dir.Path(), "6969", vexa::StatusRefresh::kAfresh);
   std::printf("STATUS %s\n", status.Shown().c_str());
   std::vector<double> cpu, wall, freshCpu, freshWall;
   for (int round = 0; round < rounds; ++round) {
     for (bool afresh : {false, true}) {
       double c = CpuSeconds(GetCurrentProcess());
       double t = Now();
-      // Every 30th plain refresh lists all services (kFullScanEvery).
-      for (int i = 0; i < kRefreshes; ++i) status.Refresh(dir.Path(), "6969", afresh);
+      // The timer's refreshes in the panel's rhythm: each table every few.
+      for (int i = 0; i < kRefreshes; ++i) {
+        status.Refresh(dir.Path(), "6969",
+                       afresh ? vexa::StatusRefresh::kAfresh : vexa::StatusRefresh::kTimer);
+      }
       (afresh ? freshCpu : cpu).push_back((CpuSeconds(GetCurrentProcess()) - c) * 1000 / kRefreshes);
       (afresh ? freshWall : wall).push_back((Now() - t) * 1000 / kRefreshes);
     }
@@ -525,6 +530,102 @@ int Status(int rounds) {
   Result("status_refresh_afresh_cpu_ms", Median(freshCpu));
   Result("status_refresh_afresh_wall_ms", Median(freshWall));
 
+  // The same with the tracker's service installed (stopped): it is asked by
+  // name every few refreshes.
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  const std::string binaryPath = "\"" + dir.File("vexa.exe") + "\" -service";
+  SC_HANDLE service = manager ? CreateServiceA(manager, "VexaPanelBench", "VexaPanelBench",
+                                               SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                               SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
+                                               binaryPath.c_str(), nullptr, nullptr, nullptr,
+                                               nullptr, nullptr)
+                              : nullptr;
+  if (service) {
+    status.Refresh(dir.Path(), "6969", vexa::StatusRefresh::kAfresh);
+    std::printf("STATUS %s\n", status.Shown().c_str());
+    std::vector<double> serviceCpu;
+    for (int round = 0; round < rounds; ++round) {
+      double c = CpuSeconds(GetCurrentProcess());
+      for (int i = 0; i < kRefreshes; ++i) status.Refresh(dir.Path(), "6969");
+      serviceCpu.push_back((CpuSeconds(GetCurrentProcess()) - c) * 1000 / kRefreshes);
+    }
+    Result("status_refresh_service_cpu_ms", Median(serviceCpu));
+    DeleteService(service);
+    CloseServiceHandle(service);
+  }
+  if (manager) CloseServiceHandle(manager);
+
+  dir.KillProcessesInside();
+  return 0;
+}
+
+// Each system call behind one refresh, alone: CPU of this process and
+// elapsed time per call, the median of rounds of 60 calls.
+int StatusParts(int rounds) {
+  ProgramDir dir;
+  if (!dir.Ready()) {
+    std::fprintf(stderr, "%s\n", dir.Ready().message());
+    return 1;
+  }
+  vexa::StartTrackerConsole(dir.Path());
+  Sleep(1000);
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
+  std::vector<unsigned char> buffer(std::size_t{256} * 1024);
+  HANDLE self = OpenProcess(SYNCHRONIZE, FALSE, GetCurrentProcessId());
+  using NtQuery = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+  auto ntQuery = reinterpret_cast<NtQuery>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  const std::vector<std::pair<const char*, std::function<void()>>> parts = {
+      {"toolhelp_snapshot", [] {
+         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+         PROCESSENTRY32 entry = {};
+         entry.dwSize = sizeof entry;
+         for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+         }
+         CloseHandle(snapshot);
+       }},
+      {"nt_process_information", [&] {
+         ULONG size = 0;
+         ntQuery(5, buffer.data(), static_cast<ULONG>(buffer.size()), &size);  // SystemProcessInformation
+       }},
+      {"enum_processes", [&] {
+         DWORD size = 0;
+         EnumProcesses(reinterpret_cast<DWORD*>(buffer.data()), static_cast<DWORD>(buffer.size()), &size);
+       }},
+      {"tcp_listeners_ipv4", [&] {
+         DWORD size = static_cast<DWORD>(buffer.size());
+         GetExtendedTcpTable(buffer.data(), &size, FALSE, 2, TCP_TABLE_OWNER_PID_LISTENER, 0);
+       }},
+      {"tcp_listeners_ipv6", [&] {
+         DWORD size = static_cast<DWORD>(buffer.size());
+         GetExtendedTcpTable(buffer.data(), &size, FALSE, 23, TCP_TABLE_OWNER_PID_LISTENER, 0);
+       }},
+      {"open_missing_service", [&] {
+         SC_HANDLE service = OpenServiceA(manager, "VexaNoSuchService", SERVICE_QUERY_STATUS);
+         if (service) CloseServiceHandle(service);
+       }},
+      {"enum_services", [&] {
+         DWORD needed = 0, count = 0, resume = 0;
+         EnumServicesStatusExA(manager, SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_STATE_ALL,
+                               buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &count,
+                               &resume, nullptr);
+       }},
+      {"wait_zero_timeout", [&] { WaitForMultipleObjects(1, &self, FALSE, 0); }},
+  };
+  for (const auto& part : parts) {
+    std::vector<double> cpu, wall;
+    for (int round = 0; round < rounds; ++round) {
+      double c = CpuSeconds(GetCurrentProcess());
+      double t = Now();
+      for (int i = 0; i < 60; ++i) part.second();
+      cpu.push_back((CpuSeconds(GetCurrentProcess()) - c) * 1000 / 60);
+      wall.push_back((Now() - t) * 1000 / 60);
+    }
+    Result(std::string("part_") + part.first + "_cpu_ms", Median(cpu));
+    Result(std::string("part_") + part.first + "_wall_ms", Median(wall));
+  }
+  CloseHandle(self);
+  CloseServiceHandle(manager);
   dir.KillProcessesInside();
   return 0;
 }
@@ -566,25 +667,35 @@ double PingedJob(const std::string& dataDir, const std::string& job, bool* progr
   double longest = -1;
   {
     vexa::e2e::ResponsePinger pinger(panel.Main());
+    const double begin = Now();
+    // When each box came, to tell which step a slow answer fell into.
+    auto answer = [&](int button, const char* expectCaption = nullptr) {
+      bool answered = Answer(panel, button, expectCaption);
+      std::printf("TRACE %s box answered at %.0f ms\n", job.c_str(), (Now() - begin) * 1000);
+      return answered;
+    };
     bool ok = true;
     if (job == "idle") {
       Sleep(3000);  // the yardstick: nothing to do, the same load around
     } else if (job == "switch") {
       vexa::e2e::ClickItem(page, 1008);
-      ok = Answer(panel, IDOK);
+      ok = answer(IDOK);
     } else if (job == "backup") {
       vexa::e2e::ClickItem(page, 1075);
       vexa::e2e::WaitUntil([&] {
         if (vexa::e2e::ItemText(page, 1090).find("正在备份") == 0) *progressSeen = true;
         return vexa::e2e::FindMessageBox(panel.Pid(), panel.Main()).has_value();
       }, 120000, 50);
-      ok = Answer(panel, IDOK);
+      ok = answer(IDOK);
     } else {
       vexa::e2e::ClickItem(page, 1074);
-      ok = Answer(panel, IDOK) && Answer(panel, IDOK) &&  // confirmation, cleared
-           Answer(panel, IDCANCEL, "创建管理员") && Answer(panel, IDOK);
+      ok = answer(IDOK) && answer(IDOK) &&  // confirmation, cleared
+           answer(IDCANCEL, "创建管理员") && answer(IDOK);
     }
     double ms = pinger.Stop();
+    for (const auto& slow : pinger.SlowPings(40)) {
+      std::printf("TRACE %s ping sent at %.0f ms took %.0f ms\n", job.c_str(), slow.first, slow.second);
+    }
     if (ok) longest = ms;
   }
   panel.Close();
@@ -622,6 +733,7 @@ int main(int argc, char** argv) {
   if (what == "crt") return Crt(rounds);
   if (what == "responsive" && argc > 2) return Responsive(argv[2], rounds);
   if (what == "status") return Status(rounds);
+  if (what == "status-parts") return StatusParts(rounds);
   std::fprintf(stderr, "usage: vexa_win32_bench startup|config|backup|status|responsive <path> [rounds]\n");
   return 2;
 }

@@ -37,10 +37,8 @@ void RestoreServiceHost::ShowAppMessage(const std::string& text, unsigned icon) 
 }
 
 TrackerRunCheck RestoreServiceHost::CheckTrackerRuns() {
-  // A reader of its own lists every service afresh.
   const std::string trackerPath = TrackerExePath(ProgramDirectory());
-  SystemTableReader reader;
-  return JudgeTrackerRun(trackerPath, reader.Read(trackerPath, false));
+  return JudgeTrackerRun(trackerPath, ReadSystemTables(trackerPath, false));
 }
 
 BackupOutcome RestoreServiceHost::BackupCurrentFiles() { return backup_.BackupFiles(false); }

@@ -75,7 +75,10 @@ Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& 
   if (!change.proceed)
     return change.status.ok ? Status::Error(kOutsideChangeNotSaved) : change.status;
   store_.Set(key, value);
-  Status saved = store_.Save();
+  // The safe write flushes vexa.cfg, which waits for the disk: a third of a
+  // second while a gigabyte of data is still being written out. Meanwhile
+  // the window only reads the store (the status line's port).
+  Status saved = RunPumping([this] { return store_.Save(); });
   // The pages show the new value, also when it could not be written: the
   // store holds it, and their next save writes it.
   store_.NotifyOutsideChange();
@@ -108,12 +111,15 @@ Status ServiceHost::StartTrackerConsole() {
   return started;
 }
 
+// Through the status line's reader, which knows the services' binary paths
+// already: a reader of its own would ask the service manager for every one.
 bool ServiceHost::ConsoleWindowExists() {
-  return !QueryTrackerProcesses(ProgramDirectory()).consolePids.empty();
+  return !LookAtTracker(ConfigGet("port", "6969")).processes.consolePids.empty();
 }
 
 ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
-  const std::vector<unsigned long> pids = QueryTrackerProcesses(ProgramDirectory()).consolePids;
+  const std::vector<unsigned long> pids =
+      LookAtTracker(ConfigGet("port", "6969")).processes.consolePids;
   ConsoleCloseResult result = RunPumping([&] { return CloseTrackerConsoles(pids); });
   LogAction(ConsoleCloseLogText(result));
   return result;

@@ -13,18 +13,25 @@
 #include <string>
 
 #include "tracker/service_actions.h"
+#include "tracker/status_schedule.h"
 #include "tracker/system_tables.h"
 
 namespace vexa {
+
+enum class StatusRefresh {
+  kTimer,    // about once a second: reads only what may have changed
+  kCurrent,  // now, all but the full service list: shown again, after a button
+  kAfresh,   // after the panel's own commands that install or remove services
+};
 
 class CServiceStatus {
  public:
   void Attach(HWND control) { control_ = control; }
 
   // Reads the system and shows the segments for the configured port.
-  // afresh: after the panel's own commands, which may have changed services.
-  void Refresh(const std::string& programDirectory, const std::string& port, bool afresh = false);
-  // What Refresh shows, as values: for the question before a start.
+  void Refresh(const std::string& programDirectory, const std::string& port,
+               StatusRefresh how = StatusRefresh::kTimer);
+  // What Refresh shows, as values, read now: for the question before a start.
   TrackerSnapshot Look(const std::string& programDirectory, const std::string& port);
 
   void SetOverride(const std::string& text);
@@ -35,10 +42,13 @@ class CServiceStatus {
   const std::string& Shown() const { return shown_; }
 
  private:
+  TrackerSnapshot Read(const std::string& programDirectory, const std::string& port,
+                       StatusRefresh how);
   void Show(const std::string& text);
 
   HWND control_ = nullptr;
   SystemTableReader reader_;
+  StatusSchedule schedule_;
   std::string segments_;  // the last three segments read
   std::string override_;
   bool overriding_ = false;

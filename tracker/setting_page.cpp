@@ -6,6 +6,7 @@
 #include "tracker/service_actions.h"
 #include "tracker/restore_host.h"
 #include "tracker/service_host.h"
+#include "tracker/tracker_commands.h"
 
 namespace vexa {
 
@@ -52,20 +53,25 @@ bool CSetting::OnInit() {
   return true;
 }
 
-void CSetting::RefreshStatus(bool afresh) {
-  status_.Refresh(ProgramDirectory(), store_.Get("port", "6969"), afresh);
+void CSetting::RefreshStatus(StatusRefresh how) {
+  status_.Refresh(ProgramDirectory(), store_.Get("port", "6969"), how);
 }
 
 bool CSetting::OnTimer(UINT_PTR timerId) {
   if (timerId == kFirstStatusTimerId) {
     KillTimer(Handle(), kFirstStatusTimerId);
-    RefreshStatus(true);
+    RefreshStatus(StatusRefresh::kAfresh);
     return true;
   }
   if (timerId != kStatusTimerId) return CDialog::OnTimer(timerId);
   // Nobody sees the line behind another tab or in a minimised window, so
   // the panel then costs nothing.
-  if (IsWindowVisible(Handle()) && !IsIconic(GetAncestor(Handle(), GA_ROOT))) RefreshStatus(false);
+  if (!IsWindowVisible(Handle()) || IsIconic(GetAncestor(Handle(), GA_ROOT))) {
+    statusHidden_ = true;
+    return true;
+  }
+  RefreshStatus(statusHidden_ ? StatusRefresh::kCurrent : StatusRefresh::kTimer);
+  statusHidden_ = false;
   return true;
 }
 
@@ -98,7 +104,9 @@ bool CSetting::OnCommand(int id, int code, HWND control) {
       default: return CDialog::OnCommand(id, code, control);
     }
   }
-  RefreshStatus(true);
+  // Listing every service with its binary path stalls the window for a
+  // tenth of a second under load; only installing or removing needs it.
+  RefreshStatus(ButtonMayChangeServices(id) ? StatusRefresh::kAfresh : StatusRefresh::kCurrent);
   return true;
 }
 

@@ -32,8 +32,9 @@ class CSetting : public CDialog {
   CLinkLabel siteLink1;  // static 1052
   CLinkLabel siteLink2;  // static 1054
   CServiceStatus status_;  // static 1090
+  bool statusHidden_ = false;  // behind another tab or minimised at the last tick
 
-  void RefreshStatus(bool afresh);
+  void RefreshStatus(StatusRefresh how);
 };
 
 }  // namespace vexa

@@ -61,6 +61,18 @@ PortHolder FindPortHolder(const std::string& portText, const SystemTables& table
   return holder;
 }
 
+bool PortHolderUnlisted(const std::string& portText, const SystemTables& tables) {
+  unsigned port = 0;
+  if (!ParsePort(portText, &port)) return false;
+  for (const TcpListener& listener : tables.listeners) {
+    if (listener.port != port || listener.pid == 0) continue;
+    bool listed = false;
+    for (const ProcessEntry& process : tables.processes) listed = listed || process.pid == listener.pid;
+    if (!listed) return true;
+  }
+  return false;
+}
+
 std::string ServiceSegment(const TrackerProcesses& tracker) {
   switch (tracker.serviceState) {
     case ServiceState::kNotInstalled: return "服务：未安装";

@@ -30,6 +30,10 @@ bool ParsePort(const std::string& text, unsigned* port);
 PortHolder FindPortHolder(const std::string& portText, const SystemTables& tables,
                           const TrackerProcesses& tracker);
 
+// Whether a listener on the port is a process that the tables do not list
+// (it started after they were read), so that its name must be read first.
+bool PortHolderUnlisted(const std::string& portText, const SystemTables& tables);
+
 std::string ServiceSegment(const TrackerProcesses& tracker);
 std::string ConsoleSegment(const TrackerProcesses& tracker);
 std::string PortSegment(const std::string& portText, const PortHolder& holder);

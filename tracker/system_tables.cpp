@@ -2,8 +2,9 @@
 
 #include <windows.h>
 #include <iphlpapi.h>
-#include <tlhelp32.h>
+#include <winternl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "base/mbcs.h"
@@ -38,6 +39,26 @@ std::string ReadBinaryPath(SC_HANDLE manager, const char* name) {
   return config->lpBinaryPathName ? config->lpBinaryPathName : "";
 }
 
+// What the registry says a service runs, "" when it cannot tell. The
+// service manager keeps it there; reading it costs no call to the service
+// manager, which under Wine is a round trip to another process per service.
+std::string RegisteredImagePath(HKEY services, const std::string& name) {
+  ScopedRegKey service;
+  if (!services ||
+      RegOpenKeyExA(services, name.c_str(), 0, KEY_QUERY_VALUE, service.Receive()) != ERROR_SUCCESS) {
+    return "";
+  }
+  char path[MAX_PATH * 2];
+  DWORD type = 0, size = sizeof path - 1;
+  if (RegQueryValueExA(service.Get(), "ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(path),
+                       &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return "";
+  }
+  path[size] = '\0';
+  return path;
+}
+
 std::string ReadImagePath(DWORD pid) {
   ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process) return "";
@@ -70,6 +91,45 @@ void ReadListeners(ULONG family, std::vector<TcpListener>* listeners) {
   }
 }
 
+// Every process with its file name in one call. The toolhelp snapshot asks
+// the same of the system and then copies it again: three times the CPU
+// under Wine.
+using QuerySystemInformation = NTSTATUS(WINAPI*)(SYSTEM_INFORMATION_CLASS, void*, ULONG, ULONG*);
+constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+
+QuerySystemInformation FindQuerySystemInformation() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  FARPROC query = ntdll ? GetProcAddress(ntdll, "NtQuerySystemInformation") : nullptr;
+  return reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(query));
+}
+
+bool ReadProcessTable(std::vector<unsigned long long>* buffer) {
+  static const QuerySystemInformation query = FindQuerySystemInformation();
+  if (!query) return false;
+  if (buffer->empty()) buffer->resize(std::size_t{64} * 1024 / sizeof(unsigned long long));
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const ULONG size = static_cast<ULONG>(buffer->size() * sizeof(unsigned long long));
+    ULONG needed = 0;
+    NTSTATUS status = query(SystemProcessInformation, buffer->data(), size, &needed);
+    if (status == kInfoLengthMismatch) {
+      // Room for the processes started meanwhile.
+      buffer->resize((std::max(needed, size) + 16 * 1024) / sizeof(unsigned long long) + 1);
+      continue;
+    }
+    return status >= 0;
+  }
+  return false;
+}
+
+std::string AnsiName(const UNICODE_STRING& name) {
+  const int length = static_cast<int>(name.Length / sizeof(wchar_t));
+  if (!name.Buffer || length == 0) return "";
+  int size = WideCharToMultiByte(CP_ACP, 0, name.Buffer, length, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  if (size > 0) WideCharToMultiByte(CP_ACP, 0, name.Buffer, length, &text[0], size, nullptr, nullptr);
+  return text;
+}
+
 // The file name of a path, e.g. "vexa.exe".
 std::string FileName(const std::string& path) {
   std::size_t cut = FindLastCharMb(path, '\\');
@@ -78,16 +138,66 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
-void SystemTableReader::ForgetServices() {
-  binaryPaths_.clear();
-  readsSinceFullScan_ = -1;
+void SystemTableReader::ForgetServices(const std::string& trackerPath) {
+  const std::string name = FileName(trackerPath);
+  for (auto service = binaryPaths_.begin(); service != binaryPaths_.end();) {
+    service = BinaryPathMayRun(service->second, name) ? binaryPaths_.erase(service) : std::next(service);
+  }
 }
 
-void SystemTableReader::ReadAllServices(const std::string& trackerPath, SystemTables* tables) {
+// Services are keys under this one: a key added or removed is a service
+// installed or removed, wherever that was done.
+void SystemTableReader::WatchServices() {
+  servicesWatched_ = false;
+  if (!servicesKey_ &&
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_NOTIFY,
+                    servicesKey_.Receive()) != ERROR_SUCCESS) {
+    return;
+  }
+  if (!servicesChanged_) servicesChanged_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  if (!servicesChanged_) return;
+  servicesWatched_ = RegNotifyChangeKeyValue(servicesKey_.Get(), FALSE, REG_NOTIFY_CHANGE_NAME,
+                                             servicesChanged_.Get(), TRUE) == ERROR_SUCCESS;
+}
+
+StatusChanges SystemTableReader::Changes() {
+  StatusChanges changes;
+  if (!watchTried_) {
+    watchTried_ = true;
+    WatchServices();
+  }
+  if (servicesWatched_ && WaitForSingleObject(servicesChanged_.Get(), 0) == WAIT_OBJECT_0) {
+    changes.servicesChanged = true;
+    WatchServices();  // before the reading, so that no change falls between
+  }
+  changes.servicesWatched = servicesWatched_;
+  std::vector<HANDLE> handles;
+  for (const auto& process : watched_) {
+    if (handles.size() < MAXIMUM_WAIT_OBJECTS) handles.push_back(process.second.Get());
+  }
+  changes.trackerEnded =
+      !handles.empty() && WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(),
+                                                 FALSE, 0) < WAIT_OBJECT_0 + handles.size();
+  for (const ServiceEntry& service : tables_.services) {
+    if (service.name == trackerService_ && (service.state == ServiceState::kStartPending ||
+                                            service.state == ServiceState::kStopPending)) {
+      changes.servicePending = true;
+    }
+  }
+  return changes;
+}
+
+void SystemTableReader::ReadAllServices(const std::string& trackerPath) {
   std::vector<unsigned char> buffer(std::size_t{64} * 1024);
   DWORD needed = 0, count = 0, resume = 0;
   std::map<std::string, std::string> seen;
   trackerService_.clear();
+  tables_.services.clear();
+  if (!servicesRead_) {
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ,
+                  servicesRead_.Receive());
+  }
+  const std::string imageName = FileName(trackerPath);
   for (;;) {
     BOOL done = EnumServicesStatusExA(manager_.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32,
                                       SERVICE_STATE_ALL, buffer.data(),
@@ -98,11 +208,18 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath, SystemTa
     for (DWORD i = 0; i < count; ++i) {
       const std::string name = entries[i].lpServiceName;
       auto known = binaryPaths_.find(name);
-      std::string path = known != binaryPaths_.end() ? known->second
-                                                     : ReadBinaryPath(manager_.Get(), name.c_str());
+      std::string path = known != binaryPaths_.end() ? known->second : "";
+      if (known == binaryPaths_.end()) {
+        // Only a service that certainly runs no vexa.exe is taken on the
+        // registry's word; the service manager answers for the rest.
+        path = RegisteredImagePath(servicesRead_.Get(), name);
+        if (path.empty() || BinaryPathMayRun(path, imageName)) {
+          path = ReadBinaryPath(manager_.Get(), name.c_str());
+        }
+      }
       seen[name] = path;
       const SERVICE_STATUS_PROCESS& status = entries[i].ServiceStatusProcess;
-      tables->services.push_back({name, path, StateOf(status.dwCurrentState), status.dwProcessId});
+      tables_.services.push_back({name, path, StateOf(status.dwCurrentState), status.dwProcessId});
       if (trackerService_.empty() && ServiceRunsImage(path, trackerPath)) trackerService_ = name;
     }
     if (done) break;
@@ -112,7 +229,7 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath, SystemTa
   binaryPaths_ = std::move(seen);
 }
 
-bool SystemTableReader::ReadTrackerService(SystemTables* tables) {
+bool SystemTableReader::ReadTrackerService() {
   ScopedServiceHandle service(
       OpenServiceA(manager_.Get(), trackerService_.c_str(), SERVICE_QUERY_STATUS));
   if (!service) return false;
@@ -122,62 +239,85 @@ bool SystemTableReader::ReadTrackerService(SystemTables* tables) {
                             reinterpret_cast<BYTE*>(&status), sizeof status, &needed)) {
     return false;
   }
-  tables->services.push_back({trackerService_, binaryPaths_[trackerService_],
-                              StateOf(status.dwCurrentState), status.dwProcessId});
+  // The others of a full listing are of no use to the line.
+  tables_.services = {{trackerService_, binaryPaths_[trackerService_],
+                       StateOf(status.dwCurrentState), status.dwProcessId}};
   return true;
 }
 
-void SystemTableReader::ReadProcesses(const std::string& imageName, SystemTables* tables) {
-  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return;
+void SystemTableReader::ReadProcesses(const std::string& imageName) {
+  if (!ReadProcessTable(&processBuffer_)) return;  // the last table stands
+  tables_.processes.clear();
   std::map<unsigned long, std::string> stillThere;
-  PROCESSENTRY32 entry = {};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot.Get(), &entry); more;
-       more = Process32Next(snapshot.Get(), &entry)) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(processBuffer_.data());
+  for (std::size_t offset = 0;;) {
+    const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(bytes + offset);
     ProcessEntry process;
-    process.pid = entry.th32ProcessID;
-    process.exeName = entry.szExeFile;
-    if (lstrcmpiA(entry.szExeFile, imageName.c_str()) == 0) {
+    process.pid = static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId));
+    process.exeName = AnsiName(entry->ImageName);
+    if (!process.exeName.empty() && lstrcmpiA(process.exeName.c_str(), imageName.c_str()) == 0) {
       auto known = imagePaths_.find(process.pid);
       process.imagePath = known != imagePaths_.end() ? known->second : ReadImagePath(process.pid);
       if (!process.imagePath.empty()) stillThere[process.pid] = process.imagePath;
     }
-    tables->processes.push_back(process);
+    tables_.processes.push_back(process);
+    if (entry->NextEntryOffset == 0) break;
+    offset += entry->NextEntryOffset;
   }
   imagePaths_ = std::move(stillThere);
 }
 
-SystemTables SystemTableReader::Read(const std::string& trackerPath, bool withListeners) {
-  SystemTables tables;
+// Handles of the tracker's processes, so that one that ends is seen at the
+// next refresh without a new process table.
+void SystemTableReader::WatchTrackerProcesses(const std::string& trackerPath) {
+  const TrackerProcesses tracker = FindTrackerProcesses(trackerPath, tables_);
+  std::vector<unsigned long> pids = tracker.consolePids;
+  if (tracker.servicePid != 0) pids.push_back(tracker.servicePid);
+  std::map<unsigned long, ScopedHandle> watched;
+  for (unsigned long pid : pids) {
+    auto known = watched_.find(pid);
+    ScopedHandle process = known != watched_.end() ? std::move(known->second)
+                                                   : ScopedHandle(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    // One that ended but is still listed (its table was not read again)
+    // would wake every refresh.
+    if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) watched[pid] = std::move(process);
+  }
+  watched_ = std::move(watched);
+}
+
+const SystemTables& SystemTableReader::Read(const std::string& trackerPath,
+                                            const StatusReads& reads) {
   if (!manager_) manager_.Reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
-  if (manager_) {
-    bool scanned = false;
-    if (readsSinceFullScan_ < 0 || readsSinceFullScan_ + 1 >= kFullScanEvery) {
-      ReadAllServices(trackerPath, &tables);
-      readsSinceFullScan_ = 0;
-      scanned = true;
-    } else {
-      ++readsSinceFullScan_;
+  if (manager_ && (reads.allServices || reads.trackerService)) {
+    bool listed = false;
+    if (reads.allServices) {
+      ReadAllServices(trackerPath);
+      listed = true;
     }
-    // The tracker's service gone since the last full scan: look at all now.
-    if (!scanned && !trackerService_.empty() && !ReadTrackerService(&tables)) {
-      ReadAllServices(trackerPath, &tables);
-      readsSinceFullScan_ = 0;
-    }
+    // The tracker's service gone since the last full listing: look at all now.
+    if (!listed && !trackerService_.empty() && !ReadTrackerService()) ReadAllServices(trackerPath);
   }
-  ReadProcesses(FileName(trackerPath), &tables);
-  if (withListeners) {
-    ReadListeners<MIB_TCPTABLE_OWNER_PID>(kIpv4, &tables.listeners);
-    ReadListeners<MIB_TCP6TABLE_OWNER_PID>(kIpv6, &tables.listeners);
+  if (reads.processes) ReadProcesses(FileName(trackerPath));
+  if (reads.listeners) {
+    tables_.listeners.clear();
+    ReadListeners<MIB_TCPTABLE_OWNER_PID>(kIpv4, &tables_.listeners);
+    ReadListeners<MIB_TCP6TABLE_OWNER_PID>(kIpv6, &tables_.listeners);
   }
-  return tables;
+  if (reads.processes || reads.allServices || reads.trackerService) WatchTrackerProcesses(trackerPath);
+  return tables_;
+}
+
+SystemTables ReadSystemTables(const std::string& trackerPath, bool withListeners) {
+  SystemTableReader reader;
+  StatusReads reads;
+  reads.processes = reads.allServices = true;
+  reads.listeners = withListeners;
+  return reader.Read(trackerPath, reads);
 }
 
 TrackerProcesses QueryTrackerProcesses(const std::string& programDirectory) {
   const std::string trackerPath = TrackerExePath(programDirectory);
-  SystemTableReader reader;
-  return FindTrackerProcesses(trackerPath, reader.Read(trackerPath, false));
+  return FindTrackerProcesses(trackerPath, ReadSystemTables(trackerPath, false));
 }
 
 }  // namespace vexa

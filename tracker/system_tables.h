@@ -5,7 +5,9 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
+#include "tracker/status_schedule.h"
 #include "tracker/tracker_processes.h"
 #include "ui/scoped.h"
 
@@ -22,30 +24,49 @@ using ScopedServiceHandle = ScopedHandleT<ServiceManagerTraits>;
 // Asked once a second, so it remembers what rarely changes: the service
 // manager's handle (never a service's: an open handle would keep a removed
 // service alive), the tracker's service by name, services' binary paths and
-// processes' image paths.
+// processes' image paths, and the tables as last read.
 class SystemTableReader {
  public:
   // The tables for the tracker at trackerPath (ProgramDirectory +
-  // "vexa.exe"). All services are listed only now and then (see
-  // kFullScanEvery) and after ForgetServices; in between, only the
-  // tracker's service found last time is asked, or none when there was none.
-  // Image paths are read only for processes named like the tracker.
-  SystemTables Read(const std::string& trackerPath, bool withListeners);
-  // The panel's own commands change services: list them all next time.
-  void ForgetServices();
+  // "vexa.exe"), with what `reads` asks for read now and the rest as last
+  // read. The tracker's service is asked only when one was found (a full
+  // listing looks again when it has gone). Image paths are read only for
+  // processes named like the tracker.
+  const SystemTables& Read(const std::string& trackerPath, const StatusReads& reads);
 
-  static constexpr int kFullScanEvery = 30;
+  // What changed since the last reading, as far as the system tells without
+  // reading its tables: a watched tracker process ended, services were
+  // added or removed.
+  StatusChanges Changes();
+
+  // The panel's own commands may have installed, removed or changed the
+  // tracker's service: list every service at the next reading, and read
+  // anew the binary paths of those that may run a program named like the
+  // tracker (the others the tracker's commands do not touch).
+  void ForgetServices(const std::string& trackerPath);
 
  private:
-  void ReadAllServices(const std::string& trackerPath, SystemTables* tables);
-  bool ReadTrackerService(SystemTables* tables);
-  void ReadProcesses(const std::string& imageName, SystemTables* tables);
+  void ReadAllServices(const std::string& trackerPath);
+  bool ReadTrackerService();
+  void ReadProcesses(const std::string& imageName);
+  void WatchTrackerProcesses(const std::string& trackerPath);
+  void WatchServices();
 
   ScopedServiceHandle manager_;
+  SystemTables tables_;
   std::map<std::string, std::string> binaryPaths_;  // by service name
   std::string trackerService_;                       // "" when none was found
-  int readsSinceFullScan_ = -1;                      // -1: list them all next time
   std::map<unsigned long, std::string> imagePaths_;  // by process id, while it runs
+  std::vector<unsigned long long> processBuffer_;    // reused: it is asked every few seconds
+  std::map<unsigned long, ScopedHandle> watched_;    // the tracker's processes, by id
+  ScopedRegKey servicesKey_;                         // notifies additions and removals
+  ScopedRegKey servicesRead_;                        // the services' registered image paths
+  ScopedHandle servicesChanged_;
+  bool watchTried_ = false;
+  bool servicesWatched_ = false;
 };
+
+// Every table read once, every service listed afresh.
+SystemTables ReadSystemTables(const std::string& trackerPath, bool withListeners);
 
 }  // namespace vexa

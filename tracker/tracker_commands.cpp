@@ -27,6 +27,14 @@ const ServiceButton* FindServiceButton(int controlId) {
   return nullptr;
 }
 
+bool ButtonMayChangeServices(int controlId) {
+  // Both run "-U" and "-i" among their commands.
+  constexpr int kOneClickInstallation = 1074, kRestart = 1076;
+  if (controlId == kOneClickInstallation || controlId == kRestart) return true;
+  const ServiceButton* button = FindServiceButton(controlId);
+  return button && (button->command == kInstallCommand || button->command == kRemoveCommand);
+}
+
 std::string CommandSwitch(const std::string& command) {
   std::string::size_type blank = command.find(' ');
   return blank == std::string::npos ? std::string() : command.substr(blank + 1);

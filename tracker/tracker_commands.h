@@ -27,6 +27,10 @@ struct ServiceButton {
 const ServiceButton* FindServiceButton(int controlId);
 extern const ServiceButton kServiceButtons[4];
 
+// Whether the button's work may install or remove the tracker's service
+// (the install and remove buttons, the restart, the one-click installation).
+bool ButtonMayChangeServices(int controlId);
+
 // The command switch alone, e.g. "-i" of "vexa.exe -i".
 std::string CommandSwitch(const std::string& command);
 

@@ -43,6 +43,13 @@ bool TrackerProcesses::Owns(unsigned long pid) const {
   return pid == servicePid || std::find(consolePids.begin(), consolePids.end(), pid) != consolePids.end();
 }
 
+bool BinaryPathMayRun(const std::string& binaryPath, const std::string& fileName) {
+  std::string path = binaryPath, name = fileName;
+  for (char& c : path) c = FoldAscii(c);
+  for (char& c : name) c = FoldAscii(c);
+  return !name.empty() && path.find(name) != std::string::npos;
+}
+
 bool SameImagePath(const std::string& a, const std::string& b) {
   return SameText(WithoutLongPathPrefix(a), WithoutLongPathPrefix(b));
 }

@@ -50,6 +50,11 @@ struct TrackerProcesses {
 // itself tries an unquoted path that holds blanks.
 bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath);
 
+// Whether a service's binary path may run a program of that file name
+// (e.g. "vexa.exe") in some folder: the name anywhere in it, letters
+// without case. May say yes for a path that does not.
+bool BinaryPathMayRun(const std::string& binaryPath, const std::string& fileName);
+
 // Paths compared as Windows compares them: ASCII letters without case,
 // double-byte characters byte for byte; "\\?\" and "\??\" prefixes ignored.
 bool SameImagePath(const std::string& a, const std::string& b);

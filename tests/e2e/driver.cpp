@@ -955,10 +955,19 @@ double ResponsePinger::Stop() {
 
 int ResponsePinger::Pings() const { return static_cast<int>(pings_); }
 
+std::vector<std::pair<double, double>> ResponsePinger::SlowPings(double slowMs) const {
+  std::vector<std::pair<double, double>> slow;
+  for (const auto& answer : answers_) {
+    if (answer.second > slowMs) slow.push_back(answer);
+  }
+  return slow;
+}
+
 DWORD WINAPI ResponsePinger::Run(void* param) {
   auto* self = static_cast<ResponsePinger*>(param);
-  LARGE_INTEGER frequency;
+  LARGE_INTEGER frequency, start;
   QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
   while (!InterlockedCompareExchange(&self->stop_, 0, 0)) {
     LARGE_INTEGER sent, answered;
     QueryPerformanceCounter(&sent);
@@ -968,6 +977,11 @@ DWORD WINAPI ResponsePinger::Run(void* param) {
     const double ms = static_cast<double>(answered.QuadPart - sent.QuadPart) * 1000.0 /
                       static_cast<double>(frequency.QuadPart);
     if (ms > self->longestMs_) self->longestMs_ = ms;
+    if (ms > 40 && self->answers_.size() < 64) {
+      self->answers_.emplace_back(static_cast<double>(sent.QuadPart - start.QuadPart) * 1000.0 /
+                                      static_cast<double>(frequency.QuadPart),
+                                  ms);
+    }
     InterlockedIncrement(&self->pings_);
     Sleep(20);
   }

@@ -27,6 +27,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -278,6 +279,9 @@ class ResponsePinger {
   // Stops pinging; returns the longest answer time in milliseconds.
   double Stop();
   int Pings() const;
+  // After Stop: the pings answered later than slowMs, as (milliseconds
+  // after the start when sent, answer time), the first 64 of them.
+  std::vector<std::pair<double, double>> SlowPings(double slowMs) const;
 
  private:
   static DWORD WINAPI Run(void* param);
@@ -287,6 +291,7 @@ class ResponsePinger {
   volatile LONG stop_ = 0;
   volatile LONG pings_ = 0;
   double longestMs_ = 0;  // written by the thread until Stop has joined it
+  std::vector<std::pair<double, double>> answers_;  // (sent, took) of the slowest, likewise
 };
 
 // -------------------------------------------------------------- screenshots

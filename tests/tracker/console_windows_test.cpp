@@ -10,6 +10,8 @@
 #include <thread>
 
 #include "tests/tracker/scratch_directory.h"
+#include "tracker/service_status.h"
+#include "tracker/status_schedule.h"
 #include "tracker/tracker_launcher.h"
 #include "tracker/system_tables.h"
 #include "tracker/tracker_processes.h"
@@ -233,6 +235,72 @@ TEST(TrackerProcessesOnTheSystem, FindsTheServiceByItsBinaryPath) {
   EXPECT_EQ(installed.serviceState, ServiceState::kStopped);
   EXPECT_EQ(installed.servicePid, 0u);
   EXPECT_EQ(notOurs.serviceState, ServiceState::kNotInstalled);
+}
+
+// The line reads the process table only every few refreshes, yet a console
+// started outside the panel shows within them; an ended one and a service
+// installed or removed outside show at the next refresh.
+TEST(TrackerProcessesOnTheSystem, StatusLineFollowsChangesMadeOutsideThePanel) {
+  TrackerDirectory tracker("状态 行", "vexa_window_standin.exe");
+  CServiceStatus status;
+  const std::string none = "服务：未安装 | 控制台：未运行 | 端口 47131：空闲";
+  status.Refresh(tracker.Path(), "47131", StatusRefresh::kAfresh);
+  EXPECT_EQ(status.Shown(), none);
+
+  std::vector<unsigned long> pids = tracker.Start(1, true);
+  ASSERT_EQ(pids.size(), 1u);
+  const std::string running =
+      "服务：未安装 | 控制台：运行中 (PID " + std::to_string(pids[0]) + ") | 端口 47131：空闲";
+  unsigned refreshes = 0;
+  while (status.Shown() != running && refreshes < StatusSchedule::kProcessesEvery) {
+    status.Refresh(tracker.Path(), "47131");
+    ++refreshes;
+  }
+  EXPECT_EQ(status.Shown(), running);
+
+  ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[0]));
+  ASSERT_TRUE(process);
+  // Seen without waiting for the process table's turn.
+  status.Refresh(tracker.Path(), "47131");
+  ASSERT_EQ(status.Shown(), running) << "the next refresh was meant to read no processes";
+  ASSERT_TRUE(TerminateProcess(process.Get(), 9));
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 5000), WAIT_OBJECT_0);
+  status.Refresh(tracker.Path(), "47131");
+  EXPECT_EQ(status.Shown(), none);
+
+  ScopedServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  ASSERT_TRUE(manager) << GetLastError();
+  const std::string binaryPath = "\"" + tracker.Path() + "vexa.exe\"";
+  ScopedServiceHandle service(CreateServiceA(
+      manager.Get(), "VexaPanelStatusTest", "VexaPanelStatusTest", SERVICE_ALL_ACCESS,
+      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binaryPath.c_str(),
+      nullptr, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(service) << GetLastError();
+  status.Refresh(tracker.Path(), "47131");
+  const std::string installed = status.Shown();
+  // Changed in place, as an install of the tracker of another folder might:
+  // the panel's own commands read such a service's binary path anew.
+  auto moveService = [&](const std::string& path) {
+    return ChangeServiceConfigA(service.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                                SERVICE_NO_CHANGE, path.c_str(), nullptr, nullptr, nullptr,
+                                nullptr, nullptr, nullptr) != FALSE;
+  };
+  EXPECT_TRUE(moveService("\"C:\\elsewhere\\vexa.exe\" -service"));
+  status.Refresh(tracker.Path(), "47131", StatusRefresh::kAfresh);
+  const std::string moved = status.Shown();
+  EXPECT_TRUE(moveService(binaryPath));
+  status.Refresh(tracker.Path(), "47131", StatusRefresh::kAfresh);
+  const std::string back = status.Shown();
+  EXPECT_TRUE(DeleteService(service.Get()));
+  service.Reset();
+  status.Refresh(tracker.Path(), "47131");
+  const std::string removed = status.Shown();
+
+  const std::string stopped = "服务：已停止 | 控制台：未运行 | 端口 47131：空闲";
+  EXPECT_EQ(installed, stopped);
+  EXPECT_EQ(moved, none);
+  EXPECT_EQ(back, stopped);
+  EXPECT_EQ(removed, none);
 }
 
 }  // namespace

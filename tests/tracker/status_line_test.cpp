@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tracker/status_schedule.h"
 #include "tracker/tracker_processes.h"
 
 namespace vexa {
@@ -38,6 +39,12 @@ TEST(TrackerProcesses, ServiceByBinaryPathConsolesByImagePath) {
   // 'a' is another character than 81 then 'A'.
   EXPECT_FALSE(SameImagePath("C:\\\x81\x61\\vexa.exe", "C:\\\x81\x41\\vexa.exe"));
   EXPECT_TRUE(SameImagePath("C:\\\x81\x61\\VEXA.exe", "c:\\\x81\x61\\vexa.EXE"));
+  // Which binary paths are read anew after the panel's own commands.
+  EXPECT_TRUE(BinaryPathMayRun("\"D:\\other\\VEXA.EXE\" -service", "vexa.exe"));
+  EXPECT_TRUE(BinaryPathMayRun("C:\\Vexa 服务\\vexa.exe", "vexa.exe"));
+  EXPECT_FALSE(BinaryPathMayRun("C:\\Windows\\System32\\spoolsv.exe", "vexa.exe"));
+  EXPECT_FALSE(BinaryPathMayRun("C:\\vexa\\tracker.exe", "vexa.exe"));
+  EXPECT_FALSE(BinaryPathMayRun("", "vexa.exe"));
 
   SystemTables tables = Tables();
   TrackerProcesses none = FindTrackerProcesses(kTracker, tables);
@@ -118,6 +125,73 @@ TEST(StatusLine, NamesThePortsHolderOrSaysItIsUnknown) {
   }
   EXPECT_EQ(PortQuestionText("8080", FindPortHolder("8080", tables, tracker), TrackerProcesses{}),
             "端口 8080 已被其他程序占用：未知程序。\nVexa服务器可能无法在这个端口上监听。\n\n仍要启动吗?");
+}
+
+TEST(StatusLine, AListenerMissingFromTheProcessTableAsksForItFirst) {
+  SystemTables tables = Tables();
+  tables.listeners = {{80, 500}, {6969, 0}, {8081, 999}, {8081, 500}};
+  EXPECT_FALSE(PortHolderUnlisted("80", tables));    // listed: httpd.exe
+  EXPECT_FALSE(PortHolderUnlisted("6969", tables));  // no owner said (Wine): nothing to read
+  EXPECT_TRUE(PortHolderUnlisted("8081", tables));   // 999 started after the table
+  EXPECT_FALSE(PortHolderUnlisted("7000", tables));
+  EXPECT_FALSE(PortHolderUnlisted("80x", tables));
+}
+
+// What a run of refreshes reads, one letter a table: P processes, S the
+// tracker's service, A all services, L listeners.
+std::string ReadsText(const StatusReads& reads) {
+  std::string text;
+  if (reads.processes) text += 'P';
+  if (reads.trackerService) text += 'S';
+  if (reads.allServices) text += 'A';
+  if (reads.listeners) text += 'L';
+  return text;
+}
+
+TEST(StatusSchedule, ReadsEachTableWhenItMayHaveChangedAndOtherwiseEveryFewRefreshes) {
+  StatusChanges timer;
+  timer.servicesWatched = true;
+  auto run = [](StatusSchedule& schedule, const std::vector<StatusChanges>& ticks) {
+    std::vector<std::string> reads;
+    reads.reserve(ticks.size());
+    for (const StatusChanges& tick : ticks) reads.push_back(ReadsText(schedule.Next(tick)));
+    return reads;
+  };
+  StatusChanges everything = timer, current = timer, ended = timer, pending = timer, added = timer;
+  everything.everything = true;
+  current.current = true;
+  ended.trackerEnded = true;
+  pending.servicePending = true;
+  added.servicesChanged = true;
+
+  StatusSchedule schedule;
+  // The first reading takes everything, then the processes and the service
+  // take turns, a step apart, and the listeners come every time.
+  EXPECT_EQ(run(schedule, {timer, timer, timer, timer, timer, timer, timer}),
+            (std::vector<std::string>{"PSAL", "L", "SL", "PL", "L", "SL", "PL"}));
+  // What cannot wait: the panel's own commands, the line shown again or a
+  // port question, an ended tracker process, a pending service, a service
+  // added or removed.
+  EXPECT_EQ(run(schedule, {everything, timer, current, ended, pending, pending, added, timer}),
+            (std::vector<std::string>{"PSAL", "L", "PSL", "PSL", "SL", "SL", "PAL", "L"}));
+
+  // The full listing's safety net: rare when services are watched, every
+  // 30th refresh when they cannot be.
+  for (bool watched : {true, false}) {
+    StatusSchedule fresh;
+    StatusChanges tick;
+    tick.servicesWatched = watched;
+    std::vector<unsigned> listings;
+    for (unsigned i = 0; i <= StatusSchedule::kAllServicesEvery; ++i) {
+      if (fresh.Next(tick).allServices) listings.push_back(i);
+    }
+    if (watched) {
+      EXPECT_EQ(listings, (std::vector<unsigned>{0, StatusSchedule::kAllServicesEvery}));
+    } else {
+      EXPECT_EQ(listings.size(), StatusSchedule::kAllServicesEvery / 30 + 1);
+      EXPECT_EQ(listings.at(1), StatusSchedule::kAllServicesUnwatchedEvery);
+    }
+  }
 }
 
 }  // namespace

@@ -30,6 +30,13 @@ TEST(TrackerCommands, ServiceButtonsRunTheirSwitchAndShowTheirMessage) {
   EXPECT_EQ(std::string(kServiceCaption), "Vexa\xBA\xF3\xCC\xA8\xB7\xFE\xCE\xF1");
   EXPECT_EQ(CommandSwitch(kStartCommand), "-start");
   EXPECT_EQ(CommandSwitch(kRemoveCommand), "-U");
+
+  // Only these may leave a new service behind, whose binary path the
+  // status line must then read afresh.
+  for (int id : {1008, 1007, 1074, 1076}) EXPECT_TRUE(ButtonMayChangeServices(id)) << id;
+  for (int id : {1005, 1006, 1009, 1010, 1075, 1091, 1056, 0}) {
+    EXPECT_FALSE(ButtonMayChangeServices(id)) << id;
+  }
 }
 
 TEST(TrackerCommands, BaseUrlUsesThePortAsStored) {
