@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "base/mbcs.h"
+#include "base/wide_text.h"
 #include "tracker/tracker_launcher.h"
 
 namespace vexa {
@@ -26,25 +26,25 @@ ServiceState StateOf(DWORD state) {
   }
 }
 
-std::string ReadBinaryPath(SC_HANDLE manager, const char* name) {
-  ScopedServiceHandle service(OpenServiceA(manager, name, SERVICE_QUERY_CONFIG));
+std::string ReadBinaryPath(SC_HANDLE manager, const std::string& name) {
+  ScopedServiceHandle service(OpenServiceW(manager, Wide(name).c_str(), SERVICE_QUERY_CONFIG));
   if (!service) return "";
   DWORD needed = 0;
-  QueryServiceConfigA(service.Get(), nullptr, 0, &needed);
+  QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
   if (needed == 0) return "";
   std::vector<unsigned char> buffer(needed);
-  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-  if (!QueryServiceConfigA(service.Get(), config, needed, &needed)) return "";
-  return config->lpBinaryPathName ? config->lpBinaryPathName : "";
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(service.Get(), config, needed, &needed)) return "";
+  return Narrow(config->lpBinaryPathName);
 }
 
 std::string ReadImagePath(DWORD pid) {
   ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process) return "";
-  char path[MAX_PATH * 2];
-  DWORD size = sizeof path;
-  if (!QueryFullProcessImageNameA(process.Get(), 0, path, &size)) return "";
-  return std::string(path, size);
+  wchar_t path[MAX_PATH * 2];
+  DWORD size = MAX_PATH * 2;
+  if (!QueryFullProcessImageNameW(process.Get(), 0, path, &size)) return "";
+  return Narrow(std::wstring(path, size));
 }
 
 // The listeners of one address family; the port sits in network byte order
@@ -72,7 +72,7 @@ void ReadListeners(ULONG family, std::vector<TcpListener>* listeners) {
 
 // The file name of a path, e.g. "vexa.exe".
 std::string FileName(const std::string& path) {
-  std::size_t cut = FindLastCharMb(path, '\\');
+  std::size_t cut = path.rfind('\\');
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
@@ -89,17 +89,17 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath, SystemTa
   std::map<std::string, std::string> seen;
   trackerService_.clear();
   for (;;) {
-    BOOL done = EnumServicesStatusExA(manager_.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32,
+    BOOL done = EnumServicesStatusExW(manager_.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32,
                                       SERVICE_STATE_ALL, buffer.data(),
                                       static_cast<DWORD>(buffer.size()), &needed, &count, &resume,
                                       nullptr);
     if (!done && GetLastError() != ERROR_MORE_DATA) break;
-    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer.data());
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
-      const std::string name = entries[i].lpServiceName;
+      const std::string name = Narrow(entries[i].lpServiceName);
       auto known = binaryPaths_.find(name);
       std::string path = known != binaryPaths_.end() ? known->second
-                                                     : ReadBinaryPath(manager_.Get(), name.c_str());
+                                                     : ReadBinaryPath(manager_.Get(), name);
       seen[name] = path;
       const SERVICE_STATUS_PROCESS& status = entries[i].ServiceStatusProcess;
       tables->services.push_back({name, path, StateOf(status.dwCurrentState), status.dwProcessId});
@@ -114,7 +114,7 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath, SystemTa
 
 bool SystemTableReader::ReadTrackerService(SystemTables* tables) {
   ScopedServiceHandle service(
-      OpenServiceA(manager_.Get(), trackerService_.c_str(), SERVICE_QUERY_STATUS));
+      OpenServiceW(manager_.Get(), Wide(trackerService_).c_str(), SERVICE_QUERY_STATUS));
   if (!service) return false;
   SERVICE_STATUS_PROCESS status = {};
   DWORD needed = 0;
@@ -131,14 +131,15 @@ void SystemTableReader::ReadProcesses(const std::string& imageName, SystemTables
   ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return;
   std::map<unsigned long, std::string> stillThere;
-  PROCESSENTRY32 entry = {};
+  const std::wstring wideImageName = Wide(imageName);
+  PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot.Get(), &entry); more;
-       more = Process32Next(snapshot.Get(), &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
     ProcessEntry process;
     process.pid = entry.th32ProcessID;
-    process.exeName = entry.szExeFile;
-    if (lstrcmpiA(entry.szExeFile, imageName.c_str()) == 0) {
+    process.exeName = Narrow(entry.szExeFile);
+    if (lstrcmpiW(entry.szExeFile, wideImageName.c_str()) == 0) {
       auto known = imagePaths_.find(process.pid);
       process.imagePath = known != imagePaths_.end() ? known->second : ReadImagePath(process.pid);
       if (!process.imagePath.empty()) stillThere[process.pid] = process.imagePath;
@@ -150,7 +151,7 @@ void SystemTableReader::ReadProcesses(const std::string& imageName, SystemTables
 
 SystemTables SystemTableReader::Read(const std::string& trackerPath, bool withListeners) {
   SystemTables tables;
-  if (!manager_) manager_.Reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
+  if (!manager_) manager_.Reset(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
   if (manager_) {
     bool scanned = false;
     if (readsSinceFullScan_ < 0 || readsSinceFullScan_ + 1 >= kFullScanEvery) {

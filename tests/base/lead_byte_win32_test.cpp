@@ -5,7 +5,7 @@
 #include "base/mbcs.h"
 #include "base/system_error.h"
 
-// The whole program relies on the ANSI code page being GBK under test.
+// The Wine suite runs under code page 936 (the 1252 run is end to end only).
 TEST(LeadByte, SystemCodePageIsGbk) {
   EXPECT_EQ(GetACP(), 936u);
   EXPECT_TRUE(vexa::IsLeadByte(0x87));

@@ -16,12 +16,14 @@
 //     e2e::ClickItem(page, 1008);                // posted BM_CLICK
 //     auto box = e2e::WaitForMessageBox(panel.Pid(), panel.Main());
 //     ASSERT_TRUE(box);
-//     EXPECT_EQ(box->caption, "Vexa后台服务");   // narrow literals are GBK bytes
+//     EXPECT_EQ(box->caption, "Vexa后台服务");   // texts are UTF-8
 //     e2e::PressButton(*box, IDOK);
 //     EXPECT_EQ(dir.StandInCalls().size(), 1u);  // what vexa.exe was asked to do
 //   }                                            // panel closed, then dir removed
 //
-// Texts are byte strings in the ANSI code page (936), like the panel's own.
+// Texts and paths are UTF-8, like the panel's own, and cross to the system
+// as UTF-16, so the driver reads the same under every ANSI code page. File
+// contents are bytes as they are on disk.
 #include <windows.h>
 
 #include <functional>

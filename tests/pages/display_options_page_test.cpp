@@ -64,7 +64,8 @@ TEST(DisplayOptionsPage, ValuesAreKeptAsTypedAndEmptyOnesDropTheirLine) {
     }
   }
   page.SaveChanges(store);
-  EXPECT_EQ(file.bytes, "vexa_allow_sort = 007\r\nvexa_show_completed = 全部 users\r\n");
+  // The page's UTF-8 goes into vexa.cfg in the ANSI code page: 全部 in GBK.
+  EXPECT_EQ(file.bytes, "vexa_allow_sort = 007\r\nvexa_show_completed = \xC8\xAB\xB2\xBF users\r\n");
 
   // Next start: the cleared key shows its default again.
   ConfigStore restarted(file);
