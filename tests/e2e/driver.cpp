@@ -1,3 +1,4 @@
+#include "base/wide_text.h"
 #include "tests/e2e/driver.h"
 
 #include <winsock2.h>
@@ -9,8 +10,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-
-#include "base/wide_text.h"
 
 namespace vexa::e2e {
 

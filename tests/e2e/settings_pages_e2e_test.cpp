@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "pages/directories_page.h"
 #include "pages/display_options_page.h"
 #include "pages/system_limits_page.h"
@@ -80,9 +81,10 @@ BoxIcon IconOf(const MessageBoxInfo& box) {
 
 bool HasErrorIcon(const MessageBoxInfo& box) { return IconOf(box) == BoxIcon::Red; }
 
-std::string Lower(std::string text) {
-  CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-  return text;
+std::string Lower(const std::string& text) {
+  std::wstring wide = Wide(text);
+  CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
 }
 
 // Clicks the save button and returns the box it brings up, with the colour
@@ -187,7 +189,7 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
       "image_bar_fill = /files/image_bar_fill.jpg\r\n";
   EXPECT_EQ(dir.Read("vexa.cfg"), file);
   for (const char* folder : {"pub", "upload", "file", "log"}) {
-    DWORD attributes = GetFileAttributesA(dir.File(folder).c_str());
+    DWORD attributes = GetFileAttributesW(Wide(dir.File(folder)).c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << folder;
   }
@@ -352,7 +354,7 @@ TEST(SettingsPagesE2e, DirectoryTextsAreCreatedAsTyped) {
   EXPECT_EQ(ItemText(directories, IDC_DIR_FILE_DIR), "web\\files");
   EXPECT_EQ(ItemText(directories, IDC_DIR_ACCESS_LOG_DIR), "logs\\今天");
   for (const char* folder : {"up\\load", "web\\files", "logs\\今天"}) {
-    DWORD attributes = GetFileAttributesA(dir.File(folder).c_str());
+    DWORD attributes = GetFileAttributesW(Wide(dir.File(folder)).c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << folder;
   }
@@ -446,8 +448,9 @@ class DesktopFolderOverride {
     RegCloseKey(key_);
   }
   void Set(const std::string& folder) {
-    RegSetValueExA(key_, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                   static_cast<DWORD>(folder.size() + 1));
+    const std::wstring wide = Wide(folder);
+    RegSetValueExW(key_, L"Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
   }
 
  private:
@@ -466,23 +469,21 @@ struct LinkContents {
 LinkContents ReadLink(const std::string& file) {
   LinkContents contents;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkA* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void**>(&link)))) {
     IPersistFile* persist = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-      wchar_t wide[MAX_PATH];
-      MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-      if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
-        char buffer[MAX_PATH] = {};
+      if (SUCCEEDED(persist->Load(Wide(file).c_str(), STGM_READ))) {
+        wchar_t buffer[MAX_PATH] = {};
         link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH);
-        contents.path = buffer;
+        contents.path = Narrow(buffer);
         buffer[0] = 0;
         link->GetWorkingDirectory(buffer, MAX_PATH);
-        contents.workingDirectory = buffer;
+        contents.workingDirectory = Narrow(buffer);
         buffer[0] = 0;
         link->GetDescription(buffer, MAX_PATH);
-        contents.description = buffer;
+        contents.description = Narrow(buffer);
       }
       persist->Release();
     }
@@ -561,7 +562,7 @@ TEST(SettingsPagesE2e, LockedVexaCfgGivesAnErrorBoxAndStaysIntact) {
   HWND options = ShowTab(panel, kOptionsTab);
   ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "5"));
 
-  HANDLE lock = CreateFileA(dir.File("vexa.cfg").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+  HANDLE lock = CreateFileW(Wide(dir.File("vexa.cfg")).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   ClickItem(options, kSave);
@@ -588,7 +589,7 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
   ASSERT_TRUE(dir.Ready());
   const std::string original = "port = 7000\r\nvexa_max_conns = 9\r\n";
   ASSERT_TRUE(dir.Write("vexa.cfg", original));
-  HANDLE lock = CreateFileA(dir.File("vexa.cfg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  HANDLE lock = CreateFileW(Wide(dir.File("vexa.cfg")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   Panel panel;

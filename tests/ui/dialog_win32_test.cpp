@@ -17,15 +17,15 @@ namespace vexa {
 namespace {
 
 std::string WindowText(HWND hwnd) {
-  char buffer[512] = {};
-  GetWindowTextA(hwnd, buffer, sizeof buffer);
-  return buffer;
+  wchar_t buffer[512] = {};
+  GetWindowTextW(hwnd, buffer, 512);
+  return Narrow(buffer);
 }
 
 std::string ClassOf(HWND hwnd) {
-  char buffer[64] = {};
-  GetClassNameA(hwnd, buffer, sizeof buffer);
-  return buffer;
+  wchar_t buffer[64] = {};
+  GetClassNameW(hwnd, buffer, 64);
+  return Narrow(buffer);
 }
 
 RECT RectIn(HWND parent, HWND child) {
@@ -175,7 +175,8 @@ TEST(DialogDataExchange, ShowsMembersAtInitAndReadsControlsBack) {
   page.CheckButton(IDC_SYS_GUEST_VIEW, true);
   page.UpdateData(true);
   EXPECT_EQ(page.maxConns, "");
-  EXPECT_EQ(page.maxTorrents, "\xB1\xB8\xB7\xDD & 007");
+  // Read back through the wide functions, as UTF-8 whatever the code page.
+  EXPECT_EQ(page.maxTorrents, "\xE5\xA4\x87\xE4\xBB\xBD & 007");
   EXPECT_EQ(page.signup, 0);
   EXPECT_EQ(page.view, 1);
 
