@@ -91,7 +91,7 @@ class ProgramDir {
   bool CopyIn(const std::string& source, const std::string& name) const;
 
   // The stand-in tracker's record: each command line it was started with,
-  // in order (from "vexa-calls.log").
+  // in order (from "vexa-calls.log", which it writes in UTF-8).
   std::vector<std::string> StandInCalls() const;
   // Makes the stand-in exit with this code for its service switches
   // (writes the file "exit-code"); ClearStandInExitCode goes back to 0.

@@ -193,7 +193,7 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << folder;
   }
-  EXPECT_EQ(dir.Read("file\\index.html"), kHomePageText);
+  EXPECT_EQ(dir.Read("file\\index.html"), HomePageBytes());
 
   // Saving once more changes nothing, also not an edited home page.
   ASSERT_TRUE(dir.Write("file\\index.html", "mine"));
@@ -358,13 +358,13 @@ TEST(SettingsPagesE2e, DirectoryTextsAreCreatedAsTyped) {
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << folder;
   }
-  EXPECT_EQ(dir.Read("web\\files\\index.html"), kHomePageText);
+  EXPECT_EQ(dir.Read("web\\files\\index.html"), HomePageBytes());
   EXPECT_FALSE(dir.Exists("webfiles"));
   EXPECT_FALSE(dir.Exists("Z:"));
   EXPECT_EQ(dir.Read("vexa.cfg")
                 .rfind("allowed_dir = Z:\\\r\nvexa_upload_dir = up\\load\r\n"
                        "vexa_file_dir = web\\files\r\n"
-                       "vexa_access_log_dir = logs\\今天\r\n",
+                       "vexa_access_log_dir = logs\\\xBD\xF1\xCC\xEC\r\n",  // 今天 in code page 936
                        0),
             0u);
 }
@@ -530,6 +530,30 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
   LinkContents link = ReadLink(desktop.File("Vexa管理服务器.lnk"));
   EXPECT_EQ(link.path, dir.File("VexaPanel.exe"));
   EXPECT_EQ(link.workingDirectory, dir.Path());
+  EXPECT_EQ(link.description, "Vexa服务端管理工具");
+}
+
+// Under every ANSI code page (the second run is 1252) the shortcut's file
+// has its Chinese name and points at the panel.
+TEST(CodePageE2e, ShortcutFileHasItsChineseName) {
+  ProgramDir dir(" programme");
+  ASSERT_TRUE(dir.Ready());
+  ProgramDir desktop("-desktop", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(desktop.Ready());
+  DesktopFolderOverride override;
+  {
+    Panel panel;
+    ASSERT_TRUE(panel.Start(dir));
+    // After the start: Wine's shell writes the Shell Folders values afresh
+    // while the panel starts up.
+    override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
+    HWND limits = ShowTab(panel, kLimitsTab);
+    ClickItem(limits, kDesktopIcon);
+    ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
+  }
+  ASSERT_TRUE(desktop.Exists("Vexa管理服务器.lnk"));
+  LinkContents link = ReadLink(desktop.File("Vexa管理服务器.lnk"));
+  EXPECT_EQ(link.path, dir.File("VexaPanel.exe"));
   EXPECT_EQ(link.description, "Vexa服务端管理工具");
 }
 
