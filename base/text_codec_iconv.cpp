@@ -1,5 +1,6 @@
 #include <iconv.h>
 
+#include <algorithm>
 #include <string>
 
 #include "base/text_codec.h"
@@ -21,28 +22,45 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
   size_t dstLeft = result.size();
   size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
   iconv_close(cd);
-  if (r == static_cast<size_t>(-1) || r > 0) return false;  // r > 0: approximated
+  // (size_t)-1: failed; any other non-zero count: characters approximated.
+  if (r != 0) return false;
   result.resize(result.size() - dstLeft);
   *out = result;
   return true;
 }
 
-// Character by character, so one unknown character does not spoil the rest.
+// Length of the UTF-8 sequence a byte starts (1 for a stray byte).
+std::size_t Utf8Length(unsigned char lead) {
+  if (lead >= 0xF0 && lead <= 0xF7) return 4;
+  if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+// Character by character, so one unknown character does not spoil the rest;
+// each one that cannot be converted becomes one replacement, as the
+// system's conversion does.
 std::string ConvertLossy(const char* to, const char* from, const std::string& in,
                          const char* replacement) {
   std::string out;
   if (Convert(to, from, in, &out)) return out;
   out.clear();
-  for (size_t i = 0; i < in.size();) {
-    size_t length = 1;
+  const bool utf8 = std::string(from) == "UTF-8";
+  for (std::size_t i = 0; i < in.size();) {
     std::string piece;
-    while (i + length <= in.size() && length <= 4 &&
-           !Convert(to, from, in.substr(i, length), &piece)) {
-      ++length;
+    std::size_t length = 0;
+    if (utf8) {
+      std::size_t whole = Utf8Length(static_cast<unsigned char>(in[i]));
+      if (i + whole <= in.size() && Convert(to, from, in.substr(i, whole), &piece)) length = whole;
+      if (length == 0) length = std::min(whole, in.size() - i);
+    } else {
+      for (std::size_t n = 1; n <= 2 && i + n <= in.size() && length == 0; ++n) {
+        if (Convert(to, from, in.substr(i, n), &piece)) length = n;
+      }
     }
-    if (i + length > in.size() || length > 4) {
+    if (piece.empty() || length == 0) {
       out += replacement;
-      ++i;
+      i += length == 0 ? 1 : length;
     } else {
       out += piece;
       i += length;

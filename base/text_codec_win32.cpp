@@ -11,7 +11,8 @@ constexpr UINT kGbkCodePage = 936;
 
 std::wstring ToUtf16(UINT codePage, const std::string& bytes) {
   if (bytes.empty()) return {};
-  int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  int n =
+      MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   if (n <= 0) return {};
   std::wstring out(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &out[0], n);
@@ -25,8 +26,8 @@ std::string FromUtf16(UINT codePage, const std::wstring& text, BOOL* usedDefault
                               nullptr, usedDefault);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
-                      nullptr, usedDefault);
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                      usedDefault);
   return out;
 }
 

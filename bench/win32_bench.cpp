@@ -285,8 +285,8 @@ std::string MakeConfig(int lines) {
 }
 
 std::string ReadWhole(const std::string& path) {
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   std::string bytes;
   if (file == INVALID_HANDLE_VALUE) return bytes;
   LARGE_INTEGER size;
@@ -426,7 +426,8 @@ std::vector<std::string> DataFiles(const std::string& dir) {
   HANDLE find = FindFirstFileW(Wide(dir + "*.vexa").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(found.cFileName));
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(Narrow(found.cFileName));
   } while (FindNextFileW(find, &found));
   FindClose(find);
   return names;

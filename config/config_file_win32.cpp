@@ -83,8 +83,9 @@ class WinReplaceSystem : public ReplaceSystem {
   }
   unsigned long Replace(const std::string& target, const std::string& replacement,
                         const std::string& backup) override {
-    return Result(ReplaceFileW(Wide(target).c_str(), Wide(replacement).c_str(), Wide(backup).c_str(),
-                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr));
+    return Result(ReplaceFileW(Wide(target).c_str(), Wide(replacement).c_str(),
+                               Wide(backup).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                               nullptr));
   }
   unsigned long Move(const std::string& from, const std::string& to,
                      bool replaceExisting) override {

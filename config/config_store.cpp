@@ -80,7 +80,8 @@ const char kOutsideChangeQuestion[] =
 const char kOutsideChangeCaption[] = "Vexa服务器";
 
 std::string NotInCodePageText(const std::string& caption) {
-  return "“" + caption + "”中有本系统的代码页无法表示的字符，Vexa读不出这样的设置。"
+  return "“" + caption +
+         "”中有本系统的代码页无法表示的字符，Vexa读不出这样的设置。"
          "没有保存，vexa.cfg 没有改动。";
 }
 const char kOutsideChangeNotSaved[] = "vexa.cfg 已被其他程序修改，按您的选择没有保存。";

@@ -36,8 +36,8 @@ TOOLINFOW LabelTool(HWND hwnd) {
 // The default value of a class root key, or false when it cannot be read.
 bool ReadClassDefault(const std::string& subKey, std::string* value) {
   ScopedRegKey key;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(subKey).c_str(), 0, KEY_QUERY_VALUE,
-                    key.Receive()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(subKey).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
+      ERROR_SUCCESS) {
     return false;
   }
   wchar_t buffer[MAX_PATH + 1] = {};
@@ -242,9 +242,8 @@ bool CLinkLabel::PreTranslateKey(const MSG& msg) {
 // answers WM_CTLCOLORDLG with the brush it paints itself with.
 void CLinkLabel::EraseWithParentBackground(HDC dc) {
   HWND parent = GetParent(Handle());
-  auto brush = reinterpret_cast<HBRUSH>(
-      SendMessageW(parent, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                   reinterpret_cast<LPARAM>(parent)));
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+      parent, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(parent)));
   if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
   RECT client = ClientRect(Handle());
   FillRect(dc, &client, brush);

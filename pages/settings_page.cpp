@@ -78,7 +78,8 @@ PageMessage SettingsPage::SaveChanges(ConfigStore& store, const std::function<bo
   // no form there would reach it as '?'.
   std::string ansi;
   for (std::size_t row = 0; row < fields_.size(); ++row) {
-    if (!TextToAnsi(values_[row], &ansi)) return Refusal(row, NotInCodePageText(fields_[row].caption));
+    if (!TextToAnsi(values_[row], &ansi))
+      return Refusal(row, NotInCodePageText(fields_[row].caption));
   }
 
   PageMessage message;
@@ -93,7 +94,8 @@ PageMessage SettingsPage::SaveChanges(ConfigStore& store, const std::function<bo
 
   StepReport steps = RunSaveSteps();
   for (const std::string& key : saveOrder_) {
-    if (!TextToAnsi(ValueOf(key), &ansi)) return Refusal(RowOf(key), NotInCodePageText(fields_[RowOf(key)].caption));
+    if (!TextToAnsi(ValueOf(key), &ansi))
+      return Refusal(RowOf(key), NotInCodePageText(fields_[RowOf(key)].caption));
     store.Set(key, ansi);
   }
   Status saved = store.Save();

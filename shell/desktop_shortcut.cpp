@@ -30,8 +30,8 @@ const char kShellFoldersKey[] =
 
 Status ReadDesktopDirectory(const char* shellFoldersKey, std::string* directory) {
   ScopedRegKey key;
-  LONG opened = RegOpenKeyExW(HKEY_CURRENT_USER, Wide(shellFoldersKey).c_str(), 0,
-                              KEY_QUERY_VALUE, key.Receive());
+  LONG opened = RegOpenKeyExW(HKEY_CURRENT_USER, Wide(shellFoldersKey).c_str(), 0, KEY_QUERY_VALUE,
+                              key.Receive());
   if (opened != ERROR_SUCCESS) return Failure("无法打开桌面文件夹的注册表项: ", static_cast<DWORD>(opened));
 
   wchar_t buffer[kPathBufferChars] = {};

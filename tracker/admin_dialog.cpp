@@ -52,8 +52,10 @@ bool Cmyinput::OnCommand(int id, int code, HWND control) {
                           : !TextToAnsi(password_, &ansi) ? IDC_ADMIN_PASSWORD
                                                           : 0;
       if (refused != 0) {
-        PageMessageBox(Handle(), NotInCodePageText(refused == IDC_ADMIN_ACCOUNT ? kAccountCaption : kPasswordCaption),
-                       kAdminCaption, MB_OK | MB_ICONERROR);
+        PageMessageBox(
+            Handle(),
+            NotInCodePageText(refused == IDC_ADMIN_ACCOUNT ? kAccountCaption : kPasswordCaption),
+            kAdminCaption, MB_OK | MB_ICONERROR);
         SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(refused)), TRUE);
         return true;
       }

@@ -51,10 +51,12 @@ Status CopyFileBytes(const std::string& source, const std::string& copy, bool re
 std::vector<std::string> DataFileNames(const std::string& programDirectory) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found;
-  ScopedFindHandle search(FindFirstFileW(Wide(programDirectory + kDataFilePattern).c_str(), &found));
+  ScopedFindHandle search(
+      FindFirstFileW(Wide(programDirectory + kDataFilePattern).c_str(), &found));
   if (!search) return names;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(found.cFileName));
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(Narrow(found.cFileName));
   } while (FindNextFileW(search.Get(), &found));
   return names;
 }

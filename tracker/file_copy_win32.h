@@ -12,9 +12,9 @@
 namespace vexa {
 
 enum class CopyFlush {
-  kNone,       // left to the system, as CopyFile does
-  kAtEnd,      // on the disk before the copy counts
-  kInSlices,   // also every few MiB on the way, so no one flush stalls Wine
+  kNone,      // left to the system, as CopyFile does
+  kAtEnd,     // on the disk before the copy counts
+  kInSlices,  // also every few MiB on the way, so no one flush stalls Wine
 };
 
 struct CopyRequest {

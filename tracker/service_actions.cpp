@@ -196,8 +196,8 @@ void RunOneClickInstallation(TrackerHost& host) {
   // The tracker is an ANSI program: the request carries the ANSI code
   // page's bytes, as vexa.cfg does. The dialog refuses what that cannot hold.
   std::string account, password;
-  if (!AdminAccount().empty() && !AdminPassword().empty() &&
-      TextToAnsi(AdminAccount(), &account) && TextToAnsi(AdminPassword(), &password)) {
+  if (!AdminAccount().empty() && !AdminPassword().empty() && TextToAnsi(AdminAccount(), &account) &&
+      TextToAnsi(AdminPassword(), &password)) {
     host.ShellOpen(AdminRequestUrl(baseUrl, account, password));
     host.Sleep(kCommandPauseMs);
     host.Log("一键安装：已发送创建管理员的请求");

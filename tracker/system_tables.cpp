@@ -89,17 +89,16 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath, SystemTa
   std::map<std::string, std::string> seen;
   trackerService_.clear();
   for (;;) {
-    BOOL done = EnumServicesStatusExW(manager_.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32,
-                                      SERVICE_STATE_ALL, buffer.data(),
-                                      static_cast<DWORD>(buffer.size()), &needed, &count, &resume,
-                                      nullptr);
+    BOOL done = EnumServicesStatusExW(
+        manager_.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_STATE_ALL, buffer.data(),
+        static_cast<DWORD>(buffer.size()), &needed, &count, &resume, nullptr);
     if (!done && GetLastError() != ERROR_MORE_DATA) break;
     const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
       const std::string name = Narrow(entries[i].lpServiceName);
       auto known = binaryPaths_.find(name);
-      std::string path = known != binaryPaths_.end() ? known->second
-                                                     : ReadBinaryPath(manager_.Get(), name);
+      std::string path =
+          known != binaryPaths_.end() ? known->second : ReadBinaryPath(manager_.Get(), name);
       seen[name] = path;
       const SERVICE_STATUS_PROCESS& status = entries[i].ServiceStatusProcess;
       tables->services.push_back({name, path, StateOf(status.dwCurrentState), status.dwProcessId});

@@ -35,7 +35,9 @@ class CDialog {
   static CDialog* FromHandle(HWND hwnd);
 
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-  void SetItemText(int id, const std::string& text) { SetDlgItemTextW(hwnd_, id, Wide(text).c_str()); }
+  void SetItemText(int id, const std::string& text) {
+    SetDlgItemTextW(hwnd_, id, Wide(text).c_str());
+  }
   std::string GetItemText(int id) const;
   void CheckButton(int id, bool checked) {
     CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);

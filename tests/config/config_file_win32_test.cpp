@@ -42,8 +42,8 @@ std::string ReadBytes(const std::string& path) {
 class ExclusiveHold {
  public:
   explicit ExclusiveHold(const std::string& path)
-      : handle_(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            0, nullptr)) {}
+      : handle_(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr)) {}
   ~ExclusiveHold() { Release(); }
   ExclusiveHold(const ExclusiveHold&) = delete;
   ExclusiveHold& operator=(const ExclusiveHold&) = delete;

@@ -207,7 +207,8 @@ TEST(ConfigStoreLoad, LoadStatusNamesAnUnreadableFileAndTheReasonOnly) {
   EXPECT_NE(status.message.find(u8"无法读取 vexa.cfg"), std::string::npos) << status.message;
   EXPECT_NE(status.message.find(u8"默认值"), std::string::npos) << status.message;
   EXPECT_NE(status.message.find(u8"原因：另一个程序正在使用此文件"), std::string::npos);
-  EXPECT_EQ(status.message.find(u8"程序启动时无法读取"), std::string::npos) << "not the save's text";
+  EXPECT_EQ(status.message.find(u8"程序启动时无法读取"), std::string::npos)
+      << "not the save's text";
 }
 
 TEST(ConfigStoreSave, FailedWriteIsReportedAndTheStoreKeepsItsValues) {

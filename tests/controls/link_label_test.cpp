@@ -16,9 +16,9 @@ class LabelHost {
   LabelHost(const char* text, DWORD align) {
     parent_ = CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, 400, 200,
                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    label_ = CreateWindowExW(0, L"STATIC", Wide(text).c_str(), WS_CHILD | WS_VISIBLE | align, 50, 40, 200, 30,
-                             parent_, reinterpret_cast<HMENU>(1052), GetModuleHandleW(nullptr),
-                             nullptr);
+    label_ = CreateWindowExW(0, L"STATIC", Wide(text).c_str(), WS_CHILD | WS_VISIBLE | align, 50,
+                             40, 200, 30, parent_, reinterpret_cast<HMENU>(1052),
+                             GetModuleHandleW(nullptr), nullptr);
     SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
   }

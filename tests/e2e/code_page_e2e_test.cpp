@@ -45,8 +45,8 @@ TEST(CodePageE2e, TitleTabsButtonsAndBoxesAreChineseUnderTheAnsiCodePage) {
   EXPECT_EQ(ItemText(service, IDC_SVC_ONE_CLICK), "一键安装服务器");
   EXPECT_EQ(ItemText(panel.Page(kDirectoriesTab), IDC_SAVE), "保 存 修 改 ");
   // The status line is written while the panel runs.
-  EXPECT_TRUE(WaitUntil([&] { return ItemText(service, 1090).rfind("服务：未安装 | 控制台：", 0) == 0; },
-                        5000))
+  EXPECT_TRUE(WaitUntil(
+      [&] { return ItemText(service, 1090).rfind("服务：未安装 | 控制台：", 0) == 0; }, 5000))
       << ItemText(service, 1090);
   for (int i = 0; i < 4; ++i) {
     EXPECT_NE(SaveScreenshot(panel.Main(), CodePageName() + "-tab-" + std::to_string(i)), "");
@@ -70,7 +70,9 @@ TEST(CodePageE2e, VexaCfgKeepsTheCodePagesBytesAndRefusesWhatItCannotHold) {
   // A folder name the run's code page can hold, in that code page's bytes,
   // and one it cannot.
   const bool western = GetACP() == 1252;
-  const std::string held = western ? "Donn\xE9" "es" : "\xCA\xFD\xBE\xDD";  // Données / 数据
+  const std::string held = western ? "Donn\xE9"
+                                     "es"
+                                   : "\xCA\xFD\xBE\xDD";  // Données / 数据
   const std::string heldText = western ? "Données" : "数据";
   const std::string foreign = western ? "数据" : "한국";
   ProgramDir dir;

@@ -320,8 +320,9 @@ ProgramDir::ProgramDir(const std::string& nameSuffix, Contents contents) {
   static int counter = 0;
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  std::string base = WithBackslash(Narrow(temp)) + "vexa-e2e-" + std::to_string(GetCurrentProcessId()) +
-                     "-" + std::to_string(++counter) + nameSuffix;
+  std::string base = WithBackslash(Narrow(temp)) + "vexa-e2e-" +
+                     std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
+                     nameSuffix;
   if (!CreateDirectoryW(Wide(base).c_str(), nullptr)) {
     failure_ = "cannot create " + base + " (error " + std::to_string(GetLastError()) + ")";
     return;
@@ -535,7 +536,8 @@ std::string Text(HWND window) {
   if (!window) return "";
   LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  LRESULT got = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  LRESULT got =
+      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(got > 0 ? static_cast<size_t>(got) : 0);
   return Narrow(text);
 }

@@ -7,9 +7,8 @@
 // A test reads like this:
 //
 //   TEST(Example, ServicePageInstallsTheService) {
-//     e2e::ProgramDir dir;                       // temp dir with the dist files + stand-in vexa.exe
-//     ASSERT_TRUE(dir.Ready());
-//     dir.Write("vexa.cfg", "port = 7000\r\n");  // optional
+//     e2e::ProgramDir dir;                       // temp dir with the dist files + stand-in
+//     vexa.exe ASSERT_TRUE(dir.Ready()); dir.Write("vexa.cfg", "port = 7000\r\n");  // optional
 //     e2e::Panel panel;
 //     ASSERT_TRUE(panel.Start(dir));             // waits for the visible main window
 //     HWND page = panel.Page(0);                 // the service page (tab 0)

@@ -21,8 +21,8 @@ DWORD RunStandIn(const ProgramDir& dir, const std::string& arguments) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                      nullptr, Wide(dir.Path()).c_str(), &startup, &info))
+  if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      Wide(dir.Path()).c_str(), &startup, &info))
     return 0xDEAD;
   WaitForSingleObject(info.hProcess, 10000);
   DWORD code = 0xDEAD;

@@ -549,7 +549,8 @@ TEST(CodePageE2e, ShortcutFileHasItsChineseName) {
     override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
     HWND limits = ShowTab(panel, kLimitsTab);
     ClickItem(limits, kDesktopIcon);
-    ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
   }
   ASSERT_TRUE(desktop.Exists("Vexa管理服务器.lnk"));
   LinkContents link = ReadLink(desktop.File("Vexa管理服务器.lnk"));
@@ -586,8 +587,8 @@ TEST(SettingsPagesE2e, LockedVexaCfgGivesAnErrorBoxAndStaysIntact) {
   HWND options = ShowTab(panel, kOptionsTab);
   ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "5"));
 
-  HANDLE lock = CreateFileW(Wide(dir.File("vexa.cfg")).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE lock = CreateFileW(Wide(dir.File("vexa.cfg")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   ClickItem(options, kSave);
   auto box = WaitForMessageBox(panel.Pid(), panel.Main(), 15000);
@@ -613,8 +614,8 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
   ASSERT_TRUE(dir.Ready());
   const std::string original = "port = 7000\r\nvexa_max_conns = 9\r\n";
   ASSERT_TRUE(dir.Write("vexa.cfg", original));
-  HANDLE lock = CreateFileW(Wide(dir.File("vexa.cfg")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE lock = CreateFileW(Wide(dir.File("vexa.cfg")).c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   Panel panel;
   ASSERT_TRUE(panel.Start(dir));

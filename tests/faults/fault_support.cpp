@@ -123,9 +123,9 @@ bool NoBoxFor(const Panel& panel, DWORD ms) {
 
 std::string SystemText(DWORD error) {
   wchar_t* buffer = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::string text = Narrow(std::wstring(buffer ? buffer : L"", n));
   LocalFree(buffer);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
@@ -134,8 +134,8 @@ std::string SystemText(DWORD error) {
 }
 
 ExclusiveHandle::ExclusiveHandle(const std::string& path)
-    : handle_(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    : handle_(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 ExclusiveHandle::~ExclusiveHandle() { Release(); }
 
@@ -152,8 +152,8 @@ ULONGLONG FreeBytes(const std::string& dir) {
 
 testing::AssertionResult DiskFiller::FillLeaving(ULONGLONG leaveBytes) {
   Release();
-  handle_ = CreateFileW(Wide(path_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  handle_ = CreateFileW(Wide(path_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE)
     return testing::AssertionFailure() << "cannot create " << path_ << ": " << GetLastError();
   // Writes what is free less what is to be left; with nothing to leave, on

@@ -66,7 +66,8 @@ TEST(DisplayOptionsPage, ValuesAreKeptAsTypedAndEmptyOnesDropTheirLine) {
   }
   page.SaveChanges(store);
   // The page's UTF-8 goes into vexa.cfg in the ANSI code page: 全部 in GBK.
-  EXPECT_EQ(file.bytes, "vexa_allow_sort = 007\r\nvexa_show_completed = \xC8\xAB\xB2\xBF users\r\n");
+  EXPECT_EQ(file.bytes,
+            "vexa_allow_sort = 007\r\nvexa_show_completed = \xC8\xAB\xB2\xBF users\r\n");
 
   // Next start: the cleared key shows its default again.
   ConfigStore restarted(file);
@@ -133,7 +134,9 @@ TEST(DisplayOptionsPage, ValuesCrossTheAnsiCodePageAndWhatItCannotHoldIsRefused)
     Codepage1252() { SetNativeAnsiCharset("CP1252"); }
     ~Codepage1252() { SetNativeAnsiCharset("GBK"); }
   } cp1252;
-  const std::string before = "vexa_show_completed = Donn\xE9" "es\r\nport = 6969\r\n";
+  const std::string before =
+      "vexa_show_completed = Donn\xE9"
+      "es\r\nport = 6969\r\n";
   MemoryConfigFile file(before);
   ConfigStore store(file);
   store.Load();
@@ -141,20 +144,23 @@ TEST(DisplayOptionsPage, ValuesCrossTheAnsiCodePageAndWhatItCannotHoldIsRefused)
   page.Initialize(store);
   EXPECT_EQ(page.ValueOf("vexa_show_completed"), "Données");
 
-  page.ValueOf("vexa_allow_sort") = "数据";
+  page.ValueOf("vexa_show_completed") = "数据";
   PageMessage refused = page.SaveChanges(store);
   EXPECT_EQ(refused.icon, PageMessage::Icon::Error);
-  const std::size_t row = page.RowOf("vexa_allow_sort");
+  const std::size_t row = page.RowOf("vexa_show_completed");
   EXPECT_EQ(refused.text, NotInCodePageText(page.Fields()[row].caption));
   EXPECT_EQ(refused.focusControl, page.Fields()[row].control);
   EXPECT_EQ(file.writes, 0);
   EXPECT_EQ(file.bytes, before);
 
   // What 1252 holds goes back byte for byte.
-  page.ValueOf("vexa_allow_sort") = "";
+  page.ValueOf("vexa_show_completed") = "Données";
   page.SaveChanges(store);
   EXPECT_EQ(file.writes, 1);
-  EXPECT_EQ(file.bytes.rfind("vexa_show_completed = Donn\xE9" "es\r\nport = 6969\r\n", 0), 0u)
+  EXPECT_EQ(file.bytes.rfind("vexa_show_completed = Donn\xE9"
+                             "es\r\nport = 6969\r\n",
+                             0),
+            0u)
       << file.bytes;
 }
 

@@ -52,8 +52,8 @@ class UnrelatedConsole {
     EXPECT_TRUE(registered);
     thread_ = std::thread([this] {
       HWND hwnd = CreateWindowExW(0, Wide(kConsoleWindowClass).c_str(), Wide("命令提示符").c_str(),
-                                  WS_OVERLAPPEDWINDOW, 0, 0,
-                                  200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                  WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
       hwnd_ = hwnd;
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
@@ -77,7 +77,8 @@ class TrackerDirectory {
  public:
   TrackerDirectory(const std::string& name, const char* standIn) : dir_(name) {
     std::string from = test::TestExeDirectory() + standIn;
-    EXPECT_TRUE(CopyFileW(Wide(from).c_str(), Wide(dir_.Path() + "vexa.exe").c_str(), FALSE)) << from;
+    EXPECT_TRUE(CopyFileW(Wide(from).c_str(), Wide(dir_.Path() + "vexa.exe").c_str(), FALSE))
+        << from;
   }
   ~TrackerDirectory() {
     for (unsigned long pid : Consoles()) {

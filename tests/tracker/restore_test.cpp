@@ -122,8 +122,9 @@ TEST(Restore, AFileThatCannotBeReplacedUndoesTheOthers) {
     }
   } while (FindNextFileW(search.Get(), &found));
   search.Reset();
-  ScopedHandle held(CreateFileW(Wide(r.P(last)).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
+  ScopedHandle held(CreateFileW(Wide(r.P(last)).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
   ASSERT_TRUE(held);
 
   RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);

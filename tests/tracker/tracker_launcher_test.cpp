@@ -16,7 +16,8 @@ using test::ScratchDirectory;
 
 std::string InstallRecorder(const ScratchDirectory& dir) {
   std::string recorder = test::TestExeDirectory() + "vexa_command_recorder.exe";
-  EXPECT_TRUE(CopyFileW(Wide(recorder).c_str(), Wide(dir.Path() + "vexa.exe").c_str(), FALSE)) << recorder;
+  EXPECT_TRUE(CopyFileW(Wide(recorder).c_str(), Wide(dir.Path() + "vexa.exe").c_str(), FALSE))
+      << recorder;
   return dir.Path() + "commands.log";
 }
 

@@ -2,17 +2,15 @@
 //
 // Every start appends its raw command line as one line to "vexa-calls.log"
 // beside the executable, and its working directory to "vexa-cwd.log", both
-// in UTF-8 whatever the code page, so that the tests read them alike. With arguments (-i, -start, -stop,
-// -U or anything else) it exits at once with code 0, or with the decimal
-// number held in a file "exit-code" beside it. Without arguments it plays the
-// tracker's console instance: a visible top-level window of class
-// "ConsoleWindowClass" that closes, ending the process, on WM_CLOSE. A file
-// "ignore-close" beside it makes the window ignore WM_CLOSE, like a console
-// owned by a process the panel may not close; it still gives up after
-// kMaxLifetimeMs so that a test run never leaves it behind. A file
-// "delay-ms" makes each switch take that many milliseconds; a file
-// "hold-file" names a file beside it that the console instance keeps open,
-// without delete sharing, as the tracker holds its data files.
+// in UTF-8 whatever the code page, so that the tests read them alike. With arguments (-i, -start,
+// -stop, -U or anything else) it exits at once with code 0, or with the decimal number held in a
+// file "exit-code" beside it. Without arguments it plays the tracker's console instance: a visible
+// top-level window of class "ConsoleWindowClass" that closes, ending the process, on WM_CLOSE. A
+// file "ignore-close" beside it makes the window ignore WM_CLOSE, like a console owned by a process
+// the panel may not close; it still gives up after kMaxLifetimeMs so that a test run never leaves
+// it behind. A file "delay-ms" makes each switch take that many milliseconds; a file "hold-file"
+// names a file beside it that the console instance keeps open, without delete sharing, as the
+// tracker holds its data files.
 #include <windows.h>
 
 #include <cstdlib>
@@ -60,8 +58,8 @@ void AppendLog(const std::string& dir, const char* logName, const std::string& t
 }
 
 std::string SmallFile(const std::string& path) {
-  HANDLE file = CreateFileW(vexa::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(vexa::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "";
   char text[260] = {};
   DWORD read = 0;
@@ -143,8 +141,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Open until the process ends, which closes it.
   const std::string held = SmallFile(dir + kHoldFileName);
   if (!held.empty()) {
-    heldFile = CreateFileW(vexa::Wide(dir + held).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    heldFile = CreateFileW(vexa::Wide(dir + held).c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   return RunConsole(instance);
 }
