@@ -5,7 +5,7 @@
 //   config   vexa.cfg load plus save through CWinConfigFile, against plain
 //            ReadFile plus WriteFile of the same bytes
 //   backup   BackupFiles (the code behind the backup button, without its
-//            message box) on the *.vexa files of a folder, against CopyFileA
+//            message box) on the *.vexa files of a folder, against CopyFileW
 // Prints "RESULT <name> <value>" lines for scripts/benchmark.sh.
 //   vexa_win32_bench startup <rounds>    (the empty dialog programs lie beside it)
 //   vexa_win32_bench config <scratch folder> <rounds>
