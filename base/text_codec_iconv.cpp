@@ -48,23 +48,20 @@ std::string ConvertLossy(const char* to, const char* from, const std::string& in
   const bool utf8 = std::string(from) == "UTF-8";
   for (std::size_t i = 0; i < in.size();) {
     std::string piece;
-    std::size_t length = 0;
+    std::size_t length = 1;
+    bool converted = false;
     if (utf8) {
-      std::size_t whole = Utf8Length(static_cast<unsigned char>(in[i]));
-      if (i + whole <= in.size() && Convert(to, from, in.substr(i, whole), &piece)) length = whole;
-      if (length == 0) length = std::min(whole, in.size() - i);
+      const std::size_t whole = Utf8Length(static_cast<unsigned char>(in[i]));
+      length = std::min(whole, in.size() - i);
+      converted = length == whole && Convert(to, from, in.substr(i, whole), &piece);
     } else {
-      for (std::size_t n = 1; n <= 2 && i + n <= in.size() && length == 0; ++n) {
-        if (Convert(to, from, in.substr(i, n), &piece)) length = n;
+      for (std::size_t n = 1; n <= 2 && i + n <= in.size() && !converted; ++n) {
+        converted = Convert(to, from, in.substr(i, n), &piece);
+        if (converted) length = n;
       }
     }
-    if (piece.empty() || length == 0) {
-      out += replacement;
-      i += length == 0 ? 1 : length;
-    } else {
-      out += piece;
-      i += length;
-    }
+    out += converted ? piece : std::string(replacement);
+    i += length;
   }
   return out;
 }
