@@ -29,7 +29,7 @@ constexpr UINT kReportUnreadableConfig = WM_APP + 1;
 CMainDlg::CMainDlg(ConfigStore& store)
     : CDialog(kTemplateId),
       store_(store),
-      icon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))) {
+      icon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP))) {
   BindControl(IDC_TABS, &tabs);
 }
 
@@ -63,14 +63,14 @@ bool CMainDlg::OnInit() {
   // another program changed vexa.cfg, and then the pages are refreshed.
   store_.Load();
   store_.SetOutsideChangeListener([this] { RefreshPages(); });
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   AddPage<CSetting>("管理服务");
   AddPage<CFileAndDir>("目录设置");
   AddPage<Coption>("选项设置");
   AddPage<CBTsystem>("系统设置");
   SetText(DescrambleText(kStoredCaption, kCaptionKey));
-  if (!store_.LoadStatus().ok) PostMessageA(Handle(), kReportUnreadableConfig, 0, 0);
+  if (!store_.LoadStatus().ok) PostMessageW(Handle(), kReportUnreadableConfig, 0, 0);
   return true;
 }
 
@@ -108,7 +108,7 @@ bool CMainDlg::PreTranslateKey(MSG* msg) {
 // makes the dialog manager step over the strip itself: the cycle is ours.
 void CMainDlg::MoveFocus(bool backwards) {
   HWND strip = tabs.Handle();
-  HWND page = tabs.PageAt(static_cast<int>(SendMessageA(strip, TCM_GETCURSEL, 0, 0)));
+  HWND page = tabs.PageAt(static_cast<int>(SendMessageW(strip, TCM_GETCURSEL, 0, 0)));
   HWND focus = GetFocus();
   HWND next = nullptr;
   if (page && IsWindowVisible(page)) {
@@ -124,29 +124,29 @@ void CMainDlg::MoveFocus(bool backwards) {
     }
   }
   if (next && next != strip) {
-    SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
   } else {
-    SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(strip), TRUE);
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(strip), TRUE);
   }
 }
 
 void CMainDlg::SwitchTab(int delta) {
   HWND strip = tabs.Handle();
-  int count = static_cast<int>(SendMessageA(strip, TCM_GETITEMCOUNT, 0, 0));
+  int count = static_cast<int>(SendMessageW(strip, TCM_GETITEMCOUNT, 0, 0));
   if (count <= 0) return;
-  int current = static_cast<int>(SendMessageA(strip, TCM_GETCURSEL, 0, 0));
+  int current = static_cast<int>(SendMessageW(strip, TCM_GETCURSEL, 0, 0));
   int next = ((current + delta) % count + count) % count;
   HWND focus = GetFocus();
   bool inPage = focus && focus != strip && IsChild(strip, focus);
   // As a click does: the strip sends its own selection notifications.
-  SendMessageA(strip, TCM_SETCURFOCUS, static_cast<WPARAM>(next), 0);
+  SendMessageW(strip, TCM_SETCURFOCUS, static_cast<WPARAM>(next), 0);
   // The old page took the focus away with it: give it to the new one.
   HWND page = tabs.PageAt(next);
   HWND first = page && inPage ? GetNextDlgTabItem(page, nullptr, FALSE) : nullptr;
   if (first) {
-    SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
   } else if (GetFocus() != strip) {
-    SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(strip), TRUE);
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(strip), TRUE);
   }
 }
 
@@ -166,7 +166,7 @@ INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
       // The pages ask here first: one answer for the whole window.
       if (!SetBusyCursor()) break;
-      SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, TRUE);
+      SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_CLOSE:
       // The close box, Alt+F4 and the system menu; the dialog manager would
@@ -186,7 +186,7 @@ INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void CMainDlg::OnPaint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(Handle(), &ps);
-  SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  SendMessageW(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   RECT rect;
   GetClientRect(Handle(), &rect);
   int x = (rect.right - rect.left - GetSystemMetrics(SM_CXICON) + 1) / 2;

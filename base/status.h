@@ -1,6 +1,6 @@
 #pragma once
 // The outcome of an operation whose failure the user must see. The message
-// is ready to show: GBK text naming what failed and the system's reason.
+// is ready to show: UTF-8 text naming what failed and the system's reason.
 #include <string>
 #include <utility>
 

@@ -2,18 +2,21 @@
 
 #include <cstdio>
 
+#include "base/wide_text.h"
+
 namespace vexa {
 
 std::string SystemMessage(DWORD code) {
-  char buffer[1024];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buffer, sizeof buffer, nullptr);
-  while (n > 0 && (buffer[n - 1] == '\r' || buffer[n - 1] == '\n' || buffer[n - 1] == ' ')) --n;
+  wchar_t buffer[1024];
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, buffer, 1024, nullptr);
+  while (n > 0 && (buffer[n - 1] == L'\r' || buffer[n - 1] == L'\n' || buffer[n - 1] == L' ')) --n;
   if (n == 0) {
-    std::snprintf(buffer, sizeof buffer, "错误 %lu", static_cast<unsigned long>(code));
-    return buffer;
+    char text[64];
+    std::snprintf(text, sizeof text, "错误 %lu", static_cast<unsigned long>(code));
+    return text;
   }
-  return std::string(buffer, n);
+  return Narrow(std::wstring(buffer, n));
 }
 
 }  // namespace vexa

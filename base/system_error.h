@@ -1,5 +1,5 @@
 #pragma once
-// The system's own words for an error code, in the ANSI code page, for
+// The system's own words for an error code, as UTF-8, for
 // messages the user sees.
 #include <windows.h>
 

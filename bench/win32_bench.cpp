@@ -5,7 +5,7 @@
 //   config   vexa.cfg load plus save through CWinConfigFile, against plain
 //            ReadFile plus WriteFile of the same bytes
 //   backup   BackupFiles (the code behind the backup button, without its
-//            message box) on the *.vexa files of a folder, against CopyFileA
+//            message box) on the *.vexa files of a folder, against CopyFileW
 // Prints "RESULT <name> <value>" lines for scripts/benchmark.sh.
 //   vexa_win32_bench startup <rounds>    (the empty dialog programs lie beside it)
 //   vexa_win32_bench config <scratch folder> <rounds>
@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "base/wide_text.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
 #include "tests/e2e/driver.h"
@@ -33,6 +34,9 @@
 #include "tracker/tracker_launcher.h"
 
 namespace {
+
+using vexa::Narrow;
+using vexa::Wide;
 
 using vexa::e2e::ProgramDir;
 
@@ -71,21 +75,21 @@ std::string WithBackslash(std::string dir) {
 }
 
 void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((dir + "*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(Wide(dir + "*").c_str(), &found);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = found.cFileName;
+      std::string name = Narrow(found.cFileName);
       if (name == "." || name == "..") continue;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(dir + name + "\\");
       } else {
-        DeleteFileA((dir + name).c_str());
+        DeleteFileW(Wide(dir + name).c_str());
       }
-    } while (FindNextFileA(find, &found));
+    } while (FindNextFileW(find, &found));
     FindClose(find);
   }
-  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 // ------------------------------------------------------------- start-up
@@ -283,8 +287,8 @@ std::string MakeConfig(int lines) {
 }
 
 std::string ReadWhole(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   std::string bytes;
   if (file == INVALID_HANDLE_VALUE) return bytes;
   LARGE_INTEGER size;
@@ -298,7 +302,7 @@ std::string ReadWhole(const std::string& path) {
 }
 
 bool WriteWhole(const std::string& path, const std::string& bytes, bool flush) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -360,7 +364,7 @@ int Config(const std::string& folder, int rounds) {
     flushedRatios.push_back(storeTimes[1].back() / flushedTimes.back());
   }
   for (const char* name : {"vexa-10000.cfg", "vexa-100000.cfg", "raw-in.cfg", "raw-out.cfg"})
-    DeleteFileA((dir + name).c_str());
+    DeleteFileW(Wide(dir + name).c_str());
   Samples("config_win32_100k_ms", storeTimes[1]);
   Samples("config_raw_100k_ms", rawTimes);
   Result("config_win32_10k_ms", Median(storeTimes[0]));
@@ -420,12 +424,13 @@ int Crt(int rounds) {
 
 std::vector<std::string> DataFiles(const std::string& dir) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((dir + "*.vexa").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(Wide(dir + "*.vexa").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(find, &found));
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(Narrow(found.cFileName));
+  } while (FindNextFileW(find, &found));
   FindClose(find);
   return names;
 }
@@ -437,7 +442,7 @@ int Backup(const std::string& folder, int rounds) {
   double bytes = 0;
   for (const std::string& name : names) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA((dir + name).c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(Wide(dir + name).c_str(), GetFileExInfoStandard, &data)) {
       std::fprintf(stderr, "missing %s%s\n", dir.c_str(), name.c_str());
       return 1;
     }
@@ -458,11 +463,11 @@ int Backup(const std::string& folder, int rounds) {
       return outcome.status.ok;
     };
     auto runCopy = [&] {
-      CreateDirectoryA(copies.c_str(), nullptr);
+      CreateDirectoryW(Wide(copies).c_str(), nullptr);
       double begin = Now();
       bool ok = true;
       for (const std::string& name : names)
-        ok = CopyFileA((dir + name).c_str(), (copies + name).c_str(), FALSE) && ok;
+        ok = CopyFileW(Wide(dir + name).c_str(), Wide(copies + name).c_str(), FALSE) && ok;
       copySeconds = Now() - begin;
       RemoveTree(copies);
       return ok;
@@ -632,13 +637,13 @@ int StatusParts(int rounds) {
 
 // Copies the *.vexa files of dataDir into the program directory.
 bool CopyData(const std::string& dataDir, const ProgramDir& dir) {
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((dataDir + "*.vexa").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(Wide(dataDir + "*.vexa").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   do {
-    ok = ok && dir.CopyIn(dataDir + found.cFileName, found.cFileName);
-  } while (FindNextFileA(find, &found));
+    ok = ok && dir.CopyIn(dataDir + Narrow(found.cFileName), Narrow(found.cFileName));
+  } while (FindNextFileW(find, &found));
   FindClose(find);
   return ok;
 }

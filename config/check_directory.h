@@ -1,6 +1,7 @@
 #pragma once
 // Cleaning, resolving and creating the directories typed on the directories
-// page.
+// page. Texts and paths here are bytes in the ANSI code page, as vexa.cfg
+// holds them for the tracker.
 #include <string>
 #include <vector>
 

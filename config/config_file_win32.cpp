@@ -8,6 +8,7 @@
 
 #include "base/path_exists.h"
 #include "base/system_error.h"
+#include "base/wide_text.h"
 #include "config/safe_replace.h"
 #include "ui/scoped.h"
 
@@ -39,14 +40,14 @@ std::string FreeSiblingName(const std::string& target, const char* suffix) {
     std::snprintf(tail, sizeof tail, ".%lu-%u.%s", static_cast<unsigned long>(GetCurrentProcessId()),
                   n, suffix);
     std::string name = target + tail;
-    // A name that cannot be looked up at all is left for CreateFileA to
+    // A name that cannot be looked up at all is left for CreateFileW to
     // report.
     if (!PathExists(name) || n >= 100) return name;
   }
 }
 
 DWORD WriteNewFile(const std::string& name, const std::string& bytes) {
-  ScopedHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  ScopedHandle file(CreateFileW(Wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
   std::size_t done = 0;
@@ -64,34 +65,35 @@ DWORD WriteNewFile(const std::string& name, const std::string& bytes) {
 
 // The file operations of the replace step on the real disk. ReplaceFileA
 // keeps the target's attributes and permissions on Windows. It gets a backup
-// name because Wine's ReplaceFileA, given none, deletes the target before
+// name because Wine's ReplaceFileW, given none, deletes the target before
 // moving the replacement in and loses it when that move fails. Wine also
 // leaves the attributes of the replacement, hence CopyAttributes.
 class WinReplaceSystem : public ReplaceSystem {
  public:
   bool Exists(const std::string& path) override { return PathExists(path); }
   unsigned long CopyAttributes(const std::string& from, const std::string& to) override {
-    DWORD attributes = GetFileAttributesA(from.c_str());
+    DWORD attributes = GetFileAttributesW(Wide(from).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
     // A read-only replacement could not be removed after a failure.
     if (attributes & FILE_ATTRIBUTE_READONLY) return ERROR_SUCCESS;
-    return Result(SetFileAttributesA(to.c_str(), attributes));
+    return Result(SetFileAttributesW(Wide(to).c_str(), attributes));
   }
   unsigned long ClearAttributes(const std::string& path) override {
-    return Result(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    return Result(SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL));
   }
   unsigned long Replace(const std::string& target, const std::string& replacement,
                         const std::string& backup) override {
-    return Result(ReplaceFileA(target.c_str(), replacement.c_str(), backup.c_str(),
-                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr));
+    return Result(ReplaceFileW(Wide(target).c_str(), Wide(replacement).c_str(),
+                               Wide(backup).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                               nullptr));
   }
   unsigned long Move(const std::string& from, const std::string& to,
                      bool replaceExisting) override {
     DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-    return Result(MoveFileExA(from.c_str(), to.c_str(), flags));
+    return Result(MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags));
   }
   unsigned long Delete(const std::string& path) override {
-    return Result(DeleteFileA(path.c_str()));
+    return Result(DeleteFileW(Wide(path).c_str()));
   }
   void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
 
@@ -107,7 +109,7 @@ ConfigFile::ReadOutcome CWinConfigFile::Read(std::string* bytes, std::string* re
   bytes->clear();
   HANDLE opened = INVALID_HANDLE_VALUE;
   DWORD error = WithRetries([&] {
-    opened = CreateFileA(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    opened = CreateFileW(Wide(fileName_).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return opened == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
   });
@@ -138,7 +140,7 @@ ConfigFile::ReadOutcome CWinConfigFile::Read(std::string* bytes, std::string* re
 
 std::uint64_t CWinConfigFile::LastWriteTime() {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(fileName_.c_str(), GetFileExInfoStandard, &data)) return 0;
+  if (!GetFileAttributesExW(Wide(fileName_).c_str(), GetFileExInfoStandard, &data)) return 0;
   return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
          data.ftLastWriteTime.dwLowDateTime;
 }

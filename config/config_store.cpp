@@ -78,6 +78,12 @@ const char kOutsideChangeQuestion[] =
     "选择“是”：重新读取 vexa.cfg，再写入这次修改的设置并保存。\n"
     "选择“否”：不保存，vexa.cfg 保持其他程序修改后的样子，页面上的内容仍保留。";
 const char kOutsideChangeCaption[] = "Vexa服务器";
+
+std::string NotInCodePageText(const std::string& caption) {
+  return "“" + caption +
+         "”中有本系统的代码页无法表示的字符，Vexa读不出这样的设置。"
+         "没有保存，vexa.cfg 没有改动。";
+}
 const char kOutsideChangeNotSaved[] = "vexa.cfg 已被其他程序修改，按您的选择没有保存。";
 
 // FNV-1a: enough to tell an edited file from the one the store saw.

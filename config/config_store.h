@@ -48,6 +48,10 @@ std::uint64_t HashBytes(const std::string& bytes);
 // failure a caller reports after No.
 extern const char kOutsideChangeQuestion[];
 extern const char kOutsideChangeCaption[];  // "Vexa服务器"
+
+// The refusal of a value (named by caption) holding a character that the
+// ANSI code page, vexa.cfg's encoding, lacks: the tracker could not read it.
+std::string NotInCodePageText(const std::string& caption);
 extern const char kOutsideChangeNotSaved[];
 
 // What CheckOutsideChange decided.

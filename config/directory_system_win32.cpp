@@ -3,17 +3,23 @@
 #include "config/directory_system_win32.h"
 
 #include "base/path_exists.h"
+#include "base/text_codec.h"
+#include "base/wide_text.h"
 
 namespace vexa {
 
-bool CWinDirectorySystem::Exists(const std::string& path) { return PathExists(path); }
+// The cleaning hands over ANSI bytes, the form vexa.cfg keeps.
+bool CWinDirectorySystem::Exists(const std::string& path) { return PathExists(TextFromAnsi(path)); }
 
-bool CWinDirectorySystem::IsDirectory(const std::string& path) { return DirectoryExists(path); }
+bool CWinDirectorySystem::IsDirectory(const std::string& path) {
+  return DirectoryExists(TextFromAnsi(path));
+}
 
-// windows.h renames the member to CreateDirectoryA here as in every file that
-// includes it first; the slot in the interface is the same either way.
+// windows.h may rename the member to CreateDirectoryA or CreateDirectoryW here
+// as in every file that includes it first; the slot in the interface is the
+// same either way.
 bool CWinDirectorySystem::CreateDirectory(const std::string& path) {
-  return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+  return ::CreateDirectoryW(Wide(TextFromAnsi(path)).c_str(), nullptr) != FALSE;
 }
 
 }  // namespace vexa

@@ -5,6 +5,7 @@
 
 namespace vexa {
 
+// Paths in the ANSI code page, as the directory cleaning gives them.
 class CWinDirectorySystem : public DirectorySystem {
  public:
   bool Exists(const std::string& path) override;

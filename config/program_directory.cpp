@@ -1,7 +1,5 @@
 #include "config/program_directory.h"
 
-#include "base/mbcs.h"
-
 namespace vexa {
 
 namespace {
@@ -14,7 +12,7 @@ std::string& ProgramDirectoryValue() {
 }  // namespace
 
 std::string DirectoryOfPath(const std::string& path) {
-  std::size_t slash = FindLastCharMb(path, '\\');
+  std::size_t slash = path.rfind('\\');
   if (slash == std::string::npos) return std::string();
   return path.substr(0, slash + 1);
 }

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <vector>
+
+#include "base/wide_text.h"
 #include "controls/link_label_logic.h"
 #include "ui/message_box.h"
 
@@ -21,8 +24,8 @@ RECT ClientRect(HWND hwnd) {
 }
 
 // The label's one tool, covering its client area.
-TOOLINFOA LabelTool(HWND hwnd) {
-  TOOLINFOA tool = {};
+TOOLINFOW LabelTool(HWND hwnd) {
+  TOOLINFOW tool = {};
   tool.cbSize = sizeof tool;
   tool.hwnd = hwnd;
   tool.uId = kToolId;
@@ -33,19 +36,40 @@ TOOLINFOA LabelTool(HWND hwnd) {
 // The default value of a class root key, or false when it cannot be read.
 bool ReadClassDefault(const std::string& subKey, std::string* value) {
   ScopedRegKey key;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(subKey).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
       ERROR_SUCCESS) {
     return false;
   }
-  char buffer[MAX_PATH + 1] = {};
-  DWORD size = MAX_PATH;
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD size = MAX_PATH * sizeof(wchar_t);
   DWORD type = 0;
-  if (RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+  if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
                        &size) != ERROR_SUCCESS) {
     return false;
   }
-  *value = buffer;
+  *value = Narrow(buffer);
   return true;
+}
+
+// Runs a command line as WinExec did, in its terms: above 31 for success,
+// otherwise the system's error (0 for one beyond WinExec's codes).
+int RunCommandLine(const std::string& commandLine, int showCommand) {
+  std::wstring line = Wide(commandLine);
+  std::vector<wchar_t> buffer(line.begin(), line.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(showCommand);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    DWORD error = GetLastError();
+    return error < 32 ? static_cast<int>(error) : 0;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return 33;
 }
 
 }  // namespace
@@ -64,41 +88,43 @@ void CLinkLabel::SetLinkTarget(const std::string& target) {
   if (!Handle()) return;
   FitToText();
   if (tooltip_) {
-    TOOLINFOA tool = LabelTool(Handle());
-    tool.lpszText = const_cast<char*>(target_.c_str());
-    SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tool = LabelTool(Handle());
+    std::wstring tip = Wide(target_);
+    tool.lpszText = &tip[0];
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
 void CLinkLabel::OnAttach() {
   HWND hwnd = Handle();
-  SetWindowLongPtrA(hwnd, GWL_STYLE, GetWindowLongPtrA(hwnd, GWL_STYLE) | SS_NOTIFY);
+  SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | SS_NOTIFY);
 
-  char text[1024] = "";
-  GetWindowTextA(hwnd, text, sizeof text);
-  if (target_.empty()) target_ = text;
-  if (text[0] == '\0') SetWindowTextA(hwnd, target_.c_str());
+  wchar_t text[1024] = L"";
+  GetWindowTextW(hwnd, text, 1024);
+  if (target_.empty()) target_ = Narrow(text);
+  if (text[0] == L'\0') SetWindowTextW(hwnd, Wide(target_).c_str());
 
-  HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
   if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   if (!font) font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
-  LOGFONTA logFont;
+  LOGFONTW logFont;
   // Without any font there is nothing to draw the link with: stay a plain static.
-  if (!font || !GetObjectA(font, sizeof logFont, &logFont)) return;
-  plainFont_.Reset(CreateFontIndirectA(&logFont));
+  if (!font || !GetObjectW(font, sizeof logFont, &logFont)) return;
+  plainFont_.Reset(CreateFontIndirectW(&logFont));
   logFont.lfUnderline = TRUE;
-  underlinedFont_.Reset(CreateFontIndirectA(&logFont));
+  underlinedFont_.Reset(CreateFontIndirectW(&logFont));
 
   FitToText();
   LoadHandCursor();
 
-  tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+                             GetModuleHandleW(nullptr), nullptr);
   if (tooltip_) {
-    TOOLINFOA tool = LabelTool(hwnd);
-    tool.lpszText = const_cast<char*>(target_.c_str());
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tool = LabelTool(hwnd);
+    std::wstring tip = Wide(target_);
+    tool.lpszText = &tip[0];
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
@@ -111,17 +137,17 @@ void CLinkLabel::FitToText() {
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&window), 2);
   RECT client = ClientRect(hwnd);
 
-  char text[1024] = "";
-  int length = GetWindowTextA(hwnd, text, sizeof text);
+  wchar_t text[1024] = L"";
+  int length = GetWindowTextW(hwnd, text, 1024);
   SIZE extent = {0, 0};
   {
     ScopedGetDC dc(hwnd);
     ScopedSelectObject select(dc.Get(), underlinedFont_ ? underlinedFont_.Get()
                                                         : GetStockObject(DEFAULT_GUI_FONT));
-    GetTextExtentPoint32A(dc.Get(), text, length, &extent);
+    GetTextExtentPoint32W(dc.Get(), text, length, &extent);
   }
 
-  LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+  LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
   LabelAlign align = LabelAlign::Left;
   if ((style & SS_TYPEMASK) == SS_CENTER) align = LabelAlign::Center;
   if ((style & SS_TYPEMASK) == SS_RIGHT) align = LabelAlign::Right;
@@ -133,24 +159,24 @@ void CLinkLabel::FitToText() {
 
   // Keep the tooltip's area on the label when a caption set later refits it.
   if (tooltip_) {
-    TOOLINFOA tool = LabelTool(hwnd);
-    SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tool = LabelTool(hwnd);
+    SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
 void CLinkLabel::LoadHandCursor() {
   if (handCursor_) return;
-  char windows[MAX_PATH] = "";
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  ScopedModule helpViewer(LoadLibraryExA((std::string(windows) + "\\winhlp32.exe").c_str(), nullptr,
-                                         LOAD_LIBRARY_AS_DATAFILE));
+  wchar_t windows[MAX_PATH] = L"";
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  ScopedModule helpViewer(LoadLibraryExW((std::wstring(windows) + L"\\winhlp32.exe").c_str(),
+                                         nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (helpViewer) {
-    HCURSOR hand = LoadCursorA(helpViewer.Get(), MAKEINTRESOURCEA(kHelpViewerHandCursor));
+    HCURSOR hand = LoadCursorW(helpViewer.Get(), MAKEINTRESOURCEW(kHelpViewerHandCursor));
     if (hand) handCursor_.Reset(CopyIcon(hand));
   }
   // Current systems ship no help viewer with that cursor; theirs is the same hand.
   if (!handCursor_) {
-    HCURSOR systemHand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));  // IDC_HAND
+    HCURSOR systemHand = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));  // IDC_HAND
     if (systemHand) handCursor_.Reset(CopyIcon(systemHand));
   }
 }
@@ -158,7 +184,7 @@ void CLinkLabel::LoadHandCursor() {
 void CLinkLabel::EnterHover() {
   if (isHovering_) return;
   isHovering_ = TRUE;
-  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(underlinedFont_.Get()), TRUE);
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(underlinedFont_.Get()), TRUE);
   InvalidateRect(Handle(), nullptr, TRUE);
   SetTimer(Handle(), kHoverTimerId, kHoverTimerMs, nullptr);
 }
@@ -171,7 +197,7 @@ void CLinkLabel::LeaveCheck() {
   if (PtInRect(&client, point)) return;
   isHovering_ = FALSE;
   KillTimer(Handle(), kHoverTimerId);
-  SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(plainFont_.Get()), TRUE);
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(plainFont_.Get()), TRUE);
   client.bottom += kLeaveInvalidateExtra;
   InvalidateRect(Handle(), &client, TRUE);
 }
@@ -216,9 +242,8 @@ bool CLinkLabel::PreTranslateKey(const MSG& msg) {
 // answers WM_CTLCOLORDLG with the brush it paints itself with.
 void CLinkLabel::EraseWithParentBackground(HDC dc) {
   HWND parent = GetParent(Handle());
-  auto brush = reinterpret_cast<HBRUSH>(
-      SendMessageA(parent, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                   reinterpret_cast<LPARAM>(parent)));
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+      parent, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(parent)));
   if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
   RECT client = ClientRect(Handle());
   FillRect(dc, &client, brush);
@@ -229,7 +254,7 @@ LRESULT CLinkLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     MSG relayed = {Handle(), message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
     DWORD position = GetMessagePos();
     relayed.pt = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
   }
   switch (message) {
     case WM_SETCURSOR:
@@ -270,7 +295,8 @@ LRESULT CLinkLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int OpenTarget(const std::string& target, int showCommand) {
-  HINSTANCE shell = ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand);
+  HINSTANCE shell =
+      ShellExecuteW(nullptr, L"open", Wide(target).c_str(), nullptr, nullptr, showCommand);
   INT_PTR shellResult = reinterpret_cast<INT_PTR>(shell);
   if (static_cast<UINT_PTR>(shellResult) > 32) return static_cast<int>(shellResult);
 
@@ -280,7 +306,7 @@ int OpenTarget(const std::string& target, int showCommand) {
   if (!ReadClassDefault(documentClass + "\\shell\\open\\command", &command)) {
     return static_cast<int>(shellResult);
   }
-  return static_cast<int>(WinExec(BrowserFallbackCommand(command, target).c_str(), showCommand));
+  return RunCommandLine(BrowserFallbackCommand(command, target), showCommand);
 }
 
 void ReportOpenError(int code) {

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "base/mbcs.h"
-
 namespace vexa {
 
 LabelRect FitLabelRect(const LabelRect& window, int clientWidth, int clientHeight, int textWidth,
@@ -39,20 +37,9 @@ LabelRect FitLabelRect(const LabelRect& window, int clientWidth, int clientHeigh
   return r;
 }
 
-namespace {
-
-std::size_t FindTextMb(const std::string& text, const std::string& needle) {
-  for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-    if (text.compare(i, needle.size(), needle) == 0) return i;
-  }
-  return std::string::npos;
-}
-
-}  // namespace
-
 std::string CutBrowserCommand(const std::string& command) {
-  std::size_t at = FindTextMb(command, "\"%1\"");
-  if (at == std::string::npos) at = FindTextMb(command, "%1");
+  std::size_t at = command.find("\"%1\"");
+  if (at == std::string::npos) at = command.find("%1");
   return at == std::string::npos ? command : command.substr(0, at);
 }
 

@@ -5,13 +5,14 @@
 
 #include <utility>
 
+#include "base/wide_text.h"
 #include "controls/slide.h"
 #include "ui/scoped.h"
 
 namespace vexa {
 
 namespace {
-constexpr char kTabSound[] = "tab.wav";
+constexpr wchar_t kTabSound[] = L"tab.wav";
 // Asynchronous, no default sound when the file is missing, no wait when busy.
 constexpr UINT kTabSoundFlags = SND_ASYNC | SND_NODEFAULT | SND_NOWAIT;
 static_assert(kTabSoundFlags == 0x2003, "sound flags");
@@ -62,12 +63,12 @@ void PrintControl(HWND control, HWND page, HDC image) {
   own.Select(bitmap.Get());
   // What lies under it, for controls that draw only their text or lines.
   BitBlt(own.Get(), 0, 0, client.right, client.bottom, image, origin.x, origin.y, SRCCOPY);
-  SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(own.Get()), PRF_CLIENT);
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(own.Get()), PRF_CLIENT);
   BitBlt(image, origin.x, origin.y, client.right, client.bottom, own.Get(), 0, 0, SRCCOPY);
-  LONG_PTR exStyle = GetWindowLongPtrA(control, GWL_EXSTYLE);
+  LONG_PTR exStyle = GetWindowLongPtrW(control, GWL_EXSTYLE);
   if (exStyle & WS_EX_CLIENTEDGE) {
     DrawEdge(image, &window, EDGE_SUNKEN, BF_RECT);
-  } else if (GetWindowLongPtrA(control, GWL_STYLE) & WS_BORDER) {
+  } else if (GetWindowLongPtrW(control, GWL_STYLE) & WS_BORDER) {
     FrameRect(image, &window, GetSysColorBrush(COLOR_WINDOWFRAME));
   }
 }
@@ -80,16 +81,17 @@ CSoundTabCtrl::~CSoundTabCtrl() {
 
 void CSoundTabCtrl::OnAttach() {
   // Keyboard navigation may pass through the strip into its pages.
-  LONG_PTR ex = GetWindowLongPtrA(Handle(), GWL_EXSTYLE);
-  SetWindowLongPtrA(Handle(), GWL_EXSTYLE, ex | WS_EX_CONTROLPARENT);
+  LONG_PTR ex = GetWindowLongPtrW(Handle(), GWL_EXSTYLE);
+  SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ex | WS_EX_CONTROLPARENT);
 }
 
 void CSoundTabCtrl::AddPage(const std::string& caption, HWND page) {
-  TCITEMA item = {};
+  std::wstring text = Wide(caption);
+  TCITEMW item = {};
   item.mask = TCIF_TEXT | TCIF_PARAM;
-  item.pszText = const_cast<char*>(caption.c_str());
+  item.pszText = &text[0];
   item.lParam = reinterpret_cast<LPARAM>(page);
-  SendMessageA(Handle(), TCM_INSERTITEMA, static_cast<WPARAM>(pageCount),
+  SendMessageW(Handle(), TCM_INSERTITEMW, static_cast<WPARAM>(pageCount),
                reinterpret_cast<LPARAM>(&item));
   SetWindowPos(page, nullptr, pageOrigin.x, pageOrigin.y, 0, 0, kPlaceFlags);
   ShowWindow(page, pageCount == 0 ? SW_SHOW : SW_HIDE);
@@ -97,9 +99,9 @@ void CSoundTabCtrl::AddPage(const std::string& caption, HWND page) {
 }
 
 HWND CSoundTabCtrl::PageAt(int index) const {
-  TCITEMA item = {};
+  TCITEMW item = {};
   item.mask = TCIF_PARAM;
-  if (!SendMessageA(Handle(), TCM_GETITEMA, static_cast<WPARAM>(index),
+  if (!SendMessageW(Handle(), TCM_GETITEMW, static_cast<WPARAM>(index),
                     reinterpret_cast<LPARAM>(&item))) {
     return nullptr;
   }
@@ -123,7 +125,7 @@ bool CSoundTabCtrl::OnReflect(UINT message, WPARAM, LPARAM lParam, LRESULT* resu
 }
 
 void CSoundTabCtrl::OnSelChanging() {
-  int current = static_cast<int>(SendMessageA(Handle(), TCM_GETCURSEL, 0, 0));
+  int current = static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0));
   HWND page = PageAt(current);
   if (!page) return;
   KeepPageImage(page);
@@ -131,7 +133,7 @@ void CSoundTabCtrl::OnSelChanging() {
 }
 
 void CSoundTabCtrl::OnSelChanged() {
-  int current = static_cast<int>(SendMessageA(Handle(), TCM_GETCURSEL, 0, 0));
+  int current = static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0));
   HWND page = PageAt(current);
   if (!page) return;
   if (!slideEnabled) {
@@ -159,7 +161,7 @@ void CSoundTabCtrl::OnSlideTimer() {
   MovePage(slidingPage, tick.x, r.top, slideWidth, r.bottom - r.top, true);
   slideImage_.Reset();
   KillTimer(Handle(), kSlideTimerId);
-  sndPlaySoundA(kTabSound, kTabSoundFlags);
+  sndPlaySoundW(kTabSound, kTabSoundFlags);
 }
 
 // A move that copied the old pixels along and let the page and its
@@ -226,9 +228,9 @@ void CSoundTabCtrl::PaintSlideImage(HWND page) {
     source.Select(kept->second.Get());
     BitBlt(memory.Get(), 0, 0, client.right, client.bottom, source.Get(), 0, 0, SRCCOPY);
   } else {
-    SendMessageA(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), 0);
+    SendMessageW(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), 0);
     for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      if (GetWindowLongPtrA(child, GWL_STYLE) & WS_VISIBLE) PrintControl(child, page, memory.Get());
+      if (GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) PrintControl(child, page, memory.Get());
     }
   }
   memory.Deselect();

@@ -4,8 +4,9 @@
 // cut right after a real separator character or not at all, and holds no
 // separator character, and goes into the web address with only space, "#",
 // "%" and "?" escaped; the directory part is a byte prefix ending in a real
-// backslash, and the rest holds none. A trail byte 0x5C is never a
-// separator.
+// backslash, and the rest holds none. The texts are UTF-8, where every
+// byte of a non-ASCII character is 0x80 or above: each byte 0x5C or 0x2F is
+// a separator.
 #include <cstdint>
 #include <string>
 
@@ -15,18 +16,15 @@
 
 namespace {
 
-using vexa_fuzz::CharStarts;
 using vexa_fuzz::Check;
-using vexa_fuzz::HasSingleByteChar;
-using vexa_fuzz::IsGbkLead;
 
-// For each byte offset of text: the single-byte character that starts
-// there, or 0 where none does (inside or at the start of a double-byte one).
+// For each byte offset of text: the ASCII character there, or 0 for a byte
+// of a longer UTF-8 sequence.
 std::string SingleByteChars(const std::string& text) {
   std::string chars(text.size(), '\0');
-  for (std::size_t i : CharStarts(text)) {
-    bool single = !(IsGbkLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size());
-    if (single) chars[i] = text[i] == '\0' ? '\x01' : text[i];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) chars[i] = c == 0 ? '\x01' : text[i];
   }
   return chars;
 }
@@ -46,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(chars[cut - 1] == '\\' || chars[cut - 1] == '/',
           "component not cut after a separator", input, last);
   }
-  // The component starts at a character start, so it reads the same alone.
-  Check(!HasSingleByteChar(last, '\\') && !HasSingleByteChar(last, '/'),
+  Check(last.find('\\') == std::string::npos && last.find('/') == std::string::npos,
         "component holds a separator", input, last);
   // In the address, space, "#", "%" and "?" are %XX and every other byte is
   // itself.

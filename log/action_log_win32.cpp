@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "base/text_codec.h"
+#include "base/wide_text.h"
 #include "log/action_log.h"
 #include "ui/scoped.h"
 
@@ -12,22 +14,22 @@ namespace {
 class CWinActionLogFile : public ActionLogFile {
  public:
   explicit CWinActionLogFile(const std::string& directory)
-      : path_(directory + kActionLogName), oldPath_(directory + kActionLogOldName) {}
+      : path_(Wide(directory + kActionLogName)), oldPath_(Wide(directory + kActionLogOldName)) {}
 
   bool Size(unsigned long long* size) override {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data)) return false;
     *size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
   }
 
   bool RenameToOld() override {
-    return MoveFileExA(path_.c_str(), oldPath_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    return MoveFileExW(path_.c_str(), oldPath_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
   }
 
   bool Append(const std::string& bytes) override {
     // Shared, so that a reader (or a second panel) never blocks the panel.
-    ScopedHandle file(CreateFileA(path_.c_str(), FILE_APPEND_DATA,
+    ScopedHandle file(CreateFileW(path_.c_str(), FILE_APPEND_DATA,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
@@ -38,8 +40,8 @@ class CWinActionLogFile : public ActionLogFile {
   }
 
  private:
-  std::string path_;
-  std::string oldPath_;
+  std::wstring path_;
+  std::wstring oldPath_;
 };
 
 class CWinActionLog : public ActionLogSink {
@@ -54,8 +56,10 @@ class CWinActionLog : public ActionLogSink {
   void Write(const std::string& text) override {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    const std::string line = ActionLogLine(
-        {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}, text);
+    // GBK whatever the system's code page, so that the log reads the same
+    // on every machine it is sent to.
+    const std::string line = TextToGbk(ActionLogLine(
+        {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}, text));
     EnterCriticalSection(&lock_);
     AppendActionLogLine(file_, line);
     LeaveCriticalSection(&lock_);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/system_error.h"
+#include "base/wide_text.h"
 #include "config/program_directory.h"
 #include "pages/page_dialog.h"
 #include "shell/desktop_shortcut.h"
@@ -74,7 +75,7 @@ void CBTsystem::OnDesktopIcon() {
   if (made.ok) {
     SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconDone);
     // A disabled button cannot keep the focus: it goes on as Tab would take it.
-    if (GetFocus() == Item(IDC_SYS_DESKTOP_ICON)) SendMessageA(Handle(), WM_NEXTDLGCTL, 0, FALSE);
+    if (GetFocus() == Item(IDC_SYS_DESKTOP_ICON)) SendMessageW(Handle(), WM_NEXTDLGCTL, 0, FALSE);
     EnableItem(IDC_SYS_DESKTOP_ICON, false);
     return;
   }
@@ -88,13 +89,14 @@ void CBTsystem::OnDesktopIcon() {
 
 void CBTsystem::OnOpenReadme() {
   const std::string readme = ProgramDirectory() + kReadme;
-  SHELLEXECUTEINFOA open = {};
+  const std::wstring file = Wide(readme);
+  SHELLEXECUTEINFOW open = {};
   open.cbSize = sizeof open;
   open.fMask = SEE_MASK_FLAG_NO_UI;  // the page says what went wrong, in its own box
   open.hwnd = Handle();
-  open.lpFile = readme.c_str();
+  open.lpFile = file.c_str();
   open.nShow = SW_SHOWNORMAL;
-  if (ShellExecuteExA(&open)) return;
+  if (ShellExecuteExW(&open)) return;
   DWORD error = GetLastError();
   // The shell's own code (file not found, no association) when it set none.
   if (error == ERROR_SUCCESS) error = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(open.hInstApp));

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/text_codec.h"
+
 namespace vexa {
 
 const char kHomePageText[] =
@@ -19,11 +21,21 @@ const char kHomePageText[] =
     "虚拟目录名是您设置的虚拟目录路径的最后一级目录名字<br>"
     "例如您设置虚拟路径fx或者virt\\fx或者C:\\fx虚拟目录名都是fx</FONT>";
 const char kHomePageName[] = "\\index.html";
+
+std::string HomePageBytes() { return TextToGbk(kHomePageText); }
 const char kDirectoriesNote[] =
     "目录设置相对或绝对路径,不存在的目录自动创建\n虚拟目录可通过HTTP访问,默认页index.html\n"
     "!!表示不建议设置项";
 
 namespace {
+
+// A program directory the ANSI code page cannot name gives no prefix: the
+// relative directories are then tried against the current directory (the
+// tracker could not use that program directory either).
+std::string AnsiOrEmpty(const std::string& text) {
+  std::string ansi;
+  return TextToAnsi(text, &ansi) ? ansi : std::string();
+}
 
 const char kDirectoriesChecked[] = "自动校验设置目录完毕!";
 const char kDirectoriesNotCreated[] = "下列目录无法创建:";
@@ -75,6 +87,7 @@ DirectoriesPage::DirectoriesPage(std::string programDirectory, DirectorySystem& 
                                  HomePageFile& homePage)
     : SettingsPage(Table(), {}, {}, "保存设置成功"),
       programDirectory_(std::move(programDirectory)),
+      ansiProgramDirectory_(AnsiOrEmpty(programDirectory_)),
       directories_(directories),
       homePage_(homePage) {}
 
@@ -88,11 +101,15 @@ SettingsPage::StepReport DirectoriesPage::RunSaveSteps() {
   std::vector<std::string> notCreated;
   for (const char* key : kDirectoryKeys) {
     std::string& value = ValueOf(key);
-    if (value.empty()) continue;
-    CheckDirectoryResult checked = CheckDirectory(value, programDirectory_, directories_);
-    value = checked.path;
+    // The cleaning works on the bytes vexa.cfg will hold; the save has
+    // already refused what the ANSI code page cannot hold.
+    std::string ansi;
+    if (value.empty() || !TextToAnsi(value, &ansi)) continue;
+    CheckDirectoryResult checked = CheckDirectory(ansi, ansiProgramDirectory_, directories_);
+    value = TextFromAnsi(checked.path);
     // Two rows often name the same folder; name it once.
-    for (std::string& path : checked.notCreated) {
+    for (const std::string& ansiPath : checked.notCreated) {
+      std::string path = TextFromAnsi(ansiPath);
       if (std::find(notCreated.begin(), notCreated.end(), path) == notCreated.end()) {
         notCreated.push_back(std::move(path));
       }
@@ -102,7 +119,7 @@ SettingsPage::StepReport DirectoriesPage::RunSaveSteps() {
   // The home page is never overwritten, also not a directory of its name.
   std::string homePage = HomePagePath();
   Status written = Status::Ok();
-  if (!homePage_.Exists(homePage)) written = homePage_.Create(homePage, kHomePageText);
+  if (!homePage_.Exists(homePage)) written = homePage_.Create(homePage, HomePageBytes());
 
   StepReport report;
   if (notCreated.empty() && written.ok) {

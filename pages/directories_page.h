@@ -10,7 +10,10 @@
 
 namespace vexa {
 
-extern const char kHomePageText[];  // 618 GBK bytes, no line end
+extern const char kHomePageText[];  // the home page's text, no line end
+// The home page as written: kHomePageText in GBK (618 bytes) whatever the
+// system's code page, as the tracker's web pages declare.
+std::string HomePageBytes();
 extern const char kHomePageName[];  // "\\index.html"
 extern const char kDirectoriesNote[];
 
@@ -20,7 +23,7 @@ class HomePageFile {
   virtual ~HomePageFile() = default;
   // True when a file or a directory of that name exists.
   virtual bool Exists(const std::string& path) = 0;
-  // Creates the file with exactly these bytes; never replaces an existing
+  // Paths are UTF-8. Creates the file with exactly these bytes; never replaces an existing
   // one. On failure no partial file is left and the message is the
   // system's reason.
   virtual Status Create(const std::string& path, const std::string& bytes) = 0;
@@ -38,7 +41,8 @@ class DirectoriesPage : public SettingsPage {
   StepReport RunSaveSteps() override;
 
  private:
-  std::string programDirectory_;
+  std::string programDirectory_;      // UTF-8, for the home page
+  std::string ansiProgramDirectory_;  // for the cleaning, in vexa.cfg's bytes
   DirectorySystem& directories_;
   HomePageFile& homePage_;
 };

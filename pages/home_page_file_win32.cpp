@@ -4,6 +4,7 @@
 
 #include "base/path_exists.h"
 #include "base/system_error.h"
+#include "base/wide_text.h"
 #include "ui/scoped.h"
 
 namespace vexa {
@@ -12,7 +13,7 @@ bool Win32HomePageFile::Exists(const std::string& path) { return PathExists(path
 
 Status Win32HomePageFile::Create(const std::string& path, const std::string& bytes) {
   // CREATE_NEW: a file that appeared since the existence test stays as it is.
-  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     DWORD error = GetLastError();
@@ -34,7 +35,7 @@ Status Win32HomePageFile::Create(const std::string& path, const std::string& byt
   if (!ok) {
     // A cut-off page would count as existing and never be written again.
     file.Close();
-    DeleteFileA(path.c_str());
+    DeleteFileW(Wide(path).c_str());
     return Status::Error(SystemMessage(error));
   }
   return Status::Ok();

@@ -23,7 +23,7 @@ void ShowPageMessage(HWND page, const PageMessage& message) {
   PageMessageBox(page, message.text, kPageCaption, MB_OK | icon);
   // After the box: closing it gives the focus back to where it was.
   HWND field = message.focusControl != 0 ? GetDlgItem(page, message.focusControl) : nullptr;
-  if (field) SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+  if (field) SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
 }
 
 }  // namespace vexa

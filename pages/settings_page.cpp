@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "base/text_codec.h"
+
 namespace vexa {
 
 namespace {
@@ -35,6 +37,14 @@ std::string SaveFailureText(const Status& status) {
   return std::string(kSaveFailed) + "\n" + status.message + "\n" + kFileUnchanged;
 }
 
+PageMessage SettingsPage::Refusal(std::size_t row, std::string text) const {
+  PageMessage refused;
+  refused.icon = PageMessage::Icon::Error;
+  refused.text = std::move(text);
+  refused.focusControl = fields_[row].control;
+  return refused;
+}
+
 SettingsPage::SettingsPage(std::vector<FieldSpec> fields, std::vector<std::string> loadOrder,
                            std::vector<std::string> saveOrder, std::string savedText)
     : fields_(std::move(fields)),
@@ -53,7 +63,8 @@ std::size_t SettingsPage::RowOf(const std::string& key) const {
 void SettingsPage::Initialize(const ConfigStore& store) {
   for (const std::string& key : loadOrder_) {
     std::size_t row = RowOf(key);
-    values_[row] = store.Get(key, fields_[row].defaultValue);
+    // vexa.cfg holds ANSI bytes; the defaults are plain ASCII, the same in both.
+    values_[row] = TextFromAnsi(store.Get(key, fields_[row].defaultValue));
   }
   DecodeLoaded();
 }
@@ -61,11 +72,14 @@ void SettingsPage::Initialize(const ConfigStore& store) {
 PageMessage SettingsPage::SaveChanges(ConfigStore& store, const std::function<bool()>& askReload) {
   for (std::size_t row = 0; row < fields_.size(); ++row) {
     if (fields_[row].kind != FieldKind::Digits || IsDigitsOnly(values_[row])) continue;
-    PageMessage refused;
-    refused.icon = PageMessage::Icon::Error;
-    refused.text = DigitsOnlyText(fields_[row].caption);
-    refused.focusControl = fields_[row].control;
-    return refused;
+    return Refusal(row, DigitsOnlyText(fields_[row].caption));
+  }
+  // The tracker reads vexa.cfg in the ANSI code page: a character that has
+  // no form there would reach it as '?'.
+  std::string ansi;
+  for (std::size_t row = 0; row < fields_.size(); ++row) {
+    if (!TextToAnsi(values_[row], &ansi))
+      return Refusal(row, NotInCodePageText(fields_[row].caption));
   }
 
   PageMessage message;
@@ -79,7 +93,11 @@ PageMessage SettingsPage::SaveChanges(ConfigStore& store, const std::function<bo
   }
 
   StepReport steps = RunSaveSteps();
-  for (const std::string& key : saveOrder_) store.Set(key, ValueOf(key));
+  for (const std::string& key : saveOrder_) {
+    if (!TextToAnsi(ValueOf(key), &ansi))
+      return Refusal(RowOf(key), NotInCodePageText(fields_[RowOf(key)].caption));
+    store.Set(key, ansi);
+  }
   Status saved = store.Save();
   if (change.reloaded) store.NotifyOutsideChange();
 

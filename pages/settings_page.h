@@ -50,8 +50,9 @@ class SettingsPage {
   void Initialize(const ConfigStore& store);
 
   // Refuses the save when a digits-only field holds anything else (a paste
-  // gets past the edit's own filter): nothing runs, nothing is written, and
-  // the message names that field. When vexa.cfg changed outside since it
+  // gets past the edit's own filter), or a field holds a character that
+  // vexa.cfg's ANSI code page cannot hold: nothing runs, nothing is
+  // written, and the message names that field. When vexa.cfg changed outside since it
   // was read or written, asks next (askReload, kOutsideChangeQuestion): No
   // writes nothing and shows nothing; Yes reads the file again into the
   // store and carries on, and the other pages are told to show the reloaded
@@ -84,6 +85,8 @@ class SettingsPage {
   virtual StepReport RunSaveSteps() { return {}; }
 
  private:
+  PageMessage Refusal(std::size_t row, std::string text) const;
+
   std::vector<FieldSpec> fields_;
   std::vector<std::string> values_;
   std::vector<std::string> loadOrder_;

@@ -4,8 +4,9 @@ VEXA_ROOT=${VEXA_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${WINEPREFIX:-$VEXA_ROOT/build/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
-export LANG=zh_CN.UTF-8
-export LC_ALL=zh_CN.UTF-8
+# VEXA_WINE_LANG=C.UTF-8 runs a process under code page 1252 instead of 936.
+export LANG=${VEXA_WINE_LANG:-zh_CN.UTF-8}
+export LC_ALL=$LANG
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 # Writes the prefix's registry settings: a virtual desktop (no 2 s waits on

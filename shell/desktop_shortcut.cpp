@@ -5,19 +5,17 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "base/mbcs.h"
 #include "base/system_error.h"
+#include "base/wide_text.h"
 #include "ui/scoped.h"
 
 namespace vexa {
 
 namespace {
 
-const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kDesktopValue[] = "Desktop";
-// The desktop path and the shortcut path share one buffer of this size.
-constexpr DWORD kPathBufferBytes = 512;
-constexpr int kWidePathChars = MAX_PATH;
+const wchar_t kDesktopValue[] = L"Desktop";
+// Room for the desktop path, in characters.
+constexpr DWORD kPathBufferChars = 512;
 
 Status Failure(const char* what, DWORD code) {
   return Status::Error(std::string(what) + SystemMessage(code));
@@ -25,74 +23,73 @@ Status Failure(const char* what, DWORD code) {
 
 Status Failure(const char* what, HRESULT hr) { return Failure(what, static_cast<DWORD>(hr)); }
 
+const char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
 }  // namespace
 
 Status ReadDesktopDirectory(const char* shellFoldersKey, std::string* directory) {
   ScopedRegKey key;
-  LONG opened =
-      RegOpenKeyExA(HKEY_CURRENT_USER, shellFoldersKey, 0, KEY_QUERY_VALUE, key.Receive());
+  LONG opened = RegOpenKeyExW(HKEY_CURRENT_USER, Wide(shellFoldersKey).c_str(), 0, KEY_QUERY_VALUE,
+                              key.Receive());
   if (opened != ERROR_SUCCESS) return Failure("无法打开桌面文件夹的注册表项: ", static_cast<DWORD>(opened));
 
-  char buffer[kPathBufferBytes] = {};
+  wchar_t buffer[kPathBufferChars] = {};
   DWORD type = 0;
   DWORD size = sizeof buffer;
-  LONG read = RegQueryValueExA(key.Get(), kDesktopValue, nullptr, &type,
+  LONG read = RegQueryValueExW(key.Get(), kDesktopValue, nullptr, &type,
                                reinterpret_cast<BYTE*>(buffer), &size);
   if (read != ERROR_SUCCESS) return Failure("无法读取桌面文件夹: ", static_cast<DWORD>(read));
   if (type != REG_SZ && type != REG_EXPAND_SZ) {
     return Failure("无法读取桌面文件夹: ", static_cast<DWORD>(ERROR_INVALID_DATA));
   }
   // The stored text need not end in a zero.
-  std::string text(buffer, size);
+  std::wstring text(buffer, size / sizeof(wchar_t));
   // Not resize(): find may yield npos, which substr takes as "all".
   // cppcheck-suppress uselessCallsSubstr
-  text = text.substr(0, text.find('\0'));
+  text = text.substr(0, text.find(L'\0'));
   if (type == REG_EXPAND_SZ) {
-    char expanded[kPathBufferBytes];
-    DWORD needed = ExpandEnvironmentStringsA(text.c_str(), expanded, kPathBufferBytes);
-    if (needed == 0 || needed > kPathBufferBytes) {
+    wchar_t expanded[kPathBufferChars];
+    DWORD needed = ExpandEnvironmentStringsW(text.c_str(), expanded, kPathBufferChars);
+    if (needed == 0 || needed > kPathBufferChars) {
       return Failure("无法读取桌面文件夹: ", static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
     }
     text = expanded;
   }
   if (text.empty()) return Failure("无法读取桌面文件夹: ", static_cast<DWORD>(ERROR_INVALID_DATA));
-  *directory = text;
+  *directory = Narrow(text);
   return Status::Ok();
 }
 
 Status CreateShortcutIn(const std::string& desktop, const std::string& name,
                         const std::string& description) {
-  std::string shortcutPath = desktop + "\\" + name + ".lnk";
-  if (shortcutPath.size() >= kPathBufferBytes) {
+  std::wstring shortcutPath = Wide(desktop + "\\" + name + ".lnk");
+  if (shortcutPath.size() >= MAX_PATH) {
     return Failure("快捷方式路径过长: ", static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
   }
-  wchar_t widePath[kWidePathChars];
-  if (MultiByteToWideChar(CP_ACP, 0, shortcutPath.c_str(), -1, widePath, kWidePathChars) == 0) {
-    return Failure("快捷方式路径过长: ", GetLastError());
-  }
 
-  char module[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+  wchar_t module[MAX_PATH];
+  DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return Failure("无法取得程序文件名: ", GetLastError());
-  std::string target(module, length);
-  std::size_t lastBackslash = FindLastCharMb(target, '\\');
-  std::string workingDirectory =
-      lastBackslash == std::string::npos ? std::string() : target.substr(0, lastBackslash + 1);
+  std::wstring target(module, length);
+  std::size_t lastBackslash = target.rfind(L'\\');
+  std::wstring workingDirectory =
+      lastBackslash == std::wstring::npos ? std::wstring() : target.substr(0, lastBackslash + 1);
 
   ScopedCoInitialize com;
-  ScopedComPtr<IShellLinkA> link;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  ScopedComPtr<IShellLinkW> link;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(link.Receive()));
   if (FAILED(hr)) return Failure("无法创建快捷方式对象: ", hr);
   hr = link->SetPath(target.c_str());
-  if (SUCCEEDED(hr)) hr = link->SetDescription(description.c_str());
+  if (SUCCEEDED(hr)) hr = link->SetDescription(Wide(description).c_str());
   if (SUCCEEDED(hr)) hr = link->SetWorkingDirectory(workingDirectory.c_str());
   if (FAILED(hr)) return Failure("无法设置快捷方式: ", hr);
 
   ScopedComPtr<IPersistFile> file;
   hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()));
   if (FAILED(hr)) return Failure("无法保存快捷方式: ", hr);
-  hr = file->Save(widePath, TRUE);
+  hr = file->Save(shortcutPath.c_str(), TRUE);
   if (FAILED(hr)) return Failure("无法保存快捷方式: ", hr);
   return Status::Ok();
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -13,7 +14,7 @@
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x534B494E;  // "SKIN"
-constexpr char kDialogClass[] = "#32770";
+constexpr wchar_t kDialogClass[] = L"#32770";
 
 struct SkinState {
   bool started = false;
@@ -71,12 +72,19 @@ LRESULT CALLBACK DialogSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+// Resource names and types are plain ASCII words.
+std::wstring WideName(const char* name) {
+  std::wstring wide;
+  for (const char* c = name; *c; ++c) wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+  return wide;
+}
+
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_CREATEWND) {
     auto hwnd = reinterpret_cast<HWND>(wParam);
-    char cls[16] = {};
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (lstrcmpA(cls, kDialogClass) == 0 &&
+    wchar_t cls[16] = {};
+    GetClassNameW(hwnd, cls, 16);
+    if (lstrcmpW(cls, kDialogClass) == 0 &&
         SetWindowSubclass(hwnd, DialogSubclass, kSubclassId, 0)) {
       State().skinned.insert(hwnd);
     }
@@ -93,7 +101,8 @@ extern "C" int SkinStartup(HINSTANCE, const char*, const char*, const char*) {
 
 extern "C" int SkinLoadResource(HINSTANCE module, const char* name, const char* type) {
   SkinState& s = State();
-  HRSRC res = FindResourceA(module, name, type);
+  if (!name || !type) return 0;
+  HRSRC res = FindResourceW(module, WideName(name).c_str(), WideName(type).c_str());
   HGLOBAL handle = res ? LoadResource(module, res) : nullptr;
   const void* bytes = handle ? LockResource(handle) : nullptr;
   if (!bytes) return 0;
@@ -110,8 +119,8 @@ extern "C" int SkinLoadResource(HINSTANCE module, const char* name, const char* 
 
 extern "C" int SkinApplyToDialogs(const char* selector) {
   SkinState& s = State();
-  if (!s.started || !selector || lstrcmpA(selector, "Dialog") != 0 || s.hook) return 0;
-  s.hook = SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
+  if (!s.started || !selector || std::strcmp(selector, "Dialog") != 0 || s.hook) return 0;
+  s.hook = SetWindowsHookExW(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
   return s.hook != nullptr;
 }
 

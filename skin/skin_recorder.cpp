@@ -9,18 +9,20 @@
 
 namespace {
 
-std::string LogPath() {
-  char buffer[MAX_PATH * 2];
-  DWORD n = GetEnvironmentVariableA("VEXA_SKIN_LOG", buffer, sizeof buffer);
-  if (n > 0 && n < sizeof buffer) return std::string(buffer, n);
-  n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  std::string exe(buffer, n < sizeof buffer ? n : 0);
-  std::string::size_type slash = exe.find_last_of("\\/");
-  return (slash == std::string::npos ? std::string() : exe.substr(0, slash + 1)) + "skin-calls.log";
+std::wstring LogPath() {
+  constexpr DWORD kChars = MAX_PATH * 2;
+  wchar_t buffer[kChars];
+  DWORD n = GetEnvironmentVariableW(L"VEXA_SKIN_LOG", buffer, kChars);
+  if (n > 0 && n < kChars) return std::wstring(buffer, n);
+  n = GetModuleFileNameW(nullptr, buffer, kChars);
+  std::wstring exe(buffer, n < kChars ? n : 0);
+  std::wstring::size_type slash = exe.find_last_of(L"\\/");
+  return (slash == std::wstring::npos ? std::wstring() : exe.substr(0, slash + 1)) +
+         L"skin-calls.log";
 }
 
 void Record(const char* line) {
-  HANDLE file = CreateFileA(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  HANDLE file = CreateFileW(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   std::string text = std::string(line) + "\r\n";

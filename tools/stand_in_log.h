@@ -6,12 +6,15 @@
 
 #include <string>
 
+#include "base/wide_text.h"
+
 namespace vexa::tools {
 
 // One write per line, so that instances running side by side never
 // interleave a line; flushed, because a test reads it while we still run.
+// The path is UTF-8, as the stand-ins keep every text.
 inline void AppendLine(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
+  HANDLE file = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;

@@ -1,9 +1,18 @@
 #include "tracker/admin_dialog.h"
 
+#include "base/text_codec.h"
+#include "config/config_store.h"
 #include "tracker/admin_account.h"
+#include "ui/message_box.h"
 #include "ui/window_geometry.h"
 
 namespace vexa {
+
+namespace {
+const char kAdminCaption[] = "Vexa服务器";
+const char kAccountCaption[] = "管理员账号";
+const char kPasswordCaption[] = "管理员密码";
+}  // namespace
 
 Cmyinput::Cmyinput() : CDialog(kTemplateId) {
   BindText(IDC_ADMIN_PASSWORD, &password_);
@@ -20,7 +29,7 @@ bool Cmyinput::OnInit() {
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
   if (owner && GetWindowRect(owner, &ownerRect) && GetWindowRect(Handle(), &own) &&
-      GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
     const RECT& work = monitor.rcWork;
     ScreenPoint origin = CenteredOrigin(
         {ownerRect.left, ownerRect.top, ownerRect.right, ownerRect.bottom},
@@ -34,11 +43,26 @@ bool Cmyinput::OnInit() {
 
 bool Cmyinput::OnCommand(int id, int code, HWND control) {
   switch (id) {
-    case IDOK:
+    case IDOK: {
       UpdateData(true);
+      // The tracker reads the request in the ANSI code page: refuse here
+      // what it could not read, while the user can still change it.
+      std::string ansi;
+      const int refused = !TextToAnsi(account_, &ansi)    ? IDC_ADMIN_ACCOUNT
+                          : !TextToAnsi(password_, &ansi) ? IDC_ADMIN_PASSWORD
+                                                          : 0;
+      if (refused != 0) {
+        PageMessageBox(
+            Handle(),
+            NotInCodePageText(refused == IDC_ADMIN_ACCOUNT ? kAccountCaption : kPasswordCaption),
+            kAdminCaption, MB_OK | MB_ICONERROR);
+        SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(refused)), TRUE);
+        return true;
+      }
       AcceptAdminInput(account_, password_);
       EndDialog(IDOK);
       return true;
+    }
     case IDCANCEL:  // also Escape and the close box
       CancelAdminInput();
       EndDialog(IDCANCEL);

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/wide_text.h"
+#include "tracker/file_copy_win32.h"
 #include "tracker/file_error_win32.h"
 #include "ui/scoped.h"
 
@@ -11,19 +13,13 @@ namespace vexa {
 
 namespace {
 
-constexpr DWORD kCopyChunk = 64 * 1024;
-// A copy that replaces its source is flushed in slices of this size: under
-// Wine a flush is an fsync inside the one wineserver, which holds up every
-// Wine process (the panel's own window too) until it returns.
-constexpr ULONGLONG kFlushSlice = 8ULL * 1024 * 1024;
-
 bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool SizeOnDisk(const std::string& path, ULONGLONG* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
   *size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   return true;
 }
@@ -33,65 +29,20 @@ bool SizeOnDisk(const std::string& path, ULONGLONG* size) {
 // source, so a failure never loses the only copy of the data.
 Status CopyFileBytes(const std::string& source, const std::string& copy, bool removeSource,
                      BackupProgress* progress) {
+  CopyRequest request;
+  request.source = source;
+  request.target = copy;
   // The tracker may hold its data files open while it runs.
-  ScopedHandle in(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!in) return NotOpened(source);
-  ScopedHandle out(CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!out) return NotOpened(copy);
-  // A copy cut short (a full disk, a read error) must not pass for a backup
-  // of the file later: it goes unless the copy turns out complete.
-  struct PartialCopy {
-    ScopedHandle& out;
-    const std::string& path;
-    bool complete = false;
-    ~PartialCopy() {
-      // cppcheck-suppress knownConditionTrueFalse ; set at the end of a good copy
-      if (complete) return;
-      out.Reset();
-      DeleteFileA(path.c_str());
-    }
-  } partial{out, copy};
-
-  std::vector<char> buffer(kCopyChunk);
-  ULONGLONG copied = 0;
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(in.Get(), buffer.data(), kCopyChunk, &read, nullptr)) {
-      return FileError(source, GetLastError());
-    }
-    if (read == 0) break;
-    DWORD written = 0;
-    if (!WriteFile(out.Get(), buffer.data(), read, &written, nullptr)) {
-      return FileError(copy, GetLastError());
-    }
-    if (written != read) return FileError(copy, ERROR_DISK_FULL);
-    copied += read;
-    if (progress) progress->bytesDone += read;
-    if (removeSource && copied % kFlushSlice == 0 && !FlushFileBuffers(out.Get())) {
-      return FileError(copy, GetLastError());
-    }
-  }
+  request.sourceShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
   // Only a copy that replaces its source must be on the disk before the
   // source goes; waiting for that on a plain backup made it several times
-  // slower than CopyFileA, which does not wait either.
-  if (removeSource && !FlushFileBuffers(out.Get())) return FileError(copy, GetLastError());
-  // The last bytes may only reach the disk on closing.
-  if (!CloseHandle(out.Release())) return FileError(copy, GetLastError());
-
-  LARGE_INTEGER sourceSize;
-  if (!GetFileSizeEx(in.Get(), &sourceSize)) return FileError(source, GetLastError());
-  ULONGLONG copySize = 0;
-  if (!SizeOnDisk(copy, &copySize)) return FileError(copy, GetLastError());
-  if (copySize != copied || copied != static_cast<ULONGLONG>(sourceSize.QuadPart)) {
-    return Status::Error(FileErrorText(FileErrorCause::Incomplete, copy, ""));
-  }
-  // cppcheck-suppress unreadVariable ; read by the destructor
-  partial.complete = true;
-  in.Reset();
-
-  if (removeSource && !DeleteFileA(source.c_str())) return FileError(source, GetLastError());
+  // slower than CopyFile, which does not wait either.
+  request.flush = removeSource ? CopyFlush::kInSlices : CopyFlush::kNone;
+  request.bytesDone = progress ? &progress->bytesDone : nullptr;
+  std::uint64_t copied = 0;
+  Status status = CopyFileVerified(request, &copied);
+  if (!status.ok) return status;
+  if (removeSource && !DeleteFileW(Wide(source).c_str())) return FileError(source, GetLastError());
   return Status::Ok();
 }
 
@@ -99,12 +50,14 @@ Status CopyFileBytes(const std::string& source, const std::string& copy, bool re
 // gives them, read before anything is deleted.
 std::vector<std::string> DataFileNames(const std::string& programDirectory) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  ScopedFindHandle search(FindFirstFileA((programDirectory + kDataFilePattern).c_str(), &found));
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(
+      FindFirstFileW(Wide(programDirectory + kDataFilePattern).c_str(), &found));
   if (!search) return names;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(search.Get(), &found));
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(Narrow(found.cFileName));
+  } while (FindNextFileW(search.Get(), &found));
   return names;
 }
 
@@ -120,12 +73,12 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
                           const BackupTime& time, BackupProgress* progress) {
   BackupOutcome outcome;
   const std::string root = programDirectory + kBackupRootName;
-  if (!Exists(root)) CreateDirectoryA(root.c_str(), nullptr);
+  if (!Exists(root)) CreateDirectoryW(Wide(root).c_str(), nullptr);
 
   const std::string name = UniqueBackupName(
       root + BackupTimeStamp(time), [](const std::string& candidate) { return Exists(candidate + "\\"); });
   // A directory that could not be made shows up as the first copy failing.
-  CreateDirectoryA(name.c_str(), nullptr);
+  CreateDirectoryW(Wide(name).c_str(), nullptr);
   outcome.directory = name + "\\";
 
   const std::vector<std::string> dataFiles = DataFileNames(programDirectory);

@@ -17,26 +17,23 @@ bool IsInput(UINT message) {
 // the job is over.
 void DropQueuedInput() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-  }
-  while (PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
-  }
-  while (PeekMessageA(&msg, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {
-  }
+  while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
+  while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
+  while (PeekMessageW(&msg, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {}
 }
 
 // Handles what is queued now; false once WM_QUIT came (it is posted again
 // for the loop that owns it).
 bool PumpQueued() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
     if (busyDepth > 0 && IsInput(msg.message)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return true;
 }
@@ -90,7 +87,7 @@ bool WaitPumping(HANDLE handle, DWORD timeoutMs, const std::function<void()>& on
 
 void SleepPumping(DWORD milliseconds) {
   // A handle that is never signalled: the wait is the pause.
-  HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!never) {
     Sleep(milliseconds);
     return;

@@ -41,7 +41,7 @@ template <typename Work>
 auto RunPumping(Work work, const std::function<void()>& onTick = {}) -> decltype(work()) {
   using Result = decltype(work());
   Result result{};
-  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!done) return work();  // no event: do it here, frozen but correct
   std::thread worker([&] {
     result = work();

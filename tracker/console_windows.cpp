@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/wide_text.h"
 #include "ui/scoped.h"
 
 namespace vexa {
@@ -13,6 +14,7 @@ const char kConsoleWindowClass[] = "ConsoleWindowClass";
 
 namespace {
 
+constexpr wchar_t kConsoleWindowClassWide[] = L"ConsoleWindowClass";
 constexpr UINT kSendTimeoutMs = 1000;
 constexpr DWORD kResendPauseMs = 250;
 
@@ -26,9 +28,9 @@ BOOL CALLBACK MatchConsoleWindow(HWND hwnd, LPARAM lParam) {
   DWORD owner = 0;
   GetWindowThreadProcessId(hwnd, &owner);
   if (owner != search->pid) return TRUE;
-  char className[64] = "";
-  GetClassNameA(hwnd, className, sizeof className);
-  if (lstrcmpA(className, kConsoleWindowClass) != 0) return TRUE;
+  wchar_t className[64] = L"";
+  GetClassNameW(hwnd, className, 64);
+  if (lstrcmpW(className, kConsoleWindowClassWide) != 0) return TRUE;
   search->found = hwnd;
   return FALSE;
 }
@@ -41,9 +43,9 @@ HWND ConsoleWindowOf(DWORD pid) {
 }
 
 std::string WindowTitle(HWND hwnd) {
-  char title[256] = "";
-  GetWindowTextA(hwnd, title, sizeof title);
-  return title;
+  wchar_t title[256] = L"";
+  GetWindowTextW(hwnd, title, 256);
+  return Narrow(title);
 }
 
 // The panel never has a console of its own; while it borrows the tracker's
@@ -66,7 +68,7 @@ bool CloseByWindow(HWND window, HANDLE process, ULONGLONG deadline) {
     if (IsWindow(window)) {
       DWORD_PTR answer = 0;
       // A hung or unanswering owner must not hold the panel for good.
-      SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
+      SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
                           std::min<DWORD>(kSendTimeoutMs, std::max<DWORD>(Remaining(deadline), 1)),
                           &answer);
     }

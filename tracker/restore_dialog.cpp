@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/wide_text.h"
 #include "tracker/restore_plan.h"
 
 namespace vexa {
@@ -17,12 +18,12 @@ CRestoreDlg::CRestoreDlg(std::vector<std::string> entries)
 bool CRestoreDlg::OnInit() {
   CDialog::OnInit();
   HWND list = Item(IDC_RESTORE_LIST);
-  SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(kListTabStops));
+  SendMessageW(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(kListTabStops));
   for (const std::string& entry : entries_) {
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry).c_str()));
   }
   if (entries_.empty()) {
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kNoBackupsText));
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(kNoBackupsText).c_str()));
     EnableItem(IDOK, false);
   }
   CentreOnOwner();
@@ -44,7 +45,7 @@ void CRestoreDlg::CentreOnOwner() {
   int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+  if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
     const RECT& work = monitor.rcWork;
     if (x + width > work.right) x = work.right - width;
     if (y + height > work.bottom) y = work.bottom - height;
@@ -57,7 +58,7 @@ void CRestoreDlg::CentreOnOwner() {
 // The selection at the moment of the press; without one, nothing happens.
 void CRestoreDlg::Accept() {
   if (entries_.empty()) return;
-  const LRESULT selected = SendMessageA(Item(IDC_RESTORE_LIST), LB_GETCURSEL, 0, 0);
+  const LRESULT selected = SendMessageW(Item(IDC_RESTORE_LIST), LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR || selected < 0 || selected >= static_cast<LRESULT>(entries_.size())) {
     return;
   }

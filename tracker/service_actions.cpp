@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/text_codec.h"
 #include "tracker/admin_account.h"
 #include "tracker/admin_request.h"
 #include "tracker/backup_names.h"
@@ -192,8 +193,12 @@ void RunOneClickInstallation(TrackerHost& host) {
 
   std::string baseUrl = BaseUrl(host);
   host.AskAdministrator();
-  if (!AdminAccount().empty() && !AdminPassword().empty()) {
-    host.ShellOpen(AdminRequestUrl(baseUrl, AdminAccount(), AdminPassword()));
+  // The tracker is an ANSI program: the request carries the ANSI code
+  // page's bytes, as vexa.cfg does. The dialog refuses what that cannot hold.
+  std::string account, password;
+  if (!AdminAccount().empty() && !AdminPassword().empty() && TextToAnsi(AdminAccount(), &account) &&
+      TextToAnsi(AdminPassword(), &password)) {
+    host.ShellOpen(AdminRequestUrl(baseUrl, account, password));
     host.Sleep(kCommandPauseMs);
     host.Log("一键安装：已发送创建管理员的请求");
     host.ShowAppMessage(kInstallDoneText, 0);

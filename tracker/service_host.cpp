@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/text_codec.h"
+#include "base/wide_text.h"
 #include "config/program_directory.h"
 #include "log/action_log.h"
 #include "resources/resource.h"
@@ -63,18 +65,22 @@ std::string ServiceHost::TrackerPath() { return TrackerExePath(ProgramDirectory(
 
 bool ServiceHost::TrackerExists() { return TrackerExeExists(ProgramDirectory()); }
 
+// The store holds vexa.cfg's ANSI bytes; the page works in UTF-8. The
+// defaults here are plain ASCII, the same in both.
 std::string ServiceHost::ConfigGet(const std::string& key, const std::string& defaultValue) {
-  return store_.Get(key, defaultValue);
+  return TextFromAnsi(store_.Get(key, defaultValue));
 }
 
 Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& value) {
+  std::string ansi;
+  if (!TextToAnsi(value, &ansi)) return Status::Error(NotInCodePageText(key));
   OutsideChange change = store_.CheckOutsideChange([this] {
     return PageMessageBox(page_, kOutsideChangeQuestion, kOutsideChangeCaption,
                           MB_YESNO | MB_ICONWARNING) == IDYES;
   });
   if (!change.proceed)
     return change.status.ok ? Status::Error(kOutsideChangeNotSaved) : change.status;
-  store_.Set(key, value);
+  store_.Set(key, ansi);
   // The safe write flushes vexa.cfg, which waits for the disk: a third of a
   // second while a gigabyte of data is still being written out. Meanwhile
   // the window only reads the store (the status line's port).
@@ -173,7 +179,7 @@ void ServiceHost::AskAdministrator() {
 }
 
 void ServiceHost::SetInstallCaption(const std::string& caption) {
-  SetDlgItemTextA(page_, IDC_SVC_ONE_CLICK, caption.c_str());
+  SetDlgItemTextW(page_, IDC_SVC_ONE_CLICK, Wide(caption).c_str());
 }
 
 void ServiceHost::ShowPageMessage(const std::string& text, const std::string& caption,

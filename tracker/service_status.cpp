@@ -1,5 +1,6 @@
 #include "tracker/service_status.h"
 
+#include "base/wide_text.h"
 #include "tracker/status_line.h"
 #include "tracker/tracker_launcher.h"
 
@@ -52,7 +53,7 @@ void CServiceStatus::Show(const std::string& text) {
   // Unchanged text is not set again: no flicker, no repaint once a second.
   if (text == shown_ && control_) return;
   shown_ = text;
-  if (control_) SetWindowTextA(control_, text.c_str());
+  if (control_) SetWindowTextW(control_, Wide(text).c_str());
 }
 
 }  // namespace vexa

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/mbcs.h"
+#include "base/wide_text.h"
 #include "tracker/tracker_launcher.h"
 
 namespace vexa {
@@ -27,16 +27,16 @@ ServiceState StateOf(DWORD state) {
   }
 }
 
-std::string ReadBinaryPath(SC_HANDLE manager, const char* name) {
-  ScopedServiceHandle service(OpenServiceA(manager, name, SERVICE_QUERY_CONFIG));
+std::string ReadBinaryPath(SC_HANDLE manager, const std::string& name) {
+  ScopedServiceHandle service(OpenServiceW(manager, Wide(name).c_str(), SERVICE_QUERY_CONFIG));
   if (!service) return "";
   DWORD needed = 0;
-  QueryServiceConfigA(service.Get(), nullptr, 0, &needed);
+  QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
   if (needed == 0) return "";
   std::vector<unsigned char> buffer(needed);
-  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-  if (!QueryServiceConfigA(service.Get(), config, needed, &needed)) return "";
-  return config->lpBinaryPathName ? config->lpBinaryPathName : "";
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(service.Get(), config, needed, &needed)) return "";
+  return Narrow(config->lpBinaryPathName);
 }
 
 // What the registry says a service runs, "" when it cannot tell. The
@@ -44,28 +44,28 @@ std::string ReadBinaryPath(SC_HANDLE manager, const char* name) {
 // manager, which under Wine is a round trip to another process per service.
 std::string RegisteredImagePath(HKEY services, const std::string& name) {
   ScopedRegKey service;
-  if (!services ||
-      RegOpenKeyExA(services, name.c_str(), 0, KEY_QUERY_VALUE, service.Receive()) != ERROR_SUCCESS) {
+  if (!services || RegOpenKeyExW(services, Wide(name).c_str(), 0, KEY_QUERY_VALUE,
+                                 service.Receive()) != ERROR_SUCCESS) {
     return "";
   }
-  char path[MAX_PATH * 2];
-  DWORD type = 0, size = sizeof path - 1;
-  if (RegQueryValueExA(service.Get(), "ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(path),
+  wchar_t path[MAX_PATH * 2];
+  DWORD type = 0, size = sizeof path - sizeof(wchar_t);
+  if (RegQueryValueExW(service.Get(), L"ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(path),
                        &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return "";
   }
-  path[size] = '\0';
-  return path;
+  path[size / sizeof(wchar_t)] = L'\0';
+  return Narrow(path);
 }
 
 std::string ReadImagePath(DWORD pid) {
   ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process) return "";
-  char path[MAX_PATH * 2];
-  DWORD size = sizeof path;
-  if (!QueryFullProcessImageNameA(process.Get(), 0, path, &size)) return "";
-  return std::string(path, size);
+  wchar_t path[MAX_PATH * 2];
+  DWORD size = MAX_PATH * 2;
+  if (!QueryFullProcessImageNameW(process.Get(), 0, path, &size)) return "";
+  return Narrow(std::wstring(path, size));
 }
 
 // The listeners of one address family; the port sits in network byte order
@@ -98,7 +98,7 @@ using QuerySystemInformation = NTSTATUS(WINAPI*)(SYSTEM_INFORMATION_CLASS, void*
 constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
 
 QuerySystemInformation FindQuerySystemInformation() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   FARPROC query = ntdll ? GetProcAddress(ntdll, "NtQuerySystemInformation") : nullptr;
   return reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(query));
 }
@@ -121,18 +121,15 @@ bool ReadProcessTable(std::vector<unsigned long long>* buffer) {
   return false;
 }
 
-std::string AnsiName(const UNICODE_STRING& name) {
-  const int length = static_cast<int>(name.Length / sizeof(wchar_t));
-  if (!name.Buffer || length == 0) return "";
-  int size = WideCharToMultiByte(CP_ACP, 0, name.Buffer, length, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  if (size > 0) WideCharToMultiByte(CP_ACP, 0, name.Buffer, length, &text[0], size, nullptr, nullptr);
-  return text;
+// The table's names are counted, not terminated.
+std::wstring WideName(const UNICODE_STRING& name) {
+  if (!name.Buffer) return L"";
+  return std::wstring(name.Buffer, name.Length / sizeof(wchar_t));
 }
 
 // The file name of a path, e.g. "vexa.exe".
 std::string FileName(const std::string& path) {
-  std::size_t cut = FindLastCharMb(path, '\\');
+  std::size_t cut = path.rfind('\\');
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
@@ -150,11 +147,11 @@ void SystemTableReader::ForgetServices(const std::string& trackerPath) {
 void SystemTableReader::WatchServices() {
   servicesWatched_ = false;
   if (!servicesKey_ &&
-      RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_NOTIFY,
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services", 0, KEY_NOTIFY,
                     servicesKey_.Receive()) != ERROR_SUCCESS) {
     return;
   }
-  if (!servicesChanged_) servicesChanged_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  if (!servicesChanged_) servicesChanged_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   if (!servicesChanged_) return;
   servicesWatched_ = RegNotifyChangeKeyValue(servicesKey_.Get(), FALSE, REG_NOTIFY_CHANGE_NAME,
                                              servicesChanged_.Get(), TRUE) == ERROR_SUCCESS;
@@ -194,19 +191,18 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath) {
   trackerService_.clear();
   tables_.services.clear();
   if (!servicesRead_) {
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ,
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ,
                   servicesRead_.Receive());
   }
   const std::string imageName = FileName(trackerPath);
   for (;;) {
-    BOOL done = EnumServicesStatusExA(manager_.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32,
-                                      SERVICE_STATE_ALL, buffer.data(),
-                                      static_cast<DWORD>(buffer.size()), &needed, &count, &resume,
-                                      nullptr);
+    BOOL done = EnumServicesStatusExW(
+        manager_.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_STATE_ALL, buffer.data(),
+        static_cast<DWORD>(buffer.size()), &needed, &count, &resume, nullptr);
     if (!done && GetLastError() != ERROR_MORE_DATA) break;
-    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer.data());
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
-      const std::string name = entries[i].lpServiceName;
+      const std::string name = Narrow(entries[i].lpServiceName);
       auto known = binaryPaths_.find(name);
       std::string path = known != binaryPaths_.end() ? known->second : "";
       if (known == binaryPaths_.end()) {
@@ -214,7 +210,7 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath) {
         // registry's word; the service manager answers for the rest.
         path = RegisteredImagePath(servicesRead_.Get(), name);
         if (path.empty() || BinaryPathMayRun(path, imageName)) {
-          path = ReadBinaryPath(manager_.Get(), name.c_str());
+          path = ReadBinaryPath(manager_.Get(), name);
         }
       }
       seen[name] = path;
@@ -231,7 +227,7 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath) {
 
 bool SystemTableReader::ReadTrackerService() {
   ScopedServiceHandle service(
-      OpenServiceA(manager_.Get(), trackerService_.c_str(), SERVICE_QUERY_STATUS));
+      OpenServiceW(manager_.Get(), Wide(trackerService_).c_str(), SERVICE_QUERY_STATUS));
   if (!service) return false;
   SERVICE_STATUS_PROCESS status = {};
   DWORD needed = 0;
@@ -249,13 +245,15 @@ void SystemTableReader::ReadProcesses(const std::string& imageName) {
   if (!ReadProcessTable(&processBuffer_)) return;  // the last table stands
   tables_.processes.clear();
   std::map<unsigned long, std::string> stillThere;
+  const std::wstring wideImageName = Wide(imageName);
   const auto* bytes = reinterpret_cast<const unsigned char*>(processBuffer_.data());
   for (std::size_t offset = 0;;) {
     const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(bytes + offset);
     ProcessEntry process;
     process.pid = static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId));
-    process.exeName = AnsiName(entry->ImageName);
-    if (!process.exeName.empty() && lstrcmpiA(process.exeName.c_str(), imageName.c_str()) == 0) {
+    const std::wstring exeName = WideName(entry->ImageName);
+    process.exeName = Narrow(exeName);
+    if (!exeName.empty() && lstrcmpiW(exeName.c_str(), wideImageName.c_str()) == 0) {
       auto known = imagePaths_.find(process.pid);
       process.imagePath = known != imagePaths_.end() ? known->second : ReadImagePath(process.pid);
       if (!process.imagePath.empty()) stillThere[process.pid] = process.imagePath;
@@ -287,7 +285,7 @@ void SystemTableReader::WatchTrackerProcesses(const std::string& trackerPath) {
 
 const SystemTables& SystemTableReader::Read(const std::string& trackerPath,
                                             const StatusReads& reads) {
-  if (!manager_) manager_.Reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
+  if (!manager_) manager_.Reset(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
   if (manager_ && (reads.allServices || reads.trackerService)) {
     bool listed = false;
     if (reads.allServices) {

@@ -1,6 +1,6 @@
 #include "tracker/tracker_commands.h"
 
-#include "base/mbcs.h"
+#include <algorithm>
 
 namespace vexa {
 
@@ -43,9 +43,10 @@ std::string CommandSwitch(const std::string& command) {
 std::string TrackerBaseUrl(const std::string& port) { return "http://localhost:" + port; }
 
 std::string LastPathComponent(const std::string& directory) {
-  std::string rest = ReplaceCharMb(directory, '/', '\\');
+  std::string rest = directory;
+  std::replace(rest.begin(), rest.end(), '/', '\\');
   for (;;) {
-    std::size_t backslash = FindCharMb(rest, '\\');
+    std::size_t backslash = rest.find('\\');
     if (backslash == std::string::npos) return rest;
     rest.erase(0, backslash + 1);
   }
@@ -55,8 +56,7 @@ std::string EscapeUrlPathSegment(const std::string& segment) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(segment.size());
-  // Byte by byte is safe: no trail byte of a double-byte character lies below
-  // 0x40, so none of these four is ever part of one.
+  // Byte by byte is safe: every byte of a UTF-8 sequence is 0x80 or above.
   for (char ch : segment) {
     if (ch == ' ' || ch == '#' || ch == '%' || ch == '?') {
       unsigned char c = static_cast<unsigned char>(ch);

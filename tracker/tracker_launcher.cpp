@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/system_error.h"
+#include "base/wide_text.h"
 #include "tracker/busy_panel.h"
 #include "ui/scoped.h"
 #include "tracker/tracker_commands.h"
@@ -21,14 +22,16 @@ Status Launch(const std::string& programDirectory, const std::string& arguments,
   std::string path = TrackerExePath(programDirectory);
   std::string commandLine = "\"" + path + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
-  std::vector<char> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back('\0');
+  std::wstring wideLine = Wide(commandLine);
+  std::vector<wchar_t> buffer(wideLine.begin(), wideLine.end());
+  buffer.push_back(L'\0');
 
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   // The tracker finds vexa.cfg and its data files in its working directory.
-  const char* workingDirectory = programDirectory.empty() ? nullptr : programDirectory.c_str();
-  if (!CreateProcessA(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr,
+  const std::wstring directory = Wide(programDirectory);
+  const wchar_t* workingDirectory = programDirectory.empty() ? nullptr : directory.c_str();
+  if (!CreateProcessW(Wide(path).c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr,
                       workingDirectory, &startup, process)) {
     DWORD error = GetLastError();
     return Status::Error("无法运行 " + path + "：\n" + SystemMessage(error));
@@ -43,7 +46,7 @@ std::string TrackerExePath(const std::string& programDirectory) {
 }
 
 bool TrackerExeExists(const std::string& programDirectory) {
-  DWORD attributes = GetFileAttributesA(TrackerExePath(programDirectory).c_str());
+  DWORD attributes = GetFileAttributesW(Wide(TrackerExePath(programDirectory)).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -85,7 +88,7 @@ Status StartTrackerConsole(const std::string& programDirectory) {
 }
 
 void ShellOpen(const std::string& target) {
-  ShellExecuteA(nullptr, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, nullptr, Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace vexa

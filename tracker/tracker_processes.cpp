@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "base/mbcs.h"
-
 namespace vexa {
 
 namespace {
@@ -15,18 +13,12 @@ std::string WithoutLongPathPrefix(const std::string& path) {
 
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// Compares a with b character by character; a trail
-// byte that happens to be a letter is not folded.
+// Paths are UTF-8: every byte of a non-ASCII character is 0x80 or above, so
+// folding byte by byte never touches one.
 bool SameText(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size();) {
-    std::size_t length = CharLength(a, i);
-    if (length == 1) {
-      if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    } else if (a.compare(i, length, b, i, length) != 0) {
-      return false;
-    }
-    i += length;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
   }
   return true;
 }

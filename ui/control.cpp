@@ -8,7 +8,7 @@ namespace {
 // One subclass id for all our control objects; the object is the ref data
 // and also a window property, so that a parent can find it.
 constexpr UINT_PTR kSubclassId = 0x56455841;  // "VEXA"
-constexpr char kObjectProperty[] = "VexaPanel.CControl";
+constexpr wchar_t kObjectProperty[] = L"VexaPanel.CControl";
 }  // namespace
 
 CControl::~CControl() { Detach(); }
@@ -18,7 +18,7 @@ bool CControl::Attach(HWND hwnd) {
   if (!SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
     return false;
   }
-  SetPropA(hwnd, kObjectProperty, this);
+  SetPropW(hwnd, kObjectProperty, this);
   hwnd_ = hwnd;
   OnAttach();
   return true;
@@ -27,12 +27,12 @@ bool CControl::Attach(HWND hwnd) {
 void CControl::Detach() {
   if (!hwnd_) return;
   RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
-  RemovePropA(hwnd_, kObjectProperty);
+  RemovePropW(hwnd_, kObjectProperty);
   hwnd_ = nullptr;
 }
 
 CControl* CControl::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<CControl*>(GetPropA(hwnd, kObjectProperty)) : nullptr;
+  return hwnd ? static_cast<CControl*>(GetPropW(hwnd, kObjectProperty)) : nullptr;
 }
 
 bool CControl::OnReflect(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
@@ -54,7 +54,7 @@ LRESULT CALLBACK CControl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, 
     // The window goes away before the object: the object lets go of it.
     LRESULT r = self->WndProc(message, wParam, lParam);
     RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
-    RemovePropA(hwnd, kObjectProperty);
+    RemovePropW(hwnd, kObjectProperty);
     self->hwnd_ = nullptr;
     return r;
   }

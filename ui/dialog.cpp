@@ -9,7 +9,7 @@ namespace vexa {
 CDialog::~CDialog() {
   if (hwnd_) {
     // The window must not call back into a destroyed object.
-    SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
     DestroyWindow(hwnd_);
   }
 }
@@ -18,7 +18,7 @@ INT_PTR CDialog::DoModal(HWND owner) {
   modal_ = true;
   ended_ = false;
   result_ = IDCANCEL;
-  HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+  HWND hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
                                  Trampoline, reinterpret_cast<LPARAM>(this));
   if (!hwnd) return -1;
   disabledOwner_ = owner && IsWindowEnabled(owner) ? owner : nullptr;
@@ -28,7 +28,7 @@ INT_PTR CDialog::DoModal(HWND owner) {
   MSG msg;
   HWND lastFocus = nullptr;
   while (!ended_) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
       break;
@@ -38,7 +38,7 @@ INT_PTR CDialog::DoModal(HWND owner) {
     if (key) KeepDefaultWithFocus(GetFocus());
     if (!PreTranslate(&msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     HWND focus = GetFocus();
     if (key || focus != lastFocus) KeepDefaultWithFocus(focus);
@@ -54,7 +54,7 @@ bool CDialog::Create(HWND parent) {
   if (hwnd_) return false;
   modal_ = false;
   ended_ = false;
-  HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent,
+  HWND hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent,
                                  Trampoline, reinterpret_cast<LPARAM>(this));
   return hwnd != nullptr;
 }
@@ -67,7 +67,7 @@ void CDialog::EndDialog(INT_PTR result) {
     // activation goes back to it and not to another application's window.
     ReenableOwner();
     ShowWindow(hwnd_, SW_HIDE);
-    PostMessageA(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
+    PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
   } else if (hwnd_) {
     DestroyWindow(hwnd_);
   }
@@ -79,20 +79,20 @@ void CDialog::ReenableOwner() {
 }
 
 CDialog* CDialog::FromHandle(HWND hwnd) {
-  if (!hwnd || GetWindowLongPtrA(hwnd, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(Trampoline)) {
+  if (!hwnd || GetWindowLongPtrW(hwnd, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(Trampoline)) {
     return nullptr;
   }
-  return reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  return reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
 }
 
 std::string CDialog::GetItemText(int id) const {
   HWND item = Item(id);
   if (!item) return {};
-  int length = GetWindowTextLengthA(item);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  int copied = GetWindowTextA(item, &text[0], length + 1);
+  int length = GetWindowTextLengthW(item);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  int copied = GetWindowTextW(item, &text[0], length + 1);
   text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
+  return Narrow(text);
 }
 
 void CDialog::BindText(int id, std::string* member) {
@@ -158,7 +158,7 @@ INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
       bool setFocus = OnInit();
-      LRESULT defId = SendMessageA(hwnd_, DM_GETDEFID, 0, 0);
+      LRESULT defId = SendMessageW(hwnd_, DM_GETDEFID, 0, 0);
       homeDefault_ = HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : 0;
       return setFocus ? TRUE : FALSE;
     }
@@ -173,7 +173,7 @@ INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       LRESULT result = 0;
       if (Reflect(header->hwndFrom, message, wParam, lParam, &result) ||
           OnNotify(static_cast<int>(header->idFrom), header, &result)) {
-        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
         return TRUE;
       }
       return FALSE;
@@ -201,13 +201,13 @@ INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
 // and Escape before the main window does.
 bool CDialog::PreTranslate(MSG* msg) {
   if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) {
-    return IsDialogMessageA(hwnd_, msg) != FALSE;
+    return IsDialogMessageW(hwnd_, msg) != FALSE;
   }
   if (PreTranslateKey(msg)) return true;
   CControl* control = CControl::FromHandle(msg->hwnd);
   if (control && control->PreTranslateKey(*msg)) return true;
   for (HWND h = msg->hwnd; h; h = GetParent(h)) {
-    if (FromHandle(h) && IsDialogMessageA(h, msg)) return true;
+    if (FromHandle(h) && IsDialogMessageW(h, msg)) return true;
     if (h == hwnd_) break;
   }
   return false;
@@ -218,10 +218,10 @@ bool CDialog::PreTranslateKey(MSG*) { return false; }
 namespace {
 
 bool IsPushButton(HWND window) {
-  char cls[16] = "";
-  GetClassNameA(window, cls, sizeof cls);
-  if (lstrcmpiA(cls, "Button") != 0) return false;
-  LONG_PTR type = GetWindowLongPtrA(window, GWL_STYLE) & BS_TYPEMASK;
+  wchar_t cls[16] = L"";
+  GetClassNameW(window, cls, 16);
+  if (lstrcmpiW(cls, L"Button") != 0) return false;
+  LONG_PTR type = GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK;
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
@@ -239,14 +239,14 @@ void CDialog::KeepDefaultWithFocus(HWND focus) {
     target = GetDlgItem(hwnd, dialog->homeDefault_);
   }
   int targetId = target ? GetDlgCtrlID(target) : 0;
-  LRESULT defId = SendMessageA(hwnd, DM_GETDEFID, 0, 0);
+  LRESULT defId = SendMessageW(hwnd, DM_GETDEFID, 0, 0);
   int currentId = HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : 0;
-  if (currentId != targetId) SendMessageA(hwnd, DM_SETDEFID, static_cast<WPARAM>(targetId), 0);
+  if (currentId != targetId) SendMessageW(hwnd, DM_SETDEFID, static_cast<WPARAM>(targetId), 0);
   for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (!IsPushButton(child)) continue;
     LONG_PTR want = child == target ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-    if ((GetWindowLongPtrA(child, GWL_STYLE) & BS_TYPEMASK) != want) {
-      SendMessageA(child, BM_SETSTYLE, static_cast<WPARAM>(want), TRUE);
+    if ((GetWindowLongPtrW(child, GWL_STYLE) & BS_TYPEMASK) != want) {
+      SendMessageW(child, BM_SETSTYLE, static_cast<WPARAM>(want), TRUE);
     }
   }
 }
@@ -255,15 +255,15 @@ INT_PTR CALLBACK CDialog::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPA
   CDialog* self = nullptr;
   if (message == WM_INITDIALOG) {
     self = reinterpret_cast<CDialog*>(lParam);
-    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     self->hwnd_ = hwnd;
   } else {
-    self = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   }
   if (!self) return FALSE;
   INT_PTR r = self->DialogProc(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     self->hwnd_ = nullptr;
     self->ended_ = true;
   }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/wide_text.h"
+
 namespace vexa {
 
 class CControl;
@@ -33,14 +35,16 @@ class CDialog {
   static CDialog* FromHandle(HWND hwnd);
 
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-  void SetItemText(int id, const std::string& text) { SetDlgItemTextA(hwnd_, id, text.c_str()); }
+  void SetItemText(int id, const std::string& text) {
+    SetDlgItemTextW(hwnd_, id, Wide(text).c_str());
+  }
   std::string GetItemText(int id) const;
   void CheckButton(int id, bool checked) {
     CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
   }
   bool IsButtonChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
   void EnableItem(int id, bool enable) { EnableWindow(Item(id), enable ? TRUE : FALSE); }
-  void SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
+  void SetText(const std::string& text) { SetWindowTextW(hwnd_, Wide(text).c_str()); }
   void Show(bool show) { ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE); }
 
   // Data exchange: bindings of control ids to members, transferred in the

@@ -1,5 +1,6 @@
 #include "ui/message_box.h"
 
+#include "base/wide_text.h"
 #include "ui/message_box_flags.h"
 
 namespace vexa {
@@ -15,16 +16,16 @@ static_assert(kIconHand == MB_ICONHAND && kIconQuestion == MB_ICONQUESTION &&
 }  // namespace
 
 int PageMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
-  return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+  return MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), flags);
 }
 
 int PageMessageBox(HWND owner, const std::string& text, UINT flags) {
-  return MessageBoxA(owner, text.c_str(), nullptr, flags);
+  return MessageBoxW(owner, Wide(text).c_str(), nullptr, flags);
 }
 
 int AppMessageBox(const std::string& text, UINT flags) {
   HWND owner = g_mainWindow && IsWindow(g_mainWindow) ? g_mainWindow : GetActiveWindow();
-  return MessageBoxA(owner, text.c_str(), kAppTitle, AppMessageBoxFlags(flags));
+  return MessageBoxW(owner, Wide(text).c_str(), Wide(kAppTitle).c_str(), AppMessageBoxFlags(flags));
 }
 
 void SetAppMainWindow(HWND hwnd) { g_mainWindow = hwnd; }

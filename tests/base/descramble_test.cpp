@@ -20,7 +20,7 @@ TEST(DescrambleText, EveryByteButTheLastIsXoredWithTheKey) {
   EXPECT_EQ(DescrambleText(stored, 0x00), stored);
 }
 
-TEST(DescrambleText, UndoesScrambleLiteralForGbkText) {
+TEST(DescrambleText, UndoesScrambleLiteralForChineseText) {
   constexpr auto stored = ScrambleLiteral("Vexa服务器 3.0", 0x6B);
   // The stored bytes differ from the plain text except for the last one.
   const std::string plain = "Vexa服务器 3.0";
@@ -28,8 +28,8 @@ TEST(DescrambleText, UndoesScrambleLiteralForGbkText) {
   EXPECT_NE(std::string(stored.data(), stored.size() - 1), plain.substr(0, plain.size() - 1));
   EXPECT_EQ(stored.back(), '0');
   EXPECT_EQ(DescrambleText(stored, 0x6B), plain);
-  // "服" in GBK is B7 FE.
-  EXPECT_EQ(plain.substr(4, 2), "\xB7\xFE");
+  // "服" in UTF-8 is E6 9C 8D.
+  EXPECT_EQ(plain.substr(4, 3), "\xE6\x9C\x8D");
 }
 
 }  // namespace

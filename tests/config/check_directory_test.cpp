@@ -202,10 +202,10 @@ TEST(CheckDirectory, APathOf65536BytesOfBackslashesIsWalkedLevelByLevel) {
 
 TEST(ProgramDirectory, IsTheTextUpToTheLastRealBackslash) {
   EXPECT_EQ(DirectoryOfPath("D:\\tools\\panel.exe"), "D:\\tools\\");
-  EXPECT_EQ(DirectoryOfPath("D:\\工具嘰\\俓乗.exe"), "D:\\工具嘰\\");
-  EXPECT_EQ(DirectoryOfPath("D:\\乗"), "D:\\");
+  EXPECT_EQ(DirectoryOfPath(u8"D:\\工具嘰\\俓乗.exe"), u8"D:\\工具嘰\\");
+  EXPECT_EQ(DirectoryOfPath(u8"D:\\乗"), "D:\\");
   EXPECT_EQ(DirectoryOfPath("panel.exe"), "");
-  EXPECT_EQ(DirectoryOfPath("俓.exe"), "");
+  EXPECT_EQ(DirectoryOfPath(u8"俓.exe"), "");
 
   SetProgramDirectory("D:\\tools\\");
   EXPECT_EQ(ProgramDirectory(), "D:\\tools\\");

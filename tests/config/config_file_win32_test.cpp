@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "base/system_error.h"
+#include "base/wide_text.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
 #include "tests/config/temp_directory_win32.h"
@@ -16,7 +17,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   DWORD written = 0;
@@ -26,7 +27,7 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "<missing>";
   std::string bytes;
@@ -41,8 +42,8 @@ std::string ReadBytes(const std::string& path) {
 class ExclusiveHold {
  public:
   explicit ExclusiveHold(const std::string& path)
-      : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            0, nullptr)) {}
+      : handle_(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr)) {}
   ~ExclusiveHold() { Release(); }
   ExclusiveHold(const ExclusiveHold&) = delete;
   ExclusiveHold& operator=(const ExclusiveHold&) = delete;
@@ -88,7 +89,7 @@ TEST(ConfigFileOnDisk, SaveReplacesTheFileKeepingItsAttributes) {
   std::string cfg = temp / "vexa.cfg";
   WriteBytes(cfg, kOriginal);
   const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
-  ASSERT_TRUE(SetFileAttributesA(cfg.c_str(), kept));
+  ASSERT_TRUE(SetFileAttributesW(Wide(cfg).c_str(), kept));
 
   CWinConfigFile file(cfg);
   ConfigStore store(file);
@@ -96,7 +97,7 @@ TEST(ConfigFileOnDisk, SaveReplacesTheFileKeepingItsAttributes) {
   store.Set("port", "6969");
   ASSERT_TRUE(store.Save().ok);
   EXPECT_EQ(ReadBytes(cfg), "port = 6969\r\nvexa_file_dir = 数据嘰\r\nunknown_key = kept\r\n");
-  EXPECT_EQ(GetFileAttributesA(cfg.c_str()), kept);
+  EXPECT_EQ(GetFileAttributesW(Wide(cfg).c_str()), kept);
   EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
 }
 
@@ -195,7 +196,7 @@ TEST(ConfigFileOnDisk, ChangesByAnotherProgramAreSeenUntilTheFileIsReadAgain) {
   EXPECT_FALSE(store.ChangedOnDisk());
   EXPECT_EQ(store.Get("port", ""), "7969");
 
-  ASSERT_TRUE(DeleteFileA(cfg.c_str()));
+  ASSERT_TRUE(DeleteFileW(Wide(cfg).c_str()));
   EXPECT_TRUE(store.ChangedOnDisk());
   EXPECT_EQ(file.LastWriteTime(), 0u);
 }
@@ -204,13 +205,13 @@ TEST(ConfigFileOnDisk, FailedSavesLeaveNoFilesBehind) {
   TempDirectory temp;
   std::string cfg = temp / "vexa.cfg";
   WriteBytes(cfg, kOriginal);
-  ASSERT_TRUE(SetFileAttributesA(cfg.c_str(), FILE_ATTRIBUTE_READONLY));
-  const DWORD attributes = GetFileAttributesA(cfg.c_str());
+  ASSERT_TRUE(SetFileAttributesW(Wide(cfg).c_str(), FILE_ATTRIBUTE_READONLY));
+  const DWORD attributes = GetFileAttributesW(Wide(cfg).c_str());
   CWinConfigFile readOnly(cfg);
   Status status = readOnly.Write("port = 1\r\n");
   EXPECT_FALSE(status.ok);
   EXPECT_EQ(ReadBytes(cfg), kOriginal);
-  EXPECT_EQ(GetFileAttributesA(cfg.c_str()), attributes);
+  EXPECT_EQ(GetFileAttributesW(Wide(cfg).c_str()), attributes);
   EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
 
   CWinConfigFile nowhere(temp / "missing\\vexa.cfg");

@@ -172,7 +172,7 @@ TEST(ConfigStoreLoad, UnreadableFileIsNeverOverwritten) {
   MemoryConfigFile file;
   file.outcome = ConfigFile::ReadOutcome::Unreadable;
   file.content = "port = 1234\r\n";
-  file.readReason = "另一个程序正在使用此文件";
+  file.readReason = u8"另一个程序正在使用此文件";
   ConfigStore store(file);
   store.Load();
   EXPECT_EQ(store.Get("port", "80"), "80");
@@ -180,7 +180,7 @@ TEST(ConfigStoreLoad, UnreadableFileIsNeverOverwritten) {
   Status status = store.Save();
   EXPECT_FALSE(status.ok);
   EXPECT_NE(status.message.find("vexa.cfg"), std::string::npos);
-  EXPECT_NE(status.message.find("程序启动时无法读取"), std::string::npos);
+  EXPECT_NE(status.message.find(u8"程序启动时无法读取"), std::string::npos);
   EXPECT_NE(status.message.find(file.readReason), std::string::npos);
   EXPECT_EQ(file.writes, 0);
   EXPECT_EQ(file.content, "port = 1234\r\n");
@@ -199,15 +199,16 @@ TEST(ConfigStoreLoad, LoadStatusNamesAnUnreadableFileAndTheReasonOnly) {
     EXPECT_TRUE(store.LoadStatus().ok);
   }
   file.outcome = ConfigFile::ReadOutcome::Unreadable;
-  file.readReason = "另一个程序正在使用此文件";
+  file.readReason = u8"另一个程序正在使用此文件";
   ConfigStore store(file);
   store.Load();
   Status status = store.LoadStatus();
   EXPECT_FALSE(status.ok);
-  EXPECT_NE(status.message.find("无法读取 vexa.cfg"), std::string::npos) << status.message;
-  EXPECT_NE(status.message.find("默认值"), std::string::npos) << status.message;
-  EXPECT_NE(status.message.find("原因：另一个程序正在使用此文件"), std::string::npos);
-  EXPECT_EQ(status.message.find("程序启动时无法读取"), std::string::npos) << "not the save's text";
+  EXPECT_NE(status.message.find(u8"无法读取 vexa.cfg"), std::string::npos) << status.message;
+  EXPECT_NE(status.message.find(u8"默认值"), std::string::npos) << status.message;
+  EXPECT_NE(status.message.find(u8"原因：另一个程序正在使用此文件"), std::string::npos);
+  EXPECT_EQ(status.message.find(u8"程序启动时无法读取"), std::string::npos)
+      << "not the save's text";
 }
 
 TEST(ConfigStoreSave, FailedWriteIsReportedAndTheStoreKeepsItsValues) {
@@ -216,10 +217,10 @@ TEST(ConfigStoreSave, FailedWriteIsReportedAndTheStoreKeepsItsValues) {
   ConfigStore store(file);
   store.Load();
   store.Set("port", "6969");
-  file.writeResult = Status::Error("无法保存 vexa.cfg：磁盘已满");
+  file.writeResult = Status::Error(u8"无法保存 vexa.cfg：磁盘已满");
   Status status = store.Save();
   EXPECT_FALSE(status.ok);
-  EXPECT_EQ(status.message, "无法保存 vexa.cfg：磁盘已满");
+  EXPECT_EQ(status.message, u8"无法保存 vexa.cfg：磁盘已满");
   EXPECT_EQ(store.Get("port", ""), "6969");
   // The store read writeResult through its reference to file in Save.
   // cppcheck-suppress redundantAssignment
@@ -329,10 +330,10 @@ TEST(ConfigStoreOutsideChange, AnyChangeSinceLoadOrSaveAsksAndOnlyYesReloads) {
   // A reload that cannot read leaves the store alone and says why.
   file.content = "port = 9000\r\n";
   file.outcome = ConfigFile::ReadOutcome::Unreadable;
-  file.readReason = "另一个程序正在使用此文件。";
+  file.readReason = u8"另一个程序正在使用此文件。";
   Status failed = store.ReloadAndRefresh();
   EXPECT_FALSE(failed.ok);
-  EXPECT_NE(failed.message.find("另一个程序正在使用此文件。"), std::string::npos);
+  EXPECT_NE(failed.message.find(u8"另一个程序正在使用此文件。"), std::string::npos);
   EXPECT_EQ(store.Get("port", ""), "8000");
   EXPECT_EQ(told, 0);
   file.outcome = ConfigFile::ReadOutcome::Read;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text_codec.h"
+#include "base/wide_text.h"
 #include "config/check_directory.h"
 #include "config/directory_system_win32.h"
 #include "config/program_directory.h"
@@ -13,12 +15,12 @@ namespace {
 using Paths = std::vector<std::string>;
 
 bool IsDirectory(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void MakeFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
@@ -27,13 +29,15 @@ void MakeFile(const std::string& path) {
 TEST(CreateDirectoryTreeOnDisk, CreatesMissingParentsFirst) {
   TempDirectory temp;
   CWinDirectorySystem fs;
-  // 嘰 and 俓 end in 0x5C: cut there, the parents would be wrong names.
-  std::string deep = temp / "a\\嘰\\俓子\\b";
+  // The cleaning hands over vexa.cfg's ANSI bytes; in GBK 嘰 and 俓 end in
+  // 0x5C: cut there, the parents would be wrong names.
+  std::string deep;
+  ASSERT_TRUE(TextToAnsi(temp / "a\\嘰\\俓子\\b", &deep));
   Paths notCreated;
   CreateDirectoryTree(deep, fs, &notCreated);
   EXPECT_TRUE(notCreated.empty());
   EXPECT_TRUE(IsDirectory(temp / "a\\嘰\\俓子"));
-  EXPECT_TRUE(IsDirectory(deep));
+  EXPECT_TRUE(IsDirectory(temp / "a\\嘰\\俓子\\b"));
   EXPECT_EQ(temp.Names(), Paths{"a"});
   EXPECT_EQ(TempDirectory::NamesIn(temp / "a"), Paths{"嘰"});
 }
@@ -89,7 +93,7 @@ TEST(CheckDirectoryOnDisk, CreatesRelativeDirectoriesUnderTheProgramDirectory) {
   EXPECT_TRUE(IsDirectory(temp / "web\\root"));
 
   // A file where the directory should be is reported, and stays a file.
-  HANDLE file = CreateFileA((temp / "taken").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  HANDLE file = CreateFileW(Wide(temp / "taken").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
@@ -105,7 +109,7 @@ TEST(GetProgramDirectoryOnDisk, IsTheExecutablesDirectoryWhateverTheWorkingDirec
   std::string directory = GetProgramDirectory();
   ASSERT_FALSE(directory.empty());
   EXPECT_EQ(directory.back(), '\\');
-  EXPECT_NE(GetFileAttributesA((directory + "vexa_win32_tests.exe").c_str()),
+  EXPECT_NE(GetFileAttributesW(Wide(directory + "vexa_win32_tests.exe").c_str()),
             INVALID_FILE_ATTRIBUTES);
   char cwdNow[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, cwdNow);

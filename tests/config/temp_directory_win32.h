@@ -1,23 +1,25 @@
 #pragma once
 // A fresh directory under the system's temp path for one test, removed with
-// everything in it afterwards.
+// everything in it afterwards. Paths are UTF-8.
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "base/wide_text.h"
 
 namespace vexa {
 
 class TempDirectory {
  public:
   TempDirectory() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
     static unsigned counter = 0;
     for (;;) {
-      path_ = std::string(base) + "vexa-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+      path_ = Narrow(base) + "vexa-test-" + std::to_string(GetCurrentProcessId()) + "-" +
               std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
-      if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+      if (CreateDirectoryW(Wide(path_).c_str(), nullptr)) break;
     }
   }
   ~TempDirectory() { RemoveTree(path_); }
@@ -32,36 +34,36 @@ class TempDirectory {
 
   static std::vector<std::string> NamesIn(const std::string& dir) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(dir + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
-      std::string name = found.cFileName;
+      std::string name = Narrow(found.cFileName);
       if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
   }
 
  private:
   static void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(path + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
       do {
-        std::string name = found.cFileName;
+        std::string name = Narrow(found.cFileName);
         if (name == "." || name == "..") continue;
         std::string child = path + "\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
           RemoveTree(child);
         } else {
-          SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileA(child.c_str());
+          SetFileAttributesW(Wide(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileW(Wide(child).c_str());
         }
-      } while (FindNextFileA(search, &found));
+      } while (FindNextFileW(search, &found));
       FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(Wide(path).c_str());
   }
 
   std::string path_;
@@ -71,12 +73,12 @@ class TempDirectory {
 class WorkingDirectory {
  public:
   explicit WorkingDirectory(const std::string& dir) {
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    previous_ = previous;
-    SetCurrentDirectoryA(dir.c_str());
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    previous_ = Narrow(previous);
+    SetCurrentDirectoryW(Wide(dir).c_str());
   }
-  ~WorkingDirectory() { SetCurrentDirectoryA(previous_.c_str()); }
+  ~WorkingDirectory() { SetCurrentDirectoryW(Wide(previous_).c_str()); }
   WorkingDirectory(const WorkingDirectory&) = delete;
   WorkingDirectory& operator=(const WorkingDirectory&) = delete;
 

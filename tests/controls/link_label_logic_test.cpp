@@ -37,8 +37,8 @@ TEST(LinkLabelOpen, BrowserCommandIsCutAtItsPlaceholder) {
   EXPECT_EQ(BrowserFallbackCommand("C:\\b\\web.exe", "http://x/"), "C:\\b\\web.exe http://x/");
   // The quoted form wins over a bare %1 that comes first.
   EXPECT_EQ(CutBrowserCommand("a %1 \"%1\""), "a %1 ");
-  // 0x81 0x25 is one double-byte character: its trail byte is no placeholder.
-  EXPECT_EQ(CutBrowserCommand("C:\\\x81%1 %1"), "C:\\\x81%1 ");
+  // A Chinese folder name before the placeholder stays whole.
+  EXPECT_EQ(CutBrowserCommand("C:\\浏览器\\web.exe %1"), "C:\\浏览器\\web.exe ");
 }
 
 TEST(LinkLabelOpen, ErrorTextsFollowTheShellCode) {

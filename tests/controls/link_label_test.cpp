@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "ui/scoped.h"
 
 namespace vexa {
@@ -15,9 +16,9 @@ class LabelHost {
   LabelHost(const char* text, DWORD align) {
     parent_ = CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, 400, 200,
                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    label_ = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | align, 50, 40, 200, 30,
-                             parent_, reinterpret_cast<HMENU>(1052), GetModuleHandleA(nullptr),
-                             nullptr);
+    label_ = CreateWindowExW(0, L"STATIC", Wide(text).c_str(), WS_CHILD | WS_VISIBLE | align, 50,
+                             40, 200, 30, parent_, reinterpret_cast<HMENU>(1052),
+                             GetModuleHandleW(nullptr), nullptr);
     SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
   }
@@ -31,14 +32,15 @@ class LabelHost {
   }
   // Width and height of the text in the label's font with underlining.
   SIZE TextExtent(const char* text) const {
-    LOGFONTA lf;
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    LOGFONTW lf;
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
     lf.lfUnderline = TRUE;
-    ScopedFont font(CreateFontIndirectA(&lf));
+    ScopedFont font(CreateFontIndirectW(&lf));
     ScopedGetDC dc(label_);
     ScopedSelectObject select(dc.Get(), font.Get());
     SIZE size;
-    GetTextExtentPoint32A(dc.Get(), text, lstrlenA(text), &size);
+    const std::wstring wide = Wide(text);
+    GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &size);
     return size;
   }
 

@@ -97,13 +97,13 @@ TEST_F(SoundTabCtrlTest, FourPagesInCallOrderOnlyTheFirstVisibleAllAtTheOrigin) 
   ASSERT_EQ(SendMessageA(strip, TCM_GETITEMCOUNT, 0, 0), 4);
   const char* captions[] = {"管理服务", "目录设置", "选项设置", "系统设置"};
   for (int i = 0; i < 4; ++i) {
-    char text[64] = {};
-    TCITEMA item = {};
+    wchar_t text[64] = {};
+    TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(strip, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    EXPECT_STREQ(text, captions[i]);
+    item.cchTextMax = 64;
+    SendMessageW(strip, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(Narrow(text), captions[i]);
     EXPECT_EQ(host.tabs.PageAt(i), Page(i));
     EXPECT_EQ(IsWindowVisible(Page(i)) != FALSE, i == 0) << i;
     EXPECT_EQ(Origin(i).x, 4) << i;

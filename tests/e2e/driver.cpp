@@ -1,3 +1,4 @@
+#include "base/wide_text.h"
 #include "tests/e2e/driver.h"
 
 #include <winsock2.h>
@@ -9,8 +10,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-
-#include "base/mbcs.h"  // ReplaceCharMb
 
 namespace vexa::e2e {
 
@@ -28,15 +27,18 @@ std::string WithBackslash(std::string dir) {
 
 // The build writes its folders with forward slashes.
 std::string FromEnvironment(const char* name, const char* fallback) {
-  char value[MAX_PATH * 2] = {};
-  DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
-  std::string dir = n > 0 && n < sizeof(value) ? std::string(value, n) : std::string(fallback);
-  return WithBackslash(ReplaceCharMb(dir, '/', '\\'));
+  constexpr DWORD kChars = MAX_PATH * 2;
+  wchar_t value[kChars] = {};
+  DWORD n = GetEnvironmentVariableW(Wide(name).c_str(), value, kChars);
+  std::string dir = n > 0 && n < kChars ? Narrow(std::wstring(value, n)) : std::string(fallback);
+  std::replace(dir.begin(), dir.end(), '/', '\\');
+  return WithBackslash(dir);
 }
 
-std::string Lower(std::string s) {
-  CharLowerBuffA(s.data(), static_cast<DWORD>(s.size()));
-  return s;
+std::string Lower(const std::string& s) {
+  std::wstring wide = Wide(s);
+  CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
 }
 
 struct Handle {
@@ -61,24 +63,24 @@ struct FindHandle {
 };
 
 bool RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA found;
+  WIN32_FIND_DATAW found;
   {
-    FindHandle find(FindFirstFileA((dir + "*").c_str(), &found));
+    FindHandle find(FindFirstFileW(Wide(dir + "*").c_str(), &found));
     if (find.h != INVALID_HANDLE_VALUE) {
       do {
-        std::string name = found.cFileName;
+        std::string name = Narrow(found.cFileName);
         if (name == "." || name == "..") continue;
         std::string path = dir + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
           RemoveTree(path + "\\");
         } else {
-          SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileA(path.c_str());
+          SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileW(Wide(path).c_str());
         }
-      } while (FindNextFileA(find.h, &found));
+      } while (FindNextFileW(find.h, &found));
     }
   }
-  return RemoveDirectoryA(dir.c_str()) != 0;
+  return RemoveDirectoryW(Wide(dir).c_str()) != 0;
 }
 
 // Memory inside another process, for messages whose parameters point to
@@ -116,38 +118,40 @@ class RemoteMemory {
   size_t size_;
 };
 
-// TCM_GETITEMA run inside the strip's process: fills item (mask set by the
+// TCM_GETITEMW run inside the strip's process: fills item (mask set by the
 // caller) and the caption when TCIF_TEXT is asked for.
-bool RemoteTabItem(HWND tabs, int index, TCITEMA& item, std::string* caption) {
-  constexpr size_t kTextSize = 512;
-  RemoteMemory memory(tabs, sizeof(TCITEMA) + kTextSize);
+bool RemoteTabItem(HWND tabs, int index, TCITEMW& item, std::string* caption) {
+  constexpr size_t kTextChars = 256;
+  constexpr size_t kTextSize = kTextChars * sizeof(wchar_t);
+  RemoteMemory memory(tabs, sizeof(TCITEMW) + kTextSize);
   if (!memory.Ready()) return false;
-  TCITEMA remote = item;
-  remote.pszText = memory.At(sizeof(TCITEMA));
-  remote.cchTextMax = kTextSize;
-  char zero[kTextSize] = {};
-  if (!memory.Put(0, &remote, sizeof(remote)) || !memory.Put(sizeof(TCITEMA), zero, kTextSize))
+  TCITEMW remote = item;
+  remote.pszText = reinterpret_cast<wchar_t*>(memory.At(sizeof(TCITEMW)));
+  remote.cchTextMax = kTextChars;
+  wchar_t zero[kTextChars] = {};
+  if (!memory.Put(0, &remote, sizeof(remote)) || !memory.Put(sizeof(TCITEMW), zero, kTextSize))
     return false;
-  if (!SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(memory.At(0))))
+  if (!SendMessageW(tabs, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(memory.At(0))))
     return false;
-  TCITEMA result;
+  TCITEMW result;
   if (!memory.Get(0, &result, sizeof(result))) return false;
   item.lParam = result.lParam;
   item.dwState = result.dwState;
   if (caption) {
-    char text[kTextSize] = {};
+    wchar_t text[kTextChars] = {};
     // The control may answer with its own buffer instead of ours.
-    const char* source = result.pszText;
-    if (source != memory.At(sizeof(TCITEMA))) {
+    const wchar_t* source = result.pszText;
+    if (reinterpret_cast<const char*>(source) != memory.At(sizeof(TCITEMW))) {
       DWORD pid = 0;
       GetWindowThreadProcessId(tabs, &pid);
       Handle process(OpenProcess(PROCESS_VM_READ, FALSE, pid));
-      if (!process || !ReadProcessMemory(process.h, source, text, kTextSize - 1, nullptr))
+      if (!process ||
+          !ReadProcessMemory(process.h, source, text, kTextSize - sizeof(wchar_t), nullptr))
         return false;
-    } else if (!memory.Get(sizeof(TCITEMA), text, kTextSize - 1)) {
+    } else if (!memory.Get(sizeof(TCITEMW), text, kTextSize - sizeof(wchar_t))) {
       return false;
     }
-    *caption = text;
+    *caption = Narrow(text);
   }
   return true;
 }
@@ -245,7 +249,9 @@ std::string DistDir() { return FromEnvironment("VEXA_E2E_DIST_DIR", VEXA_E2E_DIS
 std::string StandInDir() { return FromEnvironment("VEXA_E2E_STANDIN_DIR", VEXA_E2E_STANDIN_DIR); }
 std::string SkinRecorderDll() {
 #ifdef VEXA_E2E_SKIN_RECORDER
-  return ReplaceCharMb(VEXA_E2E_SKIN_RECORDER, '/', '\\');
+  std::string path = VEXA_E2E_SKIN_RECORDER;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
 #else
   return "";
 #endif
@@ -253,7 +259,7 @@ std::string SkinRecorderDll() {
 
 std::string ArtifactDir() {
   std::string dir = FromEnvironment("VEXA_E2E_ARTIFACT_DIR", VEXA_E2E_ARTIFACT_DIR);
-  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryW(Wide(dir).c_str(), nullptr);
   return dir;
 }
 
@@ -269,7 +275,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_READ,
+  Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return "";
@@ -282,7 +288,7 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
@@ -291,7 +297,7 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -312,11 +318,12 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 ProgramDir::ProgramDir(const std::string& nameSuffix, Contents contents) {
   static int counter = 0;
-  char temp[MAX_PATH] = {};
-  GetTempPathA(sizeof(temp), temp);
-  std::string base = WithBackslash(temp) + "vexa-e2e-" + std::to_string(GetCurrentProcessId()) +
-                     "-" + std::to_string(++counter) + nameSuffix;
-  if (!CreateDirectoryA(base.c_str(), nullptr)) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  std::string base = WithBackslash(Narrow(temp)) + "vexa-e2e-" +
+                     std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
+                     nameSuffix;
+  if (!CreateDirectoryW(Wide(base).c_str(), nullptr)) {
     failure_ = "cannot create " + base + " (error " + std::to_string(GetLastError()) + ")";
     return;
   }
@@ -330,19 +337,20 @@ ProgramDir::ProgramDir(const std::string& nameSuffix, Contents contents) {
 
 bool ProgramDir::CopyDist() {
   std::string dist = DistDir();
-  WIN32_FIND_DATAA found;
+  WIN32_FIND_DATAW found;
   int copied = 0;
   {
-    FindHandle find(FindFirstFileA((dist + "*").c_str(), &found));
+    FindHandle find(FindFirstFileW(Wide(dist + "*").c_str(), &found));
     if (find.h != INVALID_HANDLE_VALUE) {
       do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (!CopyIn(dist + found.cFileName, found.cFileName)) {
-          failure_ = std::string("cannot copy ") + dist + found.cFileName;
+        const std::string name = Narrow(found.cFileName);
+        if (!CopyIn(dist + name, name)) {
+          failure_ = "cannot copy " + dist + name;
           return false;
         }
         ++copied;
-      } while (FindNextFileA(find.h, &found));
+      } while (FindNextFileW(find.h, &found));
     }
   }
   if (copied == 0) {
@@ -370,10 +378,10 @@ bool ProgramDir::Write(const std::string& name, const std::string& bytes) const 
 std::string ProgramDir::Read(const std::string& name) const { return ReadFileBytes(File(name)); }
 bool ProgramDir::Exists(const std::string& name) const { return FileExists(File(name)); }
 bool ProgramDir::Remove(const std::string& name) const {
-  return DeleteFileA(File(name).c_str()) != 0;
+  return DeleteFileW(Wide(File(name)).c_str()) != 0;
 }
 bool ProgramDir::CopyIn(const std::string& source, const std::string& name) const {
-  return CopyFileA(source.c_str(), File(name).c_str(), FALSE) != 0;
+  return CopyFileW(Wide(source).c_str(), Wide(File(name)).c_str(), FALSE) != 0;
 }
 
 std::vector<std::string> ProgramDir::StandInCalls() const {
@@ -407,17 +415,17 @@ std::vector<DWORD> ProcessesInside(const std::string& dir) {
   std::string prefix = Lower(WithBackslash(dir));
   Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return pids;
-  PROCESSENTRY32 entry = {};
+  PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32First(snapshot.h, &entry); more;
-       more = Process32Next(snapshot.h, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.h, &entry); more;
+       more = Process32NextW(snapshot.h, &entry)) {
     if (entry.th32ProcessID == GetCurrentProcessId()) continue;
     Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
     if (!process) continue;
-    char image[MAX_PATH * 2] = {};
-    DWORD size = sizeof(image);
-    if (!QueryFullProcessImageNameA(process.h, 0, image, &size)) continue;
-    if (Lower(std::string(image, size)).compare(0, prefix.size(), prefix) == 0)
+    wchar_t image[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    if (!QueryFullProcessImageNameW(process.h, 0, image, &size)) continue;
+    if (Lower(Narrow(std::wstring(image, size))).compare(0, prefix.size(), prefix) == 0)
       pids.push_back(entry.th32ProcessID);
   }
   return pids;
@@ -453,11 +461,12 @@ testing::AssertionResult Panel::Start(const ProgramDir& dir, const PanelOptions&
   std::string exe = dir.File(options.exeName);
   std::string commandLine = "\"" + exe + "\"";
   std::string workingDir = options.workingDir.empty() ? dir.Path() : options.workingDir;
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workingDir.c_str(), &startup, &info)) {
+  std::wstring wideLine = Wide(commandLine);
+  if (!CreateProcessW(Wide(exe).c_str(), wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      Wide(workingDir).c_str(), &startup, &info)) {
     return testing::AssertionFailure()
            << "CreateProcess " << exe << " failed, error " << GetLastError();
   }
@@ -518,24 +527,26 @@ void Panel::Kill() {
 HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
 std::string ClassOf(HWND window) {
-  char name[256] = {};
-  int n = GetClassNameA(window, name, sizeof(name));
-  return std::string(name, n > 0 ? n : 0);
+  wchar_t name[256] = {};
+  int n = GetClassNameW(window, name, 256);
+  return Narrow(std::wstring(name, n > 0 ? n : 0));
 }
 
 std::string Text(HWND window) {
   if (!window) return "";
-  LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  LRESULT got = SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(got));
-  return text;
+  LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  LRESULT got =
+      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return Narrow(text);
 }
 
 std::string ItemText(HWND dialog, int id) { return Text(Item(dialog, id)); }
 
 bool SetText(HWND window, const std::string& text) {
-  return window && SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  return window &&
+         SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 
 bool SetItemText(HWND dialog, int id, const std::string& text) {
@@ -670,11 +681,7 @@ std::vector<std::string> ListBoxItems(HWND list) {
     const LRESULT got =
         SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
     wide.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
-    std::string text(wide.size() * 2 + 1, '\0');
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                          text.data(), static_cast<int>(text.size()), nullptr, nullptr);
-    text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
-    items.push_back(text);
+    items.push_back(Narrow(wide));
   }
   return items;
 }
@@ -697,14 +704,14 @@ int TabCount(HWND tabs) { return static_cast<int>(SendMessageA(tabs, TCM_GETITEM
 int TabSelection(HWND tabs) { return static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)); }
 
 std::string TabCaption(HWND tabs, int index) {
-  TCITEMA item = {};
+  TCITEMW item = {};
   item.mask = TCIF_TEXT;
   std::string caption;
   return RemoteTabItem(tabs, index, item, &caption) ? caption : std::string();
 }
 
 LPARAM TabItemData(HWND tabs, int index) {
-  TCITEMA item = {};
+  TCITEMW item = {};
   item.mask = TCIF_PARAM;
   return RemoteTabItem(tabs, index, item, nullptr) ? item.lParam : 0;
 }

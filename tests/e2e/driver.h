@@ -7,21 +7,22 @@
 // A test reads like this:
 //
 //   TEST(Example, ServicePageInstallsTheService) {
-//     e2e::ProgramDir dir;                       // temp dir with the dist files + stand-in vexa.exe
-//     ASSERT_TRUE(dir.Ready());
-//     dir.Write("vexa.cfg", "port = 7000\r\n");  // optional
+//     e2e::ProgramDir dir;                       // temp dir with the dist files + stand-in
+//     vexa.exe ASSERT_TRUE(dir.Ready()); dir.Write("vexa.cfg", "port = 7000\r\n");  // optional
 //     e2e::Panel panel;
 //     ASSERT_TRUE(panel.Start(dir));             // waits for the visible main window
 //     HWND page = panel.Page(0);                 // the service page (tab 0)
 //     e2e::ClickItem(page, 1008);                // posted BM_CLICK
 //     auto box = e2e::WaitForMessageBox(panel.Pid(), panel.Main());
 //     ASSERT_TRUE(box);
-//     EXPECT_EQ(box->caption, "Vexa后台服务");   // narrow literals are GBK bytes
+//     EXPECT_EQ(box->caption, "Vexa后台服务");   // texts are UTF-8
 //     e2e::PressButton(*box, IDOK);
 //     EXPECT_EQ(dir.StandInCalls().size(), 1u);  // what vexa.exe was asked to do
 //   }                                            // panel closed, then dir removed
 //
-// Texts are byte strings in the ANSI code page (936), like the panel's own.
+// Texts and paths are UTF-8, like the panel's own, and cross to the system
+// as UTF-16, so the driver reads the same under every ANSI code page. File
+// contents are bytes as they are on disk.
 #include <windows.h>
 
 #include <functional>
@@ -90,7 +91,7 @@ class ProgramDir {
   bool CopyIn(const std::string& source, const std::string& name) const;
 
   // The stand-in tracker's record: each command line it was started with,
-  // in order (from "vexa-calls.log").
+  // in order (from "vexa-calls.log", which it writes in UTF-8).
   std::vector<std::string> StandInCalls() const;
   // Makes the stand-in exit with this code for its service switches
   // (writes the file "exit-code"); ClearStandInExitCode goes back to 0.

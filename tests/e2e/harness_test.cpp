@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "tests/e2e/driver.h"
 
 namespace vexa::e2e {
@@ -16,11 +17,12 @@ namespace {
 DWORD RunStandIn(const ProgramDir& dir, const std::string& arguments) {
   std::string commandLine = "\"" + dir.File("vexa.exe") + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
-  STARTUPINFOA startup = {};
+  std::wstring wideLine = Wide(commandLine);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                      nullptr, dir.Path().c_str(), &startup, &info))
+  if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      Wide(dir.Path()).c_str(), &startup, &info))
     return 0xDEAD;
   WaitForSingleObject(info.hProcess, 10000);
   DWORD code = 0xDEAD;
@@ -37,11 +39,12 @@ struct Started {
 
 Started StartStandInConsole(const ProgramDir& dir) {
   std::string commandLine = "\"" + dir.File("vexa.exe") + "\"";
-  STARTUPINFOA startup = {};
+  std::wstring wideLine = Wide(commandLine);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      dir.Path().c_str(), &startup, &info))
+  if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      Wide(dir.Path()).c_str(), &startup, &info))
     return {};
   CloseHandle(info.hThread);
   return {info.hProcess, info.dwProcessId};

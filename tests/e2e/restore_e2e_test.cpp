@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text_codec.h"
+#include "base/wide_text.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
 #include "tracker/backup_names.h"
@@ -34,15 +36,15 @@ std::string Data(size_t size, unsigned seed) {
 // log, which the steps write to, aside.
 std::map<std::string, std::string> FilesIn(const std::string& dir) {
   std::map<std::string, std::string> files;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Wide(dir + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return files;
   do {
-    const std::string name = found.cFileName;
+    const std::string name = Narrow(found.cFileName);
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.rfind("VexaPanel.log", 0) != 0) {
       files[name] = ReadFileBytes(dir + name);
     }
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return files;
 }
@@ -50,15 +52,15 @@ std::map<std::string, std::string> FilesIn(const std::string& dir) {
 // Folder names below the backup root.
 std::vector<std::string> BackupFolders(const ProgramDir& dir) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(dir.File("备份\\*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Wide(dir.File("备份\\*")).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    std::string name = found.cFileName;
+    std::string name = Narrow(found.cFileName);
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") {
       names.push_back(name);
     }
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return names;
 }
@@ -209,7 +211,7 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   EXPECT_EQ(ItemText(directories, IDC_DIR_PORT), "7000");
 
   // Each step is in the action log.
-  const std::string log = s.dir.Read("VexaPanel.log");
+  const std::string log = TextFromGbk(s.dir.Read("VexaPanel.log"));
   for (const std::string& line : {"恢复备份开始：" + kept, "恢复备份：当前文件已备份到 " + pre,
                                   "恢复备份：已恢复 3 个文件，" + std::to_string(keptBytes) + " 字节",
                                   "恢复备份完成：" + kept}) {
@@ -239,7 +241,8 @@ TEST(Restore, CancelAtEachStepChangesNothing) {
   auto unchanged = [&](const char* step) {
     EXPECT_EQ(Changed(before, FilesIn(s.dir.Path())), "") << step;
     EXPECT_EQ(BackupFolders(s.dir).size(), 1u) << step;
-    EXPECT_EQ(s.dir.Read("VexaPanel.log").find("恢复备份开始"), std::string::npos) << step;
+    EXPECT_EQ(TextFromGbk(s.dir.Read("VexaPanel.log")).find("恢复备份开始"), std::string::npos)
+        << step;
   };
 
   // Cancel in the dialog, also with a line chosen.

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text_codec.h"
+#include "base/wide_text.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
 
@@ -128,10 +130,11 @@ std::vector<DWORD> ConsolesInside(const ServicePage& s) {
 // Starts the stand-in of another program directory as its console instance.
 DWORD StartUnrelatedConsole(const ProgramDir& other) {
   std::string commandLine = "\"" + other.File("vexa.exe") + "\"";
-  STARTUPINFOA startup = {};
+  std::wstring wideLine = Wide(commandLine);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
     return 0;
   }
@@ -567,7 +570,7 @@ TEST(ServicePage, OneClickInstallationStopsAtAFailedInstallWithoutSuccessOrReque
   EXPECT_TRUE(recorder.Requests().empty());
 
   // The log tells the same story, in order.
-  std::vector<std::string> lines = SplitLines(s.dir.Read("VexaPanel.log"));
+  std::vector<std::string> lines = SplitLines(TextFromGbk(s.dir.Read("VexaPanel.log")));
   std::string texts;
   for (const std::string& line : lines) {
     ASSERT_GT(line.size(), 21u);
@@ -594,7 +597,7 @@ TEST(ServicePage, OneClickInstallationClearsDataATrackerConsoleHeldOpen) {
   ClickItem(s.page, kConsoleStart);
   ASSERT_TRUE(WaitUntil([] { return !WindowsOfClass("ConsoleWindowClass").empty(); }, 10000));
   // Held: a plain delete fails while the console runs.
-  EXPECT_FALSE(DeleteFileA(s.dir.File("users.vexa").c_str()));
+  EXPECT_FALSE(DeleteFileW(Wide(s.dir.File("users.vexa")).c_str()));
 
   std::string backup = ConfirmAndPassBackup(s);
   EXPECT_EQ(ReadFileBytes(backup + "users.vexa"), "held users");

@@ -11,3 +11,10 @@ set_tests_properties(
   PROPERTIES RUN_SERIAL TRUE)
 # Its stand-in console window would be counted by the console tests.
 set_tests_properties(e2e.Restore.ARunningTrackerConsoleRefusesTheRestore PROPERTIES RUN_SERIAL TRUE)
+# The code-page scenarios start the panel, back up and save: alone, as the
+# second run (e2e-cp1252.CodePageE2e) is.
+set_tests_properties(
+  e2e.CodePageE2e.TitleTabsButtonsAndBoxesAreChineseUnderTheAnsiCodePage
+  e2e.CodePageE2e.VexaCfgKeepsTheCodePagesBytesAndRefusesWhatItCannotHold
+  e2e.CodePageE2e.ShortcutFileHasItsChineseName
+  PROPERTIES RUN_SERIAL TRUE)

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "pages/directories_page.h"
 #include "pages/display_options_page.h"
 #include "pages/system_limits_page.h"
@@ -80,9 +81,10 @@ BoxIcon IconOf(const MessageBoxInfo& box) {
 
 bool HasErrorIcon(const MessageBoxInfo& box) { return IconOf(box) == BoxIcon::Red; }
 
-std::string Lower(std::string text) {
-  CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-  return text;
+std::string Lower(const std::string& text) {
+  std::wstring wide = Wide(text);
+  CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
 }
 
 // Clicks the save button and returns the box it brings up, with the colour
@@ -187,11 +189,11 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
       "image_bar_fill = /files/image_bar_fill.jpg\r\n";
   EXPECT_EQ(dir.Read("vexa.cfg"), file);
   for (const char* folder : {"pub", "upload", "file", "log"}) {
-    DWORD attributes = GetFileAttributesA(dir.File(folder).c_str());
+    DWORD attributes = GetFileAttributesW(Wide(dir.File(folder)).c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << folder;
   }
-  EXPECT_EQ(dir.Read("file\\index.html"), kHomePageText);
+  EXPECT_EQ(dir.Read("file\\index.html"), HomePageBytes());
 
   // Saving once more changes nothing, also not an edited home page.
   ASSERT_TRUE(dir.Write("file\\index.html", "mine"));
@@ -352,17 +354,17 @@ TEST(SettingsPagesE2e, DirectoryTextsAreCreatedAsTyped) {
   EXPECT_EQ(ItemText(directories, IDC_DIR_FILE_DIR), "web\\files");
   EXPECT_EQ(ItemText(directories, IDC_DIR_ACCESS_LOG_DIR), "logs\\今天");
   for (const char* folder : {"up\\load", "web\\files", "logs\\今天"}) {
-    DWORD attributes = GetFileAttributesA(dir.File(folder).c_str());
+    DWORD attributes = GetFileAttributesW(Wide(dir.File(folder)).c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << folder;
   }
-  EXPECT_EQ(dir.Read("web\\files\\index.html"), kHomePageText);
+  EXPECT_EQ(dir.Read("web\\files\\index.html"), HomePageBytes());
   EXPECT_FALSE(dir.Exists("webfiles"));
   EXPECT_FALSE(dir.Exists("Z:"));
   EXPECT_EQ(dir.Read("vexa.cfg")
                 .rfind("allowed_dir = Z:\\\r\nvexa_upload_dir = up\\load\r\n"
                        "vexa_file_dir = web\\files\r\n"
-                       "vexa_access_log_dir = logs\\今天\r\n",
+                       "vexa_access_log_dir = logs\\\xBD\xF1\xCC\xEC\r\n",  // 今天 in code page 936
                        0),
             0u);
 }
@@ -446,8 +448,9 @@ class DesktopFolderOverride {
     RegCloseKey(key_);
   }
   void Set(const std::string& folder) {
-    RegSetValueExA(key_, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                   static_cast<DWORD>(folder.size() + 1));
+    const std::wstring wide = Wide(folder);
+    RegSetValueExW(key_, L"Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
   }
 
  private:
@@ -466,23 +469,21 @@ struct LinkContents {
 LinkContents ReadLink(const std::string& file) {
   LinkContents contents;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkA* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void**>(&link)))) {
     IPersistFile* persist = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-      wchar_t wide[MAX_PATH];
-      MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-      if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
-        char buffer[MAX_PATH] = {};
+      if (SUCCEEDED(persist->Load(Wide(file).c_str(), STGM_READ))) {
+        wchar_t buffer[MAX_PATH] = {};
         link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH);
-        contents.path = buffer;
+        contents.path = Narrow(buffer);
         buffer[0] = 0;
         link->GetWorkingDirectory(buffer, MAX_PATH);
-        contents.workingDirectory = buffer;
+        contents.workingDirectory = Narrow(buffer);
         buffer[0] = 0;
         link->GetDescription(buffer, MAX_PATH);
-        contents.description = buffer;
+        contents.description = Narrow(buffer);
       }
       persist->Release();
     }
@@ -532,6 +533,31 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
   EXPECT_EQ(link.description, "Vexa服务端管理工具");
 }
 
+// Under every ANSI code page (the second run is 1252) the shortcut's file
+// has its Chinese name and points at the panel.
+TEST(CodePageE2e, ShortcutFileHasItsChineseName) {
+  ProgramDir dir(" programme");
+  ASSERT_TRUE(dir.Ready());
+  ProgramDir desktop("-desktop", ProgramDir::Contents::kStandInOnly);
+  ASSERT_TRUE(desktop.Ready());
+  DesktopFolderOverride override;
+  {
+    Panel panel;
+    ASSERT_TRUE(panel.Start(dir));
+    // After the start: Wine's shell writes the Shell Folders values afresh
+    // while the panel starts up.
+    override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
+    HWND limits = ShowTab(panel, kLimitsTab);
+    ClickItem(limits, kDesktopIcon);
+    ASSERT_TRUE(
+        WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
+  }
+  ASSERT_TRUE(desktop.Exists("Vexa管理服务器.lnk"));
+  LinkContents link = ReadLink(desktop.File("Vexa管理服务器.lnk"));
+  EXPECT_EQ(link.path, dir.File("VexaPanel.exe"));
+  EXPECT_EQ(link.description, "Vexa服务端管理工具");
+}
+
 // A disabled button cannot keep the focus; before, the focus stayed on it
 // and the keyboard reached nothing.
 TEST(SettingsPagesE2e, DesktopIconButtonHandsTheFocusOnWhenItIsDisabled) {
@@ -561,8 +587,8 @@ TEST(SettingsPagesE2e, LockedVexaCfgGivesAnErrorBoxAndStaysIntact) {
   HWND options = ShowTab(panel, kOptionsTab);
   ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "5"));
 
-  HANDLE lock = CreateFileA(dir.File("vexa.cfg").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE lock = CreateFileW(Wide(dir.File("vexa.cfg")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   ClickItem(options, kSave);
   auto box = WaitForMessageBox(panel.Pid(), panel.Main(), 15000);
@@ -588,8 +614,8 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
   ASSERT_TRUE(dir.Ready());
   const std::string original = "port = 7000\r\nvexa_max_conns = 9\r\n";
   ASSERT_TRUE(dir.Write("vexa.cfg", original));
-  HANDLE lock = CreateFileA(dir.File("vexa.cfg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE lock = CreateFileW(Wide(dir.File("vexa.cfg")).c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   Panel panel;
   ASSERT_TRUE(panel.Start(dir));

@@ -152,7 +152,9 @@ TEST(Startup, VexaCfgOfTheProgramDirectoryIsLoadedBeforeThePagesWhateverTheWorki
   ASSERT_TRUE(dir.Ready());
   ProgramDir work(" 工作", ProgramDir::Contents::kStandInOnly);
   ASSERT_TRUE(work.Ready());
-  ASSERT_TRUE(dir.Write("vexa.cfg", "vexa_file_dir = 数据\\文件\r\nport = 7123\r\n"));
+  // vexa.cfg in code page 936: 数据\文件.
+  ASSERT_TRUE(dir.Write("vexa.cfg",
+                        "vexa_file_dir = \xCA\xFD\xBE\xDD\\\xCE\xC4\xBC\xFE\r\nport = 7123\r\n"));
   ASSERT_TRUE(work.Write("vexa.cfg", "port = 1111\r\n"));
   Panel panel;
   PanelOptions options;

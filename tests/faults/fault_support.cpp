@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/wide_text.h"
+
 namespace vexa::faults {
 
 const char kPageCaption[] = "Vexa服务器";
@@ -23,14 +25,14 @@ struct Find {
 
 template <typename Visit>
 void ForEachEntry(const std::string& dir, Visit visit) {
-  WIN32_FIND_DATAA found;
-  Find find(FindFirstFileA((dir + "*").c_str(), &found));
+  WIN32_FIND_DATAW found;
+  Find find(FindFirstFileW(Wide(dir + "*").c_str(), &found));
   if (find.h == INVALID_HANDLE_VALUE) return;
   do {
-    std::string name = found.cFileName;
+    std::string name = Narrow(found.cFileName);
     if (name == "." || name == "..") continue;
     visit(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-  } while (FindNextFileA(find.h, &found));
+  } while (FindNextFileW(find.h, &found));
 }
 
 void CollectBelow(const std::string& root, const std::string& relative,
@@ -120,11 +122,11 @@ bool NoBoxFor(const Panel& panel, DWORD ms) {
 }
 
 std::string SystemText(DWORD error) {
-  char* buffer = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  std::string text(buffer ? buffer : "", n);
+  wchar_t* buffer = nullptr;
+  DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text = Narrow(std::wstring(buffer ? buffer : L"", n));
   LocalFree(buffer);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
     text.pop_back();
@@ -132,8 +134,8 @@ std::string SystemText(DWORD error) {
 }
 
 ExclusiveHandle::ExclusiveHandle(const std::string& path)
-    : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    : handle_(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 ExclusiveHandle::~ExclusiveHandle() { Release(); }
 
@@ -144,14 +146,14 @@ void ExclusiveHandle::Release() {
 
 ULONGLONG FreeBytes(const std::string& dir) {
   ULARGE_INTEGER free = {};
-  if (!GetDiskFreeSpaceExA(dir.c_str(), &free, nullptr, nullptr)) return ~0ull;
+  if (!GetDiskFreeSpaceExW(Wide(dir).c_str(), &free, nullptr, nullptr)) return ~0ull;
   return free.QuadPart;
 }
 
 testing::AssertionResult DiskFiller::FillLeaving(ULONGLONG leaveBytes) {
   Release();
-  handle_ = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  handle_ = CreateFileW(Wide(path_).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE)
     return testing::AssertionFailure() << "cannot create " << path_ << ": " << GetLastError();
   // Writes what is free less what is to be left; with nothing to leave, on
@@ -182,7 +184,7 @@ void DiskFiller::Release() {
   if (handle_ == INVALID_HANDLE_VALUE) return;
   CloseHandle(handle_);
   handle_ = INVALID_HANDLE_VALUE;
-  DeleteFileA(path_.c_str());
+  DeleteFileW(Wide(path_).c_str());
 }
 
 }  // namespace vexa::faults

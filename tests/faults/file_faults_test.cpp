@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "resources/resource.h"
 #include "tests/faults/fault_support.h"
 
@@ -65,7 +66,7 @@ void ExpectSaveRefused(const std::optional<MessageBoxInfo>& box, DWORD error) {
 
 TEST(FileFaults, ReadOnlyVexaCfgIsRefusedOnEveryPageAndStaysIntact) {
   Installed s;
-  ASSERT_TRUE(SetFileAttributesA(s.dir.File("vexa.cfg").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(SetFileAttributesW(Wide(s.dir.File("vexa.cfg")).c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(s.Start());
 
   HWND limits = ShowTab(s.panel, kLimitsTab);
@@ -90,7 +91,7 @@ TEST(FileFaults, ReadOnlyVexaCfgIsRefusedOnEveryPageAndStaysIntact) {
 
   EXPECT_EQ(s.Changes(), "");
   EXPECT_EQ(s.dir.Read("vexa.cfg"), kCfg);
-  EXPECT_TRUE(GetFileAttributesA(s.dir.File("vexa.cfg").c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(GetFileAttributesW(Wide(s.dir.File("vexa.cfg")).c_str()) & FILE_ATTRIBUTE_READONLY);
   // What was typed is still on the pages, ready for a later save.
   EXPECT_EQ(ItemText(limits, IDC_SYS_MAX_CONNS), "99");
   EXPECT_EQ(ItemText(options, IDC_OPT_SHOW_ADDED), "5");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text_codec.h"
+#include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
 #include "ui/scoped.h"
 
@@ -31,11 +33,13 @@ TEST(ActionLogWriter, AppendsStampedGbkLinesAndRotatesAFullLogOnDisk) {
   auto writer = NewActionLogWriter(dir.Path());
   writer->Write("备份 C:\\数据\\：成功");
   writer->Write("第二行\n续");
+  // GBK on disk whatever the code page: 备份 is B1 B8 B7 DD.
   std::string bytes = ReadBytes(dir.Path() + "VexaPanel.log");
   size_t cut = bytes.find("\r\n");
   ASSERT_NE(cut, std::string::npos);
-  EXPECT_EQ(TextAfterStamp(bytes.substr(0, cut + 2)), "备份 C:\\数据\\：成功\r\n");
-  EXPECT_EQ(TextAfterStamp(bytes.substr(cut + 2)), "第二行 续\r\n");
+  EXPECT_EQ(TextAfterStamp(bytes.substr(0, cut + 2)).substr(0, 4), "\xB1\xB8\xB7\xDD");
+  EXPECT_EQ(TextFromGbk(TextAfterStamp(bytes.substr(0, cut + 2))), "备份 C:\\数据\\：成功\r\n");
+  EXPECT_EQ(TextFromGbk(TextAfterStamp(bytes.substr(cut + 2))), "第二行 续\r\n");
 
   // A log past the limit goes to VexaPanel.log.1, replacing the older one.
   WriteBytes(dir.Path() + "VexaPanel.log.1", "oldest");
@@ -43,7 +47,7 @@ TEST(ActionLogWriter, AppendsStampedGbkLinesAndRotatesAFullLogOnDisk) {
   WriteBytes(dir.Path() + "VexaPanel.log", full);
   writer->Write("新文件");
   EXPECT_EQ(ReadBytes(dir.Path() + "VexaPanel.log.1"), full);
-  EXPECT_EQ(TextAfterStamp(ReadBytes(dir.Path() + "VexaPanel.log")), "新文件\r\n");
+  EXPECT_EQ(TextFromGbk(TextAfterStamp(ReadBytes(dir.Path() + "VexaPanel.log"))), "新文件\r\n");
 }
 
 TEST(ActionLogWriter, ALogThatCannotBeWrittenIsSkippedQuietly) {
@@ -51,7 +55,7 @@ TEST(ActionLogWriter, ALogThatCannotBeWrittenIsSkippedQuietly) {
   auto writer = NewActionLogWriter(dir.Path());
   {
     // Held without any sharing by another program.
-    ScopedHandle held(CreateFileA((dir.Path() + "VexaPanel.log").c_str(), GENERIC_WRITE, 0,
+    ScopedHandle held(CreateFileW(Wide(dir.Path() + "VexaPanel.log").c_str(), GENERIC_WRITE, 0,
                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
     writer->Write("lost");

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "base/text_codec.h"
 #include "tests/pages/memory_config_file.h"
 
 namespace vexa {
@@ -57,8 +58,9 @@ struct Loaded {
   DirectoriesPage page;
 };
 
-TEST(DirectoriesPage, HomePageTextIs618BytesWithoutLineEnd) {
-  std::string text = kHomePageText;
+TEST(DirectoriesPage, HomePageIs618GbkBytesWithoutLineEnd) {
+  std::string text = HomePageBytes();
+  EXPECT_EQ(text, TextToGbk(kHomePageText));
   EXPECT_EQ(text.size(), 618u);
   EXPECT_EQ(text.substr(0, 25), "<BR><BR><FONT SIZE=2><BR>");
   EXPECT_EQ(text.substr(text.size() - 7), "</FONT>");
@@ -82,7 +84,7 @@ TEST(DirectoriesPage, DefaultsCreateTheDirectoriesAndTheHomePageAndAppendInTable
             (std::vector<std::string>{"c:\\VEVorive", "c:\\VEVorive\\Upload", "D:\\tools\\file",
                                       "D:\\tools\\log"}));
   ASSERT_EQ(loaded.homePage.files.size(), 1u);
-  EXPECT_EQ(loaded.homePage.files["D:\\tools\\file\\index.html"], kHomePageText);
+  EXPECT_EQ(loaded.homePage.files["D:\\tools\\file\\index.html"], HomePageBytes());
   EXPECT_EQ(loaded.file.bytes, before +
                                    "allowed_dir = c:\\VEVorive\\Upload\r\n"
                                    "vexa_upload_dir = c:\\VEVorive\\Upload\r\n"

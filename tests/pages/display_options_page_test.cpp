@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text_codec.h"
 #include "tests/pages/memory_config_file.h"
 
 namespace vexa {
@@ -64,7 +65,9 @@ TEST(DisplayOptionsPage, ValuesAreKeptAsTypedAndEmptyOnesDropTheirLine) {
     }
   }
   page.SaveChanges(store);
-  EXPECT_EQ(file.bytes, "vexa_allow_sort = 007\r\nvexa_show_completed = 全部 users\r\n");
+  // The page's UTF-8 goes into vexa.cfg in the ANSI code page: 全部 in GBK.
+  EXPECT_EQ(file.bytes,
+            "vexa_allow_sort = 007\r\nvexa_show_completed = \xC8\xAB\xB2\xBF users\r\n");
 
   // Next start: the cleared key shows its default again.
   ConfigStore restarted(file);
@@ -120,6 +123,61 @@ TEST(DisplayOptionsPage, SaveAfterAnOutsideChangeAsksAndOnlyYesWritesOverIt) {
   });
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(file.writes, 2);
+}
+
+#ifndef _WIN32  // the native build's code page can be chosen; Wine's is the process's
+// vexa.cfg is read in the ANSI code page and shown as UTF-8; a value that
+// page cannot hold is refused at save and nothing is written. Here the
+// native stand-in for the system's code page is 1252, as on a Western system.
+TEST(DisplayOptionsPage, ValuesCrossTheAnsiCodePageAndWhatItCannotHoldIsRefused) {
+  struct Codepage1252 {
+    Codepage1252() { SetNativeAnsiCharset("CP1252"); }
+    ~Codepage1252() { SetNativeAnsiCharset("GBK"); }
+  } cp1252;
+  const std::string before =
+      "vexa_show_completed = Donn\xE9"
+      "es\r\nport = 6969\r\n";
+  MemoryConfigFile file(before);
+  ConfigStore store(file);
+  store.Load();
+  DisplayOptionsPage page;
+  page.Initialize(store);
+  EXPECT_EQ(page.ValueOf("vexa_show_completed"), "Données");
+
+  page.ValueOf("vexa_show_completed") = "数据";
+  PageMessage refused = page.SaveChanges(store);
+  EXPECT_EQ(refused.icon, PageMessage::Icon::Error);
+  const std::size_t row = page.RowOf("vexa_show_completed");
+  EXPECT_EQ(refused.text, NotInCodePageText(page.Fields()[row].caption));
+  EXPECT_EQ(refused.focusControl, page.Fields()[row].control);
+  EXPECT_EQ(file.writes, 0);
+  EXPECT_EQ(file.bytes, before);
+
+  // What 1252 holds goes back byte for byte.
+  page.ValueOf("vexa_show_completed") = "Données";
+  page.SaveChanges(store);
+  EXPECT_EQ(file.writes, 1);
+  EXPECT_EQ(file.bytes.rfind("vexa_show_completed = Donn\xE9"
+                             "es\r\nport = 6969\r\n",
+                             0),
+            0u)
+      << file.bytes;
+}
+
+#endif
+
+TEST(TextCodec, ConvertsBetweenUtf8TheAnsiCodePageAndGbk) {
+  std::string ansi;
+  ASSERT_TRUE(TextToAnsi("备份", &ansi));
+  EXPECT_EQ(ansi, "\xB1\xB8\xB7\xDD");  // GBK stands for the ANSI code page natively
+  EXPECT_EQ(TextFromAnsi(ansi), "备份");
+  EXPECT_EQ(TextToGbk("Vexa管理服务器"), "Vexa\xB9\xDC\xC0\xED\xB7\xFE\xCE\xF1\xC6\xF7");
+  EXPECT_EQ(TextFromGbk("\xB1\xB8\xB7\xDD"), "备份");
+  // GBK has no Hangul: refused for vexa.cfg, a '?' in the log.
+  ansi = "kept";
+  EXPECT_FALSE(TextToAnsi("한", &ansi));
+  EXPECT_EQ(ansi, "kept");
+  EXPECT_EQ(TextToGbk("a한b"), "a?b");
 }
 
 }  // namespace

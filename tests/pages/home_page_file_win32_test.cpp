@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/wide_text.h"
 #include "pages/directories_page.h"
 
 namespace vexa {
@@ -16,7 +17,7 @@ std::string TempDirectory() {
   char base[MAX_PATH];
   GetTempPathA(MAX_PATH, base);
   std::string dir = std::string(base) + "vexa_home_page_" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryW(Wide(dir).c_str(), nullptr);
   return dir;
 }
 
@@ -28,28 +29,28 @@ std::string ReadAll(const std::string& path) {
 TEST(Win32HomePageFile, CreatesTheExactBytesAndNeverReplacesAFile) {
   std::string dir = TempDirectory();
   std::string path = dir + "\\index.html";
-  DeleteFileA(path.c_str());
+  DeleteFileW(Wide(path).c_str());
   Win32HomePageFile file;
 
   EXPECT_FALSE(file.Exists(path));
-  ASSERT_TRUE(file.Create(path, kHomePageText).ok);
+  ASSERT_TRUE(file.Create(path, HomePageBytes()).ok);
   EXPECT_TRUE(file.Exists(path));
   std::string written = ReadAll(path);
   EXPECT_EQ(written.size(), 618u);
-  EXPECT_EQ(written, kHomePageText);
+  EXPECT_EQ(written, HomePageBytes());
 
   // A file that appeared after the existence test is not overwritten.
   EXPECT_TRUE(file.Create(path, "other").ok);
-  EXPECT_EQ(ReadAll(path), kHomePageText);
+  EXPECT_EQ(ReadAll(path), HomePageBytes());
 
   // A directory of that name counts as existing.
   std::string sub = dir + "\\sub";
-  CreateDirectoryA(sub.c_str(), nullptr);
+  CreateDirectoryW(Wide(sub).c_str(), nullptr);
   EXPECT_TRUE(file.Exists(sub));
 
-  DeleteFileA(path.c_str());
-  RemoveDirectoryA(sub.c_str());
-  RemoveDirectoryA(dir.c_str());
+  DeleteFileW(Wide(path).c_str());
+  RemoveDirectoryW(Wide(sub).c_str());
+  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 TEST(Win32HomePageFile, MissingDirectoryGivesTheSystemReasonAndNoFile) {
@@ -60,7 +61,7 @@ TEST(Win32HomePageFile, MissingDirectoryGivesTheSystemReasonAndNoFile) {
   EXPECT_FALSE(created.ok);
   EXPECT_FALSE(created.message.empty());
   EXPECT_FALSE(file.Exists(path));
-  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 }  // namespace

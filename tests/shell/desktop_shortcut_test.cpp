@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
+
 namespace vexa {
 namespace {
 
@@ -14,19 +16,13 @@ const char kName[] = "Vexa管理服务器";
 const char kDescription[] = "Vexa服务端管理工具";
 
 std::string TempDirectory(const std::string& leaf) {
-  char base[MAX_PATH];
-  GetTempPathA(MAX_PATH, base);
-  std::string dir = std::string(base) + "vexa_desk_" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(dir.c_str(), nullptr);
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
+  std::string dir = Narrow(base) + "vexa_desk_" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryW(Wide(dir).c_str(), nullptr);
   dir += "\\" + leaf;
-  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryW(Wide(dir).c_str(), nullptr);
   return dir;
-}
-
-std::wstring Wide(const std::string& text) {
-  wchar_t buffer[1024];
-  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, buffer, 1024);
-  return std::wstring(buffer, n > 0 ? n - 1 : 0);
 }
 
 struct LinkContents {
@@ -36,21 +32,21 @@ struct LinkContents {
 LinkContents ReadLink(const std::string& file) {
   LinkContents contents;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkA* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void**>(&link)))) {
     IPersistFile* persist = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
       if (SUCCEEDED(persist->Load(Wide(file).c_str(), STGM_READ))) {
-        char buffer[MAX_PATH] = {};
+        wchar_t buffer[MAX_PATH] = {};
         link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH);
-        contents.path = buffer;
+        contents.path = Narrow(buffer);
         buffer[0] = 0;
         link->GetWorkingDirectory(buffer, MAX_PATH);
-        contents.workingDirectory = buffer;
+        contents.workingDirectory = Narrow(buffer);
         buffer[0] = 0;
         link->GetDescription(buffer, MAX_PATH);
-        contents.description = buffer;
+        contents.description = Narrow(buffer);
       }
       persist->Release();
     }
@@ -60,17 +56,23 @@ LinkContents ReadLink(const std::string& file) {
   return contents;
 }
 
+void SetDesktopValue(HKEY key, const std::string& folder) {
+  const std::wstring wide = Wide(folder);
+  RegSetValueExW(key, L"Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                 static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+}
+
 std::string ModuleFileName() {
-  char module[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, module, MAX_PATH);
-  return std::string(module, n);
+  wchar_t module[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  return Narrow(std::wstring(module, n));
 }
 
 TEST(DesktopShortcut, LinkStartsTheProgramInItsOwnDirectory) {
-  // 嘰 ends in the byte of a backslash; the path must still convert whole.
+  // 嘰 ends in the byte of a backslash in GBK; the path must still convert whole.
   std::string desktop = TempDirectory("桌面嘰");
   std::string file = desktop + "\\" + kName + ".lnk";
-  DeleteFileA(file.c_str());
+  DeleteFileW(Wide(file).c_str());
 
   Status made = CreateShortcutIn(desktop, kName, "old");
   ASSERT_TRUE(made.ok) << made.message;
@@ -83,18 +85,18 @@ TEST(DesktopShortcut, LinkStartsTheProgramInItsOwnDirectory) {
   EXPECT_EQ(link.workingDirectory, module.substr(0, module.rfind('\\') + 1));
   EXPECT_EQ(link.description, kDescription);
 
-  DeleteFileA(file.c_str());
-  RemoveDirectoryA(desktop.c_str());
+  DeleteFileW(Wide(file).c_str());
+  RemoveDirectoryW(Wide(desktop).c_str());
 }
 
 TEST(DesktopShortcut, UnwritableDesktopIsAFailureWithNothingWritten) {
   std::string desktop = TempDirectory("gone");
-  RemoveDirectoryA(desktop.c_str());
+  RemoveDirectoryW(Wide(desktop).c_str());
   Status made = CreateShortcutIn(desktop, kName, kDescription);
   EXPECT_FALSE(made.ok);
   EXPECT_FALSE(made.message.empty());
   std::string file = desktop + "\\" + kName + ".lnk";
-  EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(Wide(file).c_str()), INVALID_FILE_ATTRIBUTES);
 
   // A name that no longer fits the shortcut path's buffer.
   EXPECT_FALSE(CreateShortcutIn(TempDirectory("long"), std::string(600, 'x'), kDescription).ok);
@@ -103,7 +105,7 @@ TEST(DesktopShortcut, UnwritableDesktopIsAFailureWithNothingWritten) {
 TEST(DesktopShortcut, DesktopFolderComesFromTheShellFoldersValue) {
   std::string keyPath = "Software\\VexaPanelTests\\ShellFolders" + std::to_string(GetCurrentProcessId());
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Wide(keyPath).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                             nullptr, &key, nullptr),
             ERROR_SUCCESS);
   std::string directory;
@@ -112,20 +114,17 @@ TEST(DesktopShortcut, DesktopFolderComesFromTheShellFoldersValue) {
   EXPECT_FALSE(ReadDesktopDirectory(keyPath.c_str(), &directory).ok);
 
   const std::string desk = "C:\\users\\桌面";
-  RegSetValueExA(key, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(desk.c_str()),
-                 static_cast<DWORD>(desk.size() + 1));
+  SetDesktopValue(key, desk);
   Status read = ReadDesktopDirectory(keyPath.c_str(), &directory);
   EXPECT_TRUE(read.ok) << read.message;
   EXPECT_EQ(directory, desk);
 
-  // a value longer than the 512-byte buffer
-  const std::string tooLong = "C:\\" + std::string(600, 'd');
-  RegSetValueExA(key, "Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(tooLong.c_str()),
-                 static_cast<DWORD>(tooLong.size() + 1));
+  // a value longer than the 512-character buffer
+  SetDesktopValue(key, "C:\\" + std::string(600, 'd'));
   EXPECT_FALSE(ReadDesktopDirectory(keyPath.c_str(), &directory).ok);
 
   RegCloseKey(key);
-  RegDeleteKeyA(HKEY_CURRENT_USER, keyPath.c_str());
+  RegDeleteKeyW(HKEY_CURRENT_USER, Wide(keyPath).c_str());
   // the key itself missing
   EXPECT_FALSE(ReadDesktopDirectory(keyPath.c_str(), &directory).ok);
 }

@@ -8,11 +8,15 @@
 namespace vexa {
 namespace {
 
-TEST(BackupNames, StampHasNoLeadingZerosAndUnitsInGbk) {
+TEST(BackupNames, StampHasNoLeadingZerosAndChineseUnits) {
   EXPECT_EQ(BackupTimeStamp({12, 6, 5, 59, 9}), "12月6日5时59分9秒");
   EXPECT_EQ(BackupTimeStamp({1, 1, 0, 0, 0}), "1月1日0时0分0秒");
   EXPECT_EQ(BackupTimeStamp({1, 2, 3, 4, 5}),
-            "1\xD4\xC2" "2\xC8\xD5" "3\xCA\xB1" "4\xB7\xD6" "5\xC3\xEB");
+            "1\xE6\x9C\x88"
+            "2\xE6\x97\xA5"
+            "3\xE6\x97\xB6"
+            "4\xE5\x88\x86"
+            "5\xE7\xA7\x92");
 }
 
 TEST(BackupNames, CandidatesGrowByBlankAndNextNumber) {

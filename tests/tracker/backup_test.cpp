@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
 #include "ui/scoped.h"
 
@@ -40,7 +41,7 @@ struct Tracker {
     WriteBytes(dir.Path() + "dstate.vexa", Binary(200000, 7));  // several copy chunks
     WriteBytes(dir.Path() + "vexa.cfg", "port = 6969\r\nvexa_file_dir = file\r\n");
     WriteBytes(dir.Path() + "notes.txt", "not data");
-    CreateDirectoryA((dir.Path() + "old.vexa").c_str(), nullptr);
+    CreateDirectoryW(Wide(dir.Path() + "old.vexa").c_str(), nullptr);
   }
   std::string P(const std::string& name) const { return dir.Path() + name; }
   ScratchDirectory dir;
@@ -111,7 +112,7 @@ TEST(Backup, WithoutDataFilesOnlyTheConfigurationIsCopied) {
 
 TEST(Backup, MissingConfigurationEndsWithItsFileError) {
   Tracker t("无配置");
-  DeleteFileA(t.P("vexa.cfg").c_str());
+  DeleteFileW(Wide(t.P("vexa.cfg")).c_str());
   BackupOutcome outcome = BackupFiles(t.dir.Path(), false, kTime);
   EXPECT_FALSE(outcome.status.ok);
   EXPECT_EQ(outcome.status.message,
@@ -136,7 +137,7 @@ TEST(Backup, ACopyThatCannotBeMadeKeepsTheDataFile) {
 TEST(Backup, ALockedDataFileIsReportedAndKept) {
   // Held open without sharing, as a running tracker might.
   Tracker t("锁定");
-  ScopedHandle held(CreateFileA(t.P("dstate.vexa").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+  ScopedHandle held(CreateFileW(Wide(t.P("dstate.vexa")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
   BackupOutcome outcome = BackupFiles(t.dir.Path(), true, kTime);
@@ -148,7 +149,7 @@ TEST(Backup, ALockedDataFileIsReportedAndKept) {
 
 TEST(Backup, ADataFileThatCannotBeDeletedStaysWithItsCopy) {
   Tracker t("不可删除");
-  ScopedHandle held(CreateFileA(t.P("users.vexa").c_str(), GENERIC_READ,
+  ScopedHandle held(CreateFileW(Wide(t.P("users.vexa")).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr));
   ASSERT_TRUE(held);

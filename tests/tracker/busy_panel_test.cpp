@@ -7,6 +7,7 @@
 #include <atomic>
 #include <string>
 
+#include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
 #include "tracker/tracker_commands.h"
 #include "tracker/tracker_launcher.h"
@@ -124,7 +125,7 @@ TEST(BusyPanel, WaitsAnswerMessagesDropInputAndRunTheTick) {
 TEST(TrackerLauncher, ALongSwitchAsksWhetherToWaitAndAGivenUpWaitReturnsAtOnce) {
   test::ScratchDirectory dir("长命令 嘰");
   std::string recorder = test::TestExeDirectory() + "vexa_command_recorder.exe";
-  ASSERT_TRUE(CopyFileA(recorder.c_str(), (dir.Path() + "vexa.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(Wide(recorder).c_str(), Wide(dir.Path() + "vexa.exe").c_str(), FALSE));
   test::WriteBytes(dir.Path() + "delay.txt", "1500");
   test::WriteBytes(dir.Path() + "exitcode.txt", "7");
 

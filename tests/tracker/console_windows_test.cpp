@@ -9,6 +9,7 @@
 #include <functional>
 #include <thread>
 
+#include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
 #include "tracker/service_status.h"
 #include "tracker/status_schedule.h"
@@ -33,7 +34,7 @@ LRESULT CALLBACK PromptProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       PostQuitMessage(0);
       return 0;
   }
-  return DefWindowProcA(hwnd, message, wParam, lParam);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 // An unrelated program's console window: a top-level "ConsoleWindowClass"
@@ -43,19 +44,21 @@ class UnrelatedConsole {
  public:
   UnrelatedConsole() {
     static bool registered = [] {
-      WNDCLASSA wc = {};
+      static const std::wstring className = Wide(kConsoleWindowClass);
+      WNDCLASSW wc = {};
       wc.lpfnWndProc = PromptProc;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = kConsoleWindowClass;
-      return RegisterClassA(&wc) != 0;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = className.c_str();
+      return RegisterClassW(&wc) != 0;
     }();
     EXPECT_TRUE(registered);
     thread_ = std::thread([this] {
-      HWND hwnd = CreateWindowExA(0, kConsoleWindowClass, "命令提示符", WS_OVERLAPPEDWINDOW, 0, 0,
-                                  200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+      HWND hwnd = CreateWindowExW(0, Wide(kConsoleWindowClass).c_str(), Wide("命令提示符").c_str(),
+                                  WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
       hwnd_ = hwnd;
       MSG msg;
-      while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
     });
     while (!hwnd_) Sleep(5);
   }
@@ -76,7 +79,8 @@ class TrackerDirectory {
  public:
   TrackerDirectory(const std::string& name, const char* standIn) : dir_(name) {
     std::string from = test::TestExeDirectory() + standIn;
-    EXPECT_TRUE(CopyFileA(from.c_str(), (dir_.Path() + "vexa.exe").c_str(), FALSE)) << from;
+    EXPECT_TRUE(CopyFileW(Wide(from).c_str(), Wide(dir_.Path() + "vexa.exe").c_str(), FALSE))
+        << from;
   }
   ~TrackerDirectory() {
     for (unsigned long pid : Consoles()) {
@@ -219,11 +223,11 @@ TEST(TrackerProcessesOnTheSystem, FindsTheServiceByItsBinaryPath) {
   test::WriteBytes(dir.Path() + "vexa.exe", "");
   EXPECT_EQ(QueryTrackerProcesses(dir.Path()).serviceState, ServiceState::kNotInstalled);
 
-  ScopedServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   ASSERT_TRUE(manager) << GetLastError();
-  const std::string binaryPath = "\"" + dir.Path() + "VEXA.exe\" -service";
-  ScopedServiceHandle service(CreateServiceA(
-      manager.Get(), "VexaPanelTestService", "VexaPanelTestService", SERVICE_ALL_ACCESS,
+  const std::wstring binaryPath = Wide("\"" + dir.Path() + "VEXA.exe\" -service");
+  ScopedServiceHandle service(CreateServiceW(
+      manager.Get(), L"VexaPanelTestService", L"VexaPanelTestService", SERVICE_ALL_ACCESS,
       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binaryPath.c_str(),
       nullptr, nullptr, nullptr, nullptr, nullptr));
   ASSERT_TRUE(service) << GetLastError();

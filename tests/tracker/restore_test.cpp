@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
 #include "tracker/backup.h"
 #include "ui/scoped.h"
@@ -28,14 +29,14 @@ std::string Binary(std::size_t size, unsigned seed) {
 // Every plain file of a folder with its bytes.
 std::map<std::string, std::string> Files(const std::string& dir) {
   std::map<std::string, std::string> files;
-  WIN32_FIND_DATAA found;
-  ScopedFindHandle search(FindFirstFileA((dir + "*").c_str(), &found));
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW(Wide(dir + "*").c_str(), &found));
   if (!search) return files;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      files[found.cFileName] = ReadBytes(dir + found.cFileName);
+      files[Narrow(found.cFileName)] = ReadBytes(dir + Narrow(found.cFileName));
     }
-  } while (FindNextFileA(search.Get(), &found));
+  } while (FindNextFileW(search.Get(), &found));
   return files;
 }
 
@@ -96,7 +97,7 @@ TEST(Restore, PutsBackTheBackupsFilesByteForByteAndLeavesTheRest) {
 TEST(Restore, ACopyThatFailsLeavesEveryLiveFileAsItWas) {
   Restorable r("复制失败");
   // Held by another program without sharing: it cannot be read.
-  ScopedHandle held(CreateFileA((r.backup + "dstate.vexa").c_str(), GENERIC_READ, 0, nullptr,
+  ScopedHandle held(CreateFileW(Wide(r.backup + "dstate.vexa").c_str(), GENERIC_READ, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
   RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);
@@ -112,17 +113,18 @@ TEST(Restore, AFileThatCannotBeReplacedUndoesTheOthers) {
   // The file moved last is held open without delete sharing, so that the
   // ones before it were already replaced (or, gone.vexa, made) when it fails.
   std::string last;
-  WIN32_FIND_DATAA found;
-  ScopedFindHandle search(FindFirstFileA((r.backup + "*").c_str(), &found));
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW(Wide(r.backup + "*").c_str(), &found));
   ASSERT_TRUE(search);
   do {
-    if (IsRestorableFileName(found.cFileName) && r.before.count(found.cFileName)) {
-      last = found.cFileName;
+    if (IsRestorableFileName(Narrow(found.cFileName)) && r.before.count(Narrow(found.cFileName))) {
+      last = Narrow(found.cFileName);
     }
-  } while (FindNextFileA(search.Get(), &found));
+  } while (FindNextFileW(search.Get(), &found));
   search.Reset();
-  ScopedHandle held(CreateFileA(r.P(last).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
+  ScopedHandle held(CreateFileW(Wide(r.P(last)).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
   ASSERT_TRUE(held);
 
   RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);

@@ -4,47 +4,47 @@
 
 #include <cstdio>
 
-#include "base/mbcs.h"
+#include "base/wide_text.h"
 
 namespace vexa::test {
 
 namespace {
 
 std::string UpToLastBackslash(const std::string& path) {
-  return path.substr(0, FindLastCharMb(path, '\\') + 1);
+  return path.substr(0, path.rfind('\\') + 1);
 }
 
 void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Wide(dir + "*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = found.cFileName;
+      std::string name = Narrow(found.cFileName);
       if (name == "." || name == "..") continue;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(dir + name + "\\");
       } else {
-        SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA((dir + name).c_str());
+        SetFileAttributesW(Wide(dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(Wide(dir + name).c_str());
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 }  // namespace
 
 ScratchDirectory::ScratchDirectory(const std::string& name) {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
   char unique[64];
   std::snprintf(unique, sizeof unique, "%lu-%llu", GetCurrentProcessId(),
                 static_cast<unsigned long long>(GetTickCount64()));
-  std::string parent = std::string(temp) + "vexa-tracker-" + unique + "\\";
-  CreateDirectoryA(parent.c_str(), nullptr);
+  std::string parent = Narrow(temp) + "vexa-tracker-" + unique + "\\";
+  CreateDirectoryW(Wide(parent).c_str(), nullptr);
   path_ = parent + name + "\\";
-  CreateDirectoryA(path_.c_str(), nullptr);
+  CreateDirectoryW(Wide(path_).c_str(), nullptr);
 }
 
 ScratchDirectory::~ScratchDirectory() {
@@ -54,14 +54,14 @@ ScratchDirectory::~ScratchDirectory() {
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = _wfopen(Wide(path).c_str(), L"wb");
   if (!f) return;
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
 }
 
 std::string ReadBytes(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = _wfopen(Wide(path).c_str(), L"rb");
   if (!f) return "<missing>";
   std::string bytes;
   char buffer[4096];
@@ -72,19 +72,19 @@ std::string ReadBytes(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
+  DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirectoryExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
+  DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string TestExeDirectory() {
-  char self[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  return UpToLastBackslash(std::string(self, n));
+  wchar_t self[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return UpToLastBackslash(Narrow(std::wstring(self, n)));
 }
 
 }  // namespace vexa::test

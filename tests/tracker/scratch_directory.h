@@ -7,7 +7,7 @@ namespace vexa::test {
 
 class ScratchDirectory {
  public:
-  // name may hold blanks, shell characters and GBK text.
+  // name may hold blanks, shell characters and Chinese (UTF-8, as every path here).
   explicit ScratchDirectory(const std::string& name);
   ~ScratchDirectory();
   ScratchDirectory(const ScratchDirectory&) = delete;

@@ -26,8 +26,8 @@ TEST(TrackerCommands, ServiceButtonsRunTheirSwitchAndShowTheirMessage) {
     EXPECT_EQ(button->icon, row.icon);
   }
   EXPECT_EQ(FindServiceButton(1009), nullptr);
-  // The caption in GBK bytes.
-  EXPECT_EQ(std::string(kServiceCaption), "Vexa\xBA\xF3\xCC\xA8\xB7\xFE\xCE\xF1");
+  // The caption in UTF-8 bytes.
+  EXPECT_EQ(std::string(kServiceCaption), "Vexa\xE5\x90\x8E\xE5\x8F\xB0\xE6\x9C\x8D\xE5\x8A\xA1");
   EXPECT_EQ(CommandSwitch(kStartCommand), "-start");
   EXPECT_EQ(CommandSwitch(kRemoveCommand), "-U");
 
@@ -51,9 +51,9 @@ TEST(TrackerCommands, LastPathComponentSplitsOnRealSeparatorsOnly) {
   EXPECT_EQ(LastPathComponent("file"), "file");
   EXPECT_EQ(LastPathComponent("D:\\bt\\file\\"), "");
   EXPECT_EQ(LastPathComponent("D:\\bt/sub\\种子"), "种子");
-  // 嘰 is 87 5C: its trail byte is no separator.
-  EXPECT_EQ(LastPathComponent("D:\\bt\\\x87\x5C" "dir"), "\x87\x5C" "dir");
-  EXPECT_EQ(LastPathComponent("\x87\x5C\x82\x5C"), "\x87\x5C\x82\x5C");
+  // The texts are UTF-8: no byte of 嘰 or 俓 is a backslash (in GBK they end in one).
+  EXPECT_EQ(LastPathComponent("D:\\bt\\嘰dir"), "嘰dir");
+  EXPECT_EQ(LastPathComponent("嘰俓"), "嘰俓");
 }
 
 TEST(TrackerCommands, WebFileDirectoryAddressEscapesOnlyWhatChangesItsMeaning) {
@@ -65,9 +65,9 @@ TEST(TrackerCommands, WebFileDirectoryAddressEscapesOnlyWhatChangesItsMeaning) {
             "http://localhost:81/种子%20文件");
   EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "D:\\a#b%c?d e"),
             "http://localhost:81/a%23b%25c%3Fd%20e");
-  // Everything else stays byte for byte: & + = ; ~ and 嘰 (87 5C) included.
-  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "x\\a&b+c=d;e~f\x87\x5C"),
-            "http://localhost:81/a&b+c=d;e~f\x87\x5C");
+  // Everything else stays byte for byte: & + = ; ~ and 嘰 included.
+  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "x\\a&b+c=d;e~f嘰"),
+            "http://localhost:81/a&b+c=d;e~f嘰");
   EXPECT_EQ(EscapeUrlPathSegment(""), "");
   EXPECT_EQ(EscapeUrlPathSegment("%%"), "%25%25");
 }

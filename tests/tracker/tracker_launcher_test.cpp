@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
 #include "tracker/tracker_commands.h"
 
@@ -15,7 +16,8 @@ using test::ScratchDirectory;
 
 std::string InstallRecorder(const ScratchDirectory& dir) {
   std::string recorder = test::TestExeDirectory() + "vexa_command_recorder.exe";
-  EXPECT_TRUE(CopyFileA(recorder.c_str(), (dir.Path() + "vexa.exe").c_str(), FALSE)) << recorder;
+  EXPECT_TRUE(CopyFileW(Wide(recorder).c_str(), Wide(dir.Path() + "vexa.exe").c_str(), FALSE))
+      << recorder;
   return dir.Path() + "commands.log";
 }
 
@@ -57,7 +59,7 @@ TEST(TrackerLauncher, ConsoleStartRunsTheQuotedPathWithoutArguments) {
 TEST(TrackerLauncher, MissingTrackerIsReportedByName) {
   ScratchDirectory dir("空 目录");
   EXPECT_FALSE(TrackerExeExists(dir.Path()));
-  CreateDirectoryA((dir.Path() + "vexa.exe").c_str(), nullptr);
+  CreateDirectoryW(Wide(dir.Path() + "vexa.exe").c_str(), nullptr);
   EXPECT_FALSE(TrackerExeExists(dir.Path()));  // a directory of that name is no program
 
   TrackerRun run = RunTrackerCommand(dir.Path(), kStartCommand);

@@ -7,9 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "config/config_store.h"
 #include "resources/resource.h"
+#include "tracker/admin_account.h"
+#include "tracker/admin_dialog.h"
 #include "ui/control.h"
 #include "ui/dialog.h"
 
@@ -17,15 +21,15 @@ namespace vexa {
 namespace {
 
 std::string WindowText(HWND hwnd) {
-  char buffer[512] = {};
-  GetWindowTextA(hwnd, buffer, sizeof buffer);
-  return buffer;
+  wchar_t buffer[512] = {};
+  GetWindowTextW(hwnd, buffer, 512);
+  return Narrow(buffer);
 }
 
 std::string ClassOf(HWND hwnd) {
-  char buffer[64] = {};
-  GetClassNameA(hwnd, buffer, sizeof buffer);
-  return buffer;
+  wchar_t buffer[64] = {};
+  GetClassNameW(hwnd, buffer, 64);
+  return Narrow(buffer);
 }
 
 RECT RectIn(HWND parent, HWND child) {
@@ -175,7 +179,8 @@ TEST(DialogDataExchange, ShowsMembersAtInitAndReadsControlsBack) {
   page.CheckButton(IDC_SYS_GUEST_VIEW, true);
   page.UpdateData(true);
   EXPECT_EQ(page.maxConns, "");
-  EXPECT_EQ(page.maxTorrents, "\xB1\xB8\xB7\xDD & 007");
+  // Read back through the wide functions, as UTF-8 whatever the code page.
+  EXPECT_EQ(page.maxTorrents, "\xE5\xA4\x87\xE4\xBB\xBD & 007");
   EXPECT_EQ(page.signup, 0);
   EXPECT_EQ(page.view, 1);
 
@@ -360,6 +365,51 @@ TEST(DialogModeless, OkAndCancelLeaveAPageOpenAndEndDialogDestroysIt) {
   page.EndDialog(IDOK);
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(page.Handle(), nullptr);
+}
+
+// The administrator dialog types an account the ANSI code page (936 here)
+// cannot hold: OK shows the refusal naming the field and the dialog stays;
+// nothing is handed on.
+class RefusedAdminInput : public Cmyinput {
+ protected:
+  bool OnInit() override {
+    bool focus = Cmyinput::OnInit();
+    SetItemText(IDC_ADMIN_ACCOUNT, "관리자");
+    SetItemText(IDC_ADMIN_PASSWORD, "secret");
+    PostMessageW(Handle(), WM_COMMAND, IDOK, 0);
+    return focus;
+  }
+};
+
+TEST(AdminDialog, AnAccountTheCodePageCannotHoldIsRefusedAndTheDialogStays) {
+  AcceptAdminInput("before", "before");
+  RefusedAdminInput dialog;
+  std::string refusal;
+  bool stayedOpen = false;
+  std::thread closer([&] {
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !box; ++i) {
+      Sleep(10);
+      HWND owner = dialog.Handle();
+      for (HWND w = FindWindowW(L"#32770", nullptr); w && owner; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) box = w;
+      }
+    }
+    if (!box) return;
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    refusal = Narrow(text);
+    SendMessageW(box, WM_COMMAND, IDOK, 0);
+    Sleep(50);
+    stayedOpen = IsWindowVisible(dialog.Handle()) != FALSE;
+    PostMessageW(dialog.Handle(), WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+  closer.join();
+  EXPECT_EQ(refusal, NotInCodePageText("管理员账号"));
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(AdminAccount(), "");
+  EXPECT_EQ(AdminPassword(), "");
 }
 
 }  // namespace

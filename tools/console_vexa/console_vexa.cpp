@@ -3,7 +3,7 @@
 // (Wine's console, or Windows Terminal).
 //
 // Every start appends its command line to "vexa-calls.log" beside the
-// executable. With arguments it exits at once with code 0. Without, it
+// executable, in UTF-8. With arguments it exits at once with code 0. Without, it
 // appends "ready <pid>" once its Ctrl-C handler is in place, and on Ctrl-C
 // appends "ctrl-c" and exits with code 0; it gives up after kMaxLifetimeMs so
 // that a test run never leaves it behind.
@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "base/mbcs.h"
+#include "base/wide_text.h"
 #include "tools/stand_in_log.h"
 
 namespace {
@@ -47,14 +47,15 @@ bool HasArguments(const char* p) {
 }  // namespace
 
 int main() {
-  char path[MAX_PATH * 2] = {};
-  std::string own(path, GetModuleFileNameA(nullptr, path, sizeof path));
-  // The directory may hold double-byte characters whose trail byte is a backslash.
-  logPath = own.substr(0, vexa::FindLastCharMb(own, '\\') + 1) + kLogName;
-  AppendLog(GetCommandLineA());
-  if (HasArguments(GetCommandLineA())) return 0;
+  wchar_t path[MAX_PATH * 2] = {};
+  const std::string own =
+      vexa::Narrow(std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH * 2)));
+  logPath = own.substr(0, own.rfind('\\') + 1) + kLogName;
+  const std::string commandLine = vexa::Narrow(GetCommandLineW());
+  AppendLog(commandLine);
+  if (HasArguments(commandLine.c_str())) return 0;
 
-  ctrlC = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ctrlC = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   // No reset of an inherited "ignore Ctrl-C": a starter that passed it on
   // must fail the test, as it would leave a real tracker deaf to Ctrl-C.
   SetConsoleCtrlHandler(OnCtrl, TRUE);

@@ -1,24 +1,22 @@
 // Stand-in for the tracker program vexa.exe in the end-to-end tests.
 //
-// Every start appends its raw command line (GetCommandLineA) as one line to
-// "vexa-calls.log" beside the executable, and its working directory to
-// "vexa-cwd.log". With arguments (-i, -start, -stop,
-// -U or anything else) it exits at once with code 0, or with the decimal
-// number held in a file "exit-code" beside it. Without arguments it plays the
-// tracker's console instance: a visible top-level window of class
-// "ConsoleWindowClass" that closes, ending the process, on WM_CLOSE. A file
-// "ignore-close" beside it makes the window ignore WM_CLOSE, like a console
-// owned by a process the panel may not close; it still gives up after
-// kMaxLifetimeMs so that a test run never leaves it behind. A file
-// "delay-ms" makes each switch take that many milliseconds; a file
-// "hold-file" names a file beside it that the console instance keeps open,
-// without delete sharing, as the tracker holds its data files.
+// Every start appends its raw command line as one line to "vexa-calls.log"
+// beside the executable, and its working directory to "vexa-cwd.log", both
+// in UTF-8 whatever the code page, so that the tests read them alike. With arguments (-i, -start,
+// -stop, -U or anything else) it exits at once with code 0, or with the decimal number held in a
+// file "exit-code" beside it. Without arguments it plays the tracker's console instance: a visible
+// top-level window of class "ConsoleWindowClass" that closes, ending the process, on WM_CLOSE. A
+// file "ignore-close" beside it makes the window ignore WM_CLOSE, like a console owned by a process
+// the panel may not close; it still gives up after kMaxLifetimeMs so that a test run never leaves
+// it behind. A file "delay-ms" makes each switch take that many milliseconds; a file "hold-file"
+// names a file beside it that the console instance keeps open, without delete sharing, as the
+// tracker holds its data files.
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "base/mbcs.h"
+#include "base/wide_text.h"
 #include "tools/stand_in_log.h"
 
 namespace {
@@ -37,23 +35,14 @@ HANDLE heldFile = INVALID_HANDLE_VALUE;  // the hold-file, open for the process'
 bool ignoreClose = false;
 
 std::string OwnDirectory() {
-  char path[MAX_PATH * 2] = {};
-  DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
-  std::string s(path, n);
-  // The directory may hold double-byte characters whose trail byte is '\'.
-  size_t cut = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size()) {
-      ++i;
-      continue;
-    }
-    if (s[i] == '\\' || s[i] == '/') cut = i + 1;
-  }
-  return s.substr(0, cut);
+  wchar_t path[MAX_PATH * 2] = {};
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  const std::string s = vexa::Narrow(std::wstring(path, n));
+  return s.substr(0, s.find_last_of("\\/") + 1);
 }
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(vexa::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void AppendLog(const std::string& dir, const char* logName, const std::string& text) {
@@ -61,8 +50,8 @@ void AppendLog(const std::string& dir, const char* logName, const std::string& t
 }
 
 std::string SmallFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(vexa::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "";
   char text[260] = {};
   DWORD read = 0;
@@ -130,13 +119,13 @@ int RunConsole(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  const char* commandLine = GetCommandLineA();
+  const std::string commandLine = vexa::Narrow(GetCommandLineW());
   std::string dir = OwnDirectory();
   AppendLog(dir, kLogName, commandLine);
-  char workingDirectory[MAX_PATH * 2] = {};
-  GetCurrentDirectoryA(sizeof workingDirectory, workingDirectory);
-  AppendLog(dir, kWorkingDirectoryLogName, workingDirectory);
-  if (HasArguments(commandLine)) {
+  wchar_t workingDirectory[MAX_PATH * 2] = {};
+  GetCurrentDirectoryW(MAX_PATH * 2, workingDirectory);
+  AppendLog(dir, kWorkingDirectoryLogName, vexa::Narrow(workingDirectory));
+  if (HasArguments(commandLine.c_str())) {
     if (int delay = std::atoi(SmallFile(dir + kDelayName).c_str()); delay > 0) Sleep(delay);
     return ConfiguredExitCode(dir);
   }
@@ -144,8 +133,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Open until the process ends, which closes it.
   const std::string held = SmallFile(dir + kHoldFileName);
   if (!held.empty()) {
-    heldFile = CreateFileA((dir + held).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    heldFile = CreateFileW(vexa::Wide(dir + held).c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   return RunConsole(instance);
 }
