@@ -537,9 +537,9 @@ int Status(int rounds) {
 
   // The same with the tracker's service installed (stopped): it is asked by
   // name every few refreshes.
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  const std::string binaryPath = "\"" + dir.File("vexa.exe") + "\" -service";
-  SC_HANDLE service = manager ? CreateServiceA(manager, "VexaPanelBench", "VexaPanelBench",
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  const std::wstring binaryPath = vexa::Wide("\"" + dir.File("vexa.exe") + "\" -service");
+  SC_HANDLE service = manager ? CreateServiceW(manager, L"VexaPanelBench", L"VexaPanelBench",
                                                SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                                SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
                                                binaryPath.c_str(), nullptr, nullptr, nullptr,

@@ -272,21 +272,21 @@ TEST(TrackerProcessesOnTheSystem, StatusLineFollowsChangesMadeOutsideThePanel) {
   status.Refresh(tracker.Path(), "47131");
   EXPECT_EQ(status.Shown(), none);
 
-  ScopedServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   ASSERT_TRUE(manager) << GetLastError();
   const std::string binaryPath = "\"" + tracker.Path() + "vexa.exe\"";
-  ScopedServiceHandle service(CreateServiceA(
-      manager.Get(), "VexaPanelStatusTest", "VexaPanelStatusTest", SERVICE_ALL_ACCESS,
-      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binaryPath.c_str(),
-      nullptr, nullptr, nullptr, nullptr, nullptr));
+  ScopedServiceHandle service(CreateServiceW(
+      manager.Get(), L"VexaPanelStatusTest", L"VexaPanelStatusTest", SERVICE_ALL_ACCESS,
+      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
+      Wide(binaryPath).c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
   ASSERT_TRUE(service) << GetLastError();
   status.Refresh(tracker.Path(), "47131");
   const std::string installed = status.Shown();
   // Changed in place, as an install of the tracker of another folder might:
   // the panel's own commands read such a service's binary path anew.
   auto moveService = [&](const std::string& path) {
-    return ChangeServiceConfigA(service.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
-                                SERVICE_NO_CHANGE, path.c_str(), nullptr, nullptr, nullptr,
+    return ChangeServiceConfigW(service.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                                SERVICE_NO_CHANGE, Wide(path).c_str(), nullptr, nullptr, nullptr,
                                 nullptr, nullptr, nullptr) != FALSE;
   };
   EXPECT_TRUE(moveService("\"C:\\elsewhere\\vexa.exe\" -service"));
