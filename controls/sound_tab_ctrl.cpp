@@ -45,6 +45,28 @@ class MemoryDc {
   HGDIOBJ original_ = nullptr;
 };
 
+// A bitmap the size of a page's client area, selected into a memory DC like
+// the page's; the page's own DC stays at hand to copy from. The bitmap goes
+// before the DC that holds it: it is deleted only once deselected.
+struct PageCanvas {
+  explicit PageCanvas(HWND page) : pageDc(page), memory(pageDc.Get()) {
+    GetClientRect(page, &client);
+    bitmap.Reset(CreateCompatibleBitmap(pageDc.Get(), client.right, client.bottom));
+    if (Ready()) memory.Select(bitmap.Get());
+  }
+  bool Ready() const { return memory.Get() && bitmap; }
+  // The picture, out of the DC, for keeping.
+  ScopedGdiObject<HBITMAP> Take() {
+    memory.Deselect();
+    return std::move(bitmap);
+  }
+
+  RECT client = {};
+  ScopedGetDC pageDc;
+  ScopedGdiObject<HBITMAP> bitmap;
+  MemoryDc memory;
+};
+
 // A control as it paints itself, onto image (its page's picture) at its
 // place. The system's border of an edit field is not printed: it gets the
 // sunken edge it is drawn with.
@@ -195,17 +217,11 @@ void CSoundTabCtrl::MovePage(HWND page, int x, int y, int width, int height, boo
 // page hidden in the middle of a slide keeps the picture it had.
 void CSoundTabCtrl::KeepPageImage(HWND page) {
   if (!IsWindowVisible(page) || PageRectInStrip(page).left != pageOrigin.x) return;
-  RECT client;
-  GetClientRect(page, &client);
-  ScopedGetDC pageDc(page);
-  MemoryDc memory(pageDc.Get());
-  ScopedGdiObject<HBITMAP> bitmap(
-      CreateCompatibleBitmap(pageDc.Get(), client.right, client.bottom));
-  if (!memory.Get() || !bitmap) return;
-  memory.Select(bitmap.Get());
-  BitBlt(memory.Get(), 0, 0, client.right, client.bottom, pageDc.Get(), 0, 0, SRCCOPY);
-  memory.Deselect();
-  pageImages_[page] = std::move(bitmap);
+  PageCanvas canvas(page);
+  if (!canvas.Ready()) return;
+  BitBlt(canvas.memory.Get(), 0, 0, canvas.client.right, canvas.client.bottom,
+         canvas.pageDc.Get(), 0, 0, SRCCOPY);
+  pageImages_[page] = canvas.Take();
 }
 
 // The picture kept when the page was last hidden; for a page not shown yet,
@@ -214,27 +230,21 @@ void CSoundTabCtrl::KeepPageImage(HWND page) {
 // bitmap of its own over what lies under it and copied to its place.
 void CSoundTabCtrl::PaintSlideImage(HWND page) {
   slideImage_.Reset();
-  RECT client;
-  GetClientRect(page, &client);
-  ScopedGetDC pageDc(page);
-  MemoryDc memory(pageDc.Get());
-  ScopedGdiObject<HBITMAP> bitmap(
-      CreateCompatibleBitmap(pageDc.Get(), client.right, client.bottom));
-  if (!memory.Get() || !bitmap) return;
-  memory.Select(bitmap.Get());
+  PageCanvas canvas(page);
+  if (!canvas.Ready()) return;
+  HDC image = canvas.memory.Get();
   auto kept = pageImages_.find(page);
   if (kept != pageImages_.end()) {
-    MemoryDc source(pageDc.Get());
+    MemoryDc source(canvas.pageDc.Get());
     source.Select(kept->second.Get());
-    BitBlt(memory.Get(), 0, 0, client.right, client.bottom, source.Get(), 0, 0, SRCCOPY);
+    BitBlt(image, 0, 0, canvas.client.right, canvas.client.bottom, source.Get(), 0, 0, SRCCOPY);
   } else {
-    SendMessageW(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), 0);
+    SendMessageW(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(image), 0);
     for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      if (GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) PrintControl(child, page, memory.Get());
+      if (GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) PrintControl(child, page, image);
     }
   }
-  memory.Deselect();
-  slideImage_ = std::move(bitmap);
+  slideImage_ = canvas.Take();
 }
 
 // One copy of the picture, in a paint cycle of the page's own: the end of a

@@ -21,14 +21,6 @@ constexpr int kDirectoriesTab = 1;
 constexpr int kWebDirectory = 1019;
 constexpr int kLogDirectory = 1020;
 
-HWND ShowTab(const Panel& panel, int tab) {
-  SelectTab(panel.Tabs(), tab);
-  HWND page = panel.Page(tab);
-  WaitUntil([&] { return IsVisible(page); }, 3000);
-  Sleep(600);
-  return page;
-}
-
 std::string CodePageName() { return "cp" + std::to_string(GetACP()); }
 
 TEST(CodePageE2e, TitleTabsButtonsAndBoxesAreChineseUnderTheAnsiCodePage) {

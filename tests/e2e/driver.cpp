@@ -718,6 +718,14 @@ LPARAM TabItemData(HWND tabs, int index) {
 
 void SelectTab(HWND tabs, int index) { SendMessageA(tabs, TCM_SETCURFOCUS, index, 0); }
 
+HWND ShowTab(const Panel& panel, int tab) {
+  SelectTab(panel.Tabs(), tab);
+  HWND page = panel.Page(tab);
+  WaitUntil([&] { return IsVisible(page); }, 3000);
+  Sleep(600);  // the slide-in runs on an 8 ms timer
+  return page;
+}
+
 // ------------------------------------------------------------ message boxes
 
 bool MessageBoxInfo::HasButton(int id) const {

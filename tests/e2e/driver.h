@@ -244,6 +244,8 @@ LPARAM TabItemData(HWND tabs, int index);
 // its own TCN_SELCHANGING/TCN_SELCHANGE (a WM_NOTIFY sent from outside would
 // not arrive). Returns when the panel has handled both.
 void SelectTab(HWND tabs, int index);
+// SelectTab, then waits until the page has slid in; returns the page.
+HWND ShowTab(const Panel& panel, int tab);
 
 // ------------------------------------------------------------ message boxes
 

@@ -107,13 +107,7 @@ struct RestorePanel {
     }
     return dialog;
   }
-  HWND ShowTab(int tab) {
-    SelectTab(panel.Tabs(), tab);
-    HWND shown = panel.Page(tab);
-    WaitUntil([&] { return IsVisible(shown); }, 3000);
-    Sleep(600);  // the slide-in
-    return shown;
-  }
+  HWND ShowTab(int tab) { return e2e::ShowTab(panel, tab); }
 
   ProgramDir dir;
   Panel panel;

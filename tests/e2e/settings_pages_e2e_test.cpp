@@ -39,15 +39,6 @@ const char kLimitsAdded[] =
     "socket_timeout = 15\r\n"
     "vexa_refresh_static_interval = 1\r\n";
 
-HWND ShowTab(const Panel& panel, int tab) {
-  SelectTab(panel.Tabs(), tab);
-  HWND page = panel.Page(tab);
-  // the slide-in runs on an 8 ms timer
-  WaitUntil([&] { return IsVisible(page); }, 3000);
-  Sleep(600);
-  return page;
-}
-
 // Which icon a message box shows, told by the colour of its SS_ICON static
 // on screen: icon handles do not compare across processes under Wine.
 enum class BoxIcon { None, Red, Blue, Other };

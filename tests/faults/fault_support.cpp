@@ -81,14 +81,6 @@ std::vector<std::string> FilesBelow(const std::string& dir) {
   return files;
 }
 
-HWND ShowTab(const Panel& panel, int tab) {
-  e2e::SelectTab(panel.Tabs(), tab);
-  HWND page = panel.Page(tab);
-  e2e::WaitUntil([&] { return e2e::IsVisible(page); }, 3000);
-  Sleep(600);  // the slide-in
-  return page;
-}
-
 namespace {
 
 constexpr DWORD kBoxTimeoutMs = 15000;  // a save retries a locked file for a second

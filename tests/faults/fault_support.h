@@ -18,6 +18,7 @@ namespace vexa::faults {
 using e2e::MessageBoxInfo;
 using e2e::Panel;
 using e2e::ProgramDir;
+using e2e::ShowTab;
 
 // Tabs in the order of the main window, and the controls the tests press.
 constexpr int kServiceTab = 0;
@@ -43,9 +44,6 @@ std::string Differences(const Snapshot& before, const Snapshot& after);
 
 // Plain files of a folder and all folders below it, as paths relative to it.
 std::vector<std::string> FilesBelow(const std::string& dir);
-
-// Shows a tab and waits until its page has slid in.
-HWND ShowTab(const Panel& panel, int tab);
 
 // Clicks a control and returns the box that comes up, already closed with
 // OK; with a name, a screenshot of the box is kept under it first.
