@@ -467,7 +467,7 @@ TEST(ServicePage, OneClickInstallationCancelledAtEachStep) {
     ConfirmAndPassBackup(s);
     auto dialog = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
     ASSERT_TRUE(dialog);
-    ASSERT_EQ(dialog->caption, "创建管理员");
+    ASSERT_EQ(dialog->caption, "创建管理员") << dialog->text;
     if (way == 0) {
       ASSERT_TRUE(SetItemText(dialog->window, kAccountField, "boss"));
       ASSERT_TRUE(PressButton(*dialog, IDCANCEL));

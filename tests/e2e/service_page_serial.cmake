@@ -7,6 +7,8 @@ set_tests_properties(
   e2e.ServicePage.RestartClosesConsolesAndRecreatesTheServiceShowingNothing
   e2e.ServicePage.OneClickInstallationFromConfirmationToTheAdministratorRequest
   e2e.ServicePage.OneClickInstallationCancelledAtEachStep
+  e2e.ServicePage.OneClickInstallationStopsAtAFailedInstallWithoutSuccessOrRequest
+  e2e.ServicePage.OneClickInstallationClearsDataATrackerConsoleHeldOpen
   e2e.ServicePage.ClickingALinkOpensTheSiteInTheBrowser
   PROPERTIES RUN_SERIAL TRUE)
 # Its stand-in console window would be counted by the console tests.
