@@ -25,12 +25,12 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup.h"
 #include "base/wide_text.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
+#include "service_page/status_control_win32.h"
 #include "tests/e2e/driver.h"
-#include "tracker/backup.h"
-#include "tracker/service_status.h"
 #include "tracker/tracker_launcher.h"
 
 namespace {

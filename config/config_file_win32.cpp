@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "base/path_exists.h"
-#include "base/system_error.h"
+#include "base/scoped_handles_win32.h"
+#include "base/system_error_win32.h"
 #include "base/wide_text.h"
 #include "config/safe_replace.h"
-#include "ui/scoped.h"
 
 namespace vexa {
 

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
+#include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
 #include "log/action_log.h"
-#include "ui/scoped.h"
 
 namespace vexa {
 

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "base/path_exists.h"
-#include "base/system_error.h"
+#include "base/scoped_handles_win32.h"
+#include "base/system_error_win32.h"
 #include "base/wide_text.h"
-#include "ui/scoped.h"
 
 namespace vexa {
 

@@ -23,6 +23,12 @@ struct PortHolder {
 
 extern const char kPortQuestionCaption[];  // "Vexa服务器"
 
+// The tracker's processes and the holder of the configured port, read at once.
+struct TrackerSnapshot {
+  TrackerProcesses processes;
+  PortHolder port;
+};
+
 // The port as configured, when it is a plain decimal number from 1 to 65535.
 bool ParsePort(const std::string& text, unsigned* port);
 

@@ -74,4 +74,13 @@ std::string WebFileDirectoryUrl(const std::string& baseUrl, const std::string& f
   return baseUrl + "/" + EscapeUrlPathSegment(LastPathComponent(fileDirectory));
 }
 
+std::string KeepWaitingText(const std::string& command, unsigned seconds) {
+  return "命令 \"" + command + "\" 已运行 " + std::to_string(seconds) +
+         " 秒，仍未结束。\n是否继续等待？\n\n选择“否”将不再等待，该命令仍在后台运行。";
+}
+
+std::string WaitGivenUpText(const std::string& command) {
+  return "已停止等待命令 \"" + command + "\"，它仍在运行，请稍后查看服务的状态。";
+}
+
 }  // namespace vexa

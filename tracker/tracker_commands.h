@@ -48,4 +48,8 @@ std::string EscapeUrlPathSegment(const std::string& segment);
 // Base address, "/" and the last component of vexa_file_dir, escaped as above.
 std::string WebFileDirectoryUrl(const std::string& baseUrl, const std::string& fileDirectory);
 
+// The question after a switch has run for a minute, and the answer to "No".
+std::string KeepWaitingText(const std::string& command, unsigned seconds);
+std::string WaitGivenUpText(const std::string& command);
+
 }  // namespace vexa

@@ -5,9 +5,15 @@
 #include <string>
 
 #include "base/status.h"
-#include "tracker/service_actions.h"
 
 namespace vexa {
+
+struct TrackerRun {
+  // Not ok: vexa.exe could not be started at all, or the user stopped
+  // waiting for it (it is then still running).
+  Status status;
+  unsigned long exitCode = 0;
+};
 
 std::string TrackerExePath(const std::string& programDirectory);
 bool TrackerExeExists(const std::string& programDirectory);

@@ -63,7 +63,7 @@ bool SameImagePath(const std::string& a, const std::string& b);
 TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const SystemTables& tables);
 
 // The live answer for a program directory, read from the system (Windows
-// only, tracker/system_tables.cpp). The one entry point for "does a tracker
+// only, tracker/system_tables_win32.cpp). The one entry point for "does a tracker
 // process of this program directory run".
 TrackerProcesses QueryTrackerProcesses(const std::string& programDirectory);
 

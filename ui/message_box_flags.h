@@ -1,7 +1,7 @@
 #pragma once
 // The style flags of the program's message boxes, without the system: the
 // values of the system's MB_* constants, named once for the platform-free
-// code (ui/message_box.cpp checks them against <windows.h>).
+// code (ui/message_box_win32.cpp checks them against <windows.h>).
 namespace vexa {
 
 // The application's title, the caption of its own message boxes.

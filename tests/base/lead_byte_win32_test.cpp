@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "base/mbcs.h"
+#include "base/system_error_win32.h"
 #include "base/text_codec.h"
-#include "base/system_error.h"
 
 // The Wine suite runs under code page 936 (the 1252 run is end to end only).
 TEST(LeadByte, SystemCodePageIsGbk) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "base/system_error.h"
+#include "base/system_error_win32.h"
 #include "base/wide_text.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"

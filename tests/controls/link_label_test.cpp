@@ -1,11 +1,11 @@
-#include "controls/link_label.h"
+#include "controls/link_label_win32.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
-#include "ui/scoped.h"
 
 namespace vexa {
 namespace {

@@ -1,6 +1,6 @@
 // The tab strip on real windows: pages added in order, the old page hidden at
 // once, the new one sliding in on the strip's own timer and resting at x = 4.
-#include "controls/sound_tab_ctrl.h"
+#include "controls/sound_tab_ctrl_win32.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "resources/resource.h"
-#include "ui/dialog.h"
+#include "ui/dialog_win32.h"
 
 namespace vexa {
 namespace {

@@ -10,12 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "backup/backup_names.h"
+#include "backup/restore_plan.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
-#include "tracker/backup_names.h"
-#include "tracker/restore_plan.h"
 
 namespace vexa::e2e {
 namespace {

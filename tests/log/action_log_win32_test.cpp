@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
-#include "ui/scoped.h"
 
 namespace vexa {
 namespace {

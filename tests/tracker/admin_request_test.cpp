@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tracker/admin_account.h"
+#include "service_page/admin_account.h"
 
 namespace vexa {
 namespace {

@@ -9,14 +9,14 @@
 #include <functional>
 #include <thread>
 
+#include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
+#include "service_page/status_control_win32.h"
 #include "tests/tracker/scratch_directory.h"
-#include "tracker/service_status.h"
 #include "tracker/status_schedule.h"
+#include "tracker/system_tables_win32.h"
 #include "tracker/tracker_launcher.h"
-#include "tracker/system_tables.h"
 #include "tracker/tracker_processes.h"
-#include "ui/scoped.h"
 
 namespace vexa {
 namespace {

@@ -12,10 +12,10 @@
 
 #include "config/config_store.h"
 #include "resources/resource.h"
-#include "tracker/admin_account.h"
-#include "tracker/admin_dialog.h"
-#include "ui/control.h"
-#include "ui/dialog.h"
+#include "service_page/admin_account.h"
+#include "service_page/admin_dialog_win32.h"
+#include "ui/control_win32.h"
+#include "ui/dialog_win32.h"
 
 namespace vexa {
 namespace {

@@ -1,0 +1,198 @@
+#include "app/main_dlg_win32.h"
+
+#include <commctrl.h>
+
+#include <type_traits>
+
+#include "base/descramble.h"
+#include "base/system_error_win32.h"
+#include "config/program_directory.h"
+#include "log/action_log_win32.h"
+#include "pages/bt_system_page_win32.h"
+#include "pages/file_and_dir_page_win32.h"
+#include "pages/option_page_win32.h"
+#include "pages/page_dialog_win32.h"
+#include "service_page/service_page_win32.h"
+#include "ui/busy_panel_win32.h"
+#include "ui/message_box_win32.h"
+
+namespace vexa {
+
+namespace {
+constexpr unsigned char kCaptionKey = 0x6B;
+constexpr auto kStoredCaption = ScrambleLiteral(kMainWindowCaption, kCaptionKey);
+const char kPageNotCreated[] = "无法创建页面：";
+// Posted at initialisation, so that its box comes after the window shows.
+constexpr UINT kReportUnreadableConfig = WM_APP + 1;
+}  // namespace
+
+CMainDlg::CMainDlg(ConfigStore& store)
+    : CDialog(kTemplateId),
+      store_(store),
+      icon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP))) {
+  BindControl(IDC_TABS, &tabs);
+}
+
+// The store outlives the window.
+CMainDlg::~CMainDlg() { store_.SetOutsideChangeListener(nullptr); }
+
+template <typename Page>
+void CMainDlg::AddPage(const std::string& caption) {
+  auto page = std::make_unique<Page>(store_);
+  if (!page->Create(tabs.Handle())) {
+    // A tab without its page would show nothing and switch to nothing.
+    DWORD error = GetLastError();
+    AppMessageBox(kPageNotCreated + caption + "\n" + SystemMessage(error), MB_OK | MB_ICONERROR);
+    return;
+  }
+  tabs.AddPage(caption, page->Handle());
+  if constexpr (std::is_base_of_v<StoreView, Page>) storeViews_.push_back(page.get());
+  pages_.push_back(std::move(page));
+}
+
+void CMainDlg::RefreshPages() {
+  for (StoreView* view : storeViews_) view->ShowStoreValues();
+}
+
+bool CMainDlg::OnInit() {
+  CDialog::OnInit();  // attaches the tab strip to control 1003
+  SetAppMainWindow(Handle());
+  SetProgramDirectory(GetProgramDirectory());
+  StartActionLog(ProgramDirectory());
+  // Every page reads its values from the store; it is read again only after
+  // another program changed vexa.cfg, and then the pages are refreshed.
+  store_.Load();
+  store_.SetOutsideChangeListener([this] { RefreshPages(); });
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  AddPage<CSetting>("管理服务");
+  AddPage<CFileAndDir>("目录设置");
+  AddPage<Coption>("选项设置");
+  AddPage<CBTsystem>("系统设置");
+  SetText(DescrambleText(kStoredCaption, kCaptionKey));
+  if (!store_.LoadStatus().ok) PostMessageW(Handle(), kReportUnreadableConfig, 0, 0);
+  return true;
+}
+
+bool CMainDlg::OnCommand(int id, int code, HWND control) {
+  // Enter and Escape reach the window from the strip: neither may close it
+  // and lose what the pages hold. It closes through WM_CLOSE only.
+  if (id == IDOK || id == IDCANCEL) return true;
+  return CDialog::OnCommand(id, code, control);
+}
+
+bool CMainDlg::PreTranslateKey(MSG* msg) {
+  if (msg->message != WM_KEYDOWN) return false;
+  bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  switch (msg->wParam) {
+    case VK_TAB:
+      if (ctrl) {
+        SwitchTab(shift ? -1 : 1);
+      } else {
+        MoveFocus(shift);
+      }
+      return true;
+    case VK_NEXT:
+    case VK_PRIOR:
+      if (!ctrl) return false;
+      SwitchTab(msg->wParam == VK_NEXT ? 1 : -1);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The strip and the current page's tab stops form one cycle. The strip is a
+// control parent (so the pages belong to the window's navigation), which
+// makes the dialog manager step over the strip itself: the cycle is ours.
+void CMainDlg::MoveFocus(bool backwards) {
+  HWND strip = tabs.Handle();
+  HWND page = tabs.PageAt(static_cast<int>(SendMessageW(strip, TCM_GETCURSEL, 0, 0)));
+  HWND focus = GetFocus();
+  HWND next = nullptr;
+  if (page && IsWindowVisible(page)) {
+    HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+    // Backwards from the first stop wraps to the last one (Wine answers
+    // nothing for a backward search without a start).
+    HWND last = first ? GetNextDlgTabItem(page, first, TRUE) : nullptr;
+    bool inPage = focus && IsChild(page, focus);
+    if (!inPage) {
+      next = backwards ? last : first;
+    } else if (focus != (backwards ? first : last)) {
+      next = GetNextDlgTabItem(page, focus, backwards ? TRUE : FALSE);
+    }
+  }
+  if (next && next != strip) {
+    SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+  } else {
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(strip), TRUE);
+  }
+}
+
+void CMainDlg::SwitchTab(int delta) {
+  HWND strip = tabs.Handle();
+  int count = static_cast<int>(SendMessageW(strip, TCM_GETITEMCOUNT, 0, 0));
+  if (count <= 0) return;
+  int current = static_cast<int>(SendMessageW(strip, TCM_GETCURSEL, 0, 0));
+  int next = ((current + delta) % count + count) % count;
+  HWND focus = GetFocus();
+  bool inPage = focus && focus != strip && IsChild(strip, focus);
+  // As a click does: the strip sends its own selection notifications.
+  SendMessageW(strip, TCM_SETCURFOCUS, static_cast<WPARAM>(next), 0);
+  // The old page took the focus away with it: give it to the new one.
+  HWND page = tabs.PageAt(next);
+  HWND first = page && inPage ? GetNextDlgTabItem(page, nullptr, FALSE) : nullptr;
+  if (first) {
+    SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+  } else if (GetFocus() != strip) {
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(strip), TRUE);
+  }
+}
+
+void CMainDlg::ReportUnreadableConfig() {
+  Status loaded = store_.LoadStatus();
+  if (!loaded.ok) PageMessageBox(Handle(), loaded.message, kPageCaption, MB_OK | MB_ICONERROR);
+}
+
+INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      if (!IsIconic(Handle())) break;
+      OnPaint();
+      return TRUE;
+    case WM_QUERYDRAGICON:
+      return reinterpret_cast<INT_PTR>(icon);
+    case WM_SETCURSOR:
+      // The pages ask here first: one answer for the whole window.
+      if (!SetBusyCursor()) break;
+      SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_CLOSE:
+      // The close box, Alt+F4 and the system menu; the dialog manager would
+      // turn this into IDCANCEL, which the window ignores.
+      EndDialog(IDCANCEL);
+      return TRUE;
+    case kReportUnreadableConfig:
+      ReportUnreadableConfig();
+      return TRUE;
+    default:
+      break;
+  }
+  return CDialog::DialogProc(message, wParam, lParam);
+}
+
+// Minimised: the icon, centred in the client area.
+void CMainDlg::OnPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(Handle(), &ps);
+  SendMessageW(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT rect;
+  GetClientRect(Handle(), &rect);
+  int x = (rect.right - rect.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  int y = (rect.bottom - rect.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, icon);
+  EndPaint(Handle(), &ps);
+}
+
+}  // namespace vexa

@@ -1,0 +1,59 @@
+#pragma once
+// The program's only top-level window: a tab strip holding the service page
+// and the three settings pages.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/config_store.h"
+#include "controls/sound_tab_ctrl_win32.h"
+#include "pages/page_dialog_win32.h"
+#include "resources/resource.h"
+#include "ui/dialog_win32.h"
+
+namespace vexa {
+
+// The caption the main window shows once it is initialised.
+inline constexpr char kMainWindowCaption[] = "Vexa服务器 控制面板 3.0";
+
+class CMainDlg : public CDialog {
+ public:
+  static constexpr UINT kTemplateId = IDD_MAIN;
+  explicit CMainDlg(ConfigStore& store);
+  ~CMainDlg() override;
+
+  const CSoundTabCtrl& Tabs() const { return tabs; }
+
+  // Every settings page shows the store's values again. The store calls it
+  // whenever they changed other than by a page's own save: the one-click
+  // installation's port, a reload after another program changed vexa.cfg,
+  // ConfigStore::ReloadAndRefresh (restoring a backup).
+  void RefreshPages();
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool PreTranslateKey(MSG* msg) override;
+
+ private:
+  template <typename Page>
+  void AddPage(const std::string& caption);
+  void OnPaint();
+  // Tab and Shift+Tab between the strip and the current page's controls.
+  void MoveFocus(bool backwards);
+  // Ctrl+Tab and the like: the next or previous tab, as a click selects it.
+  void SwitchTab(int delta);
+  void ReportUnreadableConfig();
+
+  ConfigStore& store_;
+  HICON icon;          // shared resource icon: not destroyed
+  CSoundTabCtrl tabs;  // control 1003
+  // The pages' owners; the strip reaches each page as its tab's item data.
+  std::vector<std::unique_ptr<CDialog>> pages_;
+  std::vector<StoreView*> storeViews_;  // the settings pages among them
+};
+
+}  // namespace vexa

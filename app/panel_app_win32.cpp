@@ -1,0 +1,68 @@
+#include "app/panel_app_win32.h"
+
+#include <commctrl.h>
+
+#include "app/main_dlg_win32.h"
+#include "config/config_file_win32.h"
+#include "config/config_store.h"
+#include "config/program_directory.h"
+#include "skin/skin_api_win32.h"
+
+namespace vexa {
+
+namespace {
+
+// The settings key a wizard-made application names; nothing is stored there.
+constexpr char kSettingsKeyName[] = "应用程序向导生成的本地应用程序";
+
+// vexa.cfg beside the program, shared by every page of the run.
+ConfigStore& PanelConfigStore() {
+  static CWinConfigFile file(GetProgramDirectory() + kConfigFileName);
+  static ConfigStore store(file);
+  return store;
+}
+
+}  // namespace
+
+int CPanelApp::Run(HINSTANCE instance) {
+  instance_ = instance;
+  // InitInstance always asks for no loop of its own: the main window's modal
+  // loop was the run.
+  InitInstance();
+  return ExitInstance();
+}
+
+bool CPanelApp::InitInstance() {
+  SkinStartup(instance_, "Demo", "Demo", nullptr);
+  SkinLoadResource(instance_, "DEFAULT", "SKINMAGIC");
+
+  INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                    ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  // The framework's part: COM for the desktop shortcut's shell link object.
+  com_.emplace();
+
+  registryKey_ = kSettingsKeyName;
+
+  SkinApplyToDialogs("Dialog");
+
+  {
+    CMainDlg dialog(PanelConfigStore());
+    dialog.DoModal(nullptr);
+  }
+  return false;
+}
+
+int CPanelApp::ExitInstance() {
+  SkinShutdown();
+  com_.reset();
+  return 0;
+}
+
+}  // namespace vexa
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  static vexa::CPanelApp app;
+  return app.Run(instance);
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The application object: skinning component up, common controls, the main
+// window run modally, skinning component down.
+#include <windows.h>
+
+#include <optional>
+
+#include "base/scoped_handles_win32.h"
+
+namespace vexa {
+
+class CPanelApp {
+ public:
+  // The whole run; returns the process exit code.
+  int Run(HINSTANCE instance);
+
+ private:
+  // Start-up; false: no message loop of its own, go straight to exit.
+  bool InitInstance();
+  int ExitInstance();
+
+  HINSTANCE instance_ = nullptr;
+  const char* registryKey_ = nullptr;  // named, never written
+  std::optional<ScopedCoInitialize> com_;
+};
+
+}  // namespace vexa

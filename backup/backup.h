@@ -1,0 +1,36 @@
+#pragma once
+// Copying the tracker's configuration and data files into a new
+// time-stamped directory below "备份\" and, in clearing mode, removing the
+// data files whose copies are complete.
+#include <atomic>
+#include <string>
+
+#include "backup/backup_names.h"
+#include "base/status.h"
+
+namespace vexa {
+
+BackupTime LocalBackupTime();
+
+struct BackupOutcome {
+  Status status;          // the file error that ended the backup
+  std::string directory;  // full path of the new backup directory, with a backslash
+  unsigned files = 0;     // files copied completely
+  unsigned long long bytes = 0;
+};
+
+// How far a backup has come: written by the copying thread, read by the
+// window's while it waits.
+struct BackupProgress {
+  std::atomic<unsigned> filesDone{0};
+  std::atomic<unsigned> filesTotal{0};
+  std::atomic<unsigned long long> bytesDone{0};
+  std::atomic<unsigned long long> bytesTotal{0};
+};
+
+// The whole backup on the files of programDirectory; stops at the first
+// file error, leaving that file (and every later one) in place.
+BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
+                          const BackupTime& time, BackupProgress* progress = nullptr);
+
+}  // namespace vexa

@@ -1,0 +1,115 @@
+#include "backup/backup.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "backup/file_copy_win32.h"
+#include "backup/file_error_win32.h"
+#include "base/scoped_handles_win32.h"
+#include "base/wide_text.h"
+
+namespace vexa {
+
+namespace {
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool SizeOnDisk(const std::string& path, ULONGLONG* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
+  *size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+// Copies source to copy byte for byte. With removeSource the source is
+// deleted only once the copy is written, flushed, closed and as long as the
+// source, so a failure never loses the only copy of the data.
+Status CopyFileBytes(const std::string& source, const std::string& copy, bool removeSource,
+                     BackupProgress* progress) {
+  CopyRequest request;
+  request.source = source;
+  request.target = copy;
+  // The tracker may hold its data files open while it runs.
+  request.sourceShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  // Only a copy that replaces its source must be on the disk before the
+  // source goes; waiting for that on a plain backup made it several times
+  // slower than CopyFile, which does not wait either.
+  request.flush = removeSource ? CopyFlush::kInSlices : CopyFlush::kNone;
+  request.bytesDone = progress ? &progress->bytesDone : nullptr;
+  std::uint64_t copied = 0;
+  Status status = CopyFileVerified(request, &copied);
+  if (!status.ok) return status;
+  if (removeSource && !DeleteFileW(Wide(source).c_str())) return FileError(source, GetLastError());
+  return Status::Ok();
+}
+
+// Names of the plain files matching *.vexa, in the order the file system
+// gives them, read before anything is deleted.
+std::vector<std::string> DataFileNames(const std::string& programDirectory) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(
+      FindFirstFileW(Wide(programDirectory + kDataFilePattern).c_str(), &found));
+  if (!search) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(Narrow(found.cFileName));
+  } while (FindNextFileW(search.Get(), &found));
+  return names;
+}
+
+}  // namespace
+
+BackupTime LocalBackupTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return {now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
+                          const BackupTime& time, BackupProgress* progress) {
+  BackupOutcome outcome;
+  const std::string root = programDirectory + kBackupRootName;
+  if (!Exists(root)) CreateDirectoryW(Wide(root).c_str(), nullptr);
+
+  const std::string name = UniqueBackupName(
+      root + BackupTimeStamp(time), [](const std::string& candidate) { return Exists(candidate + "\\"); });
+  // A directory that could not be made shows up as the first copy failing.
+  CreateDirectoryW(Wide(name).c_str(), nullptr);
+  outcome.directory = name + "\\";
+
+  const std::vector<std::string> dataFiles = DataFileNames(programDirectory);
+  BackupProgress unused;
+  if (!progress) progress = &unused;
+  progress->filesTotal = static_cast<unsigned>(dataFiles.size() + 1);
+  ULONGLONG total = 0;
+  for (const std::string& file : dataFiles) {
+    ULONGLONG size = 0;
+    if (SizeOnDisk(programDirectory + file, &size)) total += size;
+  }
+  ULONGLONG configSize = 0;
+  if (SizeOnDisk(programDirectory + kConfigFileName, &configSize)) total += configSize;
+  progress->bytesTotal = total;
+
+  auto copyOne = [&](const std::string& file, bool removeSource) {
+    const ULONGLONG before = progress->bytesDone;
+    outcome.status = CopyFileBytes(programDirectory + file, outcome.directory + file,
+                                   removeSource, progress);
+    if (!outcome.status.ok) return false;
+    ++progress->filesDone;
+    ++outcome.files;
+    outcome.bytes += progress->bytesDone - before;
+    return true;
+  };
+  for (const std::string& file : dataFiles) {
+    if (!copyOne(file, clearing)) return outcome;
+  }
+  // vexa.cfg is copied but always kept: the installation has just written it.
+  copyOne(kConfigFileName, false);
+  return outcome;
+}
+
+}  // namespace vexa

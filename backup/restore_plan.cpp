@@ -1,0 +1,232 @@
+#include "backup/restore_plan.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <tuple>
+
+#include "backup/backup_names.h"
+#include "tracker/status_line.h"
+#include "tracker/tracker_commands.h"
+
+namespace vexa {
+
+const char kNoBackupsText[] = "（“备份”目录中还没有备份）";
+const char kRestoreEmptyFolderText[] =
+    "所选的备份目录中没有配置或数据文件（vexa.cfg、*.vexa），没有可恢复的内容：\n";
+
+namespace {
+
+const char kDataFileSuffix[] = ".vexa";
+const char kTemporarySuffix[] = ".restore.tmp";
+const char kPreRestoreLine[] = "恢复之前的配置与数据文件保存在目录：\n";
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringCase(const std::string& a, const char* b) {
+  std::string lower;
+  for (char c : a) lower += LowerAscii(c);
+  return lower == b;
+}
+
+// No character of GBK ends in '.', so a name that ends in these bytes ends
+// in these characters.
+bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
+  const std::string tail(suffix);
+  return text.size() > tail.size() &&
+         EqualsIgnoringCase(text.substr(text.size() - tail.size()), suffix);
+}
+
+// The time stamp of a backup name and the count of its uniqueness numbers,
+// ordered as time goes; all -1 for a name that is not a backup's.
+struct StampOrder {
+  int parts[6] = {-1, -1, -1, -1, -1, -1};
+  bool operator<(const StampOrder& other) const {
+    return std::lexicographical_compare(parts, parts + 6, other.parts, other.parts + 6);
+  }
+  bool operator==(const StampOrder& other) const { return std::equal(parts, parts + 6, other.parts); }
+};
+
+StampOrder StampOrderOf(const std::string& name) {
+  StampOrder order;
+  int month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
+  if (std::sscanf(name.c_str(), "%d月%d日%d时%d分%d秒%n", &month, &day, &hour, &minute, &second,
+                  &used) != 5 ||
+      used == 0) {
+    return order;
+  }
+  // Each later run of the same second appended " " and a number.
+  int numbers = 0;
+  for (std::size_t at = static_cast<std::size_t>(used); at < name.size(); ++at) {
+    if (name[at] == ' ') ++numbers;
+  }
+  const int parts[6] = {month, day, hour, minute, second, numbers};
+  std::copy(parts, parts + 6, order.parts);
+  return order;
+}
+
+std::string CountText(std::uint64_t value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(value));
+  return text;
+}
+
+// Log lines are one line each.
+std::string OneLine(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  return text;
+}
+
+}  // namespace
+
+bool IsRestorableFileName(const std::string& name) {
+  return EqualsIgnoringCase(name, kConfigFileName) || EndsWithIgnoringCase(name, kDataFileSuffix);
+}
+
+void SortNewestFirst(std::vector<BackupFolder>& folders) {
+  std::stable_sort(folders.begin(), folders.end(), [](const BackupFolder& a, const BackupFolder& b) {
+    if (a.createdTime != b.createdTime) return a.createdTime > b.createdTime;
+    const StampOrder stampA = StampOrderOf(a.name), stampB = StampOrderOf(b.name);
+    if (!(stampA == stampB)) return stampB < stampA;
+    return a.name > b.name;
+  });
+}
+
+std::string BackupListEntry(const BackupFolder& folder) {
+  return folder.name + "\t" + CountText(static_cast<std::uint64_t>(folder.fileCount)) +
+         " 个文件\t" + ByteSizeText(folder.totalBytes);
+}
+
+std::string RestoreProgressText(unsigned filesDone, unsigned filesTotal, std::uint64_t bytesDone,
+                                std::uint64_t bytesTotal) {
+  return "正在恢复备份：" + CountText(filesDone) + "/" + CountText(filesTotal) + " 个文件，" +
+         ByteSizeText(bytesDone) + " / " + ByteSizeText(bytesTotal);
+}
+
+TrackerRunCheck JudgeTrackerRun(const std::string& trackerPath, const SystemTables& tables) {
+  TrackerRunCheck check;
+  if (tables.processes.empty()) {
+    check.known = false;
+    check.detail = "无法读取正在运行的进程列表。";
+    return check;
+  }
+  const TrackerProcesses tracker = FindTrackerProcesses(trackerPath, tables);
+  // A service on its way up or down is about to hold the files, or still does.
+  const bool serviceBusy = tracker.serviceState == ServiceState::kStartPending ||
+                           tracker.serviceState == ServiceState::kStopPending ||
+                           tracker.serviceState == ServiceState::kRunning;
+  if (tracker.AnyRunning() || serviceBusy) {
+    check.running = true;
+    check.detail = ServiceSegment(tracker) + "\n" + ConsoleSegment(tracker);
+    return check;
+  }
+  for (const ProcessEntry& process : tables.processes) {
+    if (process.pid != 0 && process.imagePath.empty() &&
+        EqualsIgnoringCase(process.exeName, kTrackerExe)) {
+      check.known = false;
+      check.detail = "无法读取进程 " + process.exeName + " (PID " +
+                     CountText(process.pid) + ") 的程序路径，它可能是本目录的Vexa服务器。";
+      return check;
+    }
+  }
+  return check;
+}
+
+std::string RestoreTemporaryName(const std::string& fileName) { return fileName + kTemporarySuffix; }
+
+std::string RestoreConfirmText(const std::string& folderPath) {
+  return "确定要从以下备份恢复配置与数据文件吗？\n" + folderPath +
+         "\n\n恢复之前，当前的配置与数据文件会先备份到“备份”目录中的一个新目录。";
+}
+
+std::string RestoreRefusedText(const TrackerRunCheck& check) {
+  if (!check.known) {
+    return "无法确定Vexa服务器是否正在运行，没有恢复备份：\n" + check.detail;
+  }
+  std::string text =
+      "Vexa服务器正在运行，没有恢复备份。\n请先停止后台服务并关闭Vexa控制台窗口，然后再恢复。";
+  if (!check.detail.empty()) text += "\n\n" + check.detail;
+  return text;
+}
+
+std::string RestoreBackupFailedText(const Status& backup) {
+  return "未能先备份当前的配置与数据文件，没有恢复任何文件：\n" + backup.message;
+}
+
+std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& preRestoreFolder) {
+  std::string text = "恢复备份失败：\n" + outcome.status.message + "\n\n";
+  if (outcome.notUndone.empty()) {
+    text += "当前的配置与数据文件都保持原样。\n";
+  } else {
+    text += "以下文件已是备份中的内容，未能改回：";
+    for (const std::string& name : outcome.notUndone) text += "\n" + name;
+    text += "\n";
+  }
+  return text + kPreRestoreLine + preRestoreFolder;
+}
+
+std::string RestoreDoneText(const std::string& folderPath, const std::string& preRestoreFolder,
+                            const Status& reload) {
+  std::string text =
+      "已从备份恢复配置与数据文件：\n" + folderPath + "\n\n" + kPreRestoreLine + preRestoreFolder;
+  if (!reload.ok) {
+    text += "\n\n未能重新读取 vexa.cfg，各设置页仍显示恢复之前的设置，请重新启动本程序：\n" +
+            reload.message;
+  }
+  return text;
+}
+
+void RestoreBackupButton(RestoreHost& host) {
+  std::vector<BackupFolder> folders = host.ListBackupFolders();
+  SortNewestFirst(folders);
+  std::vector<std::string> entries;
+  entries.reserve(folders.size());
+  for (const BackupFolder& folder : folders) entries.push_back(BackupListEntry(folder));
+  const int chosen = host.ChooseBackup(entries);
+  if (chosen < 0 || chosen >= static_cast<int>(folders.size())) return;
+  const BackupFolder& folder = folders[static_cast<std::size_t>(chosen)];
+  const std::string path = host.BackupRoot() + folder.name + "\\";
+  if (folder.fileCount == 0) {
+    host.ShowAppMessage(kRestoreEmptyFolderText + path, kIconExclamation);
+    return;
+  }
+  if (!host.ConfirmAppMessage(RestoreConfirmText(path))) return;
+  host.Log("恢复备份开始：" + path);
+
+  // 1. Files the tracker holds cannot be replaced, and it would write its
+  //    own state over the restored one when it ends.
+  const TrackerRunCheck check = host.CheckTrackerRuns();
+  if (!check.known || check.running) {
+    host.Log(OneLine("恢复备份已拒绝：" + RestoreRefusedText(check)));
+    host.ShowAppMessage(RestoreRefusedText(check), kIconExclamation);
+    return;
+  }
+  // 2. The state before the restore, so that the restore can be undone.
+  const BackupOutcome backup = host.BackupCurrentFiles();
+  if (!backup.status.ok) {
+    host.Log(OneLine("恢复备份已停止，未能先备份当前文件：" + backup.status.message));
+    host.ShowAppMessage(RestoreBackupFailedText(backup.status), kIconExclamation);
+    return;
+  }
+  host.Log("恢复备份：当前文件已备份到 " + backup.directory);
+  // 3. The copy.
+  const RestoreOutcome restored = host.RestoreFiles(path, backup.directory);
+  if (!restored.status.ok) {
+    host.Log(OneLine("恢复备份失败：" + restored.status.message) +
+             (restored.notUndone.empty() ? "；当前文件保持原样" : "；有文件未能改回"));
+    // What is on disk now is what the pages must show.
+    if (!restored.notUndone.empty()) host.ReloadConfiguration();
+    host.ShowAppMessage(RestoreFailedText(restored, backup.directory), kIconExclamation);
+    return;
+  }
+  host.Log("恢复备份：已恢复 " + CountText(static_cast<std::uint64_t>(restored.files)) + " 个文件，" +
+           CountText(restored.bytes) + " 字节");
+  // 4. The restored vexa.cfg on every page.
+  const Status reload = host.ReloadConfiguration();
+  if (!reload.ok) host.Log(OneLine("恢复备份：未能重新读取 vexa.cfg：" + reload.message));
+  // 5.
+  host.Log("恢复备份完成：" + path);
+  host.ShowAppMessage(RestoreDoneText(path, backup.directory, reload),
+                      reload.ok ? kIconInformation : kIconExclamation);
+}
+
+}  // namespace vexa

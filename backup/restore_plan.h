@@ -1,0 +1,111 @@
+#pragma once
+// Restoring a backup folder of "备份\": which folders there are and how
+// they are listed, which files a restore takes back, its texts, and the
+// order of its steps, written against the few things it needs from the
+// system so that the order can be followed exactly.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "backup/backup.h"
+#include "base/status.h"
+#include "tracker/status_line.h"
+#include "tracker/tracker_processes.h"
+
+namespace vexa {
+
+// A folder below the backup root, as found on disk.
+struct BackupFolder {
+  std::string name;             // as on disk, no backslash
+  std::uint64_t createdTime = 0;  // FILETIME ticks of the folder's creation
+  int fileCount = 0;            // files a restore would take back
+  std::uint64_t totalBytes = 0;  // their total size
+};
+
+// What came of copying a backup's files over the live ones.
+struct RestoreOutcome {
+  Status status;  // the file error that stopped the restore
+  int files = 0;  // files restored (all of them when status is ok)
+  std::uint64_t bytes = 0;
+  // After a failure: files that still hold the backup's bytes because
+  // putting the previous ones back failed too; empty means every live file
+  // is as it was before the restore.
+  std::vector<std::string> notUndone;
+};
+
+// The files a restore takes back are those a backup makes: vexa.cfg and
+// the data files "*.vexa" (both compared without regard to case). Anything
+// else in a backup folder stays there: the backup made before a restore
+// holds only these, so only these can be put back afterwards.
+bool IsRestorableFileName(const std::string& name);
+
+// Newest first: by creation time, then by the time stamp of the name, then
+// by the numbers that make a name unique within one second (" 0", " 0 1").
+void SortNewestFirst(std::vector<BackupFolder>& folders);
+
+// One line of the list: the name, then a tab, the file count, a tab, the size.
+std::string BackupListEntry(const BackupFolder& folder);
+
+// The status line while a restore copies: files and bytes done of the total.
+std::string RestoreProgressText(unsigned filesDone, unsigned filesTotal, std::uint64_t bytesDone,
+                                std::uint64_t bytesTotal);
+
+// The temporary name beside a live file that its restored copy is written to.
+std::string RestoreTemporaryName(const std::string& fileName);
+
+// Whether the tracker of this program directory runs, as far as can be told.
+struct TrackerRunCheck {
+  bool known = true;  // false: it could not be told; detail says why
+  bool running = false;
+  std::string detail;  // which processes run, or why it could not be told
+};
+
+// From the system's tables: running when a tracker process of trackerPath
+// runs; not known when the process list is empty (it could not be read) or
+// a process named like the tracker hides its path, which might be ours.
+TrackerRunCheck JudgeTrackerRun(const std::string& trackerPath, const SystemTables& tables);
+
+extern const char kNoBackupsText[];
+extern const char kRestoreEmptyFolderText[];
+
+std::string RestoreConfirmText(const std::string& folderPath);
+// The refusal while the tracker runs, or while that cannot be told.
+std::string RestoreRefusedText(const TrackerRunCheck& check);
+std::string RestoreBackupFailedText(const Status& backup);
+std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& preRestoreFolder);
+// The final box; reload is what came of reading vexa.cfg again.
+std::string RestoreDoneText(const std::string& folderPath, const std::string& preRestoreFolder,
+                            const Status& reload);
+
+// Where the restore meets the panel and the system.
+class RestoreHost {
+ public:
+  virtual ~RestoreHost() = default;
+
+  // Backup root with a backslash: ProgramDirectory + "备份\".
+  virtual std::string BackupRoot() = 0;
+  virtual std::vector<BackupFolder> ListBackupFolders() = 0;
+  // The dialog "恢复备份" over these lines; the chosen line, or -1 for Cancel.
+  virtual int ChooseBackup(const std::vector<std::string>& entries) = 0;
+  // The application's OK/Cancel box; true for OK.
+  virtual bool ConfirmAppMessage(const std::string& text) = 0;
+  // The application's box (its title as caption, OK) with this icon.
+  virtual void ShowAppMessage(const std::string& text, unsigned icon) = 0;
+  // Whether a tracker process of this program directory runs (service or
+  // console).
+  virtual TrackerRunCheck CheckTrackerRuns() = 0;
+  // The backup button's copy into a new time-stamped folder.
+  virtual BackupOutcome BackupCurrentFiles() = 0;
+  virtual RestoreOutcome RestoreFiles(const std::string& folderPath,
+                                      const std::string& preRestoreFolder) = 0;
+  // Reads vexa.cfg again into the store and shows it on every page; the
+  // reason when it could not be read (the store then stays as it was).
+  virtual Status ReloadConfiguration() = 0;
+  virtual void Log(const std::string& line) = 0;
+};
+
+// The button "恢复备份数据": choose, confirm, refuse while the tracker runs,
+// back up the current files, restore, reload, report.
+void RestoreBackupButton(RestoreHost& host);
+
+}  // namespace vexa

@@ -1,0 +1,169 @@
+#include "backup/restore.h"
+
+#include <windows.h>
+
+#include "backup/backup_names.h"
+#include "backup/file_copy_win32.h"
+#include "backup/file_error_win32.h"
+#include "base/scoped_handles_win32.h"
+#include "base/wide_text.h"
+
+namespace vexa {
+
+namespace {
+
+// Another program (a virus scanner, an indexer) may hold a file for a moment.
+constexpr DWORD kMoveRetryTotalMs = 1000;
+constexpr DWORD kMoveRetryPauseMs = 50;
+
+std::uint64_t SizeOf(const WIN32_FIND_DATAW& found) {
+  return (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+}
+
+struct FoundFile {
+  std::string name;
+  std::uint64_t size;
+};
+
+// The plain files of a folder that a restore takes back.
+std::vector<FoundFile> RestorableFiles(const std::string& folderPath) {
+  std::vector<FoundFile> files;
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW(Wide(folderPath + "*").c_str(), &found));
+  if (!search) return files;
+  do {
+    const std::string name = Narrow(found.cFileName);
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsRestorableFileName(name)) {
+      files.push_back({name, SizeOf(found)});
+    }
+  } while (FindNextFileW(search.Get(), &found));
+  return files;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Writes source to target byte for byte; the target counts only once it is
+// flushed, closed and as long as the source: otherwise it is removed.
+Status CopyToTemporary(const std::string& source, const std::string& target, std::uint64_t* bytes,
+                       BackupProgress* progress = nullptr) {
+  CopyRequest request;
+  request.source = source;
+  request.target = target;
+  request.sourceShare = FILE_SHARE_READ;
+  // It replaces the live file: it must be on the disk first.
+  request.flush = CopyFlush::kAtEnd;
+  request.bytesDone = progress ? &progress->bytesDone : nullptr;
+  std::uint64_t copied = 0;
+  Status status = CopyFileVerified(request, &copied);
+  if (status.ok) *bytes += copied;
+  return status;
+}
+
+// One step: the live file is either the old one or the new one.
+DWORD MoveOver(const std::string& temporary, const std::string& live) {
+  for (DWORD waited = 0;; waited += kMoveRetryPauseMs) {
+    if (MoveFileExW(Wide(temporary).c_str(), Wide(live).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return ERROR_SUCCESS;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION || waited >= kMoveRetryTotalMs) return error;
+    Sleep(kMoveRetryPauseMs);
+  }
+}
+
+void RemoveTemporaries(const std::string& programDirectory, const std::vector<FoundFile>& files,
+                       std::size_t from, std::size_t to) {
+  for (std::size_t i = from; i < to; ++i) {
+    DeleteFileW(Wide(programDirectory + RestoreTemporaryName(files[i].name)).c_str());
+  }
+}
+
+// Puts a replaced live file back as it was before the restore; false when
+// that failed.
+bool Undo(const std::string& programDirectory, const std::string& name, bool existed,
+          const std::string& preRestoreFolder) {
+  const std::string live = programDirectory + name;
+  if (!existed) return DeleteFileW(Wide(live).c_str()) != 0;
+  const std::string temporary = programDirectory + RestoreTemporaryName(name);
+  std::uint64_t ignored = 0;
+  if (!CopyToTemporary(preRestoreFolder + name, temporary, &ignored).ok) return false;
+  if (MoveOver(temporary, live) == ERROR_SUCCESS) return true;
+  DeleteFileW(Wide(temporary).c_str());
+  return false;
+}
+
+}  // namespace
+
+std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory) {
+  std::vector<BackupFolder> folders;
+  const std::string root = programDirectory + kBackupRootName;
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW(Wide(root + "*").c_str(), &found));
+  if (!search) return folders;
+  do {
+    const std::string name = Narrow(found.cFileName);
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
+    BackupFolder folder;
+    folder.name = name;
+    folder.createdTime = (static_cast<std::uint64_t>(found.ftCreationTime.dwHighDateTime) << 32) |
+                         found.ftCreationTime.dwLowDateTime;
+    for (const FoundFile& file : RestorableFiles(root + name + "\\")) {
+      ++folder.fileCount;
+      folder.totalBytes += file.size;
+    }
+    folders.push_back(folder);
+  } while (FindNextFileW(search.Get(), &found));
+  return folders;
+}
+
+RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
+                                  const std::string& folderPath,
+                                  const std::string& preRestoreFolder,
+                                  BackupProgress* progress) {
+  RestoreOutcome outcome;
+  const std::vector<FoundFile> files = RestorableFiles(folderPath);
+  if (progress) {
+    std::uint64_t total = 0;
+    for (const FoundFile& file : files) total += file.size;
+    progress->filesTotal = static_cast<unsigned>(files.size());
+    progress->bytesTotal = total;
+  }
+
+  // Every copy complete beside its live file before any live file changes.
+  std::uint64_t bytes = 0;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    outcome.status = CopyToTemporary(folderPath + files[i].name,
+                                     programDirectory + RestoreTemporaryName(files[i].name), &bytes,
+                                     progress);
+    if (!outcome.status.ok) {
+      RemoveTemporaries(programDirectory, files, 0, i);
+      return outcome;
+    }
+    if (progress) ++progress->filesDone;
+  }
+
+  std::vector<bool> existed;
+  existed.reserve(files.size());
+  for (const FoundFile& file : files) existed.push_back(Exists(programDirectory + file.name));
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string live = programDirectory + files[i].name;
+    const DWORD error = MoveOver(programDirectory + RestoreTemporaryName(files[i].name), live);
+    if (error == ERROR_SUCCESS) continue;
+    outcome.status = FileError(live, error);
+    RemoveTemporaries(programDirectory, files, i, files.size());
+    for (std::size_t done = 0; done < i; ++done) {
+      if (!Undo(programDirectory, files[done].name, existed[done], preRestoreFolder)) {
+        outcome.notUndone.push_back(files[done].name);
+      }
+    }
+    return outcome;
+  }
+  outcome.files = static_cast<int>(files.size());
+  outcome.bytes = bytes;
+  return outcome;
+}
+
+}  // namespace vexa

@@ -1,0 +1,283 @@
+#include "controls/sound_tab_ctrl_win32.h"
+
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include <utility>
+
+#include "base/scoped_handles_win32.h"
+#include "base/wide_text.h"
+#include "controls/slide.h"
+
+namespace vexa {
+
+namespace {
+constexpr wchar_t kTabSound[] = L"tab.wav";
+// Asynchronous, no default sound when the file is missing, no wait when busy.
+constexpr UINT kTabSoundFlags = SND_ASYNC | SND_NODEFAULT | SND_NOWAIT;
+static_assert(kTabSoundFlags == 0x2003, "sound flags");
+constexpr UINT kPlaceFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED;
+static_assert(kPlaceFlags == 0x25, "placement flags");
+
+// A memory DC like another one; whatever was selected into it is selected
+// out again before it is deleted.
+class MemoryDc {
+ public:
+  explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~MemoryDc() {
+    Deselect();
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC Get() const { return dc_; }
+  void Select(HGDIOBJ object) {
+    HGDIOBJ previous = SelectObject(dc_, object);
+    if (!original_) original_ = previous;
+  }
+  void Deselect() {
+    if (dc_ && original_) SelectObject(dc_, original_);
+    original_ = nullptr;
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ original_ = nullptr;
+};
+
+// A bitmap the size of a page's client area, selected into a memory DC like
+// the page's; the page's own DC stays at hand to copy from. The bitmap goes
+// before the DC that holds it: it is deleted only once deselected.
+struct PageCanvas {
+  explicit PageCanvas(HWND page) : pageDc(page), memory(pageDc.Get()) {
+    GetClientRect(page, &client);
+    bitmap.Reset(CreateCompatibleBitmap(pageDc.Get(), client.right, client.bottom));
+    if (Ready()) memory.Select(bitmap.Get());
+  }
+  bool Ready() const { return memory.Get() && bitmap; }
+  // The picture, out of the DC, for keeping.
+  ScopedGdiObject<HBITMAP> Take() {
+    memory.Deselect();
+    return std::move(bitmap);
+  }
+
+  RECT client = {};
+  ScopedGetDC pageDc;
+  ScopedGdiObject<HBITMAP> bitmap;
+  MemoryDc memory;
+};
+
+// A control as it paints itself, onto image (its page's picture) at its
+// place. The system's border of an edit field is not printed: it gets the
+// sunken edge it is drawn with.
+void PrintControl(HWND control, HWND page, HDC image) {
+  RECT window;
+  GetWindowRect(control, &window);
+  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&window), 2);
+  RECT client;
+  GetClientRect(control, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(control, &origin);
+  ScreenToClient(page, &origin);
+  MemoryDc own(image);
+  ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(image, client.right, client.bottom));
+  if (!own.Get() || !bitmap) return;
+  own.Select(bitmap.Get());
+  // What lies under it, for controls that draw only their text or lines.
+  BitBlt(own.Get(), 0, 0, client.right, client.bottom, image, origin.x, origin.y, SRCCOPY);
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(own.Get()), PRF_CLIENT);
+  BitBlt(image, origin.x, origin.y, client.right, client.bottom, own.Get(), 0, 0, SRCCOPY);
+  LONG_PTR exStyle = GetWindowLongPtrW(control, GWL_EXSTYLE);
+  if (exStyle & WS_EX_CLIENTEDGE) {
+    DrawEdge(image, &window, EDGE_SUNKEN, BF_RECT);
+  } else if (GetWindowLongPtrW(control, GWL_STYLE) & WS_BORDER) {
+    FrameRect(image, &window, GetSysColorBrush(COLOR_WINDOWFRAME));
+  }
+}
+
+}  // namespace
+
+CSoundTabCtrl::~CSoundTabCtrl() {
+  if (Handle()) DestroyWindow(Handle());
+}
+
+void CSoundTabCtrl::OnAttach() {
+  // Keyboard navigation may pass through the strip into its pages.
+  LONG_PTR ex = GetWindowLongPtrW(Handle(), GWL_EXSTYLE);
+  SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ex | WS_EX_CONTROLPARENT);
+}
+
+void CSoundTabCtrl::AddPage(const std::string& caption, HWND page) {
+  std::wstring text = Wide(caption);
+  TCITEMW item = {};
+  item.mask = TCIF_TEXT | TCIF_PARAM;
+  item.pszText = &text[0];
+  item.lParam = reinterpret_cast<LPARAM>(page);
+  SendMessageW(Handle(), TCM_INSERTITEMW, static_cast<WPARAM>(pageCount),
+               reinterpret_cast<LPARAM>(&item));
+  SetWindowPos(page, nullptr, pageOrigin.x, pageOrigin.y, 0, 0, kPlaceFlags);
+  ShowWindow(page, pageCount == 0 ? SW_SHOW : SW_HIDE);
+  ++pageCount;
+}
+
+HWND CSoundTabCtrl::PageAt(int index) const {
+  TCITEMW item = {};
+  item.mask = TCIF_PARAM;
+  if (!SendMessageW(Handle(), TCM_GETITEMW, static_cast<WPARAM>(index),
+                    reinterpret_cast<LPARAM>(&item))) {
+    return nullptr;
+  }
+  return reinterpret_cast<HWND>(item.lParam);
+}
+
+bool CSoundTabCtrl::OnReflect(UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
+  if (message != WM_NOTIFY) return false;
+  switch (reinterpret_cast<NMHDR*>(lParam)->code) {
+    case TCN_SELCHANGING:
+      OnSelChanging();
+      *result = FALSE;  // the change is allowed
+      return true;
+    case TCN_SELCHANGE:
+      OnSelChanged();
+      *result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CSoundTabCtrl::OnSelChanging() {
+  int current = static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0));
+  HWND page = PageAt(current);
+  if (!page) return;
+  KeepPageImage(page);
+  ShowWindow(page, SW_HIDE);
+}
+
+void CSoundTabCtrl::OnSelChanged() {
+  int current = static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0));
+  HWND page = PageAt(current);
+  if (!page) return;
+  if (!slideEnabled) {
+    ShowWindow(page, SW_SHOW);
+    return;
+  }
+  RECT r = PageRectInStrip(page);
+  slideWidth = r.right - r.left;
+  MovePage(page, SlideStartX(r.left, slideWidth), r.top, slideWidth, r.bottom - r.top, false);
+  PaintSlideImage(page);
+  ShowWindow(page, SW_SHOW);
+  slidingPage = page;
+  // Setting the same timer again restarts it for the new page.
+  SetTimer(Handle(), kSlideTimerId, kSlideTimerMs, nullptr);
+}
+
+void CSoundTabCtrl::OnSlideTimer() {
+  if (!slidingPage) return;  // a tick before the first slide has nothing to move
+  RECT r = PageRectInStrip(slidingPage);
+  SlideTick tick = NextSlideTick(r.left, slideStep);
+  if (!tick.snapped) {
+    MovePage(slidingPage, tick.x, r.top, r.right - r.left, r.bottom - r.top, false);
+    return;
+  }
+  MovePage(slidingPage, tick.x, r.top, slideWidth, r.bottom - r.top, true);
+  slideImage_.Reset();
+  KillTimer(Handle(), kSlideTimerId);
+  sndPlaySoundW(kTabSound, kTabSoundFlags);
+}
+
+// A move that copied the old pixels along and let the page and its
+// controls repaint one after the other showed doubled and half-drawn labels
+// at every step (the screen is updated between two controls' painting).
+// Instead the move draws nothing; the strip repaints what the page
+// uncovered, and the page is drawn from its picture in one copy. At rest the
+// controls repaint themselves over the same pixels, without erasing first.
+void CSoundTabCtrl::MovePage(HWND page, int x, int y, int width, int height, bool atRest) {
+  RECT before = PageRectInStrip(page);
+  SetWindowPos(page, nullptr, x, y, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
+  RECT after = PageRectInStrip(page);
+  ScopedGdiObject<HRGN> uncovered(CreateRectRgnIndirect(&before));
+  ScopedGdiObject<HRGN> covered(CreateRectRgnIndirect(&after));
+  if (uncovered && covered) {
+    CombineRgn(uncovered.Get(), uncovered.Get(), covered.Get(), RGN_DIFF);
+    RedrawWindow(Handle(), nullptr, uncovered.Get(), RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
+  if (!IsWindowVisible(page)) return;
+  if (!slideImage_) {
+    RedrawWindow(page, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return;
+  }
+  ShowSlideImage(page);
+  if (atRest) RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+// The page's own pixels, taken while it stands at its place on screen; a
+// page hidden in the middle of a slide keeps the picture it had.
+void CSoundTabCtrl::KeepPageImage(HWND page) {
+  if (!IsWindowVisible(page) || PageRectInStrip(page).left != pageOrigin.x) return;
+  PageCanvas canvas(page);
+  if (!canvas.Ready()) return;
+  BitBlt(canvas.memory.Get(), 0, 0, canvas.client.right, canvas.client.bottom,
+         canvas.pageDc.Get(), 0, 0, SRCCOPY);
+  pageImages_[page] = canvas.Take();
+}
+
+// The picture kept when the page was last hidden; for a page not shown yet,
+// one painted here: the page's background, then each visible control in
+// creation order (group boxes before what they hold), each printed into a
+// bitmap of its own over what lies under it and copied to its place.
+void CSoundTabCtrl::PaintSlideImage(HWND page) {
+  slideImage_.Reset();
+  PageCanvas canvas(page);
+  if (!canvas.Ready()) return;
+  HDC image = canvas.memory.Get();
+  auto kept = pageImages_.find(page);
+  if (kept != pageImages_.end()) {
+    MemoryDc source(canvas.pageDc.Get());
+    source.Select(kept->second.Get());
+    BitBlt(image, 0, 0, canvas.client.right, canvas.client.bottom, source.Get(), 0, 0, SRCCOPY);
+  } else {
+    SendMessageW(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(image), 0);
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) PrintControl(child, page, image);
+    }
+  }
+  slideImage_ = canvas.Take();
+}
+
+// One copy of the picture, in a paint cycle of the page's own: the end of a
+// paint is where the system puts what was drawn on screen, also while the
+// window is too busy to be idle (otherwise no step of the slide would show).
+void CSoundTabCtrl::ShowSlideImage(HWND page) {
+  InvalidateRect(page, nullptr, FALSE);
+  PAINTSTRUCT paint;
+  HDC pageDc = BeginPaint(page, &paint);
+  if (!pageDc) return;
+  RECT client;
+  GetClientRect(page, &client);
+  {
+    MemoryDc memory(pageDc);
+    if (memory.Get()) {
+      memory.Select(slideImage_.Get());
+      BitBlt(pageDc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
+    }
+  }
+  EndPaint(page, &paint);
+}
+
+RECT CSoundTabCtrl::PageRectInStrip(HWND page) const {
+  RECT r;
+  GetWindowRect(page, &r);
+  MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+LRESULT CSoundTabCtrl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) OnSlideTimer();
+  if (message == WM_DESTROY) KillTimer(Handle(), kSlideTimerId);
+  return DefaultProc(message, wParam, lParam);
+}
+
+}  // namespace vexa

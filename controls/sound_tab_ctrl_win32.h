@@ -1,0 +1,58 @@
+#pragma once
+// The main window's tab strip. Each tab carries its page window as item
+// data; picking a tab hides the old page at once and slides the new one in
+// from the left, with a short sound when it arrives.
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "base/scoped_handles_win32.h"
+#include "controls/slide.h"
+#include "ui/control_win32.h"
+
+namespace vexa {
+
+class CSoundTabCtrl : public CControl {
+ public:
+  static constexpr UINT_PTR kSlideTimerId = 1;
+  static constexpr UINT kSlideTimerMs = 8;
+
+  CSoundTabCtrl() = default;
+  ~CSoundTabCtrl() override;
+
+  // Appends a tab for an existing page window (a child of the strip).
+  void AddPage(const std::string& caption, HWND page);
+  // The page window of a tab, or null.
+  HWND PageAt(int index) const;
+
+  int slideStep = kSlideStep;
+  BOOL slideEnabled = TRUE;  // FALSE: a picked page simply appears
+
+  bool OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+ protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnAttach() override;
+
+ private:
+  void OnSelChanging();
+  void OnSelChanged();
+  void OnSlideTimer();
+  RECT PageRectInStrip(HWND page) const;
+  void MovePage(HWND page, int x, int y, int width, int height, bool atRest);
+  void PaintSlideImage(HWND page);
+  void ShowSlideImage(HWND page);
+  void KeepPageImage(HWND page);
+
+  int slideWidth = 0;            // width of the page being slid in
+  HWND slidingPage = nullptr;    // not owned; null until the first slide
+  POINT pageOrigin = {kSlideEndX, 28};
+  int pageCount = 0;
+  // The sliding page as it looks, painted once when its slide starts.
+  ScopedGdiObject<HBITMAP> slideImage_;
+  // Each page as the screen last showed it at rest, kept when it is hidden.
+  std::map<HWND, ScopedGdiObject<HBITMAP>> pageImages_;
+};
+
+}  // namespace vexa

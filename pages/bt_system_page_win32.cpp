@@ -1,0 +1,107 @@
+#include "pages/bt_system_page_win32.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "base/system_error_win32.h"
+#include "base/wide_text.h"
+#include "config/program_directory.h"
+#include "pages/page_dialog_win32.h"
+#include "shell/desktop_shortcut.h"
+#include "ui/message_box_win32.h"
+
+namespace vexa {
+
+namespace {
+
+const char kShortcutName[] = "Vexa管理服务器";
+const char kShortcutDescription[] = "Vexa服务端管理工具";
+const char kDesktopIconCaption[] = "添加桌面图标";
+const char kDesktopIconBusy[] = "请稍候......";
+const char kDesktopIconDone[] = "桌面图标已创建";
+const char kShortcutFailed[] = "向桌面上添加快捷方式失败";
+const char kReadme[] = "Readme.txt";
+
+}  // namespace
+
+CBTsystem::CBTsystem(ConfigStore& store) : CDialog(kTemplateId), store_(store) {
+  BindFields(*this, page_);
+  for (int bit = 0; bit < kAccessRightCount; ++bit) {
+    BindCheck(kMemberFirstBox + bit, &page_.memberBoxes[bit]);
+    BindCheck(kGuestFirstBox + bit, &page_.guestBoxes[bit]);
+  }
+}
+
+bool CBTsystem::OnInit() {
+  page_.Initialize(store_);
+  return CDialog::OnInit();
+}
+
+void CBTsystem::ShowStoreValues() {
+  page_.Initialize(store_);
+  UpdateData(false);
+}
+
+bool CBTsystem::OnCommand(int id, int code, HWND control) {
+  if (code == BN_CLICKED) {
+    switch (id) {
+      case IDC_SAVE:
+        OnSave();
+        return true;
+      case IDC_SYS_DESKTOP_ICON:
+        OnDesktopIcon();
+        return true;
+      case IDC_SYS_OPEN_README:
+        OnOpenReadme();
+        return true;
+      default:
+        break;
+    }
+  }
+  return CDialog::OnCommand(id, code, control);
+}
+
+void CBTsystem::OnSave() {
+  UpdateData(true);
+  ShowPageMessage(Handle(),
+                  page_.SaveChanges(store_, [this] { return AskReloadChangedConfig(Handle()); }));
+}
+
+void CBTsystem::OnDesktopIcon() {
+  SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconBusy);
+  UpdateWindow(Item(IDC_SYS_DESKTOP_ICON));
+  Status made = CreateDesktopShortcut(kShortcutName, kShortcutDescription);
+  if (made.ok) {
+    SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconDone);
+    // A disabled button cannot keep the focus: it goes on as Tab would take it.
+    if (GetFocus() == Item(IDC_SYS_DESKTOP_ICON)) SendMessageW(Handle(), WM_NEXTDLGCTL, 0, FALSE);
+    EnableItem(IDC_SYS_DESKTOP_ICON, false);
+    return;
+  }
+  // The system's default caption, as for any shell failure; owned by the page
+  // so that the button cannot be clicked again while the box is open.
+  PageMessageBox(Handle(), std::string(kShortcutFailed) + "\n" + made.message,
+                 MB_OK | MB_ICONINFORMATION);
+  // The user may fix the desktop folder and try again.
+  SetItemText(IDC_SYS_DESKTOP_ICON, kDesktopIconCaption);
+}
+
+void CBTsystem::OnOpenReadme() {
+  const std::string readme = ProgramDirectory() + kReadme;
+  const std::wstring file = Wide(readme);
+  SHELLEXECUTEINFOW open = {};
+  open.cbSize = sizeof open;
+  open.fMask = SEE_MASK_FLAG_NO_UI;  // the page says what went wrong, in its own box
+  open.hwnd = Handle();
+  open.lpFile = file.c_str();
+  open.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&open)) return;
+  DWORD error = GetLastError();
+  // The shell's own code (file not found, no association) when it set none.
+  if (error == ERROR_SUCCESS) error = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(open.hInstApp));
+  PageMessageBox(Handle(), ReadmeOpenErrorText(readme, SystemMessage(error)), kPageCaption,
+                 MB_OK | MB_ICONERROR);
+}
+
+}  // namespace vexa

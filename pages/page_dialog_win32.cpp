@@ -1,0 +1,29 @@
+#include "pages/page_dialog_win32.h"
+
+#include "ui/message_box_win32.h"
+
+namespace vexa {
+
+const char kPageCaption[] = "Vexa服务器";
+
+bool AskReloadChangedConfig(HWND owner) {
+  return PageMessageBox(owner, kOutsideChangeQuestion, kOutsideChangeCaption,
+                        MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+void BindFields(CDialog& dialog, SettingsPage& page) {
+  for (std::size_t row = 0; row < page.Fields().size(); ++row) {
+    if (page.Fields()[row].control != 0) dialog.BindText(page.Fields()[row].control, &page.Value(row));
+  }
+}
+
+void ShowPageMessage(HWND page, const PageMessage& message) {
+  if (message.text.empty()) return;
+  UINT icon = message.icon == PageMessage::Icon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
+  PageMessageBox(page, message.text, kPageCaption, MB_OK | icon);
+  // After the box: closing it gives the focus back to where it was.
+  HWND field = message.focusControl != 0 ? GetDlgItem(page, message.focusControl) : nullptr;
+  if (field) SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+}
+
+}  // namespace vexa

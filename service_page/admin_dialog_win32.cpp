@@ -1,0 +1,75 @@
+#include "service_page/admin_dialog_win32.h"
+
+#include "base/text_codec.h"
+#include "config/config_store.h"
+#include "service_page/admin_account.h"
+#include "ui/message_box_win32.h"
+#include "ui/window_geometry.h"
+
+namespace vexa {
+
+namespace {
+const char kAdminCaption[] = "Vexa服务器";
+const char kAccountCaption[] = "管理员账号";
+const char kPasswordCaption[] = "管理员密码";
+}  // namespace
+
+Cmyinput::Cmyinput() : CDialog(kTemplateId) {
+  BindText(IDC_ADMIN_PASSWORD, &password_);
+  BindText(IDC_ADMIN_ACCOUNT, &account_);
+}
+
+// The template leaves the place to the system, which is the screen's corner,
+// over the panel's title bar: the dialog belongs over the panel's middle.
+bool Cmyinput::OnInit() {
+  bool setFocus = CDialog::OnInit();
+  HWND owner = GetWindow(Handle(), GW_OWNER);
+  RECT ownerRect;
+  RECT own;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (owner && GetWindowRect(owner, &ownerRect) && GetWindowRect(Handle(), &own) &&
+      GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    ScreenPoint origin = CenteredOrigin(
+        {ownerRect.left, ownerRect.top, ownerRect.right, ownerRect.bottom},
+        own.right - own.left, own.bottom - own.top,
+        {work.left, work.top, work.right, work.bottom});
+    SetWindowPos(Handle(), nullptr, origin.x, origin.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return setFocus;
+}
+
+bool Cmyinput::OnCommand(int id, int code, HWND control) {
+  switch (id) {
+    case IDOK: {
+      UpdateData(true);
+      // The tracker reads the request in the ANSI code page: refuse here
+      // what it could not read, while the user can still change it.
+      std::string ansi;
+      const int refused = !TextToAnsi(account_, &ansi)    ? IDC_ADMIN_ACCOUNT
+                          : !TextToAnsi(password_, &ansi) ? IDC_ADMIN_PASSWORD
+                                                          : 0;
+      if (refused != 0) {
+        PageMessageBox(
+            Handle(),
+            NotInCodePageText(refused == IDC_ADMIN_ACCOUNT ? kAccountCaption : kPasswordCaption),
+            kAdminCaption, MB_OK | MB_ICONERROR);
+        SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(refused)), TRUE);
+        return true;
+      }
+      AcceptAdminInput(account_, password_);
+      EndDialog(IDOK);
+      return true;
+    }
+    case IDCANCEL:  // also Escape and the close box
+      CancelAdminInput();
+      EndDialog(IDCANCEL);
+      return true;
+    default:
+      return CDialog::OnCommand(id, code, control);
+  }
+}
+
+}  // namespace vexa

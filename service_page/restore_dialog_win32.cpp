@@ -1,0 +1,86 @@
+#include "service_page/restore_dialog_win32.h"
+
+#include <utility>
+
+#include "backup/restore_plan.h"
+#include "base/wide_text.h"
+
+namespace vexa {
+
+namespace {
+// Dialog units of the name and file-count columns' right edges.
+constexpr int kListTabStops[] = {118, 160};
+}  // namespace
+
+CRestoreDlg::CRestoreDlg(std::vector<std::string> entries)
+    : CDialog(kTemplateId), entries_(std::move(entries)) {}
+
+bool CRestoreDlg::OnInit() {
+  CDialog::OnInit();
+  HWND list = Item(IDC_RESTORE_LIST);
+  SendMessageW(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(kListTabStops));
+  for (const std::string& entry : entries_) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry).c_str()));
+  }
+  if (entries_.empty()) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(kNoBackupsText).c_str()));
+    EnableItem(IDOK, false);
+  }
+  CentreOnOwner();
+  // Nothing is chosen for the user: OK needs a line clicked first.
+  SetFocus(entries_.empty() ? Item(IDCANCEL) : list);
+  return false;
+}
+
+// On the main window rather than the screen, kept inside the work area of
+// the monitor the main window is on.
+void CRestoreDlg::CentreOnOwner() {
+  HWND owner = GetWindow(Handle(), GW_OWNER);
+  if (!owner) return;
+  RECT ownerRect, own;
+  GetWindowRect(owner, &ownerRect);
+  GetWindowRect(Handle(), &own);
+  const int width = own.right - own.left, height = own.bottom - own.top;
+  int x = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
+  int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    if (x + width > work.right) x = work.right - width;
+    if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+  }
+  SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The selection at the moment of the press; without one, nothing happens.
+void CRestoreDlg::Accept() {
+  if (entries_.empty()) return;
+  const LRESULT selected = SendMessageW(Item(IDC_RESTORE_LIST), LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR || selected < 0 || selected >= static_cast<LRESULT>(entries_.size())) {
+    return;
+  }
+  chosen_ = static_cast<int>(selected);
+  EndDialog(IDOK);
+}
+
+bool CRestoreDlg::OnCommand(int id, int code, HWND control) {
+  switch (id) {
+    case IDOK:
+      Accept();
+      return true;
+    case IDCANCEL:  // also Escape and the close box
+      chosen_ = -1;
+      EndDialog(IDCANCEL);
+      return true;
+    case IDC_RESTORE_LIST:
+      if (code == LBN_DBLCLK) Accept();
+      return true;
+    default:
+      return CDialog::OnCommand(id, code, control);
+  }
+}
+
+}  // namespace vexa

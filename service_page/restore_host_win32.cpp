@@ -1,0 +1,69 @@
+#include "service_page/restore_host_win32.h"
+
+#include "backup/backup_names.h"
+#include "backup/restore.h"
+#include "config/program_directory.h"
+#include "log/action_log.h"
+#include "service_page/restore_dialog_win32.h"
+#include "tracker/system_tables_win32.h"
+#include "tracker/tracker_launcher.h"
+#include "ui/busy_panel_win32.h"
+#include "ui/message_box_win32.h"
+
+namespace vexa {
+
+namespace {
+// Short restores finish before a progress line could be read.
+constexpr ULONGLONG kProgressAfterMs = 1000;
+}  // namespace
+
+std::string RestoreServiceHost::BackupRoot() { return ProgramDirectory() + kBackupRootName; }
+
+std::vector<BackupFolder> RestoreServiceHost::ListBackupFolders() {
+  return vexa::ListBackupFolders(ProgramDirectory());
+}
+
+int RestoreServiceHost::ChooseBackup(const std::vector<std::string>& entries) {
+  CRestoreDlg dialog(entries);
+  return dialog.DoModal(AppMainWindow()) == IDOK ? dialog.Chosen() : -1;
+}
+
+bool RestoreServiceHost::ConfirmAppMessage(const std::string& text) {
+  return AppMessageBox(text, MB_OKCANCEL) == IDOK;
+}
+
+void RestoreServiceHost::ShowAppMessage(const std::string& text, unsigned icon) {
+  AppMessageBox(text, MB_OK | icon);
+}
+
+TrackerRunCheck RestoreServiceHost::CheckTrackerRuns() {
+  const std::string trackerPath = TrackerExePath(ProgramDirectory());
+  return JudgeTrackerRun(trackerPath, ReadSystemTables(trackerPath, false));
+}
+
+BackupOutcome RestoreServiceHost::BackupCurrentFiles() { return backup_.BackupFiles(false); }
+
+RestoreOutcome RestoreServiceHost::RestoreFiles(const std::string& folderPath,
+                                                const std::string& preRestoreFolder) {
+  const std::string& directory = ProgramDirectory();
+  BackupProgress progress;
+  const ULONGLONG start = GetTickCount64();
+  bool shown = false;
+  // The copy runs beside the window, which keeps answering but takes no input.
+  RestoreOutcome outcome = RunPumping(
+      [&] { return RestoreBackupFiles(directory, folderPath, preRestoreFolder, &progress); },
+      [&] {
+        if (!status_ || GetTickCount64() - start < kProgressAfterMs) return;
+        status_->SetOverride(RestoreProgressText(progress.filesDone, progress.filesTotal,
+                                                 progress.bytesDone, progress.bytesTotal));
+        shown = true;
+      });
+  if (shown) status_->ClearOverride();
+  return outcome;
+}
+
+Status RestoreServiceHost::ReloadConfiguration() { return store_.ReloadAndRefresh(); }
+
+void RestoreServiceHost::Log(const std::string& line) { LogAction(line); }
+
+}  // namespace vexa

@@ -1,0 +1,203 @@
+#include "service_page/service_host_win32.h"
+
+#include <cstdio>
+
+#include "backup/backup.h"
+#include "base/text_codec.h"
+#include "base/wide_text.h"
+#include "config/program_directory.h"
+#include "log/action_log.h"
+#include "resources/resource.h"
+#include "service_page/admin_account.h"
+#include "service_page/admin_dialog_win32.h"
+#include "tracker/console_windows.h"
+#include "tracker/tracker_launcher.h"
+#include "ui/busy_panel_win32.h"
+#include "ui/message_box_win32.h"
+
+namespace vexa {
+
+namespace {
+
+// Short backups finish before a progress line could be read.
+constexpr ULONGLONG kProgressAfterMs = 1000;
+
+std::string QuotedCommandLine(const std::string& path, const std::string& arguments) {
+  std::string line = "\"" + path + "\"";
+  if (!arguments.empty()) line += " " + arguments;
+  return line;
+}
+
+std::string ExitCodeText(unsigned long code) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%lu", code);
+  return text;
+}
+
+const char* ConsoleEndText(ConsoleEnd end) {
+  switch (end) {
+    case ConsoleEnd::kWindowClosed: return "窗口已关闭";
+    case ConsoleEnd::kCtrlC: return "已用 Ctrl-C 结束";
+    case ConsoleEnd::kAlreadyEnded: return "已自行结束";
+    case ConsoleEnd::kStillRunning: break;
+  }
+  return "仍在运行";
+}
+
+// Which tracker consoles there were and how each ended.
+std::string ConsoleCloseLogText(const ConsoleCloseResult& result) {
+  if (!result.found) return "关闭控制台：没有运行的控制台实例";
+  std::string text = "关闭控制台：";
+  for (const ConsoleClosing& closing : result.closings) {
+    char pid[32];
+    std::snprintf(pid, sizeof pid, "PID %lu", closing.pid);
+    if (&closing != &result.closings.front()) text += "；";
+    text += pid;
+    if (!closing.title.empty()) text += " \"" + closing.title + "\"";
+    text += " " + std::string(ConsoleEndText(closing.end));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string ServiceHost::TrackerPath() { return TrackerExePath(ProgramDirectory()); }
+
+bool ServiceHost::TrackerExists() { return TrackerExeExists(ProgramDirectory()); }
+
+// The store holds vexa.cfg's ANSI bytes; the page works in UTF-8. The
+// defaults here are plain ASCII, the same in both.
+std::string ServiceHost::ConfigGet(const std::string& key, const std::string& defaultValue) {
+  return TextFromAnsi(store_.Get(key, defaultValue));
+}
+
+Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& value) {
+  std::string ansi;
+  if (!TextToAnsi(value, &ansi)) return Status::Error(NotInCodePageText(key));
+  OutsideChange change = store_.CheckOutsideChange([this] {
+    return PageMessageBox(page_, kOutsideChangeQuestion, kOutsideChangeCaption,
+                          MB_YESNO | MB_ICONWARNING) == IDYES;
+  });
+  if (!change.proceed)
+    return change.status.ok ? Status::Error(kOutsideChangeNotSaved) : change.status;
+  store_.Set(key, ansi);
+  // The safe write flushes vexa.cfg, which waits for the disk: a third of a
+  // second while a gigabyte of data is still being written out. Meanwhile
+  // the window only reads the store (the status line's port).
+  Status saved = RunPumping([this] { return store_.Save(); });
+  // The pages show the new value, also when it could not be written: the
+  // store holds it, and their next save writes it.
+  store_.NotifyOutsideChange();
+  return saved;
+}
+
+TrackerRun ServiceHost::RunTrackerCommand(const std::string& command) {
+  CommandWait wait;
+  wait.keepWaiting = [&] {
+    LogAction("命令 " + command + " 已运行 " + LogSeconds(wait.askAfterMs) + " 秒，询问是否继续等待");
+    return AppMessageBox(KeepWaitingText(command, wait.askAfterMs / 1000),
+                         MB_YESNO | MB_ICONQUESTION) == IDYES;
+  };
+  const ULONGLONG start = GetTickCount64();
+  TrackerRun run = vexa::RunTrackerCommand(ProgramDirectory(), command, wait);
+  const std::string line = QuotedCommandLine(TrackerPath(), CommandSwitch(command));
+  const std::string took = "，用时 " + LogSeconds(GetTickCount64() - start) + " 秒";
+  if (run.status.ok) {
+    LogAction("运行 " + line + "：返回代码 " + ExitCodeText(run.exitCode) + took);
+  } else {
+    LogAction("运行 " + line + "：" + run.status.message + took);
+  }
+  return run;
+}
+
+Status ServiceHost::StartTrackerConsole() {
+  Status started = vexa::StartTrackerConsole(ProgramDirectory());
+  LogAction("在控制台中启动 " + QuotedCommandLine(TrackerPath(), "") + "：" +
+            (started.ok ? std::string("已启动") : started.message));
+  return started;
+}
+
+// Through the status line's reader, which knows the services' binary paths
+// already: a reader of its own would ask the service manager for every one.
+bool ServiceHost::ConsoleWindowExists() {
+  return !LookAtTracker(ConfigGet("port", "6969")).processes.consolePids.empty();
+}
+
+ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
+  const std::vector<unsigned long> pids =
+      LookAtTracker(ConfigGet("port", "6969")).processes.consolePids;
+  ConsoleCloseResult result = RunPumping([&] { return CloseTrackerConsoles(pids); });
+  LogAction(ConsoleCloseLogText(result));
+  return result;
+}
+
+TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
+  return (status_ ? *status_ : ownStatus_).Look(ProgramDirectory(), port);
+}
+
+BackupOutcome ServiceHost::BackupFiles(bool clearing) {
+  const std::string& directory = ProgramDirectory();  // fixed at start-up
+  const BackupTime time = LocalBackupTime();
+  BackupProgress progress;
+  const ULONGLONG start = GetTickCount64();
+  bool shown = false;
+  BackupOutcome outcome = RunPumping(
+      [&] { return vexa::BackupFiles(directory, clearing, time, &progress); },
+      [&] {
+        if (GetTickCount64() - start < kProgressAfterMs) return;
+        ShowProgress(BackupProgressText(clearing, progress.filesDone, progress.filesTotal,
+                                        progress.bytesDone, progress.bytesTotal));
+        shown = true;
+      });
+  if (shown) ShowProgress("");
+  LogAction(BackupLogText(clearing, outcome.directory, outcome.files, outcome.bytes,
+                          outcome.status.ok ? "" : outcome.status.message) +
+            "，用时 " + LogSeconds(GetTickCount64() - start) + " 秒");
+  return outcome;
+}
+
+void ServiceHost::ShellOpen(const std::string& target) { vexa::ShellOpen(target); }
+
+void ServiceHost::Sleep(unsigned milliseconds) { SleepPumping(milliseconds); }
+
+void ServiceHost::Log(const std::string& text) { LogAction(text); }
+
+void ServiceHost::ShowProgress(const std::string& text) {
+  if (!status_) return;
+  if (text.empty()) {
+    status_->ClearOverride();
+  } else {
+    status_->SetOverride(text);
+  }
+}
+
+void ServiceHost::AskAdministrator() {
+  Cmyinput dialog;
+  // Owned by the main window, like every box of the installation.
+  // A dialog that never showed must not leave the last installation's answer.
+  if (dialog.DoModal(AppMainWindow()) == -1) CancelAdminInput();
+}
+
+void ServiceHost::SetInstallCaption(const std::string& caption) {
+  SetDlgItemTextW(page_, IDC_SVC_ONE_CLICK, Wide(caption).c_str());
+}
+
+void ServiceHost::ShowPageMessage(const std::string& text, const std::string& caption,
+                                  unsigned icon) {
+  PageMessageBox(page_, text, caption, MB_OK | icon);
+}
+
+void ServiceHost::ShowAppMessage(const std::string& text, unsigned icon) {
+  AppMessageBox(text, MB_OK | icon);
+}
+
+bool ServiceHost::ConfirmPageMessage(const std::string& text, const std::string& caption,
+                                     unsigned icon) {
+  return PageMessageBox(page_, text, caption, MB_OKCANCEL | icon) == IDOK;
+}
+
+bool ServiceHost::ConfirmAppMessage(const std::string& text) {
+  return AppMessageBox(text, MB_OKCANCEL) == IDOK;
+}
+
+}  // namespace vexa

@@ -1,0 +1,113 @@
+#include "service_page/service_page_win32.h"
+
+#include "base/descramble.h"
+#include "config/program_directory.h"
+#include "service_page/restore_host_win32.h"
+#include "service_page/service_actions.h"
+#include "service_page/service_host_win32.h"
+#include "tracker/tracker_commands.h"
+#include "ui/busy_panel_win32.h"
+
+namespace vexa {
+
+namespace {
+
+// The texts of the page's foot, kept scrambled in the executable.
+constexpr unsigned char kLabelKey = 0x5A;
+constexpr auto kCreditsStored = ScrambleLiteral("VexaPanel 3.0  Vexa 开发组 制作", kLabelKey);
+constexpr auto kSiteStored = ScrambleLiteral("http://localhost/vexapanel/", kLabelKey);
+constexpr auto kSiteCaption1Stored = ScrambleLiteral("官方网站", kLabelKey);
+constexpr auto kSiteCaption2Stored = ScrambleLiteral("技术支持", kLabelKey);
+
+constexpr UINT_PTR kStatusTimerId = 1090;
+constexpr UINT kStatusPeriodMs = 1000;
+// The first reading lists every service; it waits until the window shows,
+// so that start-up does not wait for it.
+constexpr UINT_PTR kFirstStatusTimerId = 1091;
+constexpr UINT kFirstStatusDelayMs = 10;
+
+}  // namespace
+
+CSetting::CSetting(ConfigStore& store) : CDialog(kTemplateId), store_(store) {
+  BindText(IDC_SVC_CREDITS, &credits);
+  BindControl(IDC_SVC_LINK1, &siteLink1);
+  BindControl(IDC_SVC_LINK2, &siteLink2);
+}
+
+bool CSetting::OnInit() {
+  credits = DescrambleText(kCreditsStored, kLabelKey);
+  CDialog::OnInit();  // shows the credits and attaches the two links
+
+  const std::string site = DescrambleText(kSiteStored, kLabelKey);
+  siteLink1.SetLinkTarget(site);
+  siteLink2.SetLinkTarget(site);
+  SetItemText(IDC_SVC_LINK1, DescrambleText(kSiteCaption1Stored, kLabelKey));
+  SetItemText(IDC_SVC_LINK2, DescrambleText(kSiteCaption2Stored, kLabelKey));
+  // The template's statics are empty: fit the links to their captions.
+  siteLink1.FitToText();
+  siteLink2.FitToText();
+
+  status_.Attach(Item(IDC_SVC_STATUS));
+  SetTimer(Handle(), kFirstStatusTimerId, kFirstStatusDelayMs, nullptr);
+  SetTimer(Handle(), kStatusTimerId, kStatusPeriodMs, nullptr);
+  return true;
+}
+
+void CSetting::RefreshStatus(StatusRefresh how) {
+  status_.Refresh(ProgramDirectory(), store_.Get("port", "6969"), how);
+}
+
+bool CSetting::OnTimer(UINT_PTR timerId) {
+  if (timerId == kFirstStatusTimerId) {
+    KillTimer(Handle(), kFirstStatusTimerId);
+    RefreshStatus(StatusRefresh::kAfresh);
+    return true;
+  }
+  if (timerId != kStatusTimerId) return CDialog::OnTimer(timerId);
+  // Nobody sees the line behind another tab or in a minimised window, so
+  // the panel then costs nothing.
+  if (!IsWindowVisible(Handle()) || IsIconic(GetAncestor(Handle(), GA_ROOT))) {
+    statusHidden_ = true;
+    return true;
+  }
+  RefreshStatus(statusHidden_ ? StatusRefresh::kCurrent : StatusRefresh::kTimer);
+  statusHidden_ = false;
+  return true;
+}
+
+bool CSetting::OnCommand(int id, int code, HWND control) {
+  if (code != BN_CLICKED) return CDialog::OnCommand(id, code, control);
+  // A click that reaches the page while a job waits (a posted one, say) is
+  // dropped like any other input then, not run inside the job.
+  if (PanelBusy()) return true;
+  BusyPanel busy;
+  ServiceHost host(Handle(), store_, &status_);
+  if (const ServiceButton* button = FindServiceButton(id)) {
+    RunServiceButton(host, *button);
+  } else {
+    switch (id) {
+      case IDC_SVC_CONSOLE_START: StartConsoleButton(host); break;
+      case IDC_SVC_CONSOLE_CLOSE: CloseConsoleButton(host); break;
+      case IDC_SVC_WEB_MAIN: OpenWebMainPage(host); break;
+      case IDC_SVC_WEB_FILES: OpenWebFileDirectory(host); break;
+      case IDC_SVC_BACKUP: BackupButton(host); break;
+      case IDC_SVC_RESTORE: {
+        RestoreServiceHost restoreHost(store_, host, &status_);
+        RestoreBackupButton(restoreHost);
+        break;
+      }
+      case IDC_SVC_RESTART: RestartButton(host); break;
+      case IDC_SVC_ONE_CLICK: RunOneClickInstallation(host); break;
+      // Enter and Escape on a page must not end it.
+      case IDOK:
+      case IDCANCEL: return true;
+      default: return CDialog::OnCommand(id, code, control);
+    }
+  }
+  // Listing every service with its binary path stalls the window for a
+  // tenth of a second under load; only installing or removing needs it.
+  RefreshStatus(ButtonMayChangeServices(id) ? StatusRefresh::kAfresh : StatusRefresh::kCurrent);
+  return true;
+}
+
+}  // namespace vexa

@@ -1,0 +1,58 @@
+#pragma once
+// The status line of the service page (static 1090): the tracker's service,
+// its console instances and the port, read from the system about once a
+// second and right after every button's work.
+//
+// For long jobs (a backup, the one-click installation) a text can stand in
+// for the three segments:
+//   SetOverride("正在备份：... ")  shows that text at once, and refreshes
+//                                   leave it alone until
+//   ClearOverride()                 brings the three segments back at once.
+#include <windows.h>
+
+#include <string>
+
+#include "tracker/status_line.h"
+#include "tracker/status_schedule.h"
+#include "tracker/system_tables_win32.h"
+
+namespace vexa {
+
+enum class StatusRefresh {
+  kTimer,    // about once a second: reads only what may have changed
+  kCurrent,  // now, all but the full service list: shown again, after a button
+  kAfresh,   // after the panel's own commands that install or remove services
+};
+
+class CServiceStatus {
+ public:
+  void Attach(HWND control) { control_ = control; }
+
+  // Reads the system and shows the segments for the configured port.
+  void Refresh(const std::string& programDirectory, const std::string& port,
+               StatusRefresh how = StatusRefresh::kTimer);
+  // What Refresh shows, as values, read now: for the question before a start.
+  TrackerSnapshot Look(const std::string& programDirectory, const std::string& port);
+
+  void SetOverride(const std::string& text);
+  void ClearOverride();
+  bool Overriding() const { return overriding_; }
+
+  // The text the control shows now.
+  const std::string& Shown() const { return shown_; }
+
+ private:
+  TrackerSnapshot Read(const std::string& programDirectory, const std::string& port,
+                       StatusRefresh how);
+  void Show(const std::string& text);
+
+  HWND control_ = nullptr;
+  SystemTableReader reader_;
+  StatusSchedule schedule_;
+  std::string segments_;  // the last three segments read
+  std::string override_;
+  bool overriding_ = false;
+  std::string shown_;
+};
+
+}  // namespace vexa

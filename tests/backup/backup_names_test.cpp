@@ -1,0 +1,77 @@
+#include "backup/backup_names.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+namespace vexa {
+namespace {
+
+TEST(BackupNames, StampHasNoLeadingZerosAndChineseUnits) {
+  EXPECT_EQ(BackupTimeStamp({12, 6, 5, 59, 9}), "12月6日5时59分9秒");
+  EXPECT_EQ(BackupTimeStamp({1, 1, 0, 0, 0}), "1月1日0时0分0秒");
+  EXPECT_EQ(BackupTimeStamp({1, 2, 3, 4, 5}),
+            "1\xE6\x9C\x88"
+            "2\xE6\x97\xA5"
+            "3\xE6\x97\xB6"
+            "4\xE5\x88\x86"
+            "5\xE7\xA7\x92");
+}
+
+TEST(BackupNames, CandidatesGrowByBlankAndNextNumber) {
+  std::set<std::string> existing;
+  std::vector<std::string> asked;
+  auto exists = [&](const std::string& name) {
+    asked.push_back(name);
+    return existing.count(name) > 0;
+  };
+  EXPECT_EQ(UniqueBackupName("R\\S", exists), "R\\S");
+  existing.insert("R\\S");
+  EXPECT_EQ(UniqueBackupName("R\\S", exists), "R\\S 0");
+  existing.insert("R\\S 0");
+  existing.insert("R\\S 0 1");
+  asked.clear();
+  EXPECT_EQ(UniqueBackupName("R\\S", exists), "R\\S 0 1 2");
+  EXPECT_EQ(asked, (std::vector<std::string>{"R\\S", "R\\S 0", "R\\S 0 1", "R\\S 0 1 2"}));
+}
+
+TEST(BackupNames, FinalMessagesEndInTheDirectory) {
+  EXPECT_EQ(BackupDoneMessage(false, "C:\\t\\备份\\12月6日5时59分9秒\\"),
+            "配置与数据文件已备份到目录：\nC:\\t\\备份\\12月6日5时59分9秒\\");
+  EXPECT_EQ(BackupDoneMessage(true, "C:\\t\\备份\\1月1日0时0分0秒 0\\"),
+            "旧的配置与数据文件已全部清空\nC:\\t\\备份\\1月1日0时0分0秒 0\\");
+}
+
+TEST(BackupNames, FileErrorsNameTheFile) {
+  EXPECT_EQ(FileErrorText(FileErrorCause::NotOpened, "C:\\a b\\vexa.cfg", ""),
+            "An invalid file handle was associated with C:\\a b\\vexa.cfg.");
+  EXPECT_EQ(FileErrorText(FileErrorCause::AccessDenied, "C:\\x.vexa", "拒绝访问。"),
+            "Access to C:\\x.vexa was denied.\n拒绝访问。");
+  EXPECT_EQ(FileErrorText(FileErrorCause::Generic, "C:\\100%1.vexa", ""),
+            "An unknown error occurred while accessing C:\\100%1.vexa.");
+}
+
+}  // namespace
+}  // namespace vexa
+
+namespace vexa {
+namespace {
+
+TEST(BackupProgress, StatusLineAndLogCountFilesAndBytesOfTheTotal) {
+  EXPECT_EQ(ByteSizeText(0), "0 字节");
+  EXPECT_EQ(ByteSizeText(1023), "1023 字节");
+  EXPECT_EQ(ByteSizeText(1536), "1.5 KB");
+  EXPECT_EQ(ByteSizeText(384ULL << 20), "384.0 MB");
+  EXPECT_EQ(ByteSizeText(1ULL << 30), "1.00 GB");
+  EXPECT_EQ(BackupProgressText(false, 3, 9, 384ULL << 20, 1ULL << 30),
+            "正在备份数据：3/9 个文件，384.0 MB / 1.00 GB");
+  EXPECT_EQ(BackupProgressText(true, 0, 1, 0, 20), "正在清空并备份数据：0/1 个文件，0 字节 / 20 字节");
+  EXPECT_EQ(BackupLogText(true, "C:\\p\\备份\\1月2日3时4分5秒\\", 9, 1073741843, ""),
+            "清空并备份数据到 C:\\p\\备份\\1月2日3时4分5秒\\：9 个文件，1073741843 字节，成功");
+  EXPECT_EQ(BackupLogText(false, "C:\\p\\备份\\x\\", 2, 10, "磁盘已满"),
+            "备份数据到 C:\\p\\备份\\x\\：2 个文件，10 字节，失败：磁盘已满");
+}
+
+}  // namespace
+}  // namespace vexa

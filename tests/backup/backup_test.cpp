@@ -1,0 +1,166 @@
+#include "backup/backup.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "base/scoped_handles_win32.h"
+#include "base/wide_text.h"
+#include "tests/tracker/scratch_directory.h"
+
+namespace vexa {
+namespace {
+
+using test::DirectoryExists;
+using test::FileExists;
+using test::ReadBytes;
+using test::ScratchDirectory;
+using test::WriteBytes;
+
+const BackupTime kTime = {12, 6, 5, 59, 9};
+const char kStamp[] = "12月6日5时59分9秒";
+
+// Compares file contents without printing megabytes on a mismatch.
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return ::testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+  return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
+                                       << ", first difference at byte " << at;
+}
+
+std::string Binary(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + seed) & 0xFF);
+  return bytes;
+}
+
+struct Tracker {
+  explicit Tracker(const char* name) : dir(name) {
+    WriteBytes(dir.Path() + "users.vexa", Binary(3000, 1));
+    WriteBytes(dir.Path() + "dstate.vexa", Binary(200000, 7));  // several copy chunks
+    WriteBytes(dir.Path() + "vexa.cfg", "port = 6969\r\nvexa_file_dir = file\r\n");
+    WriteBytes(dir.Path() + "notes.txt", "not data");
+    CreateDirectoryW(Wide(dir.Path() + "old.vexa").c_str(), nullptr);
+  }
+  std::string P(const std::string& name) const { return dir.Path() + name; }
+  ScratchDirectory dir;
+};
+
+TEST(Backup, CopiesDataAndConfigByteForByteIntoTheStampedDirectory) {
+  Tracker t("程序 a&b 嘰");
+  const std::string users = ReadBytes(t.P("users.vexa"));
+  const std::string dstate = ReadBytes(t.P("dstate.vexa"));
+  const std::string cfg = ReadBytes(t.P("vexa.cfg"));
+
+  BackupProgress progress;
+  BackupOutcome outcome = BackupFiles(t.dir.Path(), false, kTime, &progress);
+  ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
+  // Counted for the status line and the log: every file, every byte.
+  const unsigned long long all = users.size() + dstate.size() + cfg.size();
+  EXPECT_EQ(progress.filesTotal, 3u);
+  EXPECT_EQ(progress.filesDone, 3u);
+  EXPECT_EQ(progress.bytesTotal, all);
+  EXPECT_EQ(progress.bytesDone, all);
+  EXPECT_EQ(outcome.files, 3u);
+  EXPECT_EQ(outcome.bytes, all);
+  const std::string backup = t.P(std::string("备份\\") + kStamp + "\\");
+  EXPECT_EQ(outcome.directory, backup);
+  EXPECT_TRUE(SameBytes(ReadBytes(backup + "users.vexa"), users));
+  EXPECT_TRUE(SameBytes(ReadBytes(backup + "dstate.vexa"), dstate));
+  EXPECT_TRUE(SameBytes(ReadBytes(backup + "vexa.cfg"), cfg));
+  EXPECT_FALSE(FileExists(backup + "notes.txt"));
+  EXPECT_FALSE(DirectoryExists(backup + "old.vexa"));
+  // Backup only: everything stays.
+  EXPECT_TRUE(SameBytes(ReadBytes(t.P("users.vexa")), users));
+  EXPECT_TRUE(SameBytes(ReadBytes(t.P("dstate.vexa")), dstate));
+}
+
+TEST(Backup, RunsWithinOneSecondGetNumberedDirectories) {
+  Tracker t("同秒");
+  const std::string root = t.P("备份\\") + kStamp;
+  EXPECT_EQ(BackupFiles(t.dir.Path(), false, kTime).directory, root + "\\");
+  EXPECT_EQ(BackupFiles(t.dir.Path(), false, kTime).directory, root + " 0\\");
+  BackupOutcome third = BackupFiles(t.dir.Path(), false, kTime);
+  ASSERT_TRUE(third.status.ok) << third.status.message;
+  EXPECT_EQ(third.directory, root + " 0 1\\");
+  EXPECT_TRUE(SameBytes(ReadBytes(third.directory + "users.vexa"), ReadBytes(t.P("users.vexa"))));
+  EXPECT_TRUE(DirectoryExists(root + " 0\\"));
+}
+
+TEST(Backup, ClearingRemovesDataFilesButKeepsTheConfiguration) {
+  Tracker t("清空");
+  const std::string users = ReadBytes(t.P("users.vexa"));
+  const std::string cfg = ReadBytes(t.P("vexa.cfg"));
+  BackupOutcome outcome = BackupFiles(t.dir.Path(), true, kTime);
+  ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
+  EXPECT_FALSE(FileExists(t.P("users.vexa")));
+  EXPECT_FALSE(FileExists(t.P("dstate.vexa")));
+  EXPECT_TRUE(SameBytes(ReadBytes(outcome.directory + "users.vexa"), users));
+  EXPECT_TRUE(SameBytes(ReadBytes(t.P("vexa.cfg")), cfg));
+  EXPECT_TRUE(SameBytes(ReadBytes(outcome.directory + "vexa.cfg"), cfg));
+  EXPECT_TRUE(FileExists(t.P("notes.txt")));
+}
+
+TEST(Backup, WithoutDataFilesOnlyTheConfigurationIsCopied) {
+  ScratchDirectory dir("无数据");
+  WriteBytes(dir.Path() + "vexa.cfg", "port = 1\r\n");
+  BackupOutcome outcome = BackupFiles(dir.Path(), true, kTime);
+  ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
+  EXPECT_EQ(ReadBytes(outcome.directory + "vexa.cfg"), "port = 1\r\n");
+}
+
+TEST(Backup, MissingConfigurationEndsWithItsFileError) {
+  Tracker t("无配置");
+  DeleteFileW(Wide(t.P("vexa.cfg")).c_str());
+  BackupOutcome outcome = BackupFiles(t.dir.Path(), false, kTime);
+  EXPECT_FALSE(outcome.status.ok);
+  EXPECT_EQ(outcome.status.message,
+            "An invalid file handle was associated with " + t.P("vexa.cfg") + ".");
+  EXPECT_TRUE(FileExists(outcome.directory + "users.vexa"));
+}
+
+TEST(Backup, ACopyThatCannotBeMadeKeepsTheDataFile) {
+  // The backup root is a file, so no backup directory can be made.
+  Tracker t("根是文件");
+  WriteBytes(t.P("备份"), "in the way");
+  BackupOutcome outcome = BackupFiles(t.dir.Path(), true, kTime);
+  EXPECT_FALSE(outcome.status.ok);
+  EXPECT_EQ(outcome.status.message.find("An invalid file handle was associated with " +
+                                        t.P("备份\\")),
+            0u)
+      << outcome.status.message;
+  EXPECT_TRUE(SameBytes(ReadBytes(t.P("users.vexa")), Binary(3000, 1)));
+  EXPECT_TRUE(SameBytes(ReadBytes(t.P("dstate.vexa")), Binary(200000, 7)));
+}
+
+TEST(Backup, ALockedDataFileIsReportedAndKept) {
+  // Held open without sharing, as a running tracker might.
+  Tracker t("锁定");
+  ScopedHandle held(CreateFileW(Wide(t.P("dstate.vexa")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  BackupOutcome outcome = BackupFiles(t.dir.Path(), true, kTime);
+  EXPECT_EQ(outcome.status.message,
+            "An invalid file handle was associated with " + t.P("dstate.vexa") + ".");
+  held.Reset();
+  EXPECT_TRUE(SameBytes(ReadBytes(t.P("dstate.vexa")), Binary(200000, 7)));
+}
+
+TEST(Backup, ADataFileThatCannotBeDeletedStaysWithItsCopy) {
+  Tracker t("不可删除");
+  ScopedHandle held(CreateFileW(Wide(t.P("users.vexa")).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+  ASSERT_TRUE(held);
+  BackupOutcome outcome = BackupFiles(t.dir.Path(), true, kTime);
+  EXPECT_FALSE(outcome.status.ok);
+  EXPECT_NE(outcome.status.message.find(t.P("users.vexa")), std::string::npos)
+      << outcome.status.message;
+  held.Reset();
+  EXPECT_TRUE(SameBytes(ReadBytes(t.P("users.vexa")), Binary(3000, 1)));
+  EXPECT_TRUE(SameBytes(ReadBytes(outcome.directory + "users.vexa"), Binary(3000, 1)));
+}
+
+}  // namespace
+}  // namespace vexa

@@ -1,0 +1,139 @@
+#include "backup/restore.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "backup/backup.h"
+#include "base/scoped_handles_win32.h"
+#include "base/wide_text.h"
+#include "tests/tracker/scratch_directory.h"
+
+namespace vexa {
+namespace {
+
+using test::FileExists;
+using test::ReadBytes;
+using test::ScratchDirectory;
+using test::WriteBytes;
+
+std::string Binary(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + seed) & 0xFF);
+  return bytes;
+}
+
+// Every plain file of a folder with its bytes.
+std::map<std::string, std::string> Files(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW(Wide(dir + "*").c_str(), &found));
+  if (!search) return files;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      files[Narrow(found.cFileName)] = ReadBytes(dir + Narrow(found.cFileName));
+    }
+  } while (FindNextFileW(search.Get(), &found));
+  return files;
+}
+
+// A program directory with a backup of its first state, then changed.
+struct Restorable {
+  explicit Restorable(const char* name) : dir(name) {
+    Write("users.vexa", Binary(3000, 1));
+    Write("dstate.vexa", Binary(200000, 7));  // several copy chunks
+    Write("vexa.cfg", "port = 7000\r\n");
+    backup = BackupFiles(dir.Path(), false, {1, 2, 3, 4, 5}).directory;
+    // Files a backup never holds, beside it: not restored.
+    WriteBytes(backup + "notes.txt", "not restored");
+    WriteBytes(backup + "VexaPanel.exe", "not restored");
+    // A data file the program directory no longer has.
+    WriteBytes(backup + "gone.vexa", "only in the backup");
+    Write("users.vexa", "changed users");
+    Write("vexa.cfg", "port = 8000\r\n");
+    Write("extra.vexa", "made after the backup");
+    pre = BackupFiles(dir.Path(), false, {1, 2, 3, 4, 6}).directory;
+    before = Files(dir.Path());
+  }
+  void Write(const std::string& name, const std::string& bytes) { WriteBytes(P(name), bytes); }
+  std::string P(const std::string& name) const { return dir.Path() + name; }
+  ScratchDirectory dir;
+  std::string backup, pre;
+  std::map<std::string, std::string> before;
+};
+
+TEST(Restore, PutsBackTheBackupsFilesByteForByteAndLeavesTheRest) {
+  Restorable r("恢复 a&b 嘰");
+  RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);
+  ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
+  EXPECT_EQ(outcome.files, 4);
+  EXPECT_EQ(outcome.bytes, 3000u + 200000u + 13u + 18u);
+  std::map<std::string, std::string> expected = r.before;
+  expected["users.vexa"] = Binary(3000, 1);
+  expected["dstate.vexa"] = Binary(200000, 7);
+  expected["vexa.cfg"] = "port = 7000\r\n";
+  expected["gone.vexa"] = "only in the backup";
+  // extra.vexa stays; nothing else arrives, no temporary file is left.
+  EXPECT_TRUE(Files(r.dir.Path()) == expected);
+  EXPECT_FALSE(FileExists(r.P("VexaPanel.exe")));
+
+  // The folders as listed: the two backups, with what a restore takes back.
+  std::vector<BackupFolder> folders = ListBackupFolders(r.dir.Path());
+  ASSERT_EQ(folders.size(), 2u);
+  std::sort(folders.begin(), folders.end(),
+            [](const BackupFolder& a, const BackupFolder& b) { return a.name < b.name; });
+  EXPECT_EQ(folders[0].name, "1月2日3时4分5秒");
+  EXPECT_EQ(folders[0].fileCount, 4);
+  EXPECT_EQ(folders[0].totalBytes, 3000u + 200000u + 13u + 18u);
+  EXPECT_EQ(folders[1].name, "1月2日3时4分6秒");
+  EXPECT_EQ(folders[1].fileCount, 4);
+  EXPECT_NE(folders[0].createdTime, 0u);
+  EXPECT_TRUE(ListBackupFolders(r.P("无此目录\\")).empty());
+}
+
+TEST(Restore, ACopyThatFailsLeavesEveryLiveFileAsItWas) {
+  Restorable r("复制失败");
+  // Held by another program without sharing: it cannot be read.
+  ScopedHandle held(CreateFileW(Wide(r.backup + "dstate.vexa").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);
+  EXPECT_FALSE(outcome.status.ok);
+  EXPECT_EQ(outcome.status.message,
+            "An invalid file handle was associated with " + r.backup + "dstate.vexa.");
+  EXPECT_TRUE(outcome.notUndone.empty());
+  EXPECT_TRUE(Files(r.dir.Path()) == r.before);
+}
+
+TEST(Restore, AFileThatCannotBeReplacedUndoesTheOthers) {
+  Restorable r("替换失败");
+  // The file moved last is held open without delete sharing, so that the
+  // ones before it were already replaced (or, gone.vexa, made) when it fails.
+  std::string last;
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW(Wide(r.backup + "*").c_str(), &found));
+  ASSERT_TRUE(search);
+  do {
+    if (IsRestorableFileName(Narrow(found.cFileName)) && r.before.count(Narrow(found.cFileName))) {
+      last = Narrow(found.cFileName);
+    }
+  } while (FindNextFileW(search.Get(), &found));
+  search.Reset();
+  ScopedHandle held(CreateFileW(Wide(r.P(last)).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+  ASSERT_TRUE(held);
+
+  RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);
+  EXPECT_FALSE(outcome.status.ok);
+  EXPECT_NE(outcome.status.message.find(r.P(last)), std::string::npos) << outcome.status.message;
+  EXPECT_TRUE(outcome.notUndone.empty());
+  held.Reset();
+  EXPECT_TRUE(Files(r.dir.Path()) == r.before) << last;
+}
+
+}  // namespace
+}  // namespace vexa

@@ -1,0 +1,380 @@
+#include "service_page/service_actions.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "service_page/admin_account.h"
+
+namespace vexa {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+// Writes down every call in order and answers from a script.
+class RecordingHost : public TrackerHost {
+ public:
+  std::vector<std::string> log;
+
+  bool trackerExists = true;
+  std::map<std::string, std::string> config;
+  Status saveResult;
+  std::map<std::string, TrackerRun> runs;  // by command; default: started, 0
+  Status consoleStart;
+  bool consoleThere = true;
+  ConsoleCloseResult closeResult;
+  BackupOutcome backup{Status::Ok(), "C:\\p\\备份\\1月2日3时4分5秒\\"};
+  bool confirm = true;
+  TrackerSnapshot snapshot;  // what LookAtTracker sees
+  bool confirmPage = true;
+  bool adminGiven = true;
+  std::string account = "boss", password = "pw";
+
+  std::string TrackerPath() override { return "C:\\p q\\vexa.exe"; }
+  bool TrackerExists() override { return trackerExists; }
+  std::string ConfigGet(const std::string& key, const std::string& def) override {
+    auto it = config.find(key);
+    return it == config.end() ? def : it->second;
+  }
+  Status ConfigSetAndSave(const std::string& key, const std::string& value) override {
+    log.push_back("save " + key + "=" + value);
+    if (saveResult.ok) config[key] = value;
+    return saveResult;
+  }
+  TrackerRun RunTrackerCommand(const std::string& command) override {
+    log.push_back("run " + command);
+    auto it = runs.find(command);
+    return it == runs.end() ? TrackerRun{} : it->second;
+  }
+  Status StartTrackerConsole() override {
+    log.push_back("console");
+    return consoleStart;
+  }
+  bool ConsoleWindowExists() override {
+    log.push_back("look");
+    return consoleThere;
+  }
+  ConsoleCloseResult CloseConsoleWindows() override {
+    log.push_back("close consoles");
+    return closeResult;
+  }
+  BackupOutcome BackupFiles(bool clearing) override {
+    log.push_back(clearing ? "backup clearing" : "backup");
+    return backup;
+  }
+  TrackerSnapshot LookAtTracker(const std::string& port) override {
+    log.push_back("look port " + port);
+    return snapshot;
+  }
+  void ShellOpen(const std::string& target) override { log.push_back("open " + target); }
+  void Sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }
+  void AskAdministrator() override {
+    log.push_back("admin dialog");
+    if (adminGiven) {
+      AcceptAdminInput(account, password);
+    } else {
+      CancelAdminInput();
+    }
+  }
+  void SetInstallCaption(const std::string& caption) override { log.push_back("caption " + caption); }
+  void Log(const std::string& text) override { log.push_back("log " + text); }
+  void ShowPageMessage(const std::string& text, const std::string& caption, unsigned icon) override {
+    log.push_back("page box [" + caption + "] " + std::to_string(icon) + " " + text);
+  }
+  void ShowAppMessage(const std::string& text, unsigned icon) override {
+    log.push_back("app box " + std::to_string(icon) + " " + text);
+  }
+  bool ConfirmPageMessage(const std::string& text, const std::string& caption,
+                          unsigned icon) override {
+    log.push_back("ask [" + caption + "] " + std::to_string(icon) + " " + text);
+    return confirmPage;
+  }
+  bool ConfirmAppMessage(const std::string& text) override {
+    log.push_back("confirm " + text);
+    return confirm;
+  }
+};
+
+const char kRequest[] =
+    "open http://localhost:6969/users.html?us_login=boss&us_password=pw&us_password_verify=pw"
+    "&us_email=admin%40localhost&us_access_view=on&us_access_dl=on&us_access_comments=on"
+    "&us_access_upload=on&us_access_edit=on&us_access_admin=on&us_access_signup=on";
+
+const std::vector<std::string> kRestart = {
+    "close consoles", "run vexa.exe -stop", "sleep 1000", "run vexa.exe -U", "sleep 1000",
+    "run vexa.exe -i", "sleep 1000",        "run vexa.exe -start"};
+
+std::vector<std::string> Concat(std::vector<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+TEST(ServiceButtons, ShowTheirMessageAfterTheCommandAndWarnOnNonZeroExit) {
+  RecordingHost host;
+  RunServiceButton(host, *FindServiceButton(1006));
+  EXPECT_THAT(host.log, ElementsAre("run vexa.exe -stop",
+                                    "page box [Vexa后台服务] 16 Vexa后台服务已停止"));
+
+  host.log.clear();
+  host.runs["vexa.exe -i"] = TrackerRun{Status::Ok(), 1060};
+  RunServiceButton(host, *FindServiceButton(1008));
+  EXPECT_THAT(host.log,
+              ElementsAre("run vexa.exe -i",
+                          "page box [Vexa后台服务] 48 Vexa后台服务已安装，在下次系统启动时自动启动，"
+                          "请在 管理工具-->服务 查看\n\n命令 \"vexa.exe -i\" 返回了代码 "
+                          "1060，请检查操作是否成功。"));
+
+  host.log.clear();
+  host.runs["vexa.exe -U"] = TrackerRun{Status::Error("无法运行 C:\\p q\\vexa.exe"), 0};
+  RunServiceButton(host, *FindServiceButton(1007));
+  EXPECT_THAT(host.log, ElementsAre("run vexa.exe -U",
+                                    "page box [Vexa后台服务] 16 无法运行 C:\\p q\\vexa.exe"));
+}
+
+TEST(ServiceButtons, MissingTrackerIsNamedAndNothingRuns) {
+  RecordingHost host;
+  host.trackerExists = false;
+  const std::string missing = "page box [Vexa后台服务] 16 " + MissingTrackerText("C:\\p q\\vexa.exe");
+  EXPECT_NE(missing.find("C:\\p q\\vexa.exe"), std::string::npos);
+  for (const ServiceButton& button : kServiceButtons) RunServiceButton(host, button);
+  StartConsoleButton(host);
+  RestartButton(host);
+  RunOneClickInstallation(host);
+  EXPECT_THAT(host.log, ElementsAreArray(std::vector<std::string>(7, missing)));
+}
+
+TEST(ServiceButtons, ALongSwitchIsQuestionedAndAGivenUpWaitSaysItStillRuns) {
+  EXPECT_EQ(KeepWaitingText("vexa.exe -start", 60),
+            "命令 \"vexa.exe -start\" 已运行 60 秒，仍未结束。\n是否继续等待？\n\n"
+            "选择“否”将不再等待，该命令仍在后台运行。");
+  EXPECT_EQ(WaitGivenUpText("vexa.exe -i"),
+            "已停止等待命令 \"vexa.exe -i\"，它仍在运行，请稍后查看服务的状态。");
+}
+
+TEST(ConsoleButtons, StartOpensTheTrackerAndCloseSaysWhenNothingRuns) {
+  RecordingHost host;
+  StartConsoleButton(host);
+  host.consoleStart = Status::Error("无法运行");
+  StartConsoleButton(host);
+  host.consoleThere = false;
+  CloseConsoleButton(host);
+  host.consoleThere = true;
+  CloseConsoleButton(host);
+  host.closeResult.found = true;
+  host.closeResult.notClosed = {"stuck", ""};
+  CloseConsoleButton(host);
+  EXPECT_THAT(host.log,
+              ElementsAre("look port 6969", "console", "look port 6969", "console",
+                          "page box [Vexa后台服务] 16 无法运行", "look",
+                          "page box [提示] 64 没有运行Vexa!", "look", "close consoles", "look",
+                          "close consoles",
+                          "page box [提示] 48 以下控制台窗口未能关闭：\nstuck\n(无标题)"));
+}
+
+TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
+  const std::string startMessage = "page box [Vexa后台服务] 64 Vexa后台服务已启动";
+  const std::string question =
+      "ask [Vexa服务器] 48 端口 7000 已被其他程序占用：httpd.exe (PID 44)。\n"
+      "Vexa服务器可能无法在这个端口上监听。\n\n仍要启动吗?";
+  RecordingHost host;
+  host.config["port"] = "7000";
+  host.snapshot.port = {PortUse::kOther, 44, "httpd.exe"};
+
+  // Cancel starts nothing, neither the service nor the console.
+  host.confirmPage = false;
+  RunServiceButton(host, *FindServiceButton(1005));
+  StartConsoleButton(host);
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "look port 7000", question));
+
+  host.log.clear();
+  host.confirmPage = true;
+  RunServiceButton(host, *FindServiceButton(1005));
+  StartConsoleButton(host);
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "run vexa.exe -start",
+                                    startMessage, "look port 7000", question, "console"));
+
+  // A running tracker of this directory holds it already: no question. Nor
+  // for a free port, and never for the other switches or the restart.
+  host.log.clear();
+  host.snapshot.processes.consolePids = {9};
+  StartConsoleButton(host);
+  host.snapshot = TrackerSnapshot{};
+  RunServiceButton(host, *FindServiceButton(1005));
+  host.snapshot.port = {PortUse::kUnknownOwner, 0, ""};
+  RunServiceButton(host, *FindServiceButton(1008));
+  RestartButton(host);
+  EXPECT_THAT(host.log, ElementsAreArray(Concat({{"look port 7000", "console", "look port 7000",
+                                                  "run vexa.exe -start", startMessage},
+                                                 {"run vexa.exe -i"},
+                                                 {"page box [Vexa后台服务] 64 " +
+                                                  std::string(kServiceButtons[0].message)},
+                                                 kRestart})));
+}
+
+TEST(WebButtons, OpenTheConfiguredAddresses) {
+  RecordingHost host;
+  OpenWebMainPage(host);
+  OpenWebFileDirectory(host);
+  host.config["port"] = "8080";
+  host.config["vexa_file_dir"] = "D:/bt/种子\\";
+  OpenWebMainPage(host);
+  OpenWebFileDirectory(host);
+  host.config["vexa_file_dir"] = "D:\\bt\\种子";
+  OpenWebFileDirectory(host);
+  EXPECT_THAT(host.log, ElementsAre("open http://localhost:6969", "open http://localhost:6969/file",
+                                    "open http://localhost:8080", "open http://localhost:8080/",
+                                    "open http://localhost:8080/种子"));
+}
+
+TEST(BackupButton, ShowsTheDirectoryOrTheFileError) {
+  RecordingHost host;
+  BackupButton(host);
+  host.backup = {Status::Error("Access to C:\\p\\a.vexa was denied."), ""};
+  BackupButton(host);
+  EXPECT_THAT(host.log,
+              ElementsAre("backup", "app box 0 配置与数据文件已备份到目录：\nC:\\p\\备份\\1月2日3时4分5秒\\",
+                          "backup", "app box 48 Access to C:\\p\\a.vexa was denied."));
+}
+
+TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesAndShowsNothing) {
+  RecordingHost host;
+  RestartButton(host);
+  EXPECT_THAT(host.log, ElementsAreArray(kRestart));
+
+  // A non-zero exit status changes nothing here; only a tracker that did
+  // not start ends the run, and that is said.
+  host.log.clear();
+  host.runs["vexa.exe -stop"] = TrackerRun{Status::Ok(), 1062};
+  host.runs["vexa.exe -i"] = TrackerRun{Status::Error("无法运行"), 0};
+  RestartButton(host);
+  EXPECT_THAT(host.log, ElementsAre("close consoles", "run vexa.exe -stop", "sleep 1000",
+                                    "run vexa.exe -U", "sleep 1000", "run vexa.exe -i",
+                                    "page box [Vexa后台服务] 16 无法运行"));
+}
+
+const std::vector<std::string> kInstallStart = {
+    std::string("confirm ") + kInstallConfirmText, "log 一键安装：开始",
+    "caption 请耐心等待，正在初始化Vexa......", "save port=6969"};
+const std::vector<std::string> kInstallStop = {"log 一键安装：停止Vexa", "close consoles",
+                                               "run vexa.exe -stop"};
+
+TEST(OneClickInstallation, StopsTheTrackerBeforeClearingAndRunsEveryStepInOrder) {
+  RecordingHost host;
+  host.config["port"] = "7000";
+  RunOneClickInstallation(host);
+  EXPECT_THAT(host.log,
+              ElementsAreArray(Concat({
+                  kInstallStart,
+                  kInstallStop,
+                  {"log 一键安装：清空并备份数据", "backup clearing",
+                   "app box 0 旧的配置与数据文件已全部清空\nC:\\p\\备份\\1月2日3时4分5秒\\",
+                   "log 一键安装：重新安装并启动服务"},
+                  kRestart,
+                  {"admin dialog", kRequest, "sleep 1000", "log 一键安装：已发送创建管理员的请求",
+                   "app box 0 创建超级用户成功!安装完成!", "caption 全自动初始化安装",
+                   "log 一键安装：完成"},
+              })));
+  EXPECT_EQ(std::string(kInstallConfirmText),
+            "安装程序将清空并同时备份原来的数据\n您可以使用这个一键搞定所有设置\n您确认要开始安装吗?");
+
+  // -stop is not judged: a tracker that was not running fails to stop.
+  RecordingHost notRunning;
+  notRunning.runs["vexa.exe -stop"] = TrackerRun{Status::Ok(), 1062};
+  RunOneClickInstallation(notRunning);
+  EXPECT_EQ(notRunning.log.back(), "log 一键安装：完成");
+}
+
+TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequest) {
+  RecordingHost host;
+  host.confirm = false;
+  RunOneClickInstallation(host);
+  EXPECT_THAT(host.log, ElementsAre(std::string("confirm ") + kInstallConfirmText));
+
+  const std::vector<std::string> tail = {"admin dialog", "log 一键安装：未创建管理员",
+                                         "app box 0 您已经退出安装程序!",
+                                         "caption 全自动初始化安装", "log 一键安装：完成"};
+  for (int answer = 0; answer < 3; ++answer) {
+    RecordingHost h;
+    h.adminGiven = answer != 0;
+    if (answer == 1) h.password = "";
+    if (answer == 2) h.account = "";
+    RunOneClickInstallation(h);
+    ASSERT_GE(h.log.size(), tail.size());
+    EXPECT_EQ(std::vector<std::string>(h.log.end() - 5, h.log.end()), tail) << answer;
+    EXPECT_THAT(h.log, ::testing::Contains("backup clearing"));
+  }
+}
+
+TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest) {
+  const std::string idle = "caption 一键安装服务器";
+  const std::string exitNote = std::string("app box 48 ") + kInstallStoppedText;
+  const struct Case {
+    const char* name;
+    std::function<void(RecordingHost&)> arrange;
+    std::vector<std::string> after;  // the log after the common start
+  } cases[] = {
+      {"failed save",
+       [](RecordingHost& h) { h.saveResult = Status::Error("无法写入 vexa.cfg"); },
+       {"app box 48 无法写入 vexa.cfg", idle, "log 一键安装：在保存端口时停止"}},
+      {"tracker not runnable at the stop",
+       [](RecordingHost& h) { h.runs["vexa.exe -stop"] = TrackerRun{Status::Error("无法运行"), 0}; },
+       Concat({kInstallStop, {"app box 48 无法运行", idle, "log 一键安装：在停止Vexa时停止"}})},
+      {"file error while clearing",
+       [](RecordingHost& h) { h.backup = {Status::Error("Access to C:\\p\\a.vexa was denied."), ""}; },
+       Concat({kInstallStop,
+               {"log 一键安装：清空并备份数据", "backup clearing",
+                "app box 48 Access to C:\\p\\a.vexa was denied.", idle,
+                "log 一键安装：在清空数据时停止"}})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingHost host;
+    c.arrange(host);
+    RunOneClickInstallation(host);
+    EXPECT_THAT(host.log, ElementsAreArray(Concat({kInstallStart, c.after})));
+  }
+
+  // -i or -start exiting non-zero ends it with the exit-code line: no
+  // administrator dialog, no request, no success text.
+  for (const char* failing : {"vexa.exe -i", "vexa.exe -start"}) {
+    SCOPED_TRACE(failing);
+    RecordingHost host;
+    host.runs[failing] = TrackerRun{Status::Ok(), 3};
+    RunOneClickInstallation(host);
+    const std::string command = failing;
+    std::vector<std::string> restartUpTo(kRestart.begin(),
+                                         std::find(kRestart.begin(), kRestart.end(), "run " + command) + 1);
+    EXPECT_THAT(host.log,
+                ElementsAreArray(Concat({
+                    std::vector<std::string>(host.log.begin(), host.log.begin() + 11),
+                    restartUpTo,
+                    {exitNote + ExitCodeNote(command, 3), idle, "log 一键安装：在安装服务时停止"},
+                })));
+    EXPECT_EQ(host.log[10], "log 一键安装：重新安装并启动服务");
+    EXPECT_THAT(host.log, ::testing::Not(::testing::Contains("admin dialog")));
+  }
+  EXPECT_EQ(ExitCodeNote("vexa.exe -i", 3),
+            "\n\n命令 \"vexa.exe -i\" 返回了代码 3，请检查操作是否成功。");
+}
+
+TEST(OneClickInstallation, RequestGoesToPort6969WithTheAccountEncoded) {
+  RecordingHost host;
+  host.config["port"] = "81";
+  host.account = "a&b=c 管";
+  host.password = "%+#";
+  RunOneClickInstallation(host);
+  EXPECT_THAT(host.log,
+              ::testing::Contains(
+                  "open http://localhost:6969/users.html?us_login=a%26b%3Dc%20%B9%DC"
+                  "&us_password=%25%2B%23&us_password_verify=%25%2B%23&us_email=admin%40localhost"
+                  "&us_access_view=on&us_access_dl=on&us_access_comments=on&us_access_upload=on"
+                  "&us_access_edit=on&us_access_admin=on&us_access_signup=on"));
+}
+
+}  // namespace
+}  // namespace vexa
