@@ -152,7 +152,7 @@ void CMainDlg::SwitchTab(int delta) {
 
 void CMainDlg::ReportUnreadableConfig() {
   Status loaded = store_.LoadStatus();
-  if (!loaded.ok) PageMessageBox(Handle(), loaded.message, kPageCaption, MB_OK | MB_ICONERROR);
+  if (!loaded.ok) PageMessageBox(Handle(), loaded.message, kServerCaption, MB_OK | MB_ICONERROR);
 }
 
 INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {

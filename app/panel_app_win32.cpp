@@ -12,9 +12,6 @@ namespace vexa {
 
 namespace {
 
-// The settings key a wizard-made application names; nothing is stored there.
-constexpr char kSettingsKeyName[] = "应用程序向导生成的本地应用程序";
-
 // vexa.cfg beside the program, shared by every page of the run.
 ConfigStore& PanelConfigStore() {
   static CWinConfigFile file(GetProgramDirectory() + kConfigFileName);
@@ -42,8 +39,6 @@ bool CPanelApp::InitInstance() {
 
   // The framework's part: COM for the desktop shortcut's shell link object.
   com_.emplace();
-
-  registryKey_ = kSettingsKeyName;
 
   SkinApplyToDialogs("Dialog");
 

@@ -20,7 +20,6 @@ class CPanelApp {
   int ExitInstance();
 
   HINSTANCE instance_ = nullptr;
-  const char* registryKey_ = nullptr;  // named, never written
   std::optional<ScopedCoInitialize> com_;
 };
 

@@ -1,12 +1,12 @@
 #include "backup/restore_plan.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <tuple>
 
 #include "backup/backup_names.h"
+#include "base/ascii.h"
 #include "tracker/status_line.h"
-#include "tracker/tracker_commands.h"
+#include "ui/message_box_flags.h"
 
 namespace vexa {
 
@@ -20,20 +20,12 @@ const char kDataFileSuffix[] = ".vexa";
 const char kTemporarySuffix[] = ".restore.tmp";
 const char kPreRestoreLine[] = "恢复之前的配置与数据文件保存在目录：\n";
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(const std::string& a, const char* b) {
-  std::string lower;
-  for (char c : a) lower += LowerAscii(c);
-  return lower == b;
-}
-
 // No character of GBK ends in '.', so a name that ends in these bytes ends
 // in these characters.
 bool EndsWithIgnoringCase(const std::string& text, const char* suffix) {
   const std::string tail(suffix);
   return text.size() > tail.size() &&
-         EqualsIgnoringCase(text.substr(text.size() - tail.size()), suffix);
+         EqualsIgnoringAsciiCase(text.substr(text.size() - tail.size()), tail);
 }
 
 // The time stamp of a backup name and the count of its uniqueness numbers,
@@ -64,12 +56,6 @@ StampOrder StampOrderOf(const std::string& name) {
   return order;
 }
 
-std::string CountText(std::uint64_t value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(value));
-  return text;
-}
-
 // Log lines are one line each.
 std::string OneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
@@ -79,7 +65,8 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 bool IsRestorableFileName(const std::string& name) {
-  return EqualsIgnoringCase(name, kConfigFileName) || EndsWithIgnoringCase(name, kDataFileSuffix);
+  return EqualsIgnoringAsciiCase(name, kConfigFileName) ||
+         EndsWithIgnoringCase(name, kDataFileSuffix);
 }
 
 void SortNewestFirst(std::vector<BackupFolder>& folders) {
@@ -92,24 +79,23 @@ void SortNewestFirst(std::vector<BackupFolder>& folders) {
 }
 
 std::string BackupListEntry(const BackupFolder& folder) {
-  return folder.name + "\t" + CountText(static_cast<std::uint64_t>(folder.fileCount)) +
-         " 个文件\t" + ByteSizeText(folder.totalBytes);
+  return folder.name + "\t" + std::to_string(folder.fileCount) + " 个文件\t" +
+         ByteSizeText(folder.totalBytes);
 }
 
 std::string RestoreProgressText(unsigned filesDone, unsigned filesTotal, std::uint64_t bytesDone,
                                 std::uint64_t bytesTotal) {
-  return "正在恢复备份：" + CountText(filesDone) + "/" + CountText(filesTotal) + " 个文件，" +
-         ByteSizeText(bytesDone) + " / " + ByteSizeText(bytesTotal);
+  return "正在恢复备份：" + std::to_string(filesDone) + "/" + std::to_string(filesTotal) +
+         " 个文件，" + ByteSizeText(bytesDone) + " / " + ByteSizeText(bytesTotal);
 }
 
-TrackerRunCheck JudgeTrackerRun(const std::string& trackerPath, const SystemTables& tables) {
+TrackerRunCheck JudgeTrackerRun(const TrackerProcesses& tracker) {
   TrackerRunCheck check;
-  if (tables.processes.empty()) {
+  if (!tracker.processesRead) {
     check.known = false;
     check.detail = "无法读取正在运行的进程列表。";
     return check;
   }
-  const TrackerProcesses tracker = FindTrackerProcesses(trackerPath, tables);
   // A service on its way up or down is about to hold the files, or still does.
   const bool serviceBusy = tracker.serviceState == ServiceState::kStartPending ||
                            tracker.serviceState == ServiceState::kStopPending ||
@@ -119,14 +105,11 @@ TrackerRunCheck JudgeTrackerRun(const std::string& trackerPath, const SystemTabl
     check.detail = ServiceSegment(tracker) + "\n" + ConsoleSegment(tracker);
     return check;
   }
-  for (const ProcessEntry& process : tables.processes) {
-    if (process.pid != 0 && process.imagePath.empty() &&
-        EqualsIgnoringCase(process.exeName, kTrackerExe)) {
-      check.known = false;
-      check.detail = "无法读取进程 " + process.exeName + " (PID " +
-                     CountText(process.pid) + ") 的程序路径，它可能是本目录的Vexa服务器。";
-      return check;
-    }
+  if (!tracker.pathsUnread.empty()) {
+    const ProcessEntry& process = tracker.pathsUnread.front();
+    check.known = false;
+    check.detail = "无法读取进程 " + process.exeName + " (" + PidText(process.pid) +
+                   ") 的程序路径，它可能是本目录的Vexa服务器。";
   }
   return check;
 }
@@ -218,8 +201,8 @@ void RestoreBackupButton(RestoreHost& host) {
     host.ShowAppMessage(RestoreFailedText(restored, backup.directory), kIconExclamation);
     return;
   }
-  host.Log("恢复备份：已恢复 " + CountText(static_cast<std::uint64_t>(restored.files)) + " 个文件，" +
-           CountText(restored.bytes) + " 字节");
+  host.Log("恢复备份：已恢复 " + std::to_string(restored.files) + " 个文件，" +
+           std::to_string(restored.bytes) + " 字节");
   // 4. The restored vexa.cfg on every page.
   const Status reload = host.ReloadConfiguration();
   if (!reload.ok) host.Log(OneLine("恢复备份：未能重新读取 vexa.cfg：" + reload.message));

@@ -60,10 +60,10 @@ struct TrackerRunCheck {
   std::string detail;  // which processes run, or why it could not be told
 };
 
-// From the system's tables: running when a tracker process of trackerPath
-// runs; not known when the process list is empty (it could not be read) or
-// a process named like the tracker hides its path, which might be ours.
-TrackerRunCheck JudgeTrackerRun(const std::string& trackerPath, const SystemTables& tables);
+// Running when a tracker process runs or its service is on its way up or
+// down; not known when the process list could not be read or a process named
+// like the tracker hides its path, which might be ours.
+TrackerRunCheck JudgeTrackerRun(const TrackerProcesses& tracker);
 
 extern const char kNoBackupsText[];
 extern const char kRestoreEmptyFolderText[];

@@ -97,6 +97,31 @@ struct FindHandleTraits {
 };
 using ScopedFindHandle = ScopedHandleT<FindHandleTraits>;
 
+// A critical section for its owner's lifetime; Lock holds it for a scope.
+class CriticalSection {
+ public:
+  CriticalSection() { InitializeCriticalSection(&section_); }
+  ~CriticalSection() { DeleteCriticalSection(&section_); }
+  CriticalSection(const CriticalSection&) = delete;
+  CriticalSection& operator=(const CriticalSection&) = delete;
+
+  class Lock {
+   public:
+    explicit Lock(CriticalSection& owner) : section_(&owner.section_) {
+      EnterCriticalSection(section_);
+    }
+    ~Lock() { LeaveCriticalSection(section_); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+   private:
+    CRITICAL_SECTION* section_;
+  };
+
+ private:
+  CRITICAL_SECTION section_;
+};
+
 // A window's device context from GetDC, released to that window.
 class ScopedGetDC {
  public:

@@ -63,9 +63,9 @@ DWORD WriteNewFile(const std::string& name, const std::string& bytes) {
   return ERROR_SUCCESS;
 }
 
-// The file operations of the replace step on the real disk. ReplaceFileA
+// The file operations of the replace step on the real disk. ReplaceFileW
 // keeps the target's attributes and permissions on Windows. It gets a backup
-// name because Wine's ReplaceFileW, given none, deletes the target before
+// name because Wine's, given none, deletes the target before
 // moving the replacement in and loses it when that move fails. Wine also
 // leaves the attributes of the replacement, hence CopyAttributes.
 class WinReplaceSystem : public ReplaceSystem {

@@ -77,7 +77,6 @@ const char kOutsideChangeQuestion[] =
     "vexa.cfg 在本程序启动后已被其他程序修改。\n\n"
     "选择“是”：重新读取 vexa.cfg，再写入这次修改的设置并保存。\n"
     "选择“否”：不保存，vexa.cfg 保持其他程序修改后的样子，页面上的内容仍保留。";
-const char kOutsideChangeCaption[] = "Vexa服务器";
 
 std::string NotInCodePageText(const std::string& caption) {
   return "“" + caption +

@@ -13,6 +13,10 @@ namespace vexa {
 
 extern const char kConfigFileName[];  // "vexa.cfg", beside the program
 
+// The tracker's port while vexa.cfg names none; the one-click installation
+// sets it.
+inline constexpr char kDefaultPort[] = "6969";
+
 struct ConfigEntry {
   std::string key;
   std::string value;
@@ -44,10 +48,9 @@ struct FileStamp {
 std::uint64_t HashBytes(const std::string& bytes);
 
 // The question asked before a save when another program changed vexa.cfg
-// (Yes: read it again, then save; No: write nothing), its caption, and the
-// failure a caller reports after No.
+// (Yes: read it again, then save; No: write nothing) and the failure a
+// caller reports after No.
 extern const char kOutsideChangeQuestion[];
-extern const char kOutsideChangeCaption[];  // "Vexa服务器"
 
 // The refusal of a value (named by caption) holding a character that the
 // ANSI code page, vexa.cfg's encoding, lacks: the tracker could not read it.

@@ -36,7 +36,7 @@ bool PutOldFileBack(ReplaceSystem& fs, const std::string& target, const std::str
   return false;
 }
 
-// One attempt. ReplaceFileA's documented failures with a backup name:
+// One attempt. ReplaceFileW's documented failures with a backup name:
 // 1175 moved nothing; 1176 left both files under their names; 1177 left the
 // old file under the backup name. Wine may also have moved the old file
 // away before failing, so the backup name is looked at after every failure.

@@ -28,10 +28,10 @@ class ReplaceSystem {
   // its replacement.
   virtual unsigned long CopyAttributes(const std::string& from, const std::string& to) = 0;
   virtual unsigned long ClearAttributes(const std::string& path) = 0;
-  // ReplaceFileA with a backup name.
+  // ReplaceFileW with a backup name.
   virtual unsigned long Replace(const std::string& target, const std::string& replacement,
                                 const std::string& backup) = 0;
-  // MoveFileExA, written through; over an existing file only when asked.
+  // MoveFileExW, written through; over an existing file only when asked.
   virtual unsigned long Move(const std::string& from, const std::string& to,
                              bool replaceExisting) = 0;
   virtual unsigned long Delete(const std::string& path) = 0;
@@ -43,7 +43,7 @@ constexpr unsigned kReplaceRetryTotalMs = 1000;
 constexpr unsigned kReplaceRetryPauseMs = 50;
 
 // Errors that usually clear within a second. Windows reports a vexa.cfg held
-// by another program from ReplaceFileA as "unable to remove replaced".
+// by another program from ReplaceFileW as "unable to remove replaced".
 bool IsTransientReplaceError(unsigned long error);
 
 struct ReplaceOutcome {

@@ -1,6 +1,6 @@
 #include "controls/link_label_logic.h"
 
-#include <cstdio>
+#include <string>
 
 namespace vexa {
 
@@ -73,9 +73,18 @@ std::string OpenErrorMessage(int code) {
   }
   std::string message = "Unable to open hyperlink:\n\n";
   if (text) return message + text;
-  char unknown[64];
-  std::snprintf(unknown, sizeof unknown, "Unknown Error (%d) occurred.", code);
-  return message + unknown;
+  return message + "Unknown Error (" + std::to_string(code) + ") occurred.";
+}
+
+std::string OpenLink(const std::string& target, LinkOpener& system) {
+  constexpr int kLastFailure = 32;
+  int code = system.ShellOpen(target);
+  std::string documentClass, command;
+  if (code <= kLastFailure && system.ReadClassDefault(".htm", &documentClass) &&
+      system.ReadClassDefault(documentClass + "\\shell\\open\\command", &command)) {
+    code = system.Run(BrowserFallbackCommand(command, target));
+  }
+  return code > kLastFailure ? std::string() : OpenErrorMessage(code);
 }
 
 }  // namespace vexa

@@ -27,4 +27,21 @@ std::string BrowserFallbackCommand(const std::string& command, const std::string
 // "Unable to open hyperlink:\n\n" and the text for the shell's result code.
 std::string OpenErrorMessage(int code);
 
+// What opening a link needs from the system. Result codes are the shell's
+// and WinExec's: above 32 for success.
+class LinkOpener {
+ public:
+  virtual ~LinkOpener() = default;
+  virtual int ShellOpen(const std::string& target) = 0;
+  // The default value of a key under HKEY_CLASSES_ROOT; false when unreadable.
+  virtual bool ReadClassDefault(const std::string& subKey, std::string* value) = 0;
+  virtual int Run(const std::string& commandLine) = 0;
+};
+
+// The shell's "open" first; when it fails, the browser command registered
+// for .htm documents with the target. "" when the link opened, otherwise the
+// text of the error box, for the browser's code when it was tried and the
+// shell's when there was none.
+std::string OpenLink(const std::string& target, LinkOpener& system);
+
 }  // namespace vexa

@@ -3,8 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <vector>
-
+#include "base/process_win32.h"
 #include "base/wide_text.h"
 #include "controls/link_label_logic.h"
 #include "ui/message_box_win32.h"
@@ -33,44 +32,49 @@ TOOLINFOW LabelTool(HWND hwnd) {
   return tool;
 }
 
-// The default value of a class root key, or false when it cannot be read.
-bool ReadClassDefault(const std::string& subKey, std::string* value) {
-  ScopedRegKey key;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(subKey).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  wchar_t buffer[MAX_PATH + 1] = {};
-  DWORD size = MAX_PATH * sizeof(wchar_t);
-  DWORD type = 0;
-  if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                       &size) != ERROR_SUCCESS) {
-    return false;
-  }
-  *value = Narrow(buffer);
-  return true;
-}
+class SystemLinkOpener : public LinkOpener {
+ public:
+  explicit SystemLinkOpener(int showCommand) : showCommand_(showCommand) {}
 
-// Runs a command line as WinExec did, in its terms: above 31 for success,
-// otherwise the system's error (0 for one beyond WinExec's codes).
-int RunCommandLine(const std::string& commandLine, int showCommand) {
-  std::wstring line = Wide(commandLine);
-  std::vector<wchar_t> buffer(line.begin(), line.end());
-  buffer.push_back(L'\0');
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(showCommand);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    DWORD error = GetLastError();
-    return error < 32 ? static_cast<int>(error) : 0;
+  int ShellOpen(const std::string& target) override {
+    HINSTANCE shell =
+        ShellExecuteW(nullptr, L"open", Wide(target).c_str(), nullptr, nullptr, showCommand_);
+    // Success is any value above 32, which need not fit an int.
+    const UINT_PTR code = reinterpret_cast<UINT_PTR>(shell);
+    return code > 32 ? 33 : static_cast<int>(code);
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return 33;
-}
+
+  bool ReadClassDefault(const std::string& subKey, std::string* value) override {
+    ScopedRegKey key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(subKey).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH * sizeof(wchar_t);
+    DWORD type = 0;
+    if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                         &size) != ERROR_SUCCESS) {
+      return false;
+    }
+    *value = Narrow(buffer);
+    return true;
+  }
+
+  // As WinExec did, in its terms: above 31 for success, otherwise the
+  // system's error (0 for one beyond WinExec's codes).
+  int Run(const std::string& commandLine) override {
+    ProcessLaunch launch;
+    launch.commandLine = commandLine;
+    launch.showCommand = showCommand_;
+    const StartedProcess started = StartProcess(launch);
+    if (!started.process) return started.error < 32 ? static_cast<int>(started.error) : 0;
+    return 33;
+  }
+
+ private:
+  int showCommand_;
+};
 
 }  // namespace
 
@@ -204,13 +208,14 @@ void CLinkLabel::LeaveCheck() {
 
 void CLinkLabel::FollowLink() {
   isHovering_ = FALSE;
-  int result = OpenTarget(target_, SW_SHOW);
-  isVisited_ = result > 32;
+  SystemLinkOpener system(SW_SHOW);
+  const std::string error = OpenLink(target_, system);
+  isVisited_ = error.empty();
   if (isVisited_) {
     if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
   } else {
     MessageBeep(MB_ICONEXCLAMATION);
-    ReportOpenError(result);
+    AppMessageBox(error, MB_ICONEXCLAMATION | MB_OK);
   }
 }
 
@@ -292,25 +297,6 @@ LRESULT CLinkLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefaultProc(message, wParam, lParam);
-}
-
-int OpenTarget(const std::string& target, int showCommand) {
-  HINSTANCE shell =
-      ShellExecuteW(nullptr, L"open", Wide(target).c_str(), nullptr, nullptr, showCommand);
-  INT_PTR shellResult = reinterpret_cast<INT_PTR>(shell);
-  if (static_cast<UINT_PTR>(shellResult) > 32) return static_cast<int>(shellResult);
-
-  std::string documentClass;
-  if (!ReadClassDefault(".htm", &documentClass)) return static_cast<int>(shellResult);
-  std::string command;
-  if (!ReadClassDefault(documentClass + "\\shell\\open\\command", &command)) {
-    return static_cast<int>(shellResult);
-  }
-  return RunCommandLine(BrowserFallbackCommand(command, target), showCommand);
-}
-
-void ReportOpenError(int code) {
-  AppMessageBox(OpenErrorMessage(code), MB_ICONEXCLAMATION | MB_OK);
 }
 
 }  // namespace vexa

@@ -58,11 +58,4 @@ class CLinkLabel : public CControl {
   HWND tooltip_ = nullptr;  // a child of ours: destroyed with the label's window
 };
 
-// Opens the target with the shell's "open" verb, falling back to the
-// registered browser command; returns the shell's or WinExec's result code.
-int OpenTarget(const std::string& target, int showCommand);
-
-// The exclamation beep and the application's box with the open-error text.
-void ReportOpenError(int code);
-
 }  // namespace vexa

@@ -46,12 +46,7 @@ class CWinActionLogFile : public ActionLogFile {
 
 class CWinActionLog : public ActionLogSink {
  public:
-  explicit CWinActionLog(const std::string& directory) : file_(directory) {
-    InitializeCriticalSection(&lock_);
-  }
-  ~CWinActionLog() override { DeleteCriticalSection(&lock_); }
-  CWinActionLog(const CWinActionLog&) = delete;
-  CWinActionLog& operator=(const CWinActionLog&) = delete;
+  explicit CWinActionLog(const std::string& directory) : file_(directory) {}
 
   void Write(const std::string& text) override {
     SYSTEMTIME now;
@@ -60,14 +55,13 @@ class CWinActionLog : public ActionLogSink {
     // on every machine it is sent to.
     const std::string line = TextToGbk(ActionLogLine(
         {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}, text));
-    EnterCriticalSection(&lock_);
+    const CriticalSection::Lock hold(lock_);
     AppendActionLogLine(file_, line);
-    LeaveCriticalSection(&lock_);
   }
 
  private:
   CWinActionLogFile file_;
-  CRITICAL_SECTION lock_;
+  CriticalSection lock_;  // the worker threads of the jobs log too
 };
 
 }  // namespace

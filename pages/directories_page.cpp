@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "base/text_codec.h"
+#include "config/config_store.h"
+#include "resources/resource.h"
 
 namespace vexa {
 
@@ -23,9 +25,6 @@ const char kHomePageText[] =
 const char kHomePageName[] = "\\index.html";
 
 std::string HomePageBytes() { return TextToGbk(kHomePageText); }
-const char kDirectoriesNote[] =
-    "目录设置相对或绝对路径,不存在的目录自动创建\n虚拟目录可通过HTTP访问,默认页index.html\n"
-    "!!表示不建议设置项";
 
 namespace {
 
@@ -49,35 +48,37 @@ const char* const kDirectoryKeys[] = {"allowed_dir", "vexa_upload_dir", kWebDire
 std::vector<FieldSpec> Table() {
   const FieldKind kText = FieldKind::Text;
   return {
-      {1015, "BT发布主目录", "allowed_dir", "c:\\VEVorive\\Upload", kText},
-      {1018, "上传种子文件目录", "vexa_upload_dir", "c:\\VEVorive\\Upload", kText},
-      {1019, "WEB文件虚拟目录", kWebDirectoryKey, "file", kText},
-      {1020, "日志文件目录", "vexa_access_log_dir", "log", kText},
-      {1021, "Announce URL", "vexa_force_announce_url", "http://localhost:6969/announce", kText},
-      {1022, "!!使用其他下载网址", "vexa_external_torrent_dir", "", kText},
-      {1023, "用户数据文件", "vexa_users_file", "users.vexa", kText},
-      {1024, "Track状态记录文件", "dfile", "dstate.vexa", kText},
-      {1025, "注释存诸文件", "vexa_comments_file", "comments.vexa", kText},
-      {1026, "分类存诸文件", "vexa_tag_file", "tags.vexa", kText},
-      {1027, "!!输出XML数据文件", "vexa_dump_xml_file", "", kText},
-      {1028, "XML更新间隔:秒", "vexa_dump_xml_interval", "", FieldKind::Digits},
-      {1029, "BT服务端口", "port", "6969", FieldKind::Digits},
-      {1016, "CSS样式表", "vexa_style_sheet", "/files/style.css", kText},
-      {1031, "上包含页", "vexa_static_header", "header.html", kText},
-      {1032, "下包含页", "vexa_static_footer", "footer.html", kText},
-      {1033, "HTML语言编码", "vexa_charset", "gb2312", kText},
-      {1034, "分类一", "vexa_tag1", "", kText},
-      {1035, "分类二", "vexa_tag2", "", kText},
-      {1036, "分类三", "vexa_tag3", "", kText},
-      {1037, "分类四", "vexa_tag4", "", kText},
-      {1038, "分类五", "vexa_tag5", "", kText},
-      {1039, "分类六", "vexa_tag6", "", kText},
-      {1040, "分类七", "vexa_tag7", "", kText},
-      {1041, "分类八", "vexa_tag8", "", kText},
-      {1042, "分类九", "vexa_tag9", "", kText},
-      {1043, "条形图", "image_bar_trans", "/files/image_bar_trans.jpg", kText},
-      {1044, "条形图背景", "image_bar_fill", "/files/image_bar_fill.jpg", kText},
-      {1046, "!!错误日志文件", "vexa_error_log", "", kText},
+      {IDC_DIR_ALLOWED_DIR, "BT发布主目录", "allowed_dir", "c:\\VEVorive\\Upload", kText},
+      {IDC_DIR_UPLOAD_DIR, "上传种子文件目录", "vexa_upload_dir", "c:\\VEVorive\\Upload", kText},
+      {IDC_DIR_FILE_DIR, "WEB文件虚拟目录", kWebDirectoryKey, "file", kText},
+      {IDC_DIR_ACCESS_LOG_DIR, "日志文件目录", "vexa_access_log_dir", "log", kText},
+      {IDC_DIR_ANNOUNCE_URL, "Announce URL", "vexa_force_announce_url",
+       "http://localhost:6969/announce", kText},
+      {IDC_DIR_EXTERNAL_TORRENT_DIR, "!!使用其他下载网址", "vexa_external_torrent_dir", "", kText},
+      {IDC_DIR_USERS_FILE, "用户数据文件", "vexa_users_file", "users.vexa", kText},
+      {IDC_DIR_DFILE, "Track状态记录文件", "dfile", "dstate.vexa", kText},
+      {IDC_DIR_COMMENTS_FILE, "注释存诸文件", "vexa_comments_file", "comments.vexa", kText},
+      {IDC_DIR_TAG_FILE, "分类存诸文件", "vexa_tag_file", "tags.vexa", kText},
+      {IDC_DIR_DUMP_XML_FILE, "!!输出XML数据文件", "vexa_dump_xml_file", "", kText},
+      {IDC_DIR_DUMP_XML_INTERVAL, "XML更新间隔:秒", "vexa_dump_xml_interval", "",
+       FieldKind::Digits},
+      {IDC_DIR_PORT, "BT服务端口", "port", kDefaultPort, FieldKind::Digits},
+      {IDC_DIR_STYLE_SHEET, "CSS样式表", "vexa_style_sheet", "/files/style.css", kText},
+      {IDC_DIR_STATIC_HEADER, "上包含页", "vexa_static_header", "header.html", kText},
+      {IDC_DIR_STATIC_FOOTER, "下包含页", "vexa_static_footer", "footer.html", kText},
+      {IDC_DIR_CHARSET, "HTML语言编码", "vexa_charset", "gb2312", kText},
+      {IDC_DIR_TAG1, "分类一", "vexa_tag1", "", kText},
+      {IDC_DIR_TAG2, "分类二", "vexa_tag2", "", kText},
+      {IDC_DIR_TAG3, "分类三", "vexa_tag3", "", kText},
+      {IDC_DIR_TAG4, "分类四", "vexa_tag4", "", kText},
+      {IDC_DIR_TAG5, "分类五", "vexa_tag5", "", kText},
+      {IDC_DIR_TAG6, "分类六", "vexa_tag6", "", kText},
+      {IDC_DIR_TAG7, "分类七", "vexa_tag7", "", kText},
+      {IDC_DIR_TAG8, "分类八", "vexa_tag8", "", kText},
+      {IDC_DIR_TAG9, "分类九", "vexa_tag9", "", kText},
+      {IDC_DIR_IMAGE_BAR_TRANS, "条形图", "image_bar_trans", "/files/image_bar_trans.jpg", kText},
+      {IDC_DIR_IMAGE_BAR_FILL, "条形图背景", "image_bar_fill", "/files/image_bar_fill.jpg", kText},
+      {IDC_DIR_ERROR_LOG, "!!错误日志文件", "vexa_error_log", "", kText},
   };
 }
 

@@ -5,8 +5,6 @@
 
 namespace vexa {
 
-extern const char kDisplayOptionsNote[];
-
 class DisplayOptionsPage : public SettingsPage {
  public:
   DisplayOptionsPage();

@@ -4,11 +4,9 @@
 
 namespace vexa {
 
-const char kPageCaption[] = "Vexa服务器";
-
 bool AskReloadChangedConfig(HWND owner) {
-  return PageMessageBox(owner, kOutsideChangeQuestion, kOutsideChangeCaption,
-                        MB_YESNO | MB_ICONWARNING) == IDYES;
+  return PageMessageBox(owner, kOutsideChangeQuestion, kServerCaption, MB_YESNO | MB_ICONWARNING) ==
+         IDYES;
 }
 
 void BindFields(CDialog& dialog, SettingsPage& page) {
@@ -20,7 +18,7 @@ void BindFields(CDialog& dialog, SettingsPage& page) {
 void ShowPageMessage(HWND page, const PageMessage& message) {
   if (message.text.empty()) return;
   UINT icon = message.icon == PageMessage::Icon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
-  PageMessageBox(page, message.text, kPageCaption, MB_OK | icon);
+  PageMessageBox(page, message.text, kServerCaption, MB_OK | icon);
   // After the box: closing it gives the focus back to where it was.
   HWND field = message.focusControl != 0 ? GetDlgItem(page, message.focusControl) : nullptr;
   if (field) SendMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);

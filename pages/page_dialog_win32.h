@@ -8,8 +8,6 @@
 
 namespace vexa {
 
-extern const char kPageCaption[];  // "Vexa服务器"
-
 // Binds every field that has a control to its value, in table order.
 void BindFields(CDialog& dialog, SettingsPage& page);
 

@@ -4,11 +4,6 @@ namespace vexa {
 
 const char kGuestAccessKey[] = "vexa_guest_access";
 const char kMemberAccessKey[] = "vexa_member_access";
-const char* const kAccessRightCaptions[kAccessRightCount] = {
-    "浏览", "下载", "留言", "上传", "编辑", "管理", "注册"};
-const char kSystemLimitsNote[] =
-    "注解\n---------------------------\n  压缩等级值为0到9\n  权限设置保持默认即可\n"
-    "  允许Track共享连接数建议置0\n---------------------------\n";
 
 std::string ReadmeOpenErrorText(const std::string& path, const std::string& reason) {
   return "无法打开说明文档：\n" + path + "\n" + reason;
@@ -18,17 +13,18 @@ namespace {
 
 std::vector<FieldSpec> Table() {
   return {
-      {1015, "最大并发连接", "vexa_max_conns", "64", FieldKind::Digits},
-      {1018, "最大链表文件数", "vexa_max_torrents", "1000", FieldKind::Digits},
+      {IDC_SYS_MAX_CONNS, "最大并发连接", "vexa_max_conns", "64", FieldKind::Digits},
+      {IDC_SYS_MAX_TORRENTS, "最大链表文件数", "vexa_max_torrents", "1000", FieldKind::Digits},
       {0, "普通游客权限", kGuestAccessKey, "", FieldKind::Derived},
       {0, "注册用户权限", kMemberAccessKey, "", FieldKind::Derived},
-      {1021, "连接超时:分钟", "socket_timeout", "15", FieldKind::Digits},
-      {1022, "下载超时:分钟", "vexa_file_expires", "", FieldKind::Digits},
-      {1023, "刷新上下包含页间隔", "vexa_refresh_static_interval", "1", FieldKind::Digits},
-      {1024, "每页显示的下载数目", "vexa_per_page", "", FieldKind::Digits},
-      {1025, "压缩等级 0至9", "vexa_compression_level", "", FieldKind::Digits},
-      {1026, "保存日志间隔", "vexa_flush_interval", "", FieldKind::Digits},
-      {1027, "允许Track共享连接数", "vexa_max_hops", "", FieldKind::Digits},
+      {IDC_SYS_SOCKET_TIMEOUT, "连接超时:分钟", "socket_timeout", "15", FieldKind::Digits},
+      {IDC_SYS_FILE_EXPIRES, "下载超时:分钟", "vexa_file_expires", "", FieldKind::Digits},
+      {IDC_SYS_REFRESH_STATIC_INTERVAL, "刷新上下包含页间隔", "vexa_refresh_static_interval", "1",
+       FieldKind::Digits},
+      {IDC_SYS_PER_PAGE, "每页显示的下载数目", "vexa_per_page", "", FieldKind::Digits},
+      {IDC_SYS_COMPRESSION_LEVEL, "压缩等级 0至9", "vexa_compression_level", "", FieldKind::Digits},
+      {IDC_SYS_FLUSH_INTERVAL, "保存日志间隔", "vexa_flush_interval", "", FieldKind::Digits},
+      {IDC_SYS_MAX_HOPS, "允许Track共享连接数", "vexa_max_hops", "", FieldKind::Digits},
   };
 }
 

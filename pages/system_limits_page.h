@@ -6,18 +6,16 @@
 
 #include "pages/access_mask.h"
 #include "pages/settings_page.h"
+#include "resources/resource.h"
 
 namespace vexa {
 
 // Check box of a right: first control id + bit position.
-constexpr int kGuestFirstBox = 1059;   // 1059 "浏览" ... 1065 "注册"
-constexpr int kMemberFirstBox = 1066;  // 1066 "浏览" ... 1072 "注册"
+constexpr int kGuestFirstBox = IDC_SYS_GUEST_VIEW;    // "浏览" ... "注册"
+constexpr int kMemberFirstBox = IDC_SYS_MEMBER_VIEW;  // "浏览" ... "注册"
 
 extern const char kGuestAccessKey[];
 extern const char kMemberAccessKey[];
-// Captions by bit position: "浏览", "下载", ... "注册".
-extern const char* const kAccessRightCaptions[kAccessRightCount];
-extern const char kSystemLimitsNote[];
 
 // "打开说明文档" could not open the guide: where it looked and why not.
 std::string ReadmeOpenErrorText(const std::string& path, const std::string& reason);

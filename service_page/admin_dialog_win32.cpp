@@ -2,14 +2,12 @@
 
 #include "base/text_codec.h"
 #include "config/config_store.h"
-#include "service_page/admin_account.h"
 #include "ui/message_box_win32.h"
 #include "ui/window_geometry.h"
 
 namespace vexa {
 
 namespace {
-const char kAdminCaption[] = "Vexa服务器";
 const char kAccountCaption[] = "管理员账号";
 const char kPasswordCaption[] = "管理员密码";
 }  // namespace
@@ -55,16 +53,15 @@ bool Cmyinput::OnCommand(int id, int code, HWND control) {
         PageMessageBox(
             Handle(),
             NotInCodePageText(refused == IDC_ADMIN_ACCOUNT ? kAccountCaption : kPasswordCaption),
-            kAdminCaption, MB_OK | MB_ICONERROR);
+            kServerCaption, MB_OK | MB_ICONERROR);
         SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(refused)), TRUE);
         return true;
       }
-      AcceptAdminInput(account_, password_);
+      answer_ = AdminAnswer{account_, password_};
       EndDialog(IDOK);
       return true;
     }
     case IDCANCEL:  // also Escape and the close box
-      CancelAdminInput();
       EndDialog(IDCANCEL);
       return true;
     default:

@@ -1,10 +1,11 @@
 #pragma once
 // "创建管理员": asks for the tracker's first administrator during the
-// one-click installation and hands the answer back in AdminAccount and
-// AdminPassword.
+// one-click installation.
+#include <optional>
 #include <string>
 
 #include "resources/resource.h"
+#include "service_page/service_actions.h"
 #include "ui/dialog_win32.h"
 
 namespace vexa {
@@ -15,6 +16,10 @@ class Cmyinput : public CDialog {
 
   Cmyinput();
 
+  // After OK both values as typed, empty ones included; nothing after
+  // Cancel, Escape or the close box.
+  const std::optional<AdminAnswer>& Answer() const { return answer_; }
+
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
@@ -22,6 +27,7 @@ class Cmyinput : public CDialog {
  private:
   std::string account_;
   std::string password_;
+  std::optional<AdminAnswer> answer_;
 };
 
 }  // namespace vexa

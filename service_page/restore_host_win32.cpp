@@ -5,8 +5,7 @@
 #include "config/program_directory.h"
 #include "log/action_log.h"
 #include "service_page/restore_dialog_win32.h"
-#include "tracker/system_tables_win32.h"
-#include "tracker/tracker_launcher.h"
+#include "tracker/tracker_processes.h"
 #include "ui/busy_panel_win32.h"
 #include "ui/message_box_win32.h"
 
@@ -37,8 +36,7 @@ void RestoreServiceHost::ShowAppMessage(const std::string& text, unsigned icon) 
 }
 
 TrackerRunCheck RestoreServiceHost::CheckTrackerRuns() {
-  const std::string trackerPath = TrackerExePath(ProgramDirectory());
-  return JudgeTrackerRun(trackerPath, ReadSystemTables(trackerPath, false));
+  return JudgeTrackerRun(QueryTrackerProcesses(ProgramDirectory()));
 }
 
 BackupOutcome RestoreServiceHost::BackupCurrentFiles() { return backup_.BackupFiles(false); }

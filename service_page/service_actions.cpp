@@ -1,10 +1,8 @@
 #include "service_page/service_actions.h"
 
-#include <cstdio>
-
 #include "backup/backup_names.h"
 #include "base/text_codec.h"
-#include "service_page/admin_account.h"
+#include "config/config_store.h"
 #include "tracker/admin_request.h"
 
 namespace vexa {
@@ -19,7 +17,6 @@ const char kInstallBusyCaption[] = "请耐心等待，正在初始化Vexa......"
 const char kInstallFinishedCaption[] = "全自动初始化安装";
 const char kInstallIdleCaption[] = "一键安装服务器";
 const char kInstallStoppedText[] = "一键安装已停止：Vexa服务未能安装或启动。";
-const char kInstallPort[] = "6969";
 
 std::string MissingTrackerText(const std::string& trackerPath) {
   return "找不到Vexa服务程序：\n" + trackerPath +
@@ -27,9 +24,8 @@ std::string MissingTrackerText(const std::string& trackerPath) {
 }
 
 std::string ExitCodeNote(const std::string& command, unsigned long exitCode) {
-  char code[32];
-  std::snprintf(code, sizeof code, "%lu", exitCode);
-  return "\n\n命令 \"" + command + "\" 返回了代码 " + code + "，请检查操作是否成功。";
+  return "\n\n命令 \"" + command + "\" 返回了代码 " + std::to_string(exitCode) +
+         "，请检查操作是否成功。";
 }
 
 std::string ConsolesNotClosedText(const std::vector<std::string>& titles) {
@@ -47,7 +43,9 @@ bool TrackerPresent(TrackerHost& host) {
   return false;
 }
 
-std::string BaseUrl(TrackerHost& host) { return TrackerBaseUrl(host.ConfigGet("port", "6969")); }
+std::string Port(TrackerHost& host) { return host.ConfigGet("port", kDefaultPort); }
+
+std::string BaseUrl(TrackerHost& host) { return TrackerBaseUrl(Port(host)); }
 
 void ReportConsolesNotClosed(TrackerHost& host, const ConsoleCloseResult& result) {
   if (!result.notClosed.empty()) {
@@ -59,11 +57,10 @@ void ReportConsolesNotClosed(TrackerHost& host, const ConsoleCloseResult& result
 }  // namespace
 
 bool PortAllowsStart(TrackerHost& host) {
-  const std::string port = host.ConfigGet("port", "6969");
+  const std::string port = Port(host);
   TrackerSnapshot now = host.LookAtTracker(port);
   std::string question = PortQuestionText(port, now.port, now.processes);
-  return question.empty() ||
-         host.ConfirmPageMessage(question, kPortQuestionCaption, kIconExclamation);
+  return question.empty() || host.ConfirmPageMessage(question, kServerCaption, kIconExclamation);
 }
 
 void RunServiceButton(TrackerHost& host, const ServiceButton& button) {
@@ -90,7 +87,7 @@ void StartConsoleButton(TrackerHost& host) {
 }
 
 void CloseConsoleButton(TrackerHost& host) {
-  if (!host.ConsoleWindowExists()) {
+  if (host.LookAtTracker(Port(host)).processes.consolePids.empty()) {
     host.ShowPageMessage(kNoConsoleText, kNoConsoleCaption, kIconInformation);
     return;
   }
@@ -160,7 +157,7 @@ void RunOneClickInstallation(TrackerHost& host) {
   host.Log("一键安装：开始");
   host.SetInstallCaption(kInstallBusyCaption);
 
-  Status saved = host.ConfigSetAndSave("port", kInstallPort);
+  Status saved = host.ConfigSetAndSave("port", kDefaultPort);
   if (!saved.ok) {
     host.ShowAppMessage(saved.message, kIconExclamation);
     return InstallationStopped(host, "保存端口");
@@ -183,12 +180,12 @@ void RunOneClickInstallation(TrackerHost& host) {
   }
 
   std::string baseUrl = BaseUrl(host);
-  host.AskAdministrator();
+  const std::optional<AdminAnswer> answer = host.AskAdministrator();
   // The tracker is an ANSI program: the request carries the ANSI code
   // page's bytes, as vexa.cfg does. The dialog refuses what that cannot hold.
   std::string account, password;
-  if (!AdminAccount().empty() && !AdminPassword().empty() && TextToAnsi(AdminAccount(), &account) &&
-      TextToAnsi(AdminPassword(), &password)) {
+  if (answer && !answer->account.empty() && !answer->password.empty() &&
+      TextToAnsi(answer->account, &account) && TextToAnsi(answer->password, &password)) {
     host.ShellOpen(AdminRequestUrl(baseUrl, account, password));
     host.Sleep(kCommandPauseMs);
     host.Log("一键安装：已发送创建管理员的请求");

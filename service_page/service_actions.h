@@ -1,6 +1,7 @@
 #pragma once
 // What the buttons of the service page do, written against the few things
 // they need from the system, so that their order can be followed exactly.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@
 
 namespace vexa {
 
+// The administrator dialog's answer, both values exactly as typed.
+struct AdminAnswer {
+  std::string account;
+  std::string password;
+};
+
 class TrackerHost {
  public:
   virtual ~TrackerHost() = default;
@@ -24,17 +31,16 @@ class TrackerHost {
 
   virtual TrackerRun RunTrackerCommand(const std::string& command) = 0;
   virtual Status StartTrackerConsole() = 0;
-  // Whether a console instance of this directory's tracker runs, and ending
-  // those alone; other programs' consoles are never touched.
-  virtual bool ConsoleWindowExists() = 0;
+  // Ends the console instances of this directory's tracker alone; other
+  // programs' consoles are never touched.
   virtual ConsoleCloseResult CloseConsoleWindows() = 0;
+  // Which tracker processes run and who holds the port, read now.
   virtual TrackerSnapshot LookAtTracker(const std::string& port) = 0;
   virtual BackupOutcome BackupFiles(bool clearing) = 0;
   virtual void ShellOpen(const std::string& target) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
-  // Runs the administrator dialog modally; its answer is in AdminAccount
-  // and AdminPassword afterwards.
-  virtual void AskAdministrator() = 0;
+  // Runs the administrator dialog modally; nothing when it was cancelled.
+  virtual std::optional<AdminAnswer> AskAdministrator() = 0;
   virtual void SetInstallCaption(const std::string& caption) = 0;
   // One event for the action log.
   virtual void Log(const std::string& text) = 0;
@@ -60,7 +66,6 @@ extern const char kInstallBusyCaption[];
 extern const char kInstallFinishedCaption[];
 extern const char kInstallIdleCaption[];   // "一键安装服务器", the template's caption
 extern const char kInstallStoppedText[];
-extern const char kInstallPort[];          // "6969"
 
 constexpr unsigned kCommandPauseMs = 1000;
 

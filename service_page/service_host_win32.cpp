@@ -1,14 +1,11 @@
 #include "service_page/service_host_win32.h"
 
-#include <cstdio>
-
 #include "backup/backup.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
 #include "config/program_directory.h"
 #include "log/action_log.h"
 #include "resources/resource.h"
-#include "service_page/admin_account.h"
 #include "service_page/admin_dialog_win32.h"
 #include "tracker/console_windows.h"
 #include "tracker/tracker_launcher.h"
@@ -21,18 +18,6 @@ namespace {
 
 // Short backups finish before a progress line could be read.
 constexpr ULONGLONG kProgressAfterMs = 1000;
-
-std::string QuotedCommandLine(const std::string& path, const std::string& arguments) {
-  std::string line = "\"" + path + "\"";
-  if (!arguments.empty()) line += " " + arguments;
-  return line;
-}
-
-std::string ExitCodeText(unsigned long code) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lu", code);
-  return text;
-}
 
 const char* ConsoleEndText(ConsoleEnd end) {
   switch (end) {
@@ -49,10 +34,8 @@ std::string ConsoleCloseLogText(const ConsoleCloseResult& result) {
   if (!result.found) return "关闭控制台：没有运行的控制台实例";
   std::string text = "关闭控制台：";
   for (const ConsoleClosing& closing : result.closings) {
-    char pid[32];
-    std::snprintf(pid, sizeof pid, "PID %lu", closing.pid);
     if (&closing != &result.closings.front()) text += "；";
-    text += pid;
+    text += PidText(closing.pid);
     if (!closing.title.empty()) text += " \"" + closing.title + "\"";
     text += " " + std::string(ConsoleEndText(closing.end));
   }
@@ -75,7 +58,7 @@ Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& 
   std::string ansi;
   if (!TextToAnsi(value, &ansi)) return Status::Error(NotInCodePageText(key));
   OutsideChange change = store_.CheckOutsideChange([this] {
-    return PageMessageBox(page_, kOutsideChangeQuestion, kOutsideChangeCaption,
+    return PageMessageBox(page_, kOutsideChangeQuestion, kServerCaption,
                           MB_YESNO | MB_ICONWARNING) == IDYES;
   });
   if (!change.proceed)
@@ -103,7 +86,7 @@ TrackerRun ServiceHost::RunTrackerCommand(const std::string& command) {
   const std::string line = QuotedCommandLine(TrackerPath(), CommandSwitch(command));
   const std::string took = "，用时 " + LogSeconds(GetTickCount64() - start) + " 秒";
   if (run.status.ok) {
-    LogAction("运行 " + line + "：返回代码 " + ExitCodeText(run.exitCode) + took);
+    LogAction("运行 " + line + "：返回代码 " + std::to_string(run.exitCode) + took);
   } else {
     LogAction("运行 " + line + "：" + run.status.message + took);
   }
@@ -117,20 +100,16 @@ Status ServiceHost::StartTrackerConsole() {
   return started;
 }
 
-// Through the status line's reader, which knows the services' binary paths
-// already: a reader of its own would ask the service manager for every one.
-bool ServiceHost::ConsoleWindowExists() {
-  return !LookAtTracker(ConfigGet("port", "6969")).processes.consolePids.empty();
-}
-
 ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
   const std::vector<unsigned long> pids =
-      LookAtTracker(ConfigGet("port", "6969")).processes.consolePids;
+      LookAtTracker(ConfigGet("port", kDefaultPort)).processes.consolePids;
   ConsoleCloseResult result = RunPumping([&] { return CloseTrackerConsoles(pids); });
   LogAction(ConsoleCloseLogText(result));
   return result;
 }
 
+// Through the status line's query, which knows the services' binary paths
+// already: a query of its own would ask the service manager for every one.
 TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
   return (status_ ? *status_ : ownStatus_).Look(ProgramDirectory(), port);
 }
@@ -171,11 +150,11 @@ void ServiceHost::ShowProgress(const std::string& text) {
   }
 }
 
-void ServiceHost::AskAdministrator() {
+std::optional<AdminAnswer> ServiceHost::AskAdministrator() {
   Cmyinput dialog;
   // Owned by the main window, like every box of the installation.
-  // A dialog that never showed must not leave the last installation's answer.
-  if (dialog.DoModal(AppMainWindow()) == -1) CancelAdminInput();
+  dialog.DoModal(AppMainWindow());
+  return dialog.Answer();
 }
 
 void ServiceHost::SetInstallCaption(const std::string& caption) {

@@ -22,13 +22,12 @@ class ServiceHost : public TrackerHost {
   Status ConfigSetAndSave(const std::string& key, const std::string& value) override;
   TrackerRun RunTrackerCommand(const std::string& command) override;
   Status StartTrackerConsole() override;
-  bool ConsoleWindowExists() override;
   ConsoleCloseResult CloseConsoleWindows() override;
   TrackerSnapshot LookAtTracker(const std::string& port) override;
   BackupOutcome BackupFiles(bool clearing) override;
   void ShellOpen(const std::string& target) override;
   void Sleep(unsigned milliseconds) override;
-  void AskAdministrator() override;
+  std::optional<AdminAnswer> AskAdministrator() override;
   void SetInstallCaption(const std::string& caption) override;
   void Log(const std::string& text) override;
   void ShowPageMessage(const std::string& text, const std::string& caption,

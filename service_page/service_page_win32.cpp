@@ -54,7 +54,7 @@ bool CSetting::OnInit() {
 }
 
 void CSetting::RefreshStatus(StatusRefresh how) {
-  status_.Refresh(ProgramDirectory(), store_.Get("port", "6969"), how);
+  status_.Refresh(ProgramDirectory(), store_.Get("port", kDefaultPort), how);
 }
 
 bool CSetting::OnTimer(UINT_PTR timerId) {

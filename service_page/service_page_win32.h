@@ -16,11 +16,6 @@ class CSetting : public CDialog {
   static constexpr UINT kTemplateId = IDD_SERVICE_PAGE;  // 129
   explicit CSetting(ConfigStore& store);
 
-  // Progress of a long job in the status line instead of its three
-  // segments, until ClearStatusOverride; see CServiceStatus.
-  void SetStatusOverride(const std::string& text) { status_.SetOverride(text); }
-  void ClearStatusOverride() { status_.ClearOverride(); }
-
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;

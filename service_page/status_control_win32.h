@@ -12,17 +12,9 @@
 
 #include <string>
 
-#include "tracker/status_line.h"
-#include "tracker/status_schedule.h"
 #include "tracker/system_tables_win32.h"
 
 namespace vexa {
-
-enum class StatusRefresh {
-  kTimer,    // about once a second: reads only what may have changed
-  kCurrent,  // now, all but the full service list: shown again, after a button
-  kAfresh,   // after the panel's own commands that install or remove services
-};
 
 class CServiceStatus {
  public:
@@ -36,19 +28,15 @@ class CServiceStatus {
 
   void SetOverride(const std::string& text);
   void ClearOverride();
-  bool Overriding() const { return overriding_; }
 
   // The text the control shows now.
   const std::string& Shown() const { return shown_; }
 
  private:
-  TrackerSnapshot Read(const std::string& programDirectory, const std::string& port,
-                       StatusRefresh how);
   void Show(const std::string& text);
 
   HWND control_ = nullptr;
-  SystemTableReader reader_;
-  StatusSchedule schedule_;
+  TrackerQuery query_;
   std::string segments_;  // the last three segments read
   std::string override_;
   bool overriding_ = false;

@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
+#include "tracker/tracker_commands.h"
+#include "tracker/tracker_processes.h"
 
 namespace vexa {
 
@@ -80,9 +81,8 @@ bool CloseByWindow(HWND window, HANDLE process, ULONGLONG deadline) {
 }
 
 std::string Name(const ConsoleClosing& closing) {
-  char pid[32];
-  std::snprintf(pid, sizeof pid, " (PID %lu)", closing.pid);
-  return (closing.title.empty() ? std::string("vexa.exe") : closing.title) + pid;
+  return (closing.title.empty() ? std::string(kTrackerExe) : closing.title) + " (" +
+         PidText(closing.pid) + ")";
 }
 
 }  // namespace

@@ -1,24 +1,14 @@
 #include "tracker/status_line.h"
 
-#include <cstdio>
-
 namespace vexa {
-
-const char kPortQuestionCaption[] = "Vexa服务器";
 
 namespace {
 
 const char kSeparator[] = " | ";
 const char kUnknownProgram[] = "未知程序";
 
-std::string Number(unsigned long n) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%lu", n);
-  return text;
-}
-
 std::string HolderName(const PortHolder& holder) {
-  if (holder.use == PortUse::kOther) return holder.name + " (PID " + Number(holder.pid) + ")";
+  if (holder.use == PortUse::kOther) return holder.name + " (" + PidText(holder.pid) + ")";
   return kUnknownProgram;
 }
 
@@ -82,7 +72,7 @@ std::string ServiceSegment(const TrackerProcesses& tracker) {
     case ServiceState::kRunning: break;
   }
   if (tracker.servicePid == 0) return "服务：运行中";
-  return "服务：运行中 (PID " + Number(tracker.servicePid) + ")";
+  return "服务：运行中 (" + PidText(tracker.servicePid) + ")";
 }
 
 std::string ConsoleSegment(const TrackerProcesses& tracker) {
@@ -90,7 +80,7 @@ std::string ConsoleSegment(const TrackerProcesses& tracker) {
   std::string text = "控制台：运行中 (PID ";
   for (std::size_t i = 0; i < tracker.consolePids.size(); ++i) {
     if (i > 0) text += ", ";
-    text += Number(tracker.consolePids[i]);
+    text += std::to_string(tracker.consolePids[i]);
   }
   return text + ")";
 }

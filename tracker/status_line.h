@@ -21,8 +21,6 @@ struct PortHolder {
   std::string name;       // kOther only: the program's file name
 };
 
-extern const char kPortQuestionCaption[];  // "Vexa服务器"
-
 // The tracker's processes and the holder of the configured port, read at once.
 struct TrackerSnapshot {
   TrackerProcesses processes;

@@ -5,6 +5,12 @@
 // have changed and otherwise only every few refreshes.
 namespace vexa {
 
+enum class StatusRefresh {
+  kTimer,    // about once a second: reads only what may have changed
+  kCurrent,  // now, all but the full service list: shown again, after a button
+  kAfresh,   // after the panel's own commands that install or remove services
+};
+
 // What one reading takes afresh; the rest stays as last read.
 struct StatusReads {
   bool processes = false;       // every process of the system

@@ -305,17 +305,29 @@ const SystemTables& SystemTableReader::Read(const std::string& trackerPath,
   return tables_;
 }
 
-SystemTables ReadSystemTables(const std::string& trackerPath, bool withListeners) {
-  SystemTableReader reader;
-  StatusReads reads;
-  reads.processes = reads.allServices = true;
-  reads.listeners = withListeners;
-  return reader.Read(trackerPath, reads);
+TrackerSnapshot TrackerQuery::Look(const std::string& programDirectory, const std::string& port,
+                                   StatusRefresh how) {
+  const std::string trackerPath = TrackerExePath(programDirectory);
+  StatusChanges changes = reader_.Changes();
+  changes.everything = how == StatusRefresh::kAfresh;
+  changes.current = how == StatusRefresh::kCurrent;
+  if (changes.everything) reader_.ForgetServices(trackerPath);
+  const StatusReads reads = schedule_.Next(changes);
+  const SystemTables* tables = &reader_.Read(trackerPath, reads);
+  if (!reads.processes && PortHolderUnlisted(port, *tables)) {
+    StatusReads names;
+    names.processes = true;
+    tables = &reader_.Read(trackerPath, names);
+  }
+  TrackerSnapshot now;
+  now.processes = FindTrackerProcesses(trackerPath, *tables);
+  now.port = FindPortHolder(port, *tables, now.processes);
+  return now;
 }
 
 TrackerProcesses QueryTrackerProcesses(const std::string& programDirectory) {
-  const std::string trackerPath = TrackerExePath(programDirectory);
-  return FindTrackerProcesses(trackerPath, ReadSystemTables(trackerPath, false));
+  // No port: nobody asks who holds one.
+  return TrackerQuery().Look(programDirectory, "", StatusRefresh::kAfresh).processes;
 }
 
 }  // namespace vexa

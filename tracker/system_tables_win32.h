@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/scoped_handles_win32.h"
+#include "tracker/status_line.h"
 #include "tracker/status_schedule.h"
 #include "tracker/tracker_processes.h"
 
@@ -66,7 +67,17 @@ class SystemTableReader {
   bool servicesWatched_ = false;
 };
 
-// Every table read once, every service listed afresh.
-SystemTables ReadSystemTables(const std::string& trackerPath, bool withListeners);
+// The one way the panel asks the system which processes of this program
+// directory's tracker run and who holds the port. Kept from one question to
+// the next (the status line keeps one), it reads only what may have changed.
+class TrackerQuery {
+ public:
+  TrackerSnapshot Look(const std::string& programDirectory, const std::string& port,
+                       StatusRefresh how);
+
+ private:
+  SystemTableReader reader_;
+  StatusSchedule schedule_;
+};
 
 }  // namespace vexa

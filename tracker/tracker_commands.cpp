@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "resources/resource.h"
+
 namespace vexa {
 
 const char kTrackerExe[] = "vexa.exe";
@@ -13,11 +15,11 @@ const char kRemoveCommand[] = "vexa.exe -U";
 const char kServiceCaption[] = "Vexa后台服务";
 
 const ServiceButton kServiceButtons[4] = {
-    {1008, kInstallCommand,
+    {IDC_SVC_INSTALL, kInstallCommand,
      "Vexa后台服务已安装，在下次系统启动时自动启动，请在 管理工具-->服务 查看", kIconInformation},
-    {1005, kStartCommand, "Vexa后台服务已启动", kIconInformation},
-    {1006, kStopCommand, "Vexa后台服务已停止", kIconHand},
-    {1007, kRemoveCommand, "Vexa后台服务已删除", kIconExclamation},
+    {IDC_SVC_START, kStartCommand, "Vexa后台服务已启动", kIconInformation},
+    {IDC_SVC_STOP, kStopCommand, "Vexa后台服务已停止", kIconHand},
+    {IDC_SVC_REMOVE, kRemoveCommand, "Vexa后台服务已删除", kIconExclamation},
 };
 
 const ServiceButton* FindServiceButton(int controlId) {
@@ -29,10 +31,15 @@ const ServiceButton* FindServiceButton(int controlId) {
 
 bool ButtonMayChangeServices(int controlId) {
   // Both run "-U" and "-i" among their commands.
-  constexpr int kOneClickInstallation = 1074, kRestart = 1076;
-  if (controlId == kOneClickInstallation || controlId == kRestart) return true;
+  if (controlId == IDC_SVC_ONE_CLICK || controlId == IDC_SVC_RESTART) return true;
   const ServiceButton* button = FindServiceButton(controlId);
   return button && (button->command == kInstallCommand || button->command == kRemoveCommand);
+}
+
+std::string QuotedCommandLine(const std::string& path, const std::string& arguments) {
+  std::string line = "\"" + path + "\"";
+  if (!arguments.empty()) line += " " + arguments;
+  return line;
 }
 
 std::string CommandSwitch(const std::string& command) {
@@ -52,22 +59,35 @@ std::string LastPathComponent(const std::string& directory) {
   }
 }
 
-std::string EscapeUrlPathSegment(const std::string& segment) {
+bool IsUnreservedByte(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == '_' || c == '~';
+}
+
+std::string PercentEncode(const std::string& bytes, bool (*kept)(unsigned char)) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  out.reserve(segment.size());
-  // Byte by byte is safe: every byte of a UTF-8 sequence is 0x80 or above.
-  for (char ch : segment) {
-    if (ch == ' ' || ch == '#' || ch == '%' || ch == '?') {
-      unsigned char c = static_cast<unsigned char>(ch);
+  out.reserve(bytes.size() * 3);
+  for (char ch : bytes) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (kept(c)) {
+      out += ch;
+    } else {
       out += '%';
       out += kHex[c >> 4];
       out += kHex[c & 0x0F];
-    } else {
-      out += ch;
     }
   }
   return out;
+}
+
+namespace {
+// Byte by byte is safe: every byte of a UTF-8 sequence is 0x80 or above.
+bool KeptInPathSegment(unsigned char c) { return c != ' ' && c != '#' && c != '%' && c != '?'; }
+}  // namespace
+
+std::string EscapeUrlPathSegment(const std::string& segment) {
+  return PercentEncode(segment, KeptInPathSegment);
 }
 
 std::string WebFileDirectoryUrl(const std::string& baseUrl, const std::string& fileDirectory) {

@@ -31,6 +31,10 @@ extern const ServiceButton kServiceButtons[4];
 // (the install and remove buttons, the restart, the one-click installation).
 bool ButtonMayChangeServices(int controlId);
 
+// The program's path quoted as one argument, so that blanks and & ^ % ( )
+// in it stay part of the path, then a blank and the arguments if any.
+std::string QuotedCommandLine(const std::string& path, const std::string& arguments);
+
 // The command switch alone, e.g. "-i" of "vexa.exe -i".
 std::string CommandSwitch(const std::string& command);
 
@@ -40,6 +44,13 @@ std::string TrackerBaseUrl(const std::string& port);
 // What is left after the last separator of a directory value; slashes count
 // as backslashes and trail bytes of double-byte characters never do.
 std::string LastPathComponent(const std::string& directory);
+
+// A-Z a-z 0-9 - . _ ~: the bytes an address carries as they are.
+bool IsUnreservedByte(unsigned char c);
+
+// Byte by byte: the bytes `kept` says yes to stay, every other byte becomes
+// %XX with upper-case hex.
+std::string PercentEncode(const std::string& bytes, bool (*kept)(unsigned char) = IsUnreservedByte);
 
 // Space, "#", "%" and "?" as %XX, the characters that would end or change
 // the path of an address; every other byte, Chinese included, as it is.

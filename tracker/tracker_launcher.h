@@ -37,7 +37,7 @@ TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::str
 // Starts programDirectory + "vexa.exe" in a console window of its own.
 Status StartTrackerConsole(const std::string& programDirectory);
 
-// ShellExecuteA with the default verb and SW_SHOWNORMAL; does not wait.
+// ShellExecuteW with the default verb and SW_SHOWNORMAL; does not wait.
 void ShellOpen(const std::string& target);
 
 }  // namespace vexa

@@ -3,9 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <vector>
-
-#include "base/scoped_handles_win32.h"
+#include "base/process_win32.h"
 #include "base/system_error_win32.h"
 #include "base/wide_text.h"
 #include "tracker/tracker_commands.h"
@@ -15,28 +13,25 @@ namespace vexa {
 
 namespace {
 
-// The path quoted as one argument, so blanks and & ^ % ( ) in the program
-// directory reach nobody but CreateProcess, which does not interpret them.
-Status Launch(const std::string& programDirectory, const std::string& arguments, DWORD flags,
-              PROCESS_INFORMATION* process) {
-  std::string path = TrackerExePath(programDirectory);
-  std::string commandLine = "\"" + path + "\"";
-  if (!arguments.empty()) commandLine += " " + arguments;
-  std::wstring wideLine = Wide(commandLine);
-  std::vector<wchar_t> buffer(wideLine.begin(), wideLine.end());
-  buffer.push_back(L'\0');
+struct Launched {
+  Status status;
+  StartedProcess process;
+};
 
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
+Launched Launch(const std::string& programDirectory, const std::string& arguments, DWORD flags) {
+  ProcessLaunch launch;
+  launch.application = TrackerExePath(programDirectory);
+  launch.commandLine = QuotedCommandLine(launch.application, arguments);
   // The tracker finds vexa.cfg and its data files in its working directory.
-  const std::wstring directory = Wide(programDirectory);
-  const wchar_t* workingDirectory = programDirectory.empty() ? nullptr : directory.c_str();
-  if (!CreateProcessW(Wide(path).c_str(), buffer.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                      workingDirectory, &startup, process)) {
-    DWORD error = GetLastError();
-    return Status::Error("无法运行 " + path + "：\n" + SystemMessage(error));
+  launch.workingDirectory = programDirectory;
+  launch.flags = flags;
+  Launched launched;
+  launched.process = StartProcess(launch);
+  if (!launched.process.process) {
+    launched.status = Status::Error("无法运行 " + launch.application + "：\n" +
+                                    SystemMessage(launched.process.error));
   }
-  return Status::Ok();
+  return launched;
 }
 
 }  // namespace
@@ -53,38 +48,32 @@ bool TrackerExeExists(const std::string& programDirectory) {
 TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::string& command,
                              const CommandWait& wait) {
   TrackerRun run;
-  PROCESS_INFORMATION process = {};
   // Starting a process takes Wine a good part of a second at times: not on
   // the window's thread.
-  run.status = RunPumping([&] {
-    return Launch(programDirectory, CommandSwitch(command), CREATE_NO_WINDOW, &process);
-  });
+  Launched launched = RunPumping(
+      [&] { return Launch(programDirectory, CommandSwitch(command), CREATE_NO_WINDOW); });
+  run.status = launched.status;
   if (!run.status.ok) return run;
-  ScopedHandle processHandle(process.hProcess);
-  ScopedHandle threadHandle(process.hThread);
+  const HANDLE process = launched.process.process.Get();
   const DWORD slice = wait.keepWaiting ? wait.askAfterMs : INFINITE;
-  while (!WaitPumping(process.hProcess, slice)) {
+  while (!WaitPumping(process, slice)) {
     // It may have ended while the question was up.
-    if (!wait.keepWaiting() && WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+    if (!wait.keepWaiting() && WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
       run.status = Status::Error(WaitGivenUpText(command));
       return run;
     }
   }
   DWORD exitCode = 0;
-  GetExitCodeProcess(process.hProcess, &exitCode);
+  GetExitCodeProcess(process, &exitCode);
   run.exitCode = exitCode;
   return run;
 }
 
 Status StartTrackerConsole(const std::string& programDirectory) {
-  PROCESS_INFORMATION process = {};
   // No CREATE_NEW_PROCESS_GROUP: it would make the tracker ignore Ctrl-C,
-  // which is how a console without a window of its own is closed.
-  Status started = Launch(programDirectory, "", CREATE_NEW_CONSOLE, &process);
-  // Not waited for: the console instance runs until its window is closed.
-  ScopedHandle processHandle(process.hProcess);
-  ScopedHandle threadHandle(process.hThread);
-  return started;
+  // which is how a console without a window of its own is closed. Not
+  // waited for: the console instance runs until its window is closed.
+  return Launch(programDirectory, "", CREATE_NEW_CONSOLE).status;
 }
 
 void ShellOpen(const std::string& target) {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "base/ascii.h"
+#include "tracker/tracker_commands.h"
+
 namespace vexa {
 
 namespace {
@@ -9,18 +12,6 @@ namespace {
 std::string WithoutLongPathPrefix(const std::string& path) {
   if (path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\??\\", 0) == 0) return path.substr(4);
   return path;
-}
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Paths are UTF-8: every byte of a non-ASCII character is 0x80 or above, so
-// folding byte by byte never touches one.
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
 }
 
 std::string TrimLeft(const std::string& text) {
@@ -36,14 +27,12 @@ bool TrackerProcesses::Owns(unsigned long pid) const {
 }
 
 bool BinaryPathMayRun(const std::string& binaryPath, const std::string& fileName) {
-  std::string path = binaryPath, name = fileName;
-  for (char& c : path) c = FoldAscii(c);
-  for (char& c : name) c = FoldAscii(c);
-  return !name.empty() && path.find(name) != std::string::npos;
+  return !fileName.empty() &&
+         AsciiUpper(binaryPath).find(AsciiUpper(fileName)) != std::string::npos;
 }
 
 bool SameImagePath(const std::string& a, const std::string& b) {
-  return SameText(WithoutLongPathPrefix(a), WithoutLongPathPrefix(b));
+  return EqualsIgnoringAsciiCase(WithoutLongPathPrefix(a), WithoutLongPathPrefix(b));
 }
 
 bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath) {
@@ -61,8 +50,11 @@ bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePat
   return false;
 }
 
+std::string PidText(unsigned long pid) { return "PID " + std::to_string(pid); }
+
 TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const SystemTables& tables) {
   TrackerProcesses found;
+  found.processesRead = !tables.processes.empty();
   for (const ServiceEntry& service : tables.services) {
     if (!ServiceRunsImage(service.binaryPath, trackerPath)) continue;
     // Two services on one program: the one with a process tells more.
@@ -75,6 +67,8 @@ TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const Syst
     if (process.pid == 0 || process.pid == found.servicePid) continue;
     if (!process.imagePath.empty() && SameImagePath(process.imagePath, trackerPath)) {
       found.consolePids.push_back(process.pid);
+    } else if (process.imagePath.empty() && EqualsIgnoringAsciiCase(process.exeName, kTrackerExe)) {
+      found.pathsUnread.push_back(process);
     }
   }
   return found;

@@ -39,6 +39,11 @@ struct TrackerProcesses {
   ServiceState serviceState = ServiceState::kNotInstalled;
   unsigned long servicePid = 0;            // the service's process while there is one
   std::vector<unsigned long> consolePids;  // tracker processes other than the service's
+  // Why it cannot be told that none runs: the process list could not be
+  // read, or processes named like the tracker hide their paths (they might
+  // be ours).
+  bool processesRead = true;
+  std::vector<ProcessEntry> pathsUnread;
 
   // True when any process of the tracker runs, service or console.
   bool AnyRunning() const { return servicePid != 0 || !consolePids.empty(); }
@@ -62,9 +67,11 @@ bool SameImagePath(const std::string& a, const std::string& b);
 // The tracker processes of trackerPath (ProgramDirectory + "vexa.exe").
 TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const SystemTables& tables);
 
-// The live answer for a program directory, read from the system (Windows
-// only, tracker/system_tables_win32.cpp). The one entry point for "does a tracker
-// process of this program directory run".
+// "PID 123", as the status line and the boxes name a process.
+std::string PidText(unsigned long pid);
+
+// The live answer for a program directory, read afresh from the system
+// (Windows only: TrackerQuery in tracker/system_tables_win32.h).
 TrackerProcesses QueryTrackerProcesses(const std::string& programDirectory);
 
 }  // namespace vexa

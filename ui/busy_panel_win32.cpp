@@ -87,13 +87,12 @@ bool WaitPumping(HANDLE handle, DWORD timeoutMs, const std::function<void()>& on
 
 void SleepPumping(DWORD milliseconds) {
   // A handle that is never signalled: the wait is the pause.
-  HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const ScopedHandle never(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!never) {
     Sleep(milliseconds);
     return;
   }
-  WaitPumping(never, milliseconds);
-  CloseHandle(never);
+  WaitPumping(never.Get(), milliseconds);
 }
 
 }  // namespace vexa

@@ -10,6 +10,8 @@
 #include <thread>
 #include <utility>
 
+#include "base/scoped_handles_win32.h"
+
 namespace vexa {
 
 // Marks the panel busy for its lifetime; nests.
@@ -41,15 +43,14 @@ template <typename Work>
 auto RunPumping(Work work, const std::function<void()>& onTick = {}) -> decltype(work()) {
   using Result = decltype(work());
   Result result{};
-  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const ScopedHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!done) return work();  // no event: do it here, frozen but correct
   std::thread worker([&] {
     result = work();
-    SetEvent(done);
+    SetEvent(done.Get());
   });
-  WaitPumping(done, INFINITE, onTick);
+  WaitPumping(done.Get(), INFINITE, onTick);
   worker.join();
-  CloseHandle(done);
   return result;
 }
 

@@ -6,6 +6,8 @@ namespace vexa {
 
 // The application's title, the caption of its own message boxes.
 inline constexpr char kAppTitle[] = "VexaPanel";
+// The caption of the boxes about the tracker and its settings.
+inline constexpr char kServerCaption[] = "Vexa服务器";
 
 enum : unsigned {
   kBoxTypeMask = 0x0F,

@@ -32,8 +32,4 @@ void SetAppMainWindow(HWND hwnd) { g_mainWindow = hwnd; }
 
 HWND AppMainWindow() { return g_mainWindow; }
 
-void ReportFailure(const Status& status) {
-  if (!status.ok) AppMessageBox(status.message, MB_OK | MB_ICONEXCLAMATION);
-}
-
 }  // namespace vexa

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "base/status.h"
+#include "ui/message_box_flags.h"  // the captions
 
 namespace vexa {
 
@@ -22,9 +22,5 @@ int AppMessageBox(const std::string& text, UINT flags = MB_OK);
 // The window that owns the application's boxes (the main window while it runs).
 void SetAppMainWindow(HWND hwnd);
 HWND AppMainWindow();
-
-// The general handler for a command that failed: shows the failure's
-// message in the application's box with the warning icon. Nothing for Ok.
-void ReportFailure(const Status& status);
 
 }  // namespace vexa

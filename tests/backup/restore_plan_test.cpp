@@ -59,11 +59,6 @@ TEST(RestorePlan, TellsWhetherThisDirectorysTrackerRuns) {
       {"nothing of ours", {{}, {panel, otherTracker}, {}}, true, false, ""},
       {"a console", {{}, {panel, {42, "VEXA.EXE", "c:\\程序 嘰\\VEXA.exe"}}, {}}, true, true,
        "服务：未安装\n控制台：运行中 (PID 42)"},
-      {"the service",
-       {{{"vexa", "\"C:\\程序 嘰\\vexa.exe\" -service", ServiceState::kRunning, 7}},
-        {panel, {7, "vexa.exe", tracker}},
-        {}},
-       true, true, "服务：运行中 (PID 7)\n控制台：未运行"},
       {"a service starting",
        {{{"vexa", tracker, ServiceState::kStartPending, 0}}, {panel}, {}}, true, true,
        "服务：正在启动\n控制台：未运行"},
@@ -74,7 +69,7 @@ TEST(RestorePlan, TellsWhetherThisDirectorysTrackerRuns) {
        false, "无法读取进程 Vexa.exe (PID 12) 的程序路径，它可能是本目录的Vexa服务器。"},
   };
   for (const Row& row : rows) {
-    const TrackerRunCheck check = JudgeTrackerRun(tracker, row.tables);
+    const TrackerRunCheck check = JudgeTrackerRun(FindTrackerProcesses(tracker, row.tables));
     EXPECT_EQ(check.known, row.known) << row.what;
     EXPECT_EQ(check.running, row.running) << row.what;
     EXPECT_EQ(check.detail, row.detail) << row.what;

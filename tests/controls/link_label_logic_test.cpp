@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <utility>
+#include <vector>
+
 namespace vexa {
 namespace {
 
@@ -30,8 +34,6 @@ TEST(LinkLabelFit, KeepsTheEdgeOrCentreTheAlignmentNames) {
 }
 
 TEST(LinkLabelOpen, BrowserCommandIsCutAtItsPlaceholder) {
-  EXPECT_EQ(BrowserFallbackCommand("\"C:\\b\\web.exe\" \"%1\"", "http://x/"),
-            "\"C:\\b\\web.exe\"  http://x/");
   EXPECT_EQ(BrowserFallbackCommand("C:\\b\\web.exe -url %1 -new", "http://x/"),
             "C:\\b\\web.exe -url  http://x/");
   EXPECT_EQ(BrowserFallbackCommand("C:\\b\\web.exe", "http://x/"), "C:\\b\\web.exe http://x/");
@@ -51,6 +53,55 @@ TEST(LinkLabelOpen, ErrorTextsFollowTheShellCode) {
             "other DDE transactions\nwere being processed.");
   EXPECT_EQ(OpenErrorMessage(42), "Unable to open hyperlink:\n\nUnknown Error (42) occurred.");
   EXPECT_EQ(OpenErrorMessage(-1), "Unable to open hyperlink:\n\nUnknown Error (-1) occurred.");
+}
+
+// Answers from a script and writes down what is asked.
+struct ScriptedOpener : LinkOpener {
+  int shell, run;
+  std::map<std::string, std::string> classes;
+  std::vector<std::string> calls;
+  ScriptedOpener(int s, int r, std::map<std::string, std::string> c)
+      : shell(s), run(r), classes(std::move(c)) {}
+  int ShellOpen(const std::string& target) override {
+    calls.push_back("shell " + target);
+    return shell;
+  }
+  bool ReadClassDefault(const std::string& key, std::string* value) override {
+    calls.push_back("read " + key);
+    auto it = classes.find(key);
+    return it != classes.end() && (*value = it->second, true);
+  }
+  int Run(const std::string& line) override {
+    calls.push_back("run " + line);
+    return run;
+  }
+};
+
+TEST(LinkLabelOpen, FallsBackToTheHtmBrowserAndNamesTheLastFailureInTheBox) {
+  const std::map<std::string, std::string> browser = {
+      {".htm", "htmlfile"}, {"htmlfile\\shell\\open\\command", "web.exe \"%1\""}};
+  const std::vector<std::string> fallback = {"shell http://x/", "read .htm",
+                                             "read htmlfile\\shell\\open\\command",
+                                             "run web.exe  http://x/"};
+  struct Row {
+    const char* what;
+    int shell, run;
+    std::map<std::string, std::string> classes;
+    std::string box;
+    std::vector<std::string> calls;
+  } const rows[] = {
+      {"shell opens it", 42, 33, browser, "", {"shell http://x/"}},
+      {"browser opens it", 31, 33, browser, "", fallback},
+      {"browser fails", 31, 2, browser, OpenErrorMessage(2), fallback},
+      {"no .htm class", 31, 33, {}, OpenErrorMessage(31), {"shell http://x/", "read .htm"}},
+      {"no open command", 0, 33, {{".htm", "htmlfile"}}, OpenErrorMessage(0),
+       {"shell http://x/", "read .htm", "read htmlfile\\shell\\open\\command"}},
+  };
+  for (const Row& row : rows) {
+    ScriptedOpener system(row.shell, row.run, row.classes);
+    EXPECT_EQ(OpenLink("http://x/", system), row.box) << row.what;
+    EXPECT_EQ(system.calls, row.calls) << row.what;
+  }
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "service_page/admin_account.h"
-
 namespace vexa {
 namespace {
 
@@ -23,23 +21,6 @@ TEST(AdminRequest, AddressCarriesEveryPieceInOrder) {
             "&us_password_verify=s3cret&us_email=admin%40localhost"
             "&us_access_view=on&us_access_dl=on&us_access_comments=on&us_access_upload=on"
             "&us_access_edit=on&us_access_admin=on&us_access_signup=on");
-  EXPECT_EQ(AdminRequestUrl("http://localhost:6969", "a&b=c", "p w#"),
-            "http://localhost:6969/users.html?us_login=a%26b%3Dc&us_password=p%20w%23"
-            "&us_password_verify=p%20w%23&us_email=admin%40localhost"
-            "&us_access_view=on&us_access_dl=on&us_access_comments=on&us_access_upload=on"
-            "&us_access_edit=on&us_access_admin=on&us_access_signup=on");
-}
-
-TEST(AdminAccount, OkHandsBackValuesAsTypedAndCancelEmptiesBoth) {
-  AcceptAdminInput("管理 员&", "");
-  EXPECT_EQ(AdminAccount(), "管理 员&");
-  EXPECT_EQ(AdminPassword(), "");
-  AcceptAdminInput("boss", "p w");
-  EXPECT_EQ(AdminAccount(), "boss");
-  EXPECT_EQ(AdminPassword(), "p w");
-  CancelAdminInput();
-  EXPECT_EQ(AdminAccount(), "");
-  EXPECT_EQ(AdminPassword(), "");
 }
 
 }  // namespace
