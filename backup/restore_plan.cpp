@@ -96,12 +96,6 @@ std::string BackupListEntry(const BackupFolder& folder) {
          " 个文件\t" + ByteSizeText(folder.totalBytes);
 }
 
-std::string RestoreProgressText(unsigned filesDone, unsigned filesTotal, std::uint64_t bytesDone,
-                                std::uint64_t bytesTotal) {
-  return "正在恢复备份：" + CountText(filesDone) + "/" + CountText(filesTotal) + " 个文件，" +
-         ByteSizeText(bytesDone) + " / " + ByteSizeText(bytesTotal);
-}
-
 TrackerRunCheck JudgeTrackerRun(const std::string& trackerPath, const SystemTables& tables) {
   TrackerRunCheck check;
   if (tables.processes.empty()) {
