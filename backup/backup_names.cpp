@@ -70,14 +70,6 @@ std::string ByteSizeText(unsigned long long bytes) {
   return text;
 }
 
-std::string BackupProgressText(bool clearing, unsigned filesDone, unsigned filesTotal,
-                               unsigned long long bytesDone, unsigned long long bytesTotal) {
-  char files[48];
-  std::snprintf(files, sizeof files, "%u/%u 个文件", filesDone, filesTotal);
-  return std::string(clearing ? "正在清空并备份数据：" : "正在备份数据：") + files + "，" +
-         ByteSizeText(bytesDone) + " / " + ByteSizeText(bytesTotal);
-}
-
 std::string BackupLogText(bool clearing, const std::string& directory, unsigned files,
                           unsigned long long bytes, const std::string& error) {
   char counts[64];

@@ -32,10 +32,6 @@ std::string BackupDoneMessage(bool clearing, const std::string& backupDirectory)
 // "512 字节", "1.5 KB", "384.0 MB", "1.00 GB" (units of 1024).
 std::string ByteSizeText(unsigned long long bytes);
 
-// The status line while a backup runs: files and bytes done of the total.
-std::string BackupProgressText(bool clearing, unsigned filesDone, unsigned filesTotal,
-                               unsigned long long bytesDone, unsigned long long bytesTotal);
-
 // The action log's line for a finished or failed backup; error is empty
 // when it went through.
 std::string BackupLogText(bool clearing, const std::string& directory, unsigned files,

@@ -6,23 +6,13 @@
 
 #include "backup/file_copy_win32.h"
 #include "backup/file_error_win32.h"
+#include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 
 namespace vexa {
 
 namespace {
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool SizeOnDisk(const std::string& path, ULONGLONG* size) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
-  *size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  return true;
-}
 
 // Copies source to copy byte for byte. With removeSource the source is
 // deleted only once the copy is written, flushed, closed and as long as the
@@ -73,10 +63,11 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
                           const BackupTime& time, BackupProgress* progress) {
   BackupOutcome outcome;
   const std::string root = programDirectory + kBackupRootName;
-  if (!Exists(root)) CreateDirectoryW(Wide(root).c_str(), nullptr);
+  if (!PathExists(root)) CreateDirectoryW(Wide(root).c_str(), nullptr);
 
-  const std::string name = UniqueBackupName(
-      root + BackupTimeStamp(time), [](const std::string& candidate) { return Exists(candidate + "\\"); });
+  const std::string name =
+      UniqueBackupName(root + BackupTimeStamp(time),
+                       [](const std::string& candidate) { return PathExists(candidate + "\\"); });
   // A directory that could not be made shows up as the first copy failing.
   CreateDirectoryW(Wide(name).c_str(), nullptr);
   outcome.directory = name + "\\";
@@ -85,13 +76,13 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
   BackupProgress unused;
   if (!progress) progress = &unused;
   progress->filesTotal = static_cast<unsigned>(dataFiles.size() + 1);
-  ULONGLONG total = 0;
+  std::uint64_t total = 0;
   for (const std::string& file : dataFiles) {
-    ULONGLONG size = 0;
-    if (SizeOnDisk(programDirectory + file, &size)) total += size;
+    std::uint64_t size = 0;
+    if (FileSizeOnDisk(programDirectory + file, &size)) total += size;
   }
-  ULONGLONG configSize = 0;
-  if (SizeOnDisk(programDirectory + kConfigFileName, &configSize)) total += configSize;
+  std::uint64_t configSize = 0;
+  if (FileSizeOnDisk(programDirectory + kConfigFileName, &configSize)) total += configSize;
   progress->bytesTotal = total;
 
   auto copyOne = [&](const std::string& file, bool removeSource) {

@@ -4,6 +4,7 @@
 
 #include "backup/backup_names.h"
 #include "backup/file_error_win32.h"
+#include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 
@@ -64,16 +65,14 @@ Status CopyFileVerified(const CopyRequest& request, std::uint64_t* copied) {
   if (request.flush != CopyFlush::kNone && !FlushFileBuffers(out.Get())) {
     return FileError(request.target, GetLastError());
   }
-  if (!CloseHandle(out.Release())) return FileError(request.target, GetLastError());
+  if (!out.Close()) return FileError(request.target, GetLastError());
 
   LARGE_INTEGER sourceSize;
   if (!GetFileSizeEx(in.Get(), &sourceSize)) return FileError(request.source, GetLastError());
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data)) {
+  std::uint64_t targetSize = 0;
+  if (!FileSizeOnDisk(request.target, &targetSize)) {
     return FileError(request.target, GetLastError());
   }
-  const std::uint64_t targetSize =
-      (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   if (targetSize != done || done != static_cast<std::uint64_t>(sourceSize.QuadPart)) {
     return Status::Error(FileErrorText(FileErrorCause::Incomplete, request.target, ""));
   }

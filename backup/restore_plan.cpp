@@ -83,12 +83,6 @@ std::string BackupListEntry(const BackupFolder& folder) {
          ByteSizeText(folder.totalBytes);
 }
 
-std::string RestoreProgressText(unsigned filesDone, unsigned filesTotal, std::uint64_t bytesDone,
-                                std::uint64_t bytesTotal) {
-  return "正在恢复备份：" + std::to_string(filesDone) + "/" + std::to_string(filesTotal) +
-         " 个文件，" + ByteSizeText(bytesDone) + " / " + ByteSizeText(bytesTotal);
-}
-
 TrackerRunCheck JudgeTrackerRun(const TrackerProcesses& tracker) {
   TrackerRunCheck check;
   if (!tracker.processesRead) {

@@ -46,10 +46,6 @@ void SortNewestFirst(std::vector<BackupFolder>& folders);
 // One line of the list: the name, then a tab, the file count, a tab, the size.
 std::string BackupListEntry(const BackupFolder& folder);
 
-// The status line while a restore copies: files and bytes done of the total.
-std::string RestoreProgressText(unsigned filesDone, unsigned filesTotal, std::uint64_t bytesDone,
-                                std::uint64_t bytesTotal);
-
 // The temporary name beside a live file that its restored copy is written to.
 std::string RestoreTemporaryName(const std::string& fileName);
 

@@ -5,6 +5,7 @@
 #include "backup/backup_names.h"
 #include "backup/file_copy_win32.h"
 #include "backup/file_error_win32.h"
+#include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 
@@ -15,10 +16,6 @@ namespace {
 // Another program (a virus scanner, an indexer) may hold a file for a moment.
 constexpr DWORD kMoveRetryTotalMs = 1000;
 constexpr DWORD kMoveRetryPauseMs = 50;
-
-std::uint64_t SizeOf(const WIN32_FIND_DATAW& found) {
-  return (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-}
 
 struct FoundFile {
   std::string name;
@@ -34,14 +31,10 @@ std::vector<FoundFile> RestorableFiles(const std::string& folderPath) {
   do {
     const std::string name = Narrow(found.cFileName);
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsRestorableFileName(name)) {
-      files.push_back({name, SizeOf(found)});
+      files.push_back({name, JoinHalves(found.nFileSizeHigh, found.nFileSizeLow)});
     }
   } while (FindNextFileW(search.Get(), &found));
   return files;
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Writes source to target byte for byte; the target counts only once it is
@@ -108,8 +101,8 @@ std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory)
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
     BackupFolder folder;
     folder.name = name;
-    folder.createdTime = (static_cast<std::uint64_t>(found.ftCreationTime.dwHighDateTime) << 32) |
-                         found.ftCreationTime.dwLowDateTime;
+    folder.createdTime =
+        JoinHalves(found.ftCreationTime.dwHighDateTime, found.ftCreationTime.dwLowDateTime);
     for (const FoundFile& file : RestorableFiles(root + name + "\\")) {
       ++folder.fileCount;
       folder.totalBytes += file.size;
@@ -147,7 +140,7 @@ RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
 
   std::vector<bool> existed;
   existed.reserve(files.size());
-  for (const FoundFile& file : files) existed.push_back(Exists(programDirectory + file.name));
+  for (const FoundFile& file : files) existed.push_back(PathExists(programDirectory + file.name));
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string live = programDirectory + files[i].name;
     const DWORD error = MoveOver(programDirectory + RestoreTemporaryName(files[i].name), live);

@@ -1,11 +1,19 @@
 #pragma once
-// Whether a file or directory of that name is there (Win32 only). A name
-// that cannot be looked up counts as missing.
+// Whether a file or directory of that name is there, and how large a file
+// is (Win32 only). A name that cannot be looked up counts as missing.
+#include <cstdint>
 #include <string>
 
 namespace vexa {
 
 bool PathExists(const std::string& path);  // a file or a directory
 bool DirectoryExists(const std::string& path);
+// False, with the system's error left for GetLastError, when it cannot be read.
+bool FileSizeOnDisk(const std::string& path, std::uint64_t* size);
+
+// The system hands 64-bit sizes and times over as two 32-bit halves.
+constexpr std::uint64_t JoinHalves(std::uint32_t high, std::uint32_t low) {
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
 
 }  // namespace vexa

@@ -14,4 +14,11 @@ bool DirectoryExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool FileSizeOnDisk(const std::string& path, std::uint64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
+  *size = JoinHalves(data.nFileSizeHigh, data.nFileSizeLow);
+  return true;
+}
+
 }  // namespace vexa

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "backup/backup.h"
+#include "base/path_exists.h"
 #include "base/wide_text.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
@@ -441,12 +442,12 @@ int Backup(const std::string& folder, int rounds) {
   names.push_back("vexa.cfg");
   double bytes = 0;
   for (const std::string& name : names) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(Wide(dir + name).c_str(), GetFileExInfoStandard, &data)) {
+    std::uint64_t size = 0;
+    if (!vexa::FileSizeOnDisk(dir + name, &size)) {
       std::fprintf(stderr, "missing %s%s\n", dir.c_str(), name.c_str());
       return 1;
     }
-    bytes += static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    bytes += static_cast<double>(size);
   }
   std::string copies = dir + "copies\\";
   std::vector<double> backupTimes, copyTimes, ratios;
@@ -495,7 +496,7 @@ double CpuSeconds(HANDLE process) {
   FILETIME created, exited, kernel, user;
   if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
   auto seconds = [](FILETIME t) {
-    return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    return static_cast<double>(vexa::JoinHalves(t.dwHighDateTime, t.dwLowDateTime)) / 1e7;
   };
   return seconds(kernel) + seconds(user);
 }

@@ -141,8 +141,7 @@ ConfigFile::ReadOutcome CWinConfigFile::Read(std::string* bytes, std::string* re
 std::uint64_t CWinConfigFile::LastWriteTime() {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(Wide(fileName_).c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-         data.ftLastWriteTime.dwLowDateTime;
+  return JoinHalves(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
 }
 
 Status CWinConfigFile::Write(const std::string& bytes) {

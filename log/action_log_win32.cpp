@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
@@ -16,12 +17,7 @@ class CWinActionLogFile : public ActionLogFile {
   explicit CWinActionLogFile(const std::string& directory)
       : path_(Wide(directory + kActionLogName)), oldPath_(Wide(directory + kActionLogOldName)) {}
 
-  bool Size(unsigned long long* size) override {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data)) return false;
-    *size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return true;
-  }
+  bool Size(unsigned long long* size) override { return FileSizeOnDisk(Narrow(path_), size); }
 
   bool RenameToOld() override {
     return MoveFileExW(path_.c_str(), oldPath_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;

@@ -7,7 +7,6 @@
 #include "base/system_error_win32.h"
 #include "base/wide_text.h"
 #include "config/program_directory.h"
-#include "pages/page_dialog_win32.h"
 #include "shell/desktop_shortcut.h"
 #include "ui/message_box_win32.h"
 
@@ -25,30 +24,16 @@ const char kReadme[] = "Readme.txt";
 
 }  // namespace
 
-CBTsystem::CBTsystem(ConfigStore& store) : CDialog(kTemplateId), store_(store) {
-  BindFields(*this, page_);
+CBTsystem::CBTsystem(ConfigStore& store) : CPageDialog(IDD_LIMITS_PAGE, store) {
   for (int bit = 0; bit < kAccessRightCount; ++bit) {
     BindCheck(kMemberFirstBox + bit, &page_.memberBoxes[bit]);
     BindCheck(kGuestFirstBox + bit, &page_.guestBoxes[bit]);
   }
 }
 
-bool CBTsystem::OnInit() {
-  page_.Initialize(store_);
-  return CDialog::OnInit();
-}
-
-void CBTsystem::ShowStoreValues() {
-  page_.Initialize(store_);
-  UpdateData(false);
-}
-
 bool CBTsystem::OnCommand(int id, int code, HWND control) {
   if (code == BN_CLICKED) {
     switch (id) {
-      case IDC_SAVE:
-        OnSave();
-        return true;
       case IDC_SYS_DESKTOP_ICON:
         OnDesktopIcon();
         return true;
@@ -59,13 +44,7 @@ bool CBTsystem::OnCommand(int id, int code, HWND control) {
         break;
     }
   }
-  return CDialog::OnCommand(id, code, control);
-}
-
-void CBTsystem::OnSave() {
-  UpdateData(true);
-  ShowPageMessage(Handle(),
-                  page_.SaveChanges(store_, [this] { return AskReloadChangedConfig(Handle()); }));
+  return CPageDialog::OnCommand(id, code, control);
 }
 
 void CBTsystem::OnDesktopIcon() {

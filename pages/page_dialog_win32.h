@@ -1,9 +1,15 @@
 #pragma once
-// What the three page dialogs share: binding the field table's controls and
-// showing the outcome of a save.
+// What the three page dialogs share: the field table bound to its controls,
+// the values copied out of the store when the page is created and whenever
+// the store changed outside, and the save button "保 存 修 改" with the box
+// that tells its outcome.
 #include <windows.h>
 
+#include <utility>
+
+#include "config/config_store.h"
 #include "pages/settings_page.h"
+#include "resources/resource.h"
 #include "ui/dialog_win32.h"
 
 namespace vexa {
@@ -11,14 +17,10 @@ namespace vexa {
 // Binds every field that has a control to its value, in table order.
 void BindFields(CDialog& dialog, SettingsPage& page);
 
-// The page's own box: information icon after a good save, error icon when
-// something failed, and then the focus goes to the field the message names;
-// nothing for an empty text.
-void ShowPageMessage(HWND page, const PageMessage& message);
-
-// Asks whether to read vexa.cfg again after another program changed it
-// (kOutsideChangeQuestion, warning icon, Yes/No); true for Yes.
-bool AskReloadChangedConfig(HWND owner);
+// Reads the fields, saves them (asking first when vexa.cfg changed outside)
+// and shows the outcome; showSaved puts the saved values (as the page's
+// save steps left them) back into the fields before the box.
+void SavePage(CDialog& dialog, SettingsPage& page, ConfigStore& store, bool showSaved);
 
 // A page that shows values of the store: told to show them again when the
 // store changed other than by the page's own save.
@@ -28,6 +30,43 @@ class StoreView {
 
  protected:
   ~StoreView() = default;
+};
+
+// The dialog of one settings page, holding the page's values as Page.
+template <typename Page>
+class CPageDialog : public CDialog, public StoreView {
+ public:
+  void ShowStoreValues() override {
+    page_.Initialize(store_);
+    UpdateData(false);
+  }
+
+ protected:
+  // The store is loaded by the main window before a page is created.
+  template <typename... PageArguments>
+  CPageDialog(UINT templateId, ConfigStore& store, PageArguments&&... arguments)
+      : CDialog(templateId), store_(store), page_(std::forward<PageArguments>(arguments)...) {
+    BindFields(*this, page_);
+  }
+
+  bool OnInit() override {
+    page_.Initialize(store_);
+    return CDialog::OnInit();
+  }
+
+  bool OnCommand(int id, int code, HWND control) override {
+    if (id == IDC_SAVE && code == BN_CLICKED) {
+      SavePage(*this, page_, store_, ShowsSavedValues());
+      return true;
+    }
+    return CDialog::OnCommand(id, code, control);
+  }
+
+  // Whether the page's save steps change what the fields show.
+  virtual bool ShowsSavedValues() const { return false; }
+
+  ConfigStore& store_;
+  Page page_;
 };
 
 }  // namespace vexa

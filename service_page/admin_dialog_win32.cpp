@@ -3,7 +3,6 @@
 #include "base/text_codec.h"
 #include "config/config_store.h"
 #include "ui/message_box_win32.h"
-#include "ui/window_geometry.h"
 
 namespace vexa {
 
@@ -21,21 +20,7 @@ Cmyinput::Cmyinput() : CDialog(kTemplateId) {
 // over the panel's title bar: the dialog belongs over the panel's middle.
 bool Cmyinput::OnInit() {
   bool setFocus = CDialog::OnInit();
-  HWND owner = GetWindow(Handle(), GW_OWNER);
-  RECT ownerRect;
-  RECT own;
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof monitor;
-  if (owner && GetWindowRect(owner, &ownerRect) && GetWindowRect(Handle(), &own) &&
-      GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    const RECT& work = monitor.rcWork;
-    ScreenPoint origin = CenteredOrigin(
-        {ownerRect.left, ownerRect.top, ownerRect.right, ownerRect.bottom},
-        own.right - own.left, own.bottom - own.top,
-        {work.left, work.top, work.right, work.bottom});
-    SetWindowPos(Handle(), nullptr, origin.x, origin.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  CentreOnOwner();
   return setFocus;
 }
 

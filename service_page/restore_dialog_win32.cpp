@@ -32,29 +32,6 @@ bool CRestoreDlg::OnInit() {
   return false;
 }
 
-// On the main window rather than the screen, kept inside the work area of
-// the monitor the main window is on.
-void CRestoreDlg::CentreOnOwner() {
-  HWND owner = GetWindow(Handle(), GW_OWNER);
-  if (!owner) return;
-  RECT ownerRect, own;
-  GetWindowRect(owner, &ownerRect);
-  GetWindowRect(Handle(), &own);
-  const int width = own.right - own.left, height = own.bottom - own.top;
-  int x = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
-  int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    const RECT& work = monitor.rcWork;
-    if (x + width > work.right) x = work.right - width;
-    if (y + height > work.bottom) y = work.bottom - height;
-    if (x < work.left) x = work.left;
-    if (y < work.top) y = work.top;
-  }
-  SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // The selection at the moment of the press; without one, nothing happens.
 void CRestoreDlg::Accept() {
   if (entries_.empty()) return;

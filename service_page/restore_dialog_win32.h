@@ -23,7 +23,6 @@ class CRestoreDlg : public CDialog {
   bool OnCommand(int id, int code, HWND control) override;
 
  private:
-  void CentreOnOwner();
   void Accept();
 
   std::vector<std::string> entries_;

@@ -5,16 +5,11 @@
 #include "config/program_directory.h"
 #include "log/action_log.h"
 #include "service_page/restore_dialog_win32.h"
+#include "tracker/tracker_launcher.h"
 #include "tracker/tracker_processes.h"
-#include "ui/busy_panel_win32.h"
 #include "ui/message_box_win32.h"
 
 namespace vexa {
-
-namespace {
-// Short restores finish before a progress line could be read.
-constexpr ULONGLONG kProgressAfterMs = 1000;
-}  // namespace
 
 std::string RestoreServiceHost::BackupRoot() { return ProgramDirectory() + kBackupRootName; }
 
@@ -45,19 +40,10 @@ RestoreOutcome RestoreServiceHost::RestoreFiles(const std::string& folderPath,
                                                 const std::string& preRestoreFolder) {
   const std::string& directory = ProgramDirectory();
   BackupProgress progress;
-  const ULONGLONG start = GetTickCount64();
-  bool shown = false;
   // The copy runs beside the window, which keeps answering but takes no input.
-  RestoreOutcome outcome = RunPumping(
-      [&] { return RestoreBackupFiles(directory, folderPath, preRestoreFolder, &progress); },
-      [&] {
-        if (!status_ || GetTickCount64() - start < kProgressAfterMs) return;
-        status_->SetOverride(RestoreProgressText(progress.filesDone, progress.filesTotal,
-                                                 progress.bytesDone, progress.bytesTotal));
-        shown = true;
-      });
-  if (shown) status_->ClearOverride();
-  return outcome;
+  return RunShowingProgress(status_, CopyJob::kRestore, progress, [&] {
+    return RestoreBackupFiles(directory, folderPath, preRestoreFolder, &progress);
+  });
 }
 
 Status RestoreServiceHost::ReloadConfiguration() { return store_.ReloadAndRefresh(); }

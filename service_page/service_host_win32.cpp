@@ -3,6 +3,7 @@
 #include "backup/backup.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
+#include "config/outside_change_win32.h"
 #include "config/program_directory.h"
 #include "log/action_log.h"
 #include "resources/resource.h"
@@ -16,8 +17,6 @@ namespace vexa {
 
 namespace {
 
-// Short backups finish before a progress line could be read.
-constexpr ULONGLONG kProgressAfterMs = 1000;
 
 const char* ConsoleEndText(ConsoleEnd end) {
   switch (end) {
@@ -57,10 +56,8 @@ std::string ServiceHost::ConfigGet(const std::string& key, const std::string& de
 Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& value) {
   std::string ansi;
   if (!TextToAnsi(value, &ansi)) return Status::Error(NotInCodePageText(key));
-  OutsideChange change = store_.CheckOutsideChange([this] {
-    return PageMessageBox(page_, kOutsideChangeQuestion, kServerCaption,
-                          MB_YESNO | MB_ICONWARNING) == IDYES;
-  });
+  OutsideChange change =
+      store_.CheckOutsideChange([this] { return AskReloadChangedConfig(page_); });
   if (!change.proceed)
     return change.status.ok ? Status::Error(kOutsideChangeNotSaved) : change.status;
   store_.Set(key, ansi);
@@ -119,16 +116,9 @@ BackupOutcome ServiceHost::BackupFiles(bool clearing) {
   const BackupTime time = LocalBackupTime();
   BackupProgress progress;
   const ULONGLONG start = GetTickCount64();
-  bool shown = false;
-  BackupOutcome outcome = RunPumping(
-      [&] { return vexa::BackupFiles(directory, clearing, time, &progress); },
-      [&] {
-        if (GetTickCount64() - start < kProgressAfterMs) return;
-        ShowProgress(BackupProgressText(clearing, progress.filesDone, progress.filesTotal,
-                                        progress.bytesDone, progress.bytesTotal));
-        shown = true;
-      });
-  if (shown) ShowProgress("");
+  BackupOutcome outcome =
+      RunShowingProgress(status_, clearing ? CopyJob::kClearing : CopyJob::kBackup, progress,
+                         [&] { return vexa::BackupFiles(directory, clearing, time, &progress); });
   LogAction(BackupLogText(clearing, outcome.directory, outcome.files, outcome.bytes,
                           outcome.status.ok ? "" : outcome.status.message) +
             "，用时 " + LogSeconds(GetTickCount64() - start) + " 秒");
@@ -140,15 +130,6 @@ void ServiceHost::ShellOpen(const std::string& target) { vexa::ShellOpen(target)
 void ServiceHost::Sleep(unsigned milliseconds) { SleepPumping(milliseconds); }
 
 void ServiceHost::Log(const std::string& text) { LogAction(text); }
-
-void ServiceHost::ShowProgress(const std::string& text) {
-  if (!status_) return;
-  if (text.empty()) {
-    status_->ClearOverride();
-  } else {
-    status_->SetOverride(text);
-  }
-}
 
 std::optional<AdminAnswer> ServiceHost::AskAdministrator() {
   Cmyinput dialog;

@@ -38,9 +38,6 @@ class ServiceHost : public TrackerHost {
   bool ConfirmAppMessage(const std::string& text) override;
 
  private:
-  // A text in the status line for the length of a job; "" gives the line back.
-  void ShowProgress(const std::string& text);
-
   HWND page_;
   ConfigStore& store_;
   CServiceStatus* status_;

@@ -12,7 +12,11 @@
 
 #include <string>
 
+#include "backup/copy_progress.h"
+#include "tracker/status_line.h"
+#include "tracker/status_schedule.h"
 #include "tracker/system_tables_win32.h"
+#include "ui/busy_panel_win32.h"
 
 namespace vexa {
 
@@ -42,5 +46,23 @@ class CServiceStatus {
   bool overriding_ = false;
   std::string shown_;
 };
+
+// Runs a copy that counts into progress beside the window (RunPumping); the
+// status line, when there is one, shows how far the copy has come and gets
+// its segments back at the end.
+template <typename Copy>
+auto RunShowingProgress(CServiceStatus* status, CopyJob job, const BackupProgress& progress,
+                        Copy copy) -> decltype(copy()) {
+  const ProgressLine line(job, GetTickCount64());
+  bool shown = false;
+  auto result = RunPumping(copy, [&] {
+    const std::string text = line.TextAt(GetTickCount64(), progress);
+    if (!status || text.empty()) return;
+    status->SetOverride(text);
+    shown = true;
+  });
+  if (shown) status->ClearOverride();
+  return result;
+}
 
 }  // namespace vexa

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/control_win32.h"
+#include "ui/window_geometry.h"
 
 namespace vexa {
 
@@ -93,6 +94,24 @@ std::string CDialog::GetItemText(int id) const {
   int copied = GetWindowTextW(item, &text[0], length + 1);
   text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
   return Narrow(text);
+}
+
+void CDialog::CentreOnOwner() {
+  HWND owner = GetWindow(hwnd_, GW_OWNER);
+  RECT ownerRect;
+  RECT own;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!owner || !GetWindowRect(owner, &ownerRect) || !GetWindowRect(hwnd_, &own) ||
+      !GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return;
+  }
+  const RECT& work = monitor.rcWork;
+  ScreenPoint origin = CenteredOrigin(
+      {ownerRect.left, ownerRect.top, ownerRect.right, ownerRect.bottom}, own.right - own.left,
+      own.bottom - own.top, {work.left, work.top, work.right, work.bottom});
+  SetWindowPos(hwnd_, nullptr, origin.x, origin.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CDialog::BindText(int id, std::string* member) {

@@ -46,6 +46,9 @@ class CDialog {
   void EnableItem(int id, bool enable) { EnableWindow(Item(id), enable ? TRUE : FALSE); }
   void SetText(const std::string& text) { SetWindowTextW(hwnd_, Wide(text).c_str()); }
   void Show(bool show) { ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE); }
+  // Over the middle of the owner window, inside the work area of the owner's
+  // monitor; where the template leaves it without an owner.
+  void CentreOnOwner();
 
   // Data exchange: bindings of control ids to members, transferred in the
   // order they were made. UpdateData(false) shows the members in the

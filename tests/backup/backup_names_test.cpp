@@ -1,4 +1,5 @@
 #include "backup/backup_names.h"
+#include "backup/copy_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -58,19 +59,31 @@ TEST(BackupNames, FileErrorsNameTheFile) {
 namespace vexa {
 namespace {
 
-TEST(BackupProgress, StatusLineAndLogCountFilesAndBytesOfTheTotal) {
+TEST(BackupLog, CountsFilesAndBytesWithSizesInUnitsOf1024) {
   EXPECT_EQ(ByteSizeText(0), "0 字节");
   EXPECT_EQ(ByteSizeText(1023), "1023 字节");
-  EXPECT_EQ(ByteSizeText(1536), "1.5 KB");
-  EXPECT_EQ(ByteSizeText(384ULL << 20), "384.0 MB");
-  EXPECT_EQ(ByteSizeText(1ULL << 30), "1.00 GB");
-  EXPECT_EQ(BackupProgressText(false, 3, 9, 384ULL << 20, 1ULL << 30),
-            "正在备份数据：3/9 个文件，384.0 MB / 1.00 GB");
-  EXPECT_EQ(BackupProgressText(true, 0, 1, 0, 20), "正在清空并备份数据：0/1 个文件，0 字节 / 20 字节");
+  EXPECT_EQ(ByteSizeText(1024), "1.0 KB");
   EXPECT_EQ(BackupLogText(true, "C:\\p\\备份\\1月2日3时4分5秒\\", 9, 1073741843, ""),
             "清空并备份数据到 C:\\p\\备份\\1月2日3时4分5秒\\：9 个文件，1073741843 字节，成功");
   EXPECT_EQ(BackupLogText(false, "C:\\p\\备份\\x\\", 2, 10, "磁盘已满"),
             "备份数据到 C:\\p\\备份\\x\\：2 个文件，10 字节，失败：磁盘已满");
+}
+
+// The status line during a copy, on a clock that starts at 5 s: nothing in
+// the first second, then files and bytes done of the total.
+TEST(CopyProgress, StatusLineShowsHowFarEachCopyHasComeOnceItRanASecond) {
+  BackupProgress progress;
+  progress.filesDone = 3;
+  progress.filesTotal = 9;
+  progress.bytesDone = 384ULL << 20;
+  progress.bytesTotal = 1ULL << 30;
+  const ProgressLine backup(CopyJob::kBackup, 5000);
+  EXPECT_EQ(backup.TextAt(5999, progress), "");
+  EXPECT_EQ(backup.TextAt(6000, progress), "正在备份数据：3/9 个文件，384.0 MB / 1.00 GB");
+  EXPECT_EQ(ProgressLine(CopyJob::kClearing, 5000).TextAt(9000, progress),
+            "正在清空并备份数据：3/9 个文件，384.0 MB / 1.00 GB");
+  EXPECT_EQ(CopyProgressText(CopyJob::kRestore, 1, 3, 1536, 3u << 20),
+            "正在恢复备份：1/3 个文件，1.5 KB / 3.0 MB");
 }
 
 }  // namespace

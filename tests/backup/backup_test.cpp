@@ -11,6 +11,7 @@
 namespace vexa {
 namespace {
 
+using test::Binary;
 using test::DirectoryExists;
 using test::FileExists;
 using test::ReadBytes;
@@ -27,12 +28,6 @@ const char kStamp[] = "12月6日5时59分9秒";
   while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
   return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
                                        << ", first difference at byte " << at;
-}
-
-std::string Binary(std::size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + seed) & 0xFF);
-  return bytes;
 }
 
 struct Tracker {

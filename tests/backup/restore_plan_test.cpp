@@ -42,10 +42,6 @@ TEST(RestorePlan, ListsNewestFirstWithCountAndSize) {
   EXPECT_EQ(BackupListEntry(folders[1]), "12月6日5时59分10秒\t0 个文件\t0 字节");
 }
 
-TEST(RestorePlan, ProgressCountsFilesAndBytes) {
-  EXPECT_EQ(RestoreProgressText(1, 3, 1536, 3u << 20), "正在恢复备份：1/3 个文件，1.5 KB / 3.0 MB");
-}
-
 TEST(RestorePlan, TellsWhetherThisDirectorysTrackerRuns) {
   const std::string tracker = "C:\\程序 嘰\\vexa.exe";
   const ProcessEntry panel{10, "VexaPanel.exe", ""};

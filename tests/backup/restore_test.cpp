@@ -15,16 +15,11 @@
 namespace vexa {
 namespace {
 
+using test::Binary;
 using test::FileExists;
 using test::ReadBytes;
 using test::ScratchDirectory;
 using test::WriteBytes;
-
-std::string Binary(std::size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + seed) & 0xFF);
-  return bytes;
-}
 
 // Every plain file of a folder with its bytes.
 std::map<std::string, std::string> Files(const std::string& dir) {

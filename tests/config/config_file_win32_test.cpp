@@ -10,33 +10,14 @@
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
 #include "tests/config/temp_directory_win32.h"
+#include "tests/tracker/scratch_directory.h"
 
 namespace vexa {
 namespace {
 
 using Names = std::vector<std::string>;
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  ASSERT_EQ(written, bytes.size());
-}
-
-std::string ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 // Another program holding vexa.cfg open without sharing it.
 class ExclusiveHold {

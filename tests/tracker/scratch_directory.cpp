@@ -71,6 +71,12 @@ std::string ReadBytes(const std::string& path) {
   return bytes;
 }
 
+std::string Binary(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + seed) & 0xFF);
+  return bytes;
+}
+
 bool FileExists(const std::string& path) {
   DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -1,6 +1,7 @@
 #pragma once
 // A fresh directory below the temporary directory, removed with everything
 // in it at the end of a test, and small file helpers for the tests.
+#include <cstddef>
 #include <string>
 
 namespace vexa::test {
@@ -21,6 +22,8 @@ class ScratchDirectory {
 
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);  // "<missing>" when it cannot be opened
+// size bytes of every value, in an order that seed shifts.
+std::string Binary(std::size_t size, unsigned seed);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // The directory of the running test executable, with a backslash.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/wide_text.h"
+#include "service_page/status_control_win32.h"
 #include "tests/tracker/scratch_directory.h"
 #include "tracker/tracker_commands.h"
 #include "tracker/tracker_launcher.h"
@@ -120,6 +121,24 @@ TEST(BusyPanel, WaitsAnswerMessagesDropInputAndRunTheTick) {
   EXPECT_GE(pinger.Pings(), 20);
   // Loose: a loaded machine delays any thread; a blocked wait misses it by a second.
   EXPECT_LE(longest, 500u) << "the window did not answer for " << longest << " ms";
+}
+
+// A copy of more than a second: the status line shows its progress while it
+// runs (read from the copying thread) and its own text again at the end.
+TEST(BusyPanel, ALongCopyShowsItsProgressInTheStatusLineMeanwhile) {
+  AnsweringWindow line;
+  CServiceStatus status;
+  status.Attach(line.hwnd);
+  BackupProgress progress;
+  wchar_t during[128] = L"";
+  RunShowingProgress(&status, CopyJob::kRestore, progress, [&] {
+    progress.filesTotal = 2;
+    progress.bytesTotal = 2048;
+    Sleep(1500);
+    return GetWindowTextW(line.hwnd, during, 128);
+  });
+  EXPECT_EQ(Narrow(during), "正在恢复备份：0/2 个文件，0 字节 / 2.0 KB");
+  EXPECT_EQ(status.Shown(), "");
 }
 
 TEST(TrackerLauncher, ALongSwitchAsksWhetherToWaitAndAGivenUpWaitReturnsAtOnce) {
