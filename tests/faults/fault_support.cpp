@@ -101,16 +101,21 @@ std::optional<MessageBoxInfo> ClickAndRead(const Panel& panel, HWND page, int id
   return ReadAndClose(panel, screenshot);
 }
 
-std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string& screenshot) {
+std::optional<MessageBoxInfo> ConfirmOneClick(const Panel& panel) {
   e2e::ClickItem(panel.Page(kServiceTab), kOneClick);
   auto confirm = e2e::WaitForMessageBox(panel.Pid(), panel.Main(), kBoxTimeoutMs);
   if (!confirm || !confirm->HasButton(IDCANCEL)) return std::nullopt;
   e2e::PressButton(*confirm, IDOK);
+  return e2e::WaitForMessageBox(panel.Pid(), panel.Main(), kBoxTimeoutMs);
+}
+
+std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string& screenshot) {
+  if (!ConfirmOneClick(panel)) return std::nullopt;
   return ReadAndClose(panel, screenshot);
 }
 
-bool NoBoxFor(const Panel& panel, DWORD ms) {
-  return !e2e::WaitForMessageBox(panel.Pid(), panel.Main(), ms);
+bool NoBoxAfterLogLine(const Panel& panel, const ProgramDir& dir, const std::string& part) {
+  return dir.WaitForLogLine(part) && panel.NoBoxOnceIdle();
 }
 
 std::string SystemText(DWORD error) {
