@@ -350,9 +350,7 @@ std::string SavePicture(const Picture& picture, const std::string& name);
 // A tiny HTTP server on 127.0.0.1 inside the test process: records each
 // request's raw bytes (request line and headers) and answers 200 with a
 // short body. One thread; stops in the destructor. Tests listen on a free
-// port (0) and give it to the panel; the browser of the test prefix takes
-// requests for port 80 to the port named by VEXA_E2E_PORT_80 when set (see
-// RedirectPort80).
+// port (0) and give it to the panel.
 class HttpRecorder {
  public:
   HttpRecorder() = default;
@@ -362,9 +360,9 @@ class HttpRecorder {
 
   // Listens on the port (0: any free port, see Port()).
   testing::AssertionResult Start(unsigned short port);
-  // Makes the browser of processes started from now on (the panel's shell
-  // opens) fetch http addresses of port 80 from this recorder instead.
-  void RedirectPort80() const;
+  // Until Stop, the browser of the test prefix fetches http addresses of
+  // port 80 (the site's links) from this recorder instead.
+  void RedirectPort80();
   unsigned short Port() const { return port_; }
   void Stop();
 
@@ -381,6 +379,7 @@ class HttpRecorder {
 
   unsigned short port_ = 0;
   UINT_PTR listener_ = ~UINT_PTR(0);
+  bool redirected_ = false;
   HANDLE thread_ = nullptr;
   HANDLE stop_ = nullptr;
   mutable CRITICAL_SECTION lock_{};

@@ -37,10 +37,12 @@ std::vector<int> FramedButtons(HWND page) {
 }
 
 // Real keystrokes arrive a little later than xdotool returns: these wait
-// for what the keys should lead to.
+// for what the keys should lead to, then for the rest of their handling
+// (the default frame, the end of a job, during which keys are dropped).
 int FocusAfter(const Panel& panel, const std::string& keys, int expected) {
   if (!keys.empty() && !PressKeys(panel, keys)) return -1;
   WaitUntil([&] { return FocusedId(panel) == expected; }, 3000);
+  panel.WaitForIdle();
   return FocusedId(panel);
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/wide_text.h"
+#include "service_page/service_actions.h"
 
 namespace vexa::faults {
 
@@ -114,8 +115,11 @@ std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string&
   return ReadAndClose(panel, screenshot);
 }
 
-bool NoBoxAfterLogLine(const Panel& panel, const ProgramDir& dir, const std::string& part) {
-  return dir.WaitForLogLine(part) && panel.NoBoxOnceIdle();
+bool NoBoxOnceOneClickStopped(const Panel& panel) {
+  HWND service = panel.Page(kServiceTab);
+  return e2e::WaitUntil([&] { return e2e::ItemText(service, kOneClick) == kInstallIdleCaption; },
+                        kBoxTimeoutMs) &&
+         panel.NoBoxOnceIdle();
 }
 
 std::string SystemText(DWORD error) {

@@ -107,7 +107,7 @@ TEST(FileFaults, OneClickWithVexaCfgHeldOpenStopsBeforeAnythingIsCleared) {
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find(SystemText(ERROR_SHARING_VIOLATION)), std::string::npos) << box->text;
-  EXPECT_TRUE(NoBoxAfterLogLine(s.panel, s.dir, "一键安装：在保存端口时停止"));
+  EXPECT_TRUE(NoBoxOnceOneClickStopped(s.panel));
   other.Release();
 
   EXPECT_EQ(s.Changes(), "");
@@ -136,7 +136,7 @@ TEST(FileFaults, OneClickAfterVexaCfgWasHeldOpenAtStartUpNeverOverwritesIt) {
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find("没有写入"), std::string::npos) << box->text;
-  EXPECT_TRUE(NoBoxAfterLogLine(s.panel, s.dir, "一键安装：在保存端口时停止"));
+  EXPECT_TRUE(NoBoxOnceOneClickStopped(s.panel));
   EXPECT_EQ(s.Changes(), "");
   EXPECT_FALSE(s.dir.Exists("备份"));
   EXPECT_TRUE(s.dir.StandInCalls().empty());
@@ -177,11 +177,10 @@ TEST(FileFaults, OneClickAfterAnOutsideEditAsksBeforeAnythingIsCleared) {
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_EQ(box->text, "vexa.cfg 已被其他程序修改，按您的选择没有保存。");
   ASSERT_TRUE(e2e::PressButton(*box, IDOK));
-  EXPECT_TRUE(NoBoxAfterLogLine(s.panel, s.dir, "一键安装：在保存端口时停止"));
+  EXPECT_TRUE(NoBoxOnceOneClickStopped(s.panel));
   EXPECT_EQ(s.Changes(), "");
   EXPECT_FALSE(s.dir.Exists("备份"));
   EXPECT_TRUE(s.dir.StandInCalls().empty());
-  EXPECT_EQ(ItemText(s.panel.Page(kServiceTab), kOneClick), "一键安装服务器");
 
   question = ConfirmOneClick(s.panel);
   ASSERT_TRUE(question);
@@ -230,7 +229,8 @@ TEST(FileFaultsConsoles, RestartWithAConsoleThatIgnoresCloseNamesItAndGoesOn) {
   ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 5; }, 15000));
   EXPECT_EQ(s.dir.StandInCalls(),
             (std::vector<std::string>{q, q + " -stop", q + " -U", q + " -i", q + " -start"}));
-  EXPECT_TRUE(NoBoxAfterLogLine(s.panel, s.dir, " -start：返回代码"));
+  EXPECT_TRUE(s.dir.WaitForLogLine(" -start：返回代码"));
+  EXPECT_TRUE(s.panel.NoBoxOnceIdle());
   EXPECT_TRUE(s.dir.Remove("ignore-close"));
   EXPECT_TRUE(s.dir.Remove("vexa-calls.log"));
   EXPECT_TRUE(s.dir.Remove("vexa-cwd.log"));  // every start ran in the program directory

@@ -131,7 +131,7 @@ TEST_F(OnSmallDrive, FullDiskDuringTheClearingDeletesNothingNotBackedUp) {
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("The disk is full while accessing "), std::string::npos) << box->text;
-  EXPECT_TRUE(NoBoxAfterLogLine(panel, *dir_, "一键安装：在清空数据时停止"));
+  EXPECT_TRUE(NoBoxOnceOneClickStopped(panel));
   // Stopped before the clearing; no restart after it.
   EXPECT_EQ(dir_->StandInCalls(),
             std::vector<std::string>{"\"" + dir_->File("vexa.exe") + "\" -stop"});
@@ -156,7 +156,7 @@ TEST_F(OnSmallDrive, FullDiskAtTheOneClickSaveStopsBeforeTheClearing) {
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find(SystemText(ERROR_DISK_FULL)), std::string::npos) << box->text;
-  EXPECT_TRUE(NoBoxAfterLogLine(panel, *dir_, "一键安装：在保存端口时停止"));
+  EXPECT_TRUE(NoBoxOnceOneClickStopped(panel));
   EXPECT_EQ(Changes(), "");
   EXPECT_FALSE(dir_->Exists("备份"));
   EXPECT_TRUE(dir_->StandInCalls().empty());
