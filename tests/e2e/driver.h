@@ -61,12 +61,10 @@ bool FileExists(const std::string& path);
 // Splits at "\r\n" or "\n"; a final line break adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);
 
-// Returns once the wall clock has moved into the next second, so that a
-// time stamp taken now differs from one taken before the call.
+// Returns once the clock is in a later second: a time stamp differs now.
 void WaitForNextSecond();
 
-// A TCP port of 127.0.0.1 that nothing listened on a moment ago (bound with
-// port 0 and read back), for a vexa.cfg whose port must be free.
+// A port of 127.0.0.1 free a moment ago (bound as port 0 and read back).
 unsigned short FreePort();
 
 // ------------------------------------------------------- program directory
@@ -179,8 +177,7 @@ class Panel {
   // the call, and what that handling posted in turn. A box the handling
   // opened shows by then; a job that pumps messages may still be running.
   bool WaitForIdle() const;
-  // WaitForIdle, then whether no box of the panel is open. After a job, first
-  // wait for its last trace (a log line, a stand-in call).
+  // WaitForIdle, then whether no box is open. Wait for a job's last trace first.
   bool NoBoxOnceIdle() const;
 
   // Posts WM_CLOSE to the main window and waits for the process to end.
@@ -325,8 +322,7 @@ class ResponsePinger {
 
 // -------------------------------------------------------------- screenshots
 
-// Repaints the window with its children and waits until the new pixels
-// have reached the screen.
+// Repaints the window and its children and waits until the screen has them.
 bool PaintNow(HWND window);
 
 // Saves what the screen shows of the window (after PaintNow) as a

@@ -55,9 +55,8 @@ std::optional<MessageBoxInfo> ConfirmOneClick(const Panel& panel);
 // ConfirmOneClick, then the box that follows closed with OK (and kept as a
 // screenshot when named).
 std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string& screenshot = "");
-// Once the one-click button has its idle caption back (a stopped
-// installation puts it back as it ends) and the panel is idle: true when no
-// box is open.
+// Once the one-click button has its idle caption back (a stopped run puts
+// it back as it ends) and the panel is idle: true when no box is open.
 bool NoBoxOnceOneClickStopped(const Panel& panel);
 
 // The system's text for an error code, as the panel quotes it.
