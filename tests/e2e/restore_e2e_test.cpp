@@ -258,7 +258,7 @@ TEST(Restore, CancelInTheDialogChangesNothing) {
   unchanged("OK without a choice, then Escape");
 }
 
-TEST(RestoreConsoles, ARunningTrackerConsoleRefusesTheRestore) {
+TEST(Restore, ARunningTrackerConsoleRefusesTheRestore) {
   RestorePanel s;
   ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = " + std::to_string(FreePort()) + "\r\n"));
   ASSERT_TRUE(s.dir.Write("users.vexa", "users"));

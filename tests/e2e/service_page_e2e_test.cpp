@@ -248,10 +248,7 @@ DWORD StartTrackerProcess(const ProgramDir& dir) {
 // Nobody sees the line behind another tab or in a minimised window, so it
 // is not read then. Nothing shows that a reading did not happen: the test
 // lets pass the time in which a shown line would have changed.
-void LetRefreshesPass(unsigned refreshes) {
-  constexpr DWORD kStatusPeriodMs = 1000;
-  Sleep(refreshes * kStatusPeriodMs + kStatusPeriodMs / 2);
-}
+void LetRefreshesPass(unsigned refreshes) { Sleep(refreshes * 1000 + 500); }  // 1 s apart
 
 TEST(ServicePage, StatusLineRestsWhileHiddenOrMinimisedAndIsCurrentWhenShownAgain) {
   ServicePage s;

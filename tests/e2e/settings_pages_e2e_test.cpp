@@ -51,24 +51,30 @@ BoxIcon IconOf(const MessageBoxInfo& box) {
     }
   }
   if (icon == nullptr) return BoxIcon::None;
-  SetForegroundWindow(box.window);
-  WaitUntil([&] { return GetForegroundWindow() == box.window; }, 5000);
-  PaintNow(box.window);
-  RECT rect = RectIn(icon, nullptr);
-  HDC screen = GetDC(nullptr);
-  int red = 0, blue = 0;
-  for (int y = rect.top; y < rect.bottom; ++y) {
-    for (int x = rect.left; x < rect.right; ++x) {
-      COLORREF c = GetPixel(screen, x, y);
-      int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-      if (r > 150 && g < 110 && b < 110) ++red;
-      if (b > 150 && r < 120) ++blue;
+  // Another test's window may cover the box for a moment: read until the
+  // icon's colours show (an orange one never does and stays Other).
+  BoxIcon seen = BoxIcon::Other;
+  auto shown = [&] {
+    SetForegroundWindow(box.window);
+    PaintNow(box.window);
+    RECT rect = RectIn(icon, nullptr);
+    HDC screen = GetDC(nullptr);
+    int red = 0, blue = 0;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+      for (int x = rect.left; x < rect.right; ++x) {
+        COLORREF c = GetPixel(screen, x, y);
+        int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+        if (r > 150 && g < 110 && b < 110) ++red;
+        if (b > 150 && r < 120) ++blue;
+      }
     }
-  }
-  ReleaseDC(nullptr, screen);
-  if (red > 40 && red > 2 * blue) return BoxIcon::Red;
-  if (blue > 40 && blue > 2 * red) return BoxIcon::Blue;
-  return BoxIcon::Other;
+    ReleaseDC(nullptr, screen);
+    seen = red > 40 && red > 2 * blue ? BoxIcon::Red : BoxIcon::Other;
+    if (blue > 40 && blue > 2 * red) seen = BoxIcon::Blue;
+    return seen != BoxIcon::Other;
+  };
+  WaitUntil(shown, 3000, 50);
+  return seen;
 }
 
 bool HasErrorIcon(const MessageBoxInfo& box) { return IconOf(box) == BoxIcon::Red; }
