@@ -1,4 +1,6 @@
+#include "base/text_codec.h"
 #include "base/wide_text.h"
+#include "controls/slide.h"
 #include "tests/e2e/driver.h"
 
 #include <winsock2.h>
@@ -19,6 +21,8 @@ constexpr int kTabStripId = 1003;
 constexpr int kMessageTextId = 0xFFFF;
 constexpr char kDialogClass[] = "#32770";
 constexpr DWORD kCloseTimeoutMs = 8000;
+constexpr DWORD kAnswerTimeoutMs = 10000;  // for a panel busy on a loaded machine
+constexpr char kActionLogName[] = "VexaPanel.log";
 
 std::string WithBackslash(std::string dir) {
   if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';
@@ -241,6 +245,43 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// A sent message is answered before the messages posted earlier, so a
+// mark is posted behind them instead: an edit's modified flag, which the
+// panel never reads, set by a sent message and cleared by the posted one.
+// Posted messages are handled in order; once the flag is clear again, every
+// message posted to the edit's thread before it has been handled.
+bool WaitForPostedBefore(HWND edit) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(edit, EM_SETMODIFY, TRUE, 0, SMTO_NORMAL, kAnswerTimeoutMs, &answer))
+    return false;
+  PostMessageA(edit, EM_SETMODIFY, FALSE, 0);
+  auto cleared = [&] {
+    return SendMessageTimeoutA(edit, EM_GETMODIFY, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &answer) &&
+           answer == 0;
+  };
+  return WaitUntil(cleared, kAnswerTimeoutMs, 5);
+}
+
+BOOL CALLBACK FindEdit(HWND window, LPARAM param) {
+  if (ClassOf(window) != "Edit") return TRUE;
+  *reinterpret_cast<HWND*>(param) = window;
+  return FALSE;
+}
+
+// WaitForPostedBefore for the thread of window, twice: the second mark
+// comes behind what the handling before the first one posted (a WM_CHAR
+// of a key, say). The mark is an edit of a page of the main window, which
+// owns every box.
+bool WaitForThreadIdle(HWND window) {
+  HWND edit = nullptr;
+  EnumChildWindows(GetAncestor(window, GA_ROOTOWNER), FindEdit, reinterpret_cast<LPARAM>(&edit));
+  if (!edit) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &answer) != 0;
+  }
+  return WaitForPostedBefore(edit) && WaitForPostedBefore(edit);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- locations
@@ -314,6 +355,21 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+void WaitForNextSecond() {
+  auto second = [] {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    return now.wMinute * 60 + now.wSecond;
+  };
+  const int start = second();
+  WaitUntil([&] { return second() != start; }, 5000);
+}
+
+unsigned short FreePort() {
+  HttpRecorder probe;
+  return probe.Start(0) ? probe.Port() : 0;
+}
+
 // ------------------------------------------------------- program directory
 
 ProgramDir::ProgramDir(const std::string& nameSuffix, Contents contents) {
@@ -382,6 +438,19 @@ bool ProgramDir::Remove(const std::string& name) const {
 }
 bool ProgramDir::CopyIn(const std::string& source, const std::string& name) const {
   return CopyFileW(Wide(source).c_str(), Wide(File(name)).c_str(), FALSE) != 0;
+}
+
+std::vector<std::string> ProgramDir::ActionLog() const {
+  return SplitLines(TextFromGbk(Read(kActionLogName)));
+}
+
+bool ProgramDir::WaitForLogLine(const std::string& part, size_t count, DWORD timeoutMs) const {
+  auto written = [&] {
+    size_t found = 0;
+    for (const std::string& line : ActionLog()) found += line.find(part) != std::string::npos;
+    return found >= count;
+  };
+  return WaitUntil(written, timeoutMs, 20);
 }
 
 std::vector<std::string> ProgramDir::StandInCalls() const {
@@ -516,6 +585,10 @@ bool Panel::Close(DWORD timeoutMs) {
   return WaitForExit(timeoutMs);
 }
 
+bool Panel::WaitForIdle() const { return main_ && WaitForThreadIdle(main_); }
+
+bool Panel::NoBoxOnceIdle() const { return WaitForIdle() && !FindMessageBox(pid_, main_); }
+
 void Panel::Kill() {
   if (!Running()) return;
   TerminateProcess(process_, 1);
@@ -555,17 +628,13 @@ bool SetItemText(HWND dialog, int id, const std::string& text) {
 
 bool TypeChars(HWND edit, const std::string& chars) {
   if (!edit) return false;
-  SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
   // Wine's ANSI edit takes one byte per WM_CHAR, so a double-byte character
   // cannot be typed this way.
   for (unsigned char c : chars) {
     if (c >= 0x80) return false;
   }
   for (unsigned char c : chars) PostMessageA(edit, WM_CHAR, c, 1);
-  // Posted messages are handled in order: once the flag is clear again,
-  // every character before it has been handled.
-  PostMessageA(edit, EM_SETMODIFY, FALSE, 0);
-  return WaitUntil([&] { return SendMessageA(edit, EM_GETMODIFY, 0, 0) == 0; }, 5000, 5);
+  return WaitForPostedBefore(edit);
 }
 
 // ---------------------------------------------------------------- keyboard
@@ -574,15 +643,6 @@ namespace {
 
 DWORD PanelThread(const Panel& panel) {
   return panel.Main() ? GetWindowThreadProcessId(panel.Main(), nullptr) : 0;
-}
-
-// Waits until every message posted to the panel's thread before now has
-// been handled: a sent message is answered only between two of them.
-void WaitForPanelIdle(const Panel& panel) {
-  DWORD_PTR answer = 0;
-  SendMessageTimeoutA(panel.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
-  Sleep(150);
-  SendMessageTimeoutA(panel.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
 }
 
 // Runs a Linux program and waits for it: Wine's loader exports the call
@@ -622,15 +682,16 @@ bool PostKey(const Panel& panel, UINT virtualKey, HWND window) {
   LPARAM up = down | (LPARAM(1) << 30) | (LPARAM(1) << 31);
   if (!PostMessageA(window, WM_KEYDOWN, virtualKey, down)) return false;
   PostMessageA(window, WM_KEYUP, virtualKey, up);
-  WaitForPanelIdle(panel);
-  return true;
+  return panel.WaitForIdle();
 }
 
 bool PressKeys(const Panel& panel, const std::string& keys) {
   // Wine gives the X focus to the X window of whichever window it activates,
   // so keys typed now reach the window in front without moving that focus.
   // Wine drops the first key after the X focus first arrives: a lone Shift,
-  // which no window acts on, takes that place.
+  // which no window acts on, takes that place. Nothing outside Wine tells
+  // when that focus has arrived (the key state shows the Shift either way),
+  // so this one pause per test program stays.
   static bool primed = false;
   if (!primed) {
     primed = true;
@@ -656,9 +717,9 @@ bool PressKeys(const Panel& panel, const std::string& keys) {
     if (end > start) command.push_back(keys.substr(start, end - start));
     start = end + 1;
   }
-  if (!RunUnixProgram(command)) return false;
-  WaitForPanelIdle(panel);
-  return true;
+  // The keys reach the panel later than xdotool returns, through the X
+  // server: callers wait for what the keys lead to.
+  return RunUnixProgram(command);
 }
 
 void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
@@ -718,12 +779,22 @@ LPARAM TabItemData(HWND tabs, int index) {
 
 void SelectTab(HWND tabs, int index) { SendMessageA(tabs, TCM_SETCURFOCUS, index, 0); }
 
+bool WaitForPageAtRest(const Panel& panel, int tab) {
+  HWND tabs = panel.Tabs();
+  HWND page = panel.Page(tab);
+  bool atRest = WaitUntil([&] { return IsVisible(page) && RectIn(page, tabs).left == kSlideEndX; },
+                          kAnswerTimeoutMs);
+  // The slide's last step moves the page there and repaints it in one
+  // timer message; a sent message is answered only after that.
+  DWORD_PTR answer = 0;
+  return atRest &&
+         SendMessageTimeoutA(tabs, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &answer) != 0;
+}
+
 HWND ShowTab(const Panel& panel, int tab) {
   SelectTab(panel.Tabs(), tab);
-  HWND page = panel.Page(tab);
-  WaitUntil([&] { return IsVisible(page); }, 3000);
-  Sleep(600);  // the slide-in runs on an 8 ms timer
-  return page;
+  WaitForPageAtRest(panel, tab);
+  return panel.Page(tab);
 }
 
 // ------------------------------------------------------------ message boxes
@@ -828,13 +899,20 @@ std::string SavePicture(const Picture& picture, const std::string& name) {
   return WriteFileBytes(file, EncodePng(picture.width, picture.height, rows)) ? file : "";
 }
 
+bool PaintNow(HWND window) {
+  // Painting another thread's window now is a sent WM_PAINT: done on return.
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Wine hands a window's new pixels to the X server when its thread next
+  // waits for messages.
+  return WaitForThreadIdle(window);
+}
+
 std::string SaveScreenshot(HWND window, const std::string& name) {
   // Under Wine neither the screen DC nor PrintWindow gives another process's
   // pixels, but the window's own DC does (children included, not covered
   // by other windows).
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(100);
+  PaintNow(window);
   return SavePicture(CaptureWindow(window), name);
 }
 
@@ -878,7 +956,17 @@ testing::AssertionResult HttpRecorder::Start(unsigned short port) {
   return testing::AssertionSuccess() << "listening on " << port_;
 }
 
+// Read by the browser of the prefix (tests/e2e/fetch-url.sh), which cannot
+// see a Windows process's environment.
+constexpr char kPort80File[] = "C:\\vexa-e2e-port-80";
+
+void HttpRecorder::RedirectPort80() {
+  redirected_ = WriteFileBytes(kPort80File, std::to_string(port_));
+}
+
 void HttpRecorder::Stop() {
+  if (redirected_) DeleteFileW(Wide(kPort80File).c_str());
+  redirected_ = false;
   if (!thread_) return;
   SetEvent(stop_);
   WaitForSingleObject(thread_, 5000);

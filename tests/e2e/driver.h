@@ -61,6 +61,12 @@ bool FileExists(const std::string& path);
 // Splits at "\r\n" or "\n"; a final line break adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);
 
+// Returns once the clock is in a later second: a time stamp differs now.
+void WaitForNextSecond();
+
+// A port of 127.0.0.1 free a moment ago (bound as port 0 and read back).
+unsigned short FreePort();
+
 // ------------------------------------------------------- program directory
 
 // A fresh program directory under the system's temp folder, named
@@ -89,6 +95,12 @@ class ProgramDir {
   bool Remove(const std::string& name) const;
   // Copies a file from elsewhere in under the given name (replacing one).
   bool CopyIn(const std::string& source, const std::string& name) const;
+
+  // The panel's action log "VexaPanel.log" (GBK) as UTF-8 lines.
+  std::vector<std::string> ActionLog() const;
+  // Waits until at least count lines of the action log contain part: the
+  // panel writes a job's line as the job ends, before any box it shows.
+  bool WaitForLogLine(const std::string& part, size_t count = 1, DWORD timeoutMs = 20000) const;
 
   // The stand-in tracker's record: each command line it was started with,
   // in order (from "vexa-calls.log", which it writes in UTF-8).
@@ -161,6 +173,13 @@ class Panel {
   bool WaitForExit(DWORD timeoutMs) const;
   // Exit code once ended; STILL_ACTIVE while running.
   DWORD ExitCode() const;
+  // Waits until the panel has handled every message posted to it before
+  // the call, and what that handling posted in turn. A box the handling
+  // opened shows by then; a job that pumps messages may still be running.
+  bool WaitForIdle() const;
+  // WaitForIdle, then whether no box is open. Wait for a job's last trace first.
+  bool NoBoxOnceIdle() const;
+
   // Posts WM_CLOSE to the main window and waits for the process to end.
   bool Close(DWORD timeoutMs = 10000);
   // Last resort.
@@ -210,7 +229,8 @@ bool PostKey(const Panel& panel, UINT virtualKey, HWND window = nullptr);
 // Real keystrokes through the X server (xdotool key names, blank-separated,
 // e.g. "ctrl+Tab", "shift+Tab Tab", "Return"), delivered by Wine to the panel's focus with the
 // modifier keys held: the panel's main window is brought to the foreground
-// first. False when xdotool cannot be run.
+// first. They arrive a little after this returns: wait for what they lead
+// to. False when xdotool cannot be run.
 bool PressKeys(const Panel& panel, const std::string& keys);
 
 // A click as posted BM_CLICK: returns at once, also when the click opens a
@@ -244,7 +264,10 @@ LPARAM TabItemData(HWND tabs, int index);
 // its own TCN_SELCHANGING/TCN_SELCHANGE (a WM_NOTIFY sent from outside would
 // not arrive). Returns when the panel has handled both.
 void SelectTab(HWND tabs, int index);
-// SelectTab, then waits until the page has slid in; returns the page.
+// Waits until the tab's page is shown at its place with its slide over
+// (the slide's last step, which repaints it, has returned); true then.
+bool WaitForPageAtRest(const Panel& panel, int tab);
+// SelectTab, then WaitForPageAtRest; returns the page.
 HWND ShowTab(const Panel& panel, int tab);
 
 // ------------------------------------------------------------ message boxes
@@ -299,7 +322,10 @@ class ResponsePinger {
 
 // -------------------------------------------------------------- screenshots
 
-// Saves what the screen shows of the window (raised to the top first) as a
+// Repaints the window and its children and waits until the screen has them.
+bool PaintNow(HWND window);
+
+// Saves what the screen shows of the window (after PaintNow) as a
 // PNG file ArtifactDir() + name + ".png"; returns the path, "" on failure.
 std::string SaveScreenshot(HWND window, const std::string& name);
 
@@ -319,7 +345,8 @@ std::string SavePicture(const Picture& picture, const std::string& name);
 
 // A tiny HTTP server on 127.0.0.1 inside the test process: records each
 // request's raw bytes (request line and headers) and answers 200 with a
-// short body. One thread; stops in the destructor.
+// short body. One thread; stops in the destructor. Tests listen on a free
+// port (0) and give it to the panel.
 class HttpRecorder {
  public:
   HttpRecorder() = default;
@@ -329,6 +356,9 @@ class HttpRecorder {
 
   // Listens on the port (0: any free port, see Port()).
   testing::AssertionResult Start(unsigned short port);
+  // Until Stop, the browser of the test prefix fetches http addresses of
+  // port 80 (the site's links) from this recorder instead.
+  void RedirectPort80();
   unsigned short Port() const { return port_; }
   void Stop();
 
@@ -345,6 +375,7 @@ class HttpRecorder {
 
   unsigned short port_ = 0;
   UINT_PTR listener_ = ~UINT_PTR(0);
+  bool redirected_ = false;
   HANDLE thread_ = nullptr;
   HANDLE stop_ = nullptr;
   mutable CRITICAL_SECTION lock_{};

@@ -32,36 +32,6 @@ DWORD RunStandIn(const ProgramDir& dir, const std::string& arguments) {
   return code;
 }
 
-struct Started {
-  HANDLE process = nullptr;
-  DWORD pid = 0;
-};
-
-Started StartStandInConsole(const ProgramDir& dir) {
-  std::string commandLine = "\"" + dir.File("vexa.exe") + "\"";
-  std::wstring wideLine = Wide(commandLine);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      Wide(dir.Path()).c_str(), &startup, &info))
-    return {};
-  CloseHandle(info.hThread);
-  return {info.hProcess, info.dwProcessId};
-}
-
-HWND WaitForConsoleOf(DWORD pid) {
-  HWND console = nullptr;
-  WaitUntil(
-      [&] {
-        auto windows = TopLevelWindows(pid, "ConsoleWindowClass");
-        console = windows.empty() ? nullptr : windows.front();
-        return console != nullptr;
-      },
-      10000);
-  return console;
-}
-
 // A path with blanks and with 嘰, whose GBK trail byte is the backslash.
 const std::string kAwkwardSuffix = " 程序 嘰目录";
 
@@ -81,44 +51,6 @@ TEST(Harness, StandInLogsEveryCommandLineAndExitsWithTheConfiguredCode) {
             (std::vector<std::string>{quoted + " -i", quoted + " -start", quoted + " -stop",
                                       quoted + " -U"}));
   EXPECT_EQ(dir.Read("vexa-calls.log").substr(0, quoted.size() + 5), quoted + " -i\r\n");
-}
-
-TEST(Harness, StandInConsoleIsFoundByClassAndEndsOnClose) {
-  ProgramDir dir("", ProgramDir::Contents::kStandInOnly);
-  ASSERT_TRUE(dir.Ready());
-  Started standIn = StartStandInConsole(dir);
-  ASSERT_TRUE(standIn.process);
-  HWND console = WaitForConsoleOf(standIn.pid);
-  ASSERT_TRUE(console);
-  // The panel's own look-up: a top-level window of the class, no title.
-  EXPECT_TRUE(FindWindowA("ConsoleWindowClass", nullptr));
-  EXPECT_EQ(GetAncestor(console, GA_PARENT), GetDesktopWindow());
-
-  SendMessageA(console, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(standIn.process, 5000), WAIT_OBJECT_0);
-  EXPECT_FALSE(IsWindow(console));
-  EXPECT_EQ(dir.StandInCalls(), std::vector<std::string>{"\"" + dir.File("vexa.exe") + "\""});
-  CloseHandle(standIn.process);
-}
-
-TEST(Harness, StandInConsoleCanIgnoreCloseAndIsKilledWithItsDirectory) {
-  ProgramDir dir("", ProgramDir::Contents::kStandInOnly);
-  ASSERT_TRUE(dir.Ready());
-  ASSERT_TRUE(dir.SetStandInIgnoresClose(true));
-  Started standIn = StartStandInConsole(dir);
-  ASSERT_TRUE(standIn.process);
-  HWND console = WaitForConsoleOf(standIn.pid);
-  ASSERT_TRUE(console);
-
-  SendMessageA(console, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(standIn.process, 300), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_TRUE(IsWindowVisible(console));
-
-  EXPECT_EQ(ProcessesInside(dir.Path()), std::vector<DWORD>{standIn.pid});
-  EXPECT_EQ(dir.KillProcessesInside(), 1);
-  EXPECT_EQ(WaitForSingleObject(standIn.process, 5000), WAIT_OBJECT_0);
-  EXPECT_TRUE(ProcessesInside(dir.Path()).empty());
-  CloseHandle(standIn.process);
 }
 
 TEST(Harness, ShellOpenOfAnHttpAddressReachesTheRecorder) {

@@ -37,17 +37,17 @@ std::vector<int> FramedButtons(HWND page) {
 }
 
 // Real keystrokes arrive a little later than xdotool returns: these wait
-// for what the keys should lead to.
+// for what the keys should lead to, then for the rest of their handling
+// (the default frame, the end of a job, during which keys are dropped).
 int FocusAfter(const Panel& panel, const std::string& keys, int expected) {
   if (!keys.empty() && !PressKeys(panel, keys)) return -1;
   WaitUntil([&] { return FocusedId(panel) == expected; }, 3000);
+  panel.WaitForIdle();
   return FocusedId(panel);
 }
 
-bool StillOpen(const Panel& panel) {
-  Sleep(300);
-  return panel.Running() && IsVisible(panel.Main());
-}
+// After PostKey, which returns once the panel has handled the key.
+bool StillOpen(const Panel& panel) { return panel.Running() && IsVisible(panel.Main()); }
 
 TEST(Keyboard, EnterAndEscapeNeverCloseTheMainWindow) {
   ProgramDir dir;
@@ -135,7 +135,7 @@ TEST(Keyboard, TabWalksFromTheStripThroughThePageAndCtrlTabSwitchesTabs) {
     ASSERT_TRUE(PressKeys(panel, s.keys));
     EXPECT_TRUE(WaitUntil([&] { return TabSelection(tabs) == s.tab; }, 3000));
     HWND page = panel.Page(s.tab);
-    EXPECT_TRUE(WaitUntil([&] { return RectIn(page, tabs).left == 4; }, 3000));
+    EXPECT_TRUE(WaitForPageAtRest(panel, s.tab));
     for (int other = 0; other < 4; ++other) EXPECT_EQ(IsVisible(panel.Page(other)), other == s.tab);
     // The focus came along into the new page.
     EXPECT_TRUE(WaitUntil([&] { return GetParent(FocusOf(panel)) == page; }, 3000))

@@ -104,14 +104,13 @@ TEST(Looks, SlideDrawsEveryStepOnceAndWhole) {
   Picture service = CaptureWindow(main);  // the old page of every slide below
   SelectTab(tabs, kDirectoriesTab);
   std::vector<Picture> first = PicturesOfSlide(main, tabs, page);
-  Sleep(300);
+  ASSERT_TRUE(WaitForPageAtRest(panel, kDirectoriesTab));
   ASSERT_NE(SaveScreenshot(main, "slide-at-rest"), "");
   Picture final = CaptureWindow(main);
   std::vector<Picture> later;
   for (int round = 0; round < 5; ++round) {
     SelectTab(tabs, 0);
-    ASSERT_TRUE(WaitUntil([&] { return RectIn(panel.Page(0), tabs).left == kPageX; }, 5000));
-    Sleep(200);
+    ASSERT_TRUE(WaitForPageAtRest(panel, 0));
     SelectTab(tabs, kDirectoriesTab);
     for (Picture& frame : PicturesOfSlide(main, tabs, page)) later.push_back(std::move(frame));
   }
@@ -215,7 +214,7 @@ TEST(Looks, EveryControlSitsInsideItsGroupBox) {
       }
     }
     SelectTab(panel.Tabs(), tab);
-    WaitUntil([&] { return RectIn(page, panel.Tabs()).left == kPageX; }, 5000);
+    WaitForPageAtRest(panel, tab);
     SaveScreenshot(panel.Main(), "groups-tab-" + std::to_string(tab));
   }
 }

@@ -9,10 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
+#include "tracker/status_schedule.h"
+#include "tracker/system_tables_win32.h"
 
 namespace vexa::e2e {
 namespace {
@@ -20,7 +23,6 @@ namespace {
 constexpr int kInstall = 1008, kStart = 1005, kStop = 1006, kRemove = 1007;
 constexpr int kConsoleStart = 1009, kConsoleClose = 1010;
 constexpr int kOneClick = 1074, kRestart = 1076, kBackup = 1075;
-constexpr int kWebMain = 1056, kWebFiles = 1055;
 constexpr int kStatusLine = 1090;
 constexpr int kAccountField = 1075, kPasswordField = 1076;
 constexpr int kPortField = 1029;  // on the directories page
@@ -46,67 +48,38 @@ struct ServicePage {
     ClickItem(page, id);
     return WaitForMessageBox(panel.Pid(), panel.Main());
   }
-  // True when no box shows up within the time.
-  bool NoBoxFor(DWORD ms) { return !WaitForMessageBox(panel.Pid(), panel.Main(), ms); }
+  // Once the panel is idle: true when no box is open.
+  bool NoBox() const { return panel.NoBoxOnceIdle(); }
+  // The port vexa.cfg names, free when the test started.
+  std::string WriteFreePort() {
+    const std::string port = std::to_string(FreePort());
+    EXPECT_TRUE(dir.Write("vexa.cfg", "port = " + port + "\r\n"));
+    return port;
+  }
 
   ProgramDir dir;
   Panel panel;
   HWND page = nullptr;
 };
 
+// The buttons' texts and the exit-code note are the flow's, tested natively;
+// here each real click runs its switch with the quoted path and its box
+// follows the command's end.
 TEST(ServicePage, ServiceButtonsRunTheirSwitchAndShowTheirMessage) {
   ServicePage s("服务 a&b (1)");
+  s.WriteFreePort();
   ASSERT_TRUE(s.Start());
-  struct Row {
-    int id;
-    const char* switchText;
-    const char* message;
-  } const rows[] = {
-      {kInstall, "-i", "Vexa后台服务已安装，在下次系统启动时自动启动，请在 管理工具-->服务 查看"},
-      {kStart, "-start", "Vexa后台服务已启动"},
-      {kStop, "-stop", "Vexa后台服务已停止"},
-      {kRemove, "-U", "Vexa后台服务已删除"},
-  };
   std::vector<std::string> expectedCalls;
-  for (const Row& row : rows) {
-    auto box = s.Click(row.id);
-    ASSERT_TRUE(box) << row.switchText;
-    EXPECT_EQ(box->caption, kServiceCaption);
-    EXPECT_EQ(box->text, row.message);
-    EXPECT_TRUE(box->HasButton(IDOK));
-    EXPECT_FALSE(box->HasButton(IDCANCEL));
-    // The command has ended before its message shows.
-    expectedCalls.push_back(Quoted(s.dir) + " " + row.switchText);
-    EXPECT_EQ(s.dir.StandInCalls(), expectedCalls);
-    if (row.id == kInstall) SaveScreenshot(box->window, "service-install-box");
-    ASSERT_TRUE(PressButton(*box, IDOK));
-  }
-
-  // A switch that reports a failure keeps the message and says so.
-  ASSERT_TRUE(s.dir.SetStandInExitCode(1062));
-  auto box = s.Click(kStop);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->text, "Vexa后台服务已停止\n\n命令 \"vexa.exe -stop\" 返回了代码 1062，请检查操作是否成功。");
-  ASSERT_TRUE(PressButton(*box, IDOK));
-}
-
-TEST(ServicePage, MissingTrackerIsNamedAndNothingElseHappens) {
-  ServicePage s;
-  ASSERT_TRUE(s.Start());
-  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\n"));
-  ASSERT_TRUE(s.dir.Write("users.vexa", "data"));
-  ASSERT_TRUE(s.dir.Remove("vexa.exe"));
-  for (int id : {kInstall, kStart, kStop, kRemove, kConsoleStart, kRestart, kOneClick}) {
+  for (const auto& [id, switchText] : {std::pair{kInstall, "-i"}, std::pair{kStart, "-start"},
+                                       std::pair{kStop, "-stop"}, std::pair{kRemove, "-U"}}) {
     auto box = s.Click(id);
-    ASSERT_TRUE(box) << id;
+    ASSERT_TRUE(box) << switchText;
     EXPECT_EQ(box->caption, kServiceCaption);
-    EXPECT_NE(box->text.find(s.dir.File("vexa.exe")), std::string::npos) << box->text;
+    expectedCalls.push_back(Quoted(s.dir) + " " + switchText);
+    EXPECT_EQ(s.dir.StandInCalls(), expectedCalls);
+    if (id == kInstall) SaveScreenshot(box->window, "service-install-box");
     ASSERT_TRUE(PressButton(*box, IDOK));
   }
-  EXPECT_EQ(s.dir.Read("vexa.cfg"), "port = 7000\r\n");
-  EXPECT_EQ(s.dir.Read("users.vexa"), "data");
-  EXPECT_FALSE(s.dir.Exists("备份"));
-  EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
 }
 
 // The page's status line, once it shows the expected text (it is read
@@ -143,14 +116,13 @@ DWORD StartUnrelatedConsole(const ProgramDir& other) {
   return process.dwProcessId;
 }
 
-TEST(ServicePage, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShownInTheStatusLine) {
+TEST(ServicePageConsoles, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShownInTheStatusLine) {
   ServicePage s("控制台 %x% ^");
   ProgramDir other("其他程序", ProgramDir::Contents::kStandInOnly);
   ASSERT_TRUE(other.Ready());
-  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 47123\r\n"));
+  const std::string idle = "服务：未安装 | 控制台：未运行 | 端口 " + s.WriteFreePort() + "：空闲";
   ASSERT_TRUE(s.Start());
-  EXPECT_EQ(StatusOnceItIs(s, {"服务：未安装 | 控制台：未运行 | 端口 47123：空闲"}),
-            "服务：未安装 | 控制台：未运行 | 端口 47123：空闲");
+  EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
   // Another program's console, which the panel must leave alone.
   ASSERT_NE(StartUnrelatedConsole(other), 0u);
   ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
@@ -162,7 +134,8 @@ TEST(ServicePage, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShownInTheSt
   std::vector<DWORD> pids = ConsolesInside(s);
   ASSERT_EQ(pids.size(), 2u);
   const std::string a = std::to_string(pids[0]), b = std::to_string(pids[1]);
-  const std::string head = "服务：未安装 | 控制台：运行中 (PID ", tail = ") | 端口 47123：空闲";
+  const std::string head = "服务：未安装 | 控制台：运行中 (PID ",
+                    tail = ")" + idle.substr(idle.find(" | 端口"));
   std::string status = StatusOnceItIs(s, {head + a + ", " + b + tail, head + b + ", " + a + tail});
   EXPECT_TRUE(status == head + a + ", " + b + tail || status == head + b + ", " + a + tail) << status;
   SaveScreenshot(s.panel.Main(), "service-status-line");
@@ -170,11 +143,11 @@ TEST(ServicePage, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShownInTheSt
   // Both of the tracker's close at once and nothing is shown; the other stays.
   ClickItem(s.page, kConsoleClose);
   EXPECT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 5000));
-  EXPECT_TRUE(s.NoBoxFor(1000));
+  EXPECT_TRUE(s.dir.WaitForLogLine("关闭控制台："));
+  EXPECT_TRUE(s.NoBox());
   EXPECT_TRUE(ConsolesInside(s).empty());
   EXPECT_EQ(ProcessesInside(other.Path()).size(), 1u);
-  EXPECT_EQ(StatusOnceItIs(s, {"服务：未安装 | 控制台：未运行 | 端口 47123：空闲"}),
-            "服务：未安装 | 控制台：未运行 | 端口 47123：空闲");
+  EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
 
   // Only another program's console is open: there is no tracker console.
   auto box = s.Click(kConsoleClose);
@@ -183,31 +156,14 @@ TEST(ServicePage, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShownInTheSt
   EXPECT_EQ(box->text, "没有运行Vexa!");
   ASSERT_TRUE(PressButton(*box, IDOK));
   EXPECT_EQ(WindowsOfClass("ConsoleWindowClass").size(), 1u);
-
-  // A console that ignores WM_CLOSE is given up after about 2 s and named.
-  ASSERT_TRUE(s.dir.SetStandInIgnoresClose(true));
-  ClickItem(s.page, kConsoleStart);
-  ASSERT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 2; }, 10000));
-  pids = ConsolesInside(s);
-  ASSERT_EQ(pids.size(), 1u);
-  DWORD start = GetTickCount();
-  box = s.Click(kConsoleClose);
-  DWORD elapsed = GetTickCount() - start;
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, "提示");
-  EXPECT_EQ(box->text, "以下控制台窗口未能关闭：\nvexa (PID " + std::to_string(pids[0]) + ")");
-  EXPECT_GE(elapsed, 1500u);
-  EXPECT_LE(elapsed, 6000u);
-  ASSERT_TRUE(PressButton(*box, IDOK));
-  EXPECT_EQ(ProcessesInside(other.Path()).size(), 1u);
 }
 
-TEST(ServicePage, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
+TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
   ServicePage s("真的 控制台");
   std::string standIn = VEXA_E2E_CONSOLE_STANDIN;
   for (char& c : standIn) c = c == '/' ? '\\' : c;
   ASSERT_TRUE(s.dir.CopyIn(standIn, "vexa.exe"));
-  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 47125\r\n"));
+  const std::string port = s.WriteFreePort();
   ASSERT_TRUE(s.Start());
   ClickItem(s.page, kConsoleStart);
   std::vector<std::string> calls;
@@ -217,17 +173,115 @@ TEST(ServicePage, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
   }, 10000));
   ASSERT_EQ(calls[1].rfind("ready ", 0), 0u);
   const std::string pid = calls[1].substr(6);
-  EXPECT_EQ(StatusOnceItIs(s, {"服务：未安装 | 控制台：运行中 (PID " + pid + ") | 端口 47125：空闲"}),
-            "服务：未安装 | 控制台：运行中 (PID " + pid + ") | 端口 47125：空闲");
+  const std::string running =
+      "服务：未安装 | 控制台：运行中 (PID " + pid + ") | 端口 " + port + "：空闲";
+  EXPECT_EQ(StatusOnceItIs(s, {running}), running);
 
   // No window of the class: Ctrl-C, which the panel shares and survives.
   ClickItem(s.page, kConsoleClose);
   EXPECT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 3; }, 5000));
   EXPECT_EQ(s.dir.StandInCalls().back(), "ctrl-c");
-  EXPECT_TRUE(s.NoBoxFor(1000));
+  EXPECT_TRUE(s.dir.WaitForLogLine("关闭控制台："));
+  EXPECT_TRUE(s.NoBox());
   EXPECT_TRUE(s.panel.Running());
-  EXPECT_EQ(StatusOnceItIs(s, {"服务：未安装 | 控制台：未运行 | 端口 47125：空闲"}),
-            "服务：未安装 | 控制台：未运行 | 端口 47125：空闲");
+  const std::string idle = "服务：未安装 | 控制台：未运行 | 端口 " + port + "：空闲";
+  EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
+}
+
+// A service whose program is the directory's vexa.exe, as its switch -i
+// makes one.
+ScopedServiceHandle CreateTrackerService(const ProgramDir& dir) {
+  ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  const std::wstring name = Wide("VexaPanelE2e" + std::to_string(GetCurrentProcessId()));
+  const std::wstring path = Wide("\"" + dir.File("vexa.exe") + "\"");
+  return ScopedServiceHandle(
+      manager
+          ? CreateServiceW(manager.Get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                           SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
+                           path.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr)
+          : nullptr);
+}
+
+// The list of every service is dear and otherwise read only every few
+// minutes: after the panel's own install and remove it is read at once.
+// What vexa.exe -i and -U do to the service manager happens here while
+// their box shows.
+TEST(ServicePage, StatusLineShowsTheServiceInstalledAndRemovedByTheButtonsAtOnce) {
+  ServicePage s("服务 状态");
+  const std::string tail = " | 控制台：未运行 | 端口 " + s.WriteFreePort() + "：空闲";
+  ASSERT_TRUE(s.Start());
+  ASSERT_EQ(StatusOnceItIs(s, {"服务：未安装" + tail}), "服务：未安装" + tail);
+
+  auto box = s.Click(kInstall);
+  ASSERT_TRUE(box);
+  ScopedServiceHandle service = CreateTrackerService(s.dir);
+  ASSERT_TRUE(service) << GetLastError();
+  ASSERT_TRUE(PressButton(*box, IDOK));
+  ASSERT_TRUE(s.panel.WaitForIdle());
+  EXPECT_EQ(ItemText(s.page, kStatusLine), "服务：已停止" + tail);
+
+  box = s.Click(kRemove);
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(DeleteService(service.Get()));
+  service.Reset();
+  ASSERT_TRUE(PressButton(*box, IDOK));
+  ASSERT_TRUE(s.panel.WaitForIdle());
+  EXPECT_EQ(ItemText(s.page, kStatusLine), "服务：未安装" + tail);
+}
+
+// Starts the directory's vexa.exe with a switch; with a file "delay-ms" it
+// stays a while, a tracker process without a window. Its id, 0 on failure.
+DWORD StartTrackerProcess(const ProgramDir& dir) {
+  std::wstring commandLine = Wide("\"" + dir.File("vexa.exe") + "\" -stay");
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return 0;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return process.dwProcessId;
+}
+
+// Nobody sees the line behind another tab or in a minimised window, so it
+// is not read then. Nothing shows that a reading did not happen: the test
+// lets pass the time in which a shown line would have changed.
+void LetRefreshesPass(unsigned refreshes) { Sleep(refreshes * 1000 + 500); }  // 1 s apart
+
+TEST(ServicePage, StatusLineRestsWhileHiddenOrMinimisedAndIsCurrentWhenShownAgain) {
+  ServicePage s;
+  const std::string tail = ") | 端口 " + s.WriteFreePort() + "：空闲";
+  ASSERT_TRUE(s.dir.Write("delay-ms", "60000"));
+  ASSERT_TRUE(s.Start());
+  const std::string none = "服务：未安装 | 控制台：未运行" + tail.substr(1);
+  ASSERT_EQ(StatusOnceItIs(s, {none}), none);
+
+  // Behind another tab a tracker starts; a shown line would have it after
+  // the process table's turn.
+  ShowTab(s.panel, 1);
+  const DWORD pid = StartTrackerProcess(s.dir);
+  ASSERT_NE(pid, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 10000));
+  LetRefreshesPass(StatusSchedule::kProcessesEvery + 1);
+  EXPECT_EQ(ItemText(s.page, kStatusLine), none);
+  ShowTab(s.panel, 0);
+  const std::string running = "服务：未安装 | 控制台：运行中 (PID " + std::to_string(pid) + tail;
+  EXPECT_EQ(StatusOnceItIs(s, {running}), running);
+
+  // In the minimised window it ends; a shown line would say so at its next
+  // reading.
+  PostMessageA(s.panel.Main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(s.panel.Main()) != 0; }, 5000));
+  ScopedHandle tracker(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+  ASSERT_TRUE(tracker && TerminateProcess(tracker.Get(), 1));
+  ASSERT_EQ(WaitForSingleObject(tracker.Get(), 5000), WAIT_OBJECT_0);
+  LetRefreshesPass(2);
+  EXPECT_EQ(ItemText(s.page, kStatusLine), running);
+  PostMessageA(s.panel.Main(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(s.panel.Main()) == 0; }, 5000));
+  EXPECT_EQ(StatusOnceItIs(s, {none}), none);
 }
 
 TEST(ServicePage, PortHeldByAnotherProgramIsAskedAboutBeforeEitherStart) {
@@ -249,16 +303,13 @@ TEST(ServicePage, PortHeldByAnotherProgramIsAskedAboutBeforeEitherStart) {
     auto box = s.Click(id);
     ASSERT_TRUE(box) << id;
     if (id == kStart) SaveScreenshot(box->window, "service-port-question");
-    EXPECT_EQ(box->caption, "Vexa服务器");
     EXPECT_EQ(box->text.rfind(question, 0), 0u) << box->text;
-    EXPECT_NE(box->text.find("可能无法"), std::string::npos) << box->text;
-    EXPECT_TRUE(box->HasButton(IDOK) && box->HasButton(IDCANCEL));
     ASSERT_TRUE(PressButton(*box, IDCANCEL));
-    EXPECT_TRUE(s.NoBoxFor(500));
+    EXPECT_TRUE(s.NoBox());
   }
   // Cancel started nothing.
   EXPECT_TRUE(s.dir.StandInCalls().empty());
-  EXPECT_TRUE(WindowsOfClass("ConsoleWindowClass").empty());
+  EXPECT_TRUE(ConsolesInside(s).empty());
 
   auto box = s.Click(kStart);
   ASSERT_TRUE(box);
@@ -273,24 +324,8 @@ TEST(ServicePage, PortHeldByAnotherProgramIsAskedAboutBeforeEitherStart) {
   // The restart does not ask.
   ClickItem(s.page, kRestart);
   EXPECT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 5; }, 15000));
-  EXPECT_TRUE(s.NoBoxFor(1000));
-}
-
-TEST(ServicePage, WebButtonsOpenTheMainPageAndTheFileDirectory) {
-  HttpRecorder recorder;
-  ASSERT_TRUE(recorder.Start(0));
-  ServicePage s;
-  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = " + std::to_string(recorder.Port()) +
-                                          "\r\nvexa_file_dir = D:/bt\\种子/files\r\n"));
-  ASSERT_TRUE(s.Start());
-  ClickItem(s.page, kWebMain);
-  ASSERT_TRUE(recorder.WaitForRequests(1, 20000));
-  ClickItem(s.page, kWebFiles);
-  ASSERT_TRUE(recorder.WaitForRequests(2, 20000));
-  auto requests = recorder.Requests();
-  EXPECT_EQ(HttpRecorder::Target(requests[0]), "/");
-  EXPECT_EQ(HttpRecorder::Target(requests[1]), "/files");
-  EXPECT_TRUE(s.NoBoxFor(500));
+  EXPECT_TRUE(s.dir.WaitForLogLine(" -start：返回代码", 2));
+  EXPECT_TRUE(s.NoBox());
 }
 
 // The directory a backup message names, or "" when the text is not one.
@@ -327,18 +362,11 @@ TEST(ServicePage, BackupCopiesConfigurationAndDataIntoANewDirectory) {
   // Backup only: the data stays.
   EXPECT_EQ(s.dir.Read("users.vexa"), data);
   EXPECT_TRUE(s.dir.StandInCalls().empty());
-
-  // Without vexa.cfg the backup ends with the file's error.
-  ASSERT_TRUE(s.dir.Remove("vexa.cfg"));
-  auto box = s.Click(kBackup);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, kAppCaption);
-  EXPECT_EQ(box->text, "An invalid file handle was associated with " + s.dir.File("vexa.cfg") + ".");
-  ASSERT_TRUE(PressButton(*box, IDOK));
 }
 
-TEST(ServicePage, RestartClosesConsolesAndRecreatesTheServiceShowingNothing) {
+TEST(ServicePageConsoles, RestartClosesConsolesAndRecreatesTheServiceShowingNothing) {
   ServicePage s;
+  s.WriteFreePort();
   ASSERT_TRUE(s.Start());
   ClickItem(s.page, kConsoleStart);
   ASSERT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
@@ -352,9 +380,14 @@ TEST(ServicePage, RestartClosesConsolesAndRecreatesTheServiceShowingNothing) {
   EXPECT_EQ(s.dir.StandInCalls(),
             (std::vector<std::string>{q, q + " -stop", q + " -U", q + " -i", q + " -start"}));
   EXPECT_TRUE(WindowsOfClass("ConsoleWindowClass").empty());
-  EXPECT_TRUE(s.NoBoxFor(1500));
+  EXPECT_TRUE(s.dir.WaitForLogLine(" -start：返回代码"));
+  EXPECT_TRUE(s.NoBox());
 }
 
+// The one-click installation sets port 6969, where the administrator
+// request goes: the recorder listens there unless another program does.
+constexpr char kPort6969Held[] =
+    "another program holds port 6969, which the installation sets and sends its request to";
 
 // Presses OK on the confirmation and the backup message; returns the backup
 // directory the message named.
@@ -375,9 +408,9 @@ std::string ConfirmAndPassBackup(ServicePage& s) {
   return directory;
 }
 
-TEST(ServicePage, OneClickInstallationFromConfirmationToTheAdministratorRequest) {
+TEST(OneClickPort6969, FromConfirmationToTheAdministratorRequest) {
   HttpRecorder recorder;
-  ASSERT_TRUE(recorder.Start(6969));
+  if (!recorder.Start(6969)) GTEST_SKIP() << kPort6969Held;
   ServicePage s("一键 a&b");
   ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\nvexa_max_conns = 80\r\n"));
   ASSERT_TRUE(s.dir.Write("users.vexa", "old users"));
@@ -438,29 +471,15 @@ TEST(ServicePage, OneClickInstallationFromConfirmationToTheAdministratorRequest)
   EXPECT_EQ(ItemText(s.panel.Page(1), kPortField), "6969");
 }
 
-TEST(ServicePage, OneClickInstallationCancelledAtEachStep) {
-  // At the confirmation nothing changes.
-  {
-    ServicePage s;
-    ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\n"));
-    ASSERT_TRUE(s.dir.Write("users.vexa", "data"));
-    ASSERT_TRUE(s.Start());
-    auto confirm = s.Click(kOneClick);
-    ASSERT_TRUE(confirm);
-    ASSERT_TRUE(PressButton(*confirm, IDCANCEL));
-    EXPECT_TRUE(s.NoBoxFor(1000));
-    EXPECT_EQ(s.dir.Read("vexa.cfg"), "port = 7000\r\n");
-    EXPECT_EQ(s.dir.Read("users.vexa"), "data");
-    EXPECT_FALSE(s.dir.Exists("备份"));
-    EXPECT_TRUE(s.dir.StandInCalls().empty());
-    EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
-  }
-  // In the administrator dialog: Cancel, the close box, and OK with an
-  // empty password all leave without a request.
+// Cancel at the confirmation is the flow's, tested natively.
+TEST(OneClickPort6969, CancelledInTheAdministratorDialog) {
+  // The close box and OK with an empty password leave without a request,
+  // as Cancel does (pressed in the tests of a console held open and of
+  // vexa.cfg edited outside).
   HttpRecorder recorder;
-  ASSERT_TRUE(recorder.Start(6969));
-  for (int way = 0; way < 3; ++way) {
-    SCOPED_TRACE("way " + std::to_string(way));
+  if (!recorder.Start(6969)) GTEST_SKIP() << kPort6969Held;
+  for (bool closeBox : {true, false}) {
+    SCOPED_TRACE(closeBox ? "close box" : "OK with an empty password");
     ServicePage s;
     ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\n"));
     ASSERT_TRUE(s.Start());
@@ -468,10 +487,7 @@ TEST(ServicePage, OneClickInstallationCancelledAtEachStep) {
     auto dialog = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
     ASSERT_TRUE(dialog);
     ASSERT_EQ(dialog->caption, "创建管理员") << dialog->text;
-    if (way == 0) {
-      ASSERT_TRUE(SetItemText(dialog->window, kAccountField, "boss"));
-      ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
-    } else if (way == 1) {
+    if (closeBox) {
       PostMessageA(dialog->window, WM_SYSCOMMAND, SC_CLOSE, 0);
     } else {
       ASSERT_TRUE(SetItemText(dialog->window, kAccountField, "boss"));
@@ -516,18 +532,20 @@ TEST(ServicePage, FootShowsTheCreditsAndTwoLinksKeptScrambled) {
   SaveScreenshot(s.panel.Main(), "service-page");
 }
 
-TEST(ServicePage, ClickingALinkOpensTheSiteInTheBrowser) {
-  HttpRecorder recorder;
-  ASSERT_TRUE(recorder.Start(80));
+TEST(ServicePageKeyboard, ClickingALinkOpensTheSiteInTheBrowser) {
+  HttpRecorder recorder;  // for the site's port 80, which the browser takes here
+  ASSERT_TRUE(recorder.Start(0));
+  recorder.RedirectPort80();
   ServicePage s;
   ASSERT_TRUE(s.Start());
   HWND link = Item(s.page, 1054);
 
   // From the keyboard: Tab reaches the link (a tab stop now), and Enter or
-  // Space opens it as a click does.
-  for (int presses = 0; presses < 16 && FocusOf(s.panel) != link; ++presses) {
+  // Space opens it as a click does. Wine may drop the very first key.
+  for (int presses = 0; presses < 32 && FocusOf(s.panel) != link; ++presses) {
+    HWND before = FocusOf(s.panel);
     ASSERT_TRUE(PressKeys(s.panel, "Tab"));
-    WaitUntil([&] { return FocusOf(s.panel) == link; }, 500);
+    WaitUntil([&] { return FocusOf(s.panel) != before; }, 2000);
   }
   ASSERT_EQ(FocusOf(s.panel), link);
   ASSERT_TRUE(PressKeys(s.panel, "Return"));
@@ -541,12 +559,12 @@ TEST(ServicePage, ClickingALinkOpensTheSiteInTheBrowser) {
   for (const std::string& request : recorder.Requests()) {
     EXPECT_EQ(HttpRecorder::Target(request), "/vexapanel/");
   }
-  EXPECT_TRUE(s.NoBoxFor(1000));
+  EXPECT_TRUE(s.NoBox());
 }
 
-TEST(ServicePage, OneClickInstallationStopsAtAFailedInstallWithoutSuccessOrRequest) {
+TEST(OneClickPort6969, StopsAtAFailedInstallWithoutSuccessOrRequest) {
   HttpRecorder recorder;
-  ASSERT_TRUE(recorder.Start(6969));
+  if (!recorder.Start(6969)) GTEST_SKIP() << kPort6969Held;
   ServicePage s;
   ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\n"));
   ASSERT_TRUE(s.dir.Write("users.vexa", "old users"));
@@ -563,7 +581,8 @@ TEST(ServicePage, OneClickInstallationStopsAtAFailedInstallWithoutSuccessOrReque
   SaveScreenshot(stopped->window, "service-install-stopped");
   ASSERT_TRUE(PressButton(*stopped, IDOK));
   EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == "一键安装服务器"; }, 5000));
-  EXPECT_TRUE(s.NoBoxFor(1500));  // no administrator dialog, no success text
+  EXPECT_TRUE(s.dir.WaitForLogLine("一键安装：在安装服务时停止"));
+  EXPECT_TRUE(s.NoBox());  // no administrator dialog, no success text
   const std::string q = Quoted(s.dir);
   EXPECT_EQ(s.dir.StandInCalls(),
             (std::vector<std::string>{q + " -stop", q + " -stop", q + " -U", q + " -i"}));
@@ -588,9 +607,9 @@ TEST(ServicePage, OneClickInstallationStopsAtAFailedInstallWithoutSuccessOrReque
   }
 }
 
-TEST(ServicePage, OneClickInstallationClearsDataATrackerConsoleHeldOpen) {
+TEST(ServicePageConsoles, OneClickInstallationClearsDataATrackerConsoleHeldOpen) {
   ServicePage s;
-  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 6969\r\n"));
+  s.WriteFreePort();
   ASSERT_TRUE(s.dir.Write("users.vexa", "held users"));
   ASSERT_TRUE(s.dir.Write("hold-file", "users.vexa"));
   ASSERT_TRUE(s.Start());
@@ -621,8 +640,9 @@ TEST(ServicePage, ALongSwitchKeepsTheWindowAnsweringAndDropsClicksMeanwhile) {
   ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 5000));
   double longest = 0;
   int pings = 0;
+  std::optional<MessageBoxInfo> box;
   {
-    // Two seconds inside the switch's three. Loose bound: a loaded machine
+    // While the switch's three seconds run. Loose bound: a loaded machine
     // delays any thread; a window that waits in WaitForSingleObject misses
     // it by seconds. docs/performance.md has the measured figures.
     ResponsePinger pinger(s.panel.Main());
@@ -633,15 +653,15 @@ TEST(ServicePage, ALongSwitchKeepsTheWindowAnsweringAndDropsClicksMeanwhile) {
     PostMessageA(backupButton, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     // Painting goes on: the caption can be read while it waits.
     EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
-    Sleep(2000);
+    // Pinged until the switch has ended and its box shows.
+    box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
     longest = pinger.Stop();
     pings = pinger.Pings();
   }
-  auto box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kServiceCaption);
   ASSERT_TRUE(PressButton(*box, IDOK));
-  EXPECT_TRUE(s.NoBoxFor(1000));
+  EXPECT_TRUE(s.NoBox());
   EXPECT_FALSE(s.dir.Exists("备份"));
   EXPECT_GE(pings, 20);
   EXPECT_LE(longest, 500.0) << "the main window did not answer for " << longest << " ms";

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/wide_text.h"
+#include "service_page/service_actions.h"
 
 namespace vexa::faults {
 
@@ -101,16 +102,24 @@ std::optional<MessageBoxInfo> ClickAndRead(const Panel& panel, HWND page, int id
   return ReadAndClose(panel, screenshot);
 }
 
-std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string& screenshot) {
+std::optional<MessageBoxInfo> ConfirmOneClick(const Panel& panel) {
   e2e::ClickItem(panel.Page(kServiceTab), kOneClick);
   auto confirm = e2e::WaitForMessageBox(panel.Pid(), panel.Main(), kBoxTimeoutMs);
   if (!confirm || !confirm->HasButton(IDCANCEL)) return std::nullopt;
   e2e::PressButton(*confirm, IDOK);
+  return e2e::WaitForMessageBox(panel.Pid(), panel.Main(), kBoxTimeoutMs);
+}
+
+std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string& screenshot) {
+  if (!ConfirmOneClick(panel)) return std::nullopt;
   return ReadAndClose(panel, screenshot);
 }
 
-bool NoBoxFor(const Panel& panel, DWORD ms) {
-  return !e2e::WaitForMessageBox(panel.Pid(), panel.Main(), ms);
+bool NoBoxOnceOneClickStopped(const Panel& panel) {
+  HWND service = panel.Page(kServiceTab);
+  return e2e::WaitUntil([&] { return e2e::ItemText(service, kOneClick) == kInstallIdleCaption; },
+                        kBoxTimeoutMs) &&
+         panel.NoBoxOnceIdle();
 }
 
 std::string SystemText(DWORD error) {

@@ -49,11 +49,15 @@ std::vector<std::string> FilesBelow(const std::string& dir);
 // OK; with a name, a screenshot of the box is kept under it first.
 std::optional<MessageBoxInfo> ClickAndRead(const Panel& panel, HWND page, int id,
                                            const std::string& screenshot = "");
-// Presses OK on the one-click confirmation; returns the box that follows,
-// closed with OK (and kept as a screenshot when named).
+// Clicks the one-click button and presses OK on its confirmation; returns
+// the box that follows, still open.
+std::optional<MessageBoxInfo> ConfirmOneClick(const Panel& panel);
+// ConfirmOneClick, then the box that follows closed with OK (and kept as a
+// screenshot when named).
 std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string& screenshot = "");
-// True when no box of the panel shows up within the time.
-bool NoBoxFor(const Panel& panel, DWORD ms);
+// Once the one-click button has its idle caption back (a stopped run puts
+// it back as it ends) and the panel is idle: true when no box is open.
+bool NoBoxOnceOneClickStopped(const Panel& panel);
 
 // The system's text for an error code, as the panel quotes it.
 std::string SystemText(DWORD error);

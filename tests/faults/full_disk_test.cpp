@@ -131,7 +131,7 @@ TEST_F(OnSmallDrive, FullDiskDuringTheClearingDeletesNothingNotBackedUp) {
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("The disk is full while accessing "), std::string::npos) << box->text;
-  EXPECT_TRUE(NoBoxFor(panel, 1500));
+  EXPECT_TRUE(NoBoxOnceOneClickStopped(panel));
   // Stopped before the clearing; no restart after it.
   EXPECT_EQ(dir_->StandInCalls(),
             std::vector<std::string>{"\"" + dir_->File("vexa.exe") + "\" -stop"});
@@ -156,7 +156,7 @@ TEST_F(OnSmallDrive, FullDiskAtTheOneClickSaveStopsBeforeTheClearing) {
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find(SystemText(ERROR_DISK_FULL)), std::string::npos) << box->text;
-  EXPECT_TRUE(NoBoxFor(panel, 1500));
+  EXPECT_TRUE(NoBoxOnceOneClickStopped(panel));
   EXPECT_EQ(Changes(), "");
   EXPECT_FALSE(dir_->Exists("备份"));
   EXPECT_TRUE(dir_->StandInCalls().empty());
@@ -172,7 +172,7 @@ TEST_F(OnSmallDrive, FullDiskDuringARestoreLeavesEveryLiveFileAsItWas) {
   ASSERT_TRUE(dir_->Write("users.vexa", "changed users"));
   ASSERT_TRUE(dir_->Write("vexa.cfg", "port = 8000\r\n"));
   const Snapshot before = TakeSnapshot(dir_->Path());
-  Sleep(1100);  // a stamp of its own for the backup before the restore
+  e2e::WaitForNextSecond();  // a stamp of its own for the backup before the restore
   ASSERT_TRUE(filler_->FillLeaving(256ull * 1024));  // less than users.vexa of the backup
 
   e2e::ClickItem(service, IDC_SVC_RESTORE);

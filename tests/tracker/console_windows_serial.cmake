@@ -1,7 +1,0 @@
-set_tests_properties(
-  win32.ConsoleWindows.ClosesOnlyTheTrackersConsolesAndLeavesOthersOpen
-  win32.ConsoleWindows.StubbornConsolesAreGivenUpWithinTheBoundsAndNamed
-  win32.ConsoleWindows.ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole
-  win32.TrackerProcessesOnTheSystem.FindsTheServiceByItsBinaryPath
-  win32.TrackerProcessesOnTheSystem.StatusLineFollowsChangesMadeOutsideThePanel
-  PROPERTIES RUN_SERIAL TRUE)
