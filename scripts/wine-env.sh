@@ -10,9 +10,10 @@ export LC_ALL=$LANG
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 # Writes the prefix's registry settings: a virtual desktop (no 2 s waits on
-# hide under Xvfb, real caption bars), no crash dialog, a browser that only
-# fetches the URL, and a CJK font for the dialog fonts (Micro Hei: Zen Hei
-# Sharp clips the tops of glyphs at 8 pt).
+# hide under Xvfb, real caption bars), no crash dialog, no audio driver (a
+# box's beep probed ALSA for minutes while other tests ran beside it), a
+# browser that only fetches the URL, and a CJK font for the dialog fonts
+# (Micro Hei: Zen Hei Sharp clips the tops of glyphs at 8 pt).
 vexa_wine_settings() {
   local browser="$VEXA_ROOT/tests/e2e/fetch-url.sh"
   local face="${VEXA_DIALOG_FONT:-WenQuanYi Micro Hei}"
@@ -22,6 +23,7 @@ vexa_wine_settings() {
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Audio"=""\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]\r\n"Browsers"="%s"\r\n\r\n' "$browser"
     printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
     for f in "MS Shell Dlg" "MS Shell Dlg 2" "SimSun" "NSimSun" "宋体" "Tahoma"; do
@@ -63,9 +65,14 @@ vexa_wine_prepare() {
     if [ ! -f "$WINEPREFIX/.vexa-ready" ]; then
       echo "wine: creating prefix $WINEPREFIX" >&2
       wine wineboot -i >/dev/null 2>&1 || true
+      touch "$WINEPREFIX/.vexa-ready"
+    fi
+    # Settings are written again when they change (bump the number), so an
+    # older prefix takes them too.
+    if [ ! -f "$WINEPREFIX/.vexa-settings-2" ]; then
       vexa_wine_settings
       wineserver -w
-      touch "$WINEPREFIX/.vexa-ready"
+      touch "$WINEPREFIX/.vexa-settings-2"
     fi
     vexa_wine_fonts
   ) 9>"$WINEPREFIX.lock"
