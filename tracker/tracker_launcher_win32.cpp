@@ -54,7 +54,7 @@ TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::str
       [&] { return Launch(programDirectory, CommandSwitch(command), CREATE_NO_WINDOW); });
   run.status = launched.status;
   if (!run.status.ok) return run;
-  const HANDLE process = launched.process.process.Get();
+  HANDLE process = launched.process.process.Get();
   const DWORD slice = wait.keepWaiting ? wait.askAfterMs : INFINITE;
   while (!WaitPumping(process, slice)) {
     // It may have ended while the question was up.

@@ -69,7 +69,9 @@ struct ScriptedOpener : LinkOpener {
   bool ReadClassDefault(const std::string& key, std::string* value) override {
     calls.push_back("read " + key);
     auto it = classes.find(key);
-    return it != classes.end() && (*value = it->second, true);
+    if (it == classes.end()) return false;
+    *value = it->second;
+    return true;
   }
   int Run(const std::string& line) override {
     calls.push_back("run " + line);

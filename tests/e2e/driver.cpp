@@ -279,7 +279,10 @@ bool WaitForThreadIdle(HWND window) {
     DWORD_PTR answer = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &answer) != 0;
   }
-  return WaitForPostedBefore(edit) && WaitForPostedBefore(edit);
+  for (int mark = 0; mark < 2; ++mark) {
+    if (!WaitForPostedBefore(edit)) return false;
+  }
+  return true;
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ struct ServicePage {
   bool NoBox() const { return panel.NoBoxOnceIdle(); }
   // The port vexa.cfg names, free when the test started.
   std::string WriteFreePort() {
-    const std::string port = std::to_string(FreePort());
+    std::string port = std::to_string(FreePort());
     EXPECT_TRUE(dir.Write("vexa.cfg", "port = " + port + "\r\n"));
     return port;
   }
