@@ -45,26 +45,44 @@ class MemoryDc {
   HGDIOBJ original_ = nullptr;
 };
 
-// A bitmap the size of a page's client area, selected into a memory DC like
-// the page's; the page's own DC stays at hand to copy from. The bitmap goes
-// before the DC that holds it: it is deleted only once deselected.
-struct PageCanvas {
-  explicit PageCanvas(HWND page) : pageDc(page), memory(pageDc.Get()) {
-    GetClientRect(page, &client);
-    bitmap.Reset(CreateCompatibleBitmap(pageDc.Get(), client.right, client.bottom));
+// A bitmap selected into a memory DC like another DC. The DC is declared
+// after the bitmap, so it goes first and puts its own bitmap back: the
+// bitmap is never deleted while selected (Windows refuses that and keeps
+// the bitmap, one lost per picture).
+struct BitmapDc {
+  BitmapDc(HDC like, int width, int height)
+      : bitmap(CreateCompatibleBitmap(like, width, height)), memory(like) {
     if (Ready()) memory.Select(bitmap.Get());
   }
   bool Ready() const { return memory.Get() && bitmap; }
+  HDC Get() const { return memory.Get(); }
   // The picture, out of the DC, for keeping.
   ScopedGdiObject<HBITMAP> Take() {
     memory.Deselect();
     return std::move(bitmap);
   }
 
-  RECT client = {};
-  ScopedGetDC pageDc;
   ScopedGdiObject<HBITMAP> bitmap;
   MemoryDc memory;
+};
+
+RECT ClientRectOf(HWND window) {
+  RECT client = {};
+  GetClientRect(window, &client);
+  return client;
+}
+
+// A picture the size of a page's client area, in a memory DC like the
+// page's; the page's own DC stays at hand to copy from.
+struct PageCanvas {
+  explicit PageCanvas(HWND page)
+      : pageDc(page),
+        client(ClientRectOf(page)),
+        picture(pageDc.Get(), client.right, client.bottom) {}
+
+  ScopedGetDC pageDc;
+  RECT client;
+  BitmapDc picture;
 };
 
 // A control as it paints itself, onto image (its page's picture) at its
@@ -74,15 +92,12 @@ void PrintControl(HWND control, HWND page, HDC image) {
   RECT window;
   GetWindowRect(control, &window);
   MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&window), 2);
-  RECT client;
-  GetClientRect(control, &client);
+  RECT client = ClientRectOf(control);
   POINT origin = {0, 0};
   ClientToScreen(control, &origin);
   ScreenToClient(page, &origin);
-  MemoryDc own(image);
-  ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(image, client.right, client.bottom));
-  if (!own.Get() || !bitmap) return;
-  own.Select(bitmap.Get());
+  BitmapDc own(image, client.right, client.bottom);
+  if (!own.Ready()) return;
   // What lies under it, for controls that draw only their text or lines.
   BitBlt(own.Get(), 0, 0, client.right, client.bottom, image, origin.x, origin.y, SRCCOPY);
   SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(own.Get()), PRF_CLIENT);
@@ -217,11 +232,16 @@ void CSoundTabCtrl::MovePage(HWND page, int x, int y, int width, int height, boo
 // page hidden in the middle of a slide keeps the picture it had.
 void CSoundTabCtrl::KeepPageImage(HWND page) {
   if (!IsWindowVisible(page) || PageRectInStrip(page).left != pageOrigin.x) return;
+  // What the screen shows may lag the page: a control may still wait for a
+  // repaint asked for since (its focus or default frame changed), and its
+  // place then still holds older pixels. Every control paints itself now,
+  // over the same pixels without erasing, before they are copied.
+  RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   PageCanvas canvas(page);
-  if (!canvas.Ready()) return;
-  BitBlt(canvas.memory.Get(), 0, 0, canvas.client.right, canvas.client.bottom,
-         canvas.pageDc.Get(), 0, 0, SRCCOPY);
-  pageImages_[page] = canvas.Take();
+  if (!canvas.picture.Ready()) return;
+  BitBlt(canvas.picture.Get(), 0, 0, canvas.client.right, canvas.client.bottom, canvas.pageDc.Get(),
+         0, 0, SRCCOPY);
+  pageImages_[page] = canvas.picture.Take();
 }
 
 // The picture kept when the page was last hidden; for a page not shown yet,
@@ -231,8 +251,8 @@ void CSoundTabCtrl::KeepPageImage(HWND page) {
 void CSoundTabCtrl::PaintSlideImage(HWND page) {
   slideImage_.Reset();
   PageCanvas canvas(page);
-  if (!canvas.Ready()) return;
-  HDC image = canvas.memory.Get();
+  if (!canvas.picture.Ready()) return;
+  HDC image = canvas.picture.Get();
   auto kept = pageImages_.find(page);
   if (kept != pageImages_.end()) {
     MemoryDc source(canvas.pageDc.Get());
@@ -244,7 +264,7 @@ void CSoundTabCtrl::PaintSlideImage(HWND page) {
       if (GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) PrintControl(child, page, image);
     }
   }
-  slideImage_ = canvas.Take();
+  slideImage_ = canvas.picture.Take();
 }
 
 // One copy of the picture, in a paint cycle of the page's own: the end of a

@@ -51,7 +51,7 @@ class CSoundTabCtrl : public CControl {
   int pageCount = 0;
   // The sliding page as it looks, painted once when its slide starts.
   ScopedGdiObject<HBITMAP> slideImage_;
-  // Each page as the screen last showed it at rest, kept when it is hidden.
+  // Each page as its controls last painted it at rest, kept when it is hidden.
   std::map<HWND, ScopedGdiObject<HBITMAP>> pageImages_;
 };
 

@@ -162,6 +162,35 @@ TEST_F(SoundTabCtrlTest, WithSlidingOffAPageAppearsInPlace) {
   EXPECT_EQ(Origin(1).x, 4);
 }
 
+// Each slide paints pictures in memory bitmaps; none may outlive its use.
+// Hidden, the strip prints the page from its controls at every slide;
+// shown, it keeps the page's picture and slides that in. Windows counts a
+// process's GDI objects; Wine does not (GetGuiResources is a stub there, and
+// it frees a bitmap deleted while selected once it is deselected), so the
+// test is skipped under Wine.
+TEST_F(SoundTabCtrlTest, SlidesLeaveTheCountOfGdiObjectsFlat) {
+  HANDLE self = GetCurrentProcess();
+  if (GetGuiResources(self, GR_GDIOBJECTS) == 0) {
+    GTEST_SKIP() << "the system does not count GDI objects";
+  }
+  auto slides = [&](int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+      for (int i : {1, 2, 3, 0}) {
+        Select(i);
+        PumpUntilRested(i);
+      }
+    }
+  };
+  for (int show : {SW_HIDE, SW_SHOW}) {
+    ShowWindow(host.Handle(), show);
+    slides(1);  // the first pictures are made and kept
+    DWORD before = GetGuiResources(self, GR_GDIOBJECTS);
+    slides(5);
+    EXPECT_LE(GetGuiResources(self, GR_GDIOBJECTS), before + 4)
+        << (show == SW_SHOW ? "shown" : "hidden");
+  }
+}
+
 TEST_F(SoundTabCtrlTest, ATimerBeforeTheFirstSlideMovesNothing) {
   SendMessageA(host.tabs.Handle(), WM_TIMER, CSoundTabCtrl::kSlideTimerId, 0);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(Origin(i).x, 4);
