@@ -1,30 +1,19 @@
 #pragma once
-// A fresh directory under the system's temp path for one test, removed with
-// everything in it afterwards. Paths are UTF-8.
+// A scratch directory named without its trailing backslash, and the names
+// in a directory. Paths are UTF-8.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "base/wide_text.h"
+#include "tests/tracker/scratch_directory.h"
 
 namespace vexa {
 
 class TempDirectory {
  public:
-  TempDirectory() {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    static unsigned counter = 0;
-    for (;;) {
-      path_ = Narrow(base) + "vexa-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-              std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
-      if (CreateDirectoryW(Wide(path_).c_str(), nullptr)) break;
-    }
-  }
-  ~TempDirectory() { RemoveTree(path_); }
-  TempDirectory(const TempDirectory&) = delete;
-  TempDirectory& operator=(const TempDirectory&) = delete;
+  TempDirectory() : scratch_("t"), path_(scratch_.Path().substr(0, scratch_.Path().size() - 1)) {}
 
   // Without a trailing backslash.
   const std::string& Path() const { return path_; }
@@ -46,26 +35,7 @@ class TempDirectory {
   }
 
  private:
-  static void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Wide(path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = Narrow(found.cFileName);
-        if (name == "." || name == "..") continue;
-        std::string child = path + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          RemoveTree(child);
-        } else {
-          SetFileAttributesW(Wide(child).c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileW(Wide(child).c_str());
-        }
-      } while (FindNextFileW(search, &found));
-      FindClose(search);
-    }
-    RemoveDirectoryW(Wide(path).c_str());
-  }
-
+  test::ScratchDirectory scratch_;  // removes everything in it at the end
   std::string path_;
 };
 

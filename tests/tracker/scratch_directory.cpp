@@ -38,9 +38,11 @@ void RemoveTree(const std::string& dir) {
 ScratchDirectory::ScratchDirectory(const std::string& name) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
+  // Two directories made within the same tick get parents of their own.
+  static unsigned made = 0;
   char unique[64];
-  std::snprintf(unique, sizeof unique, "%lu-%llu", GetCurrentProcessId(),
-                static_cast<unsigned long long>(GetTickCount64()));
+  std::snprintf(unique, sizeof unique, "%lu-%llu-%u", GetCurrentProcessId(),
+                static_cast<unsigned long long>(GetTickCount64()), ++made);
   std::string parent = Narrow(temp) + "vexa-tracker-" + unique + "\\";
   CreateDirectoryW(Wide(parent).c_str(), nullptr);
   path_ = parent + name + "\\";
