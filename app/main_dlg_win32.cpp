@@ -108,6 +108,7 @@ bool CMainDlg::PreTranslateKey(MSG* msg) {
 // makes the dialog manager step over the strip itself: the cycle is ours.
 void CMainDlg::MoveFocus(bool backwards) {
   HWND strip = tabs.Handle();
+  tabs.FinishSlide();
   HWND page = tabs.PageAt(static_cast<int>(SendMessageW(strip, TCM_GETCURSEL, 0, 0)));
   HWND focus = GetFocus();
   HWND next = nullptr;
