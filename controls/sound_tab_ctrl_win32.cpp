@@ -8,6 +8,7 @@
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 #include "controls/slide.h"
+#include "ui/window_geometry.h"
 
 namespace vexa {
 
@@ -16,8 +17,9 @@ constexpr wchar_t kTabSound[] = L"tab.wav";
 // Asynchronous, no default sound when the file is missing, no wait when busy.
 constexpr UINT kTabSoundFlags = SND_ASYNC | SND_NODEFAULT | SND_NOWAIT;
 static_assert(kTabSoundFlags == 0x2003, "sound flags");
-constexpr UINT kPlaceFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED;
-static_assert(kPlaceFlags == 0x25, "placement flags");
+// Placed and sized to fill the display area: a page keeps only its
+// template's contents, not its template's size.
+constexpr UINT kPlaceFlags = SWP_NOZORDER | SWP_FRAMECHANGED;
 
 // A memory DC like another one; whatever was selected into it is selected
 // out again before it is deleted.
@@ -130,9 +132,24 @@ void CSoundTabCtrl::AddPage(const std::string& caption, HWND page) {
   item.lParam = reinterpret_cast<LPARAM>(page);
   SendMessageW(Handle(), TCM_INSERTITEMW, static_cast<WPARAM>(pageCount),
                reinterpret_cast<LPARAM>(&item));
-  SetWindowPos(page, nullptr, pageOrigin.x, pageOrigin.y, 0, 0, kPlaceFlags);
+  PageBox place = PagePlace();
+  pageOrigin = {place.left, place.top};
+  SetWindowPos(page, nullptr, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, kPlaceFlags);
   ShowWindow(page, pageCount == 0 ? SW_SHOW : SW_HIDE);
   ++pageCount;
+}
+
+int CSoundTabCtrl::Dpi() const {
+  ScopedGetDC screen(nullptr);
+  int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+PageBox CSoundTabCtrl::PagePlace() const {
+  RECT display = ClientRectOf(Handle());
+  SendMessageW(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  return vexa::PagePlace({display.left, display.top, display.right, display.bottom}, Dpi());
 }
 
 HWND CSoundTabCtrl::PageAt(int index) const {
@@ -198,7 +215,7 @@ void CSoundTabCtrl::OnSelChanged() {
 void CSoundTabCtrl::OnSlideTimer() {
   if (!slidingPage) return;  // a tick before the first slide has nothing to move
   RECT r = PageRectInStrip(slidingPage);
-  SlideTick tick = NextSlideTick(r.left, slideStep);
+  SlideTick tick = NextSlideTick(r.left, ScaleToDpi(slideStep, Dpi()), pageOrigin.x);
   PlacePage(slidingPage, tick.x, r.top);
   DrawSlideStep();
   if (tick.snapped) EndSlide();

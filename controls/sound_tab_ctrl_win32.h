@@ -29,7 +29,7 @@ class CSoundTabCtrl : public CControl {
   // about to go into it).
   void FinishSlide();
 
-  int slideStep = kSlideStep;
+  int slideStep = kSlideStep;  // at 96 DPI
   BOOL slideEnabled = TRUE;  // FALSE: a picked page simply appears
 
   bool OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -44,6 +44,8 @@ class CSoundTabCtrl : public CControl {
   void OnSlideTimer();
   void EndSlide();
   RECT PageRectInStrip(HWND page) const;
+  int Dpi() const;  // the screen's, which the whole panel is drawn at
+  PageBox PagePlace() const;
   void PlacePage(HWND page, int x, int y);
   void PaintSlideImage(HWND page);
   void KeepSlideBackground();
@@ -53,7 +55,7 @@ class CSoundTabCtrl : public CControl {
   int slideWidth = 0;            // width of the page being slid in
   HWND slidingPage = nullptr;    // not owned; null when no slide runs
   RECT slideArea_ = {};          // where the sliding page comes to rest
-  POINT pageOrigin = {kSlideEndX, 28};
+  POINT pageOrigin = {kSlideEndX, kPageTop};  // set by the first AddPage
   int pageCount = 0;
   // The sliding page as it looks, painted once when its slide starts.
   ScopedGdiObject<HBITMAP> slideImage_;
