@@ -71,5 +71,18 @@ TEST(TrackerLauncher, MissingTrackerIsReportedByName) {
   EXPECT_NE(console.message.find(dir.Path() + "vexa.exe"), std::string::npos);
 }
 
+// The system's message has an insert for the program: it names vexa.exe.
+TEST(TrackerLauncher, ATrackerThatIsNoProgramIsNamedInTheSystemsMessage) {
+  ScratchDirectory dir("坏 程序");
+  const std::string tracker = dir.Path() + "vexa.exe";
+  test::WriteBytes(tracker, "not a program");
+  TrackerRun run = RunTrackerCommand(dir.Path(), kStartCommand);
+  ASSERT_FALSE(run.status.ok);
+  const std::string head = "无法运行 " + tracker + "：\n";
+  ASSERT_EQ(run.status.message.rfind(head, 0), 0u) << run.status.message;
+  EXPECT_NE(run.status.message.find(tracker, head.size()), std::string::npos) << run.status.message;
+  EXPECT_EQ(run.status.message.find("%1"), std::string::npos) << run.status.message;
+}
+
 }  // namespace
 }  // namespace vexa
