@@ -20,7 +20,7 @@ struct BackupFolder {
   std::uint64_t createdTime = 0;  // FILETIME ticks of the folder's creation
   int fileCount = 0;            // files a restore would take back
   std::uint64_t totalBytes = 0;  // their total size
-  std::vector<std::string> fileNames;  // those files, as the file system lists them
+  std::vector<std::string> fileNames = {};  // those files, as the file system lists them
 };
 
 // What came of copying a backup's files over the live ones.
@@ -32,7 +32,7 @@ struct RestoreOutcome {
   // putting the previous ones back failed too; empty means every live file
   // is as it was before the restore.
   std::vector<std::string> notUndone;
-  std::vector<std::string> restoredNames;  // the files restored, when status is ok
+  std::vector<std::string> restoredNames = {};  // the files restored, when status is ok
 };
 
 // The files a restore takes back are those a backup makes: vexa.cfg and

@@ -6,21 +6,13 @@ namespace vexa {
 namespace {
 
 TEST(MessageInserts, EveryInsertTakesThePathAndNoMarkerIsLeft) {
-  const struct Row {
-    const char* text;
-    const char* insert;
-    const char* filled;
-  } rows[] = {
-      {"%1 不是有效的 Win32 应用程序。", "C:\\嘰\\vexa.exe", "C:\\嘰\\vexa.exe 不是有效的 Win32 应用程序。"},
+  const char* const rows[][3] = {
       {"%1 的 EXE 格式无效。", "D:\\a b\\vexa.exe", "D:\\a b\\vexa.exe 的 EXE 格式无效。"},
-      {"Cannot run %1 in Win32 mode (%2).", "x.exe", "Cannot run x.exe in Win32 mode (x.exe)."},
-      {"%1!s! and %12", "p", "p and p"},
+      {"Cannot run %1 in %2!s! (%12).", "x", "Cannot run x in x (x)."},
       {"%1 不是有效的 Win32 应用程序。", "", "不是有效的 Win32 应用程序。"},
-      {"100% 完成，%0 结束", "p", "100% 完成，%0 结束"},
-      {"尾部 %", "p", "尾部 %"},
-      {"拒绝访问。", "p", "拒绝访问。"},
+      {"100% 完成，%0 结束 %", "p", "100% 完成，%0 结束 %"},
   };
-  for (const Row& row : rows) EXPECT_EQ(FillMessageInserts(row.text, row.insert), row.filled) << row.text;
+  for (const auto& row : rows) EXPECT_EQ(FillMessageInserts(row[0], row[1]), row[2]) << row[0];
 }
 
 }  // namespace

@@ -462,9 +462,10 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
   DesktopFolderOverride override;
 
   {
-    override.Set(desktop.File("missing"));
     Panel panel;
     ASSERT_TRUE(panel.Start(dir));
+    // After the start: Wine's shell writes the Shell Folders values afresh.
+    override.Set(desktop.File("missing"));
     HWND limits = ShowTab(panel, kLimitsTab);
     ClickItem(limits, kDesktopIcon);
     auto box = WaitForMessageBox(panel.Pid(), panel.Main());

@@ -71,34 +71,27 @@ TEST(ActionLogWriter, ALogThatCannotBeWrittenIsSkippedQuietly) {
 }
 
 // Another panel of the directory moves the full log aside while this one is
-// about to: this one waits for it and then sees the fresh log, so it never
-// moves that over the full one (a megabyte of lines lost).
+// about to: this one waits, then sees the fresh log and never moves it over
+// the full one (a megabyte of lines lost).
 TEST(ActionLogWriter, APanelWaitsWhileAnotherMovesTheLogAside) {
   ScratchDirectory dir("action log two panels");
-  const std::string log = dir.Path() + "VexaPanel.log";
-  const std::string full(1024 * 1024 + 1, 'x');
+  const std::string log = dir.Path() + "VexaPanel.log", full(1024 * 1024 + 1, 'x');
   WriteBytes(log, full);
   auto writer = NewActionLogWriter(dir.Path());
-
   ScopedHandle other(CreateMutexW(nullptr, FALSE, ActionLogLockName(dir.Path()).c_str()));
-  ASSERT_TRUE(other);
   ASSERT_EQ(WaitForSingleObject(other.Get(), 0), WAIT_OBJECT_0);
   ScopedHandle written(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   std::thread panel([&] {
     writer->Write("一");
     SetEvent(written.Get());
   });
-  // Held by the other panel, the line cannot be written yet.
   EXPECT_EQ(WaitForSingleObject(written.Get(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_TRUE(MoveFileExW(Wide(log).c_str(), Wide(log + ".1").c_str(), MOVEFILE_REPLACE_EXISTING));
+  MoveFileExW(Wide(log).c_str(), Wide(log + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
   WriteBytes(log, "other\r\n");
   ReleaseMutex(other.Get());
   panel.join();
-
   EXPECT_EQ(ReadBytes(log + ".1"), full);
-  const std::string fresh = ReadBytes(log);
-  ASSERT_EQ(fresh.rfind("other\r\n", 0), 0u) << fresh.substr(0, 60);
-  EXPECT_EQ(TextFromGbk(TextAfterStamp(fresh.substr(7))), "一\r\n");
+  EXPECT_EQ(TextFromGbk(TextAfterStamp(ReadBytes(log).substr(7))), "一\r\n");
 }
 
 }  // namespace
