@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <utility>
 #include <tuple>
 
 #include "backup/backup_names.h"
@@ -190,10 +189,11 @@ namespace {
 // The chosen folder as it is now, after the user took time to confirm; null
 // when it is gone.
 std::optional<BackupFolder> ReadFolderAgain(RestoreHost& host, const std::string& name) {
-  for (BackupFolder& folder : host.ListBackupFolders()) {
-    if (folder.name == name) return std::move(folder);
-  }
-  return std::nullopt;
+  const std::vector<BackupFolder> folders = host.ListBackupFolders();
+  const auto found = std::find_if(folders.begin(), folders.end(),
+                                  [&](const BackupFolder& folder) { return folder.name == name; });
+  if (found == folders.end()) return std::nullopt;
+  return *found;
 }
 
 }  // namespace
