@@ -73,6 +73,7 @@ bool CMainDlg::OnInit() {
   AddPage<Coption>("选项设置");
   AddPage<CBTsystem>("系统设置");
   SetText(DescrambleText(kStoredCaption, kCaptionKey));
+  CentreOnWorkArea();
   if (!store_.LoadStatus().ok) PostMessageW(Handle(), kReportUnreadableConfig, 0, 0);
   return true;
 }
