@@ -25,7 +25,7 @@ class ServiceHost : public TrackerHost {
   ConsoleCloseResult CloseConsoleWindows() override;
   TrackerSnapshot LookAtTracker(const std::string& port) override;
   BackupOutcome BackupFiles(bool clearing) override;
-  void ShellOpen(const std::string& target) override;
+  Status ShellOpen(const std::string& target) override;
   void Sleep(unsigned milliseconds) override;
   std::optional<AdminAnswer> AskAdministrator() override;
   void SetInstallCaption(const std::string& caption) override;
@@ -38,6 +38,8 @@ class ServiceHost : public TrackerHost {
   bool ConfirmAppMessage(const std::string& text) override;
 
  private:
+  CServiceStatus& StatusLine() { return status_ ? *status_ : ownStatus_; }
+
   HWND page_;
   ConfigStore& store_;
   CServiceStatus* status_;

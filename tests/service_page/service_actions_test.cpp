@@ -26,7 +26,9 @@ class RecordingHost : public TrackerHost {
   ConsoleCloseResult closeResult;
   BackupOutcome backup{Status::Ok(), "C:\\p\\备份\\1月2日3时4分5秒\\"};
   bool confirm = true;
-  TrackerSnapshot snapshot;  // what LookAtTracker sees
+  TrackerSnapshot snapshot;  // what LookAtTracker sees, after these in turn:
+  std::vector<TrackerSnapshot> snapshots;
+  Status openResult;
   bool confirmPage = true;
   bool adminGiven = true;
   std::string account = "a&b=c 管", password = "%+#";
@@ -61,9 +63,15 @@ class RecordingHost : public TrackerHost {
   }
   TrackerSnapshot LookAtTracker(const std::string& port) override {
     log.push_back("look port " + port);
-    return snapshot;
+    if (snapshots.empty()) return snapshot;
+    TrackerSnapshot next = snapshots.front();
+    snapshots.erase(snapshots.begin());
+    return next;
   }
-  void ShellOpen(const std::string& target) override { log.push_back("open " + target); }
+  Status ShellOpen(const std::string& target) override {
+    log.push_back("open " + target);
+    return openResult;
+  }
   void Sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }
   std::optional<AdminAnswer> AskAdministrator() override {
     log.push_back("admin dialog");
@@ -171,18 +179,22 @@ TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
   host.config["port"] = "7000";
   host.snapshot.port = {PortUse::kOther, 44, "httpd.exe"};
 
-  // Cancel starts nothing, neither the service nor the console.
+  const std::string answer = "log 端口 7000 被 httpd.exe (PID 44) 占用，询问是否仍要启动：";
+
+  // Cancel starts nothing, neither the service nor the console; the answer is logged.
   host.confirmPage = false;
   RunServiceButton(host, *FindServiceButton(1005));
   StartConsoleButton(host);
-  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "look port 7000", question));
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, answer + "取消", "look port 7000",
+                                    question, answer + "取消"));
 
   host.log.clear();
   host.confirmPage = true;
   RunServiceButton(host, *FindServiceButton(1005));
   StartConsoleButton(host);
-  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "run vexa.exe -start",
-                                    startMessage, "look port 7000", question, "console"));
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, answer + "仍要启动",
+                                    "run vexa.exe -start", startMessage, "look port 7000",
+                                    question, answer + "仍要启动", "console"));
 
   // A running tracker of this directory holds it already: no question. Nor
   // for a free port, and never for the other switches or the restart.
@@ -214,7 +226,28 @@ TEST(WebButtons, OpenTheConfiguredAddresses) {
   OpenWebFileDirectory(host);
   EXPECT_THAT(host.log, ElementsAre("open http://localhost:6969", "open http://localhost:6969/file",
                                     "open http://localhost:8080", "open http://localhost:8080/",
-                                    "open http://localhost:8080/种子"));
+                                    "open http://localhost:8080/%E7%A7%8D%E5%AD%90"));
+}
+
+TEST(WebButtons, RefuseAPortThatIsNoNumberAndSayWhyAnOpenFailed) {
+  EXPECT_EQ(InvalidPortText("6969@other.host"),
+            "vexa.cfg 中的端口 \"6969@other.host\" 无效：端口只能是 1 到 65535 之间的数字。\n"
+            "没有打开任何网页。");
+  for (const char* port : {"6969@other.host", "80\" /x", "0", "65536", "", "+80", " 80"}) {
+    SCOPED_TRACE(port);
+    RecordingHost host;
+    host.config["port"] = port;
+    OpenWebMainPage(host);
+    OpenWebFileDirectory(host);
+    const std::string refused = "page box [Vexa服务器] 16 " + InvalidPortText(port);
+    EXPECT_THAT(host.log, ElementsAre(refused, refused));
+  }
+  RecordingHost host;
+  host.config["port"] = "00080";  // digits all the same; the address gets the number
+  host.openResult = Status::Error("找不到应用程序。");
+  OpenWebMainPage(host);
+  EXPECT_THAT(host.log, ElementsAre("open http://localhost:80",
+                                    "page box [Vexa服务器] 16 无法打开 http://localhost:80：\n找不到应用程序。"));
 }
 
 TEST(BackupButton, ShowsTheDirectoryOrTheFileError) {
@@ -245,9 +278,13 @@ TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesAndShowsNothing
 
 const std::vector<std::string> kInstallStart = {
     std::string("confirm ") + kInstallConfirmText, "log 一键安装：开始",
-    "caption 请耐心等待，正在初始化Vexa......", "save port=6969"};
+    "caption 请耐心等待，正在初始化Vexa......", "look port 6969", "save port=6969"};
 const std::vector<std::string> kInstallStop = {"log 一键安装：停止Vexa", "close consoles",
-                                               "run vexa.exe -stop"};
+                                               "run vexa.exe -stop", "look port 6969"};
+const std::string kBackupDir = "C:\\p\\备份\\1月2日3时4分5秒\\";
+const std::vector<std::string> kInstallClear = {
+    "look port 6969", "log 一键安装：清空并备份数据", "backup clearing",
+    "app box 0 旧的配置与数据文件已全部清空\n" + kBackupDir, "log 一键安装：重新安装并启动服务"};
 
 TEST(OneClickInstallation, StopsTheTrackerBeforeClearingAndRunsEveryStepInOrder) {
   RecordingHost host;
@@ -257,9 +294,7 @@ TEST(OneClickInstallation, StopsTheTrackerBeforeClearingAndRunsEveryStepInOrder)
               ElementsAreArray(Concat({
                   kInstallStart,
                   kInstallStop,
-                  {"log 一键安装：清空并备份数据", "backup clearing",
-                   "app box 0 旧的配置与数据文件已全部清空\nC:\\p\\备份\\1月2日3时4分5秒\\",
-                   "log 一键安装：重新安装并启动服务"},
+                  kInstallClear,
                   kRestart,
                   {"admin dialog", kRequest, "sleep 1000", "log 一键安装：已发送创建管理员的请求",
                    "app box 0 创建超级用户成功!安装完成!", "caption 全自动初始化安装",
@@ -275,15 +310,18 @@ TEST(OneClickInstallation, StopsTheTrackerBeforeClearingAndRunsEveryStepInOrder)
   EXPECT_EQ(notRunning.log.back(), "log 一键安装：完成");
 }
 
-TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequest) {
+TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequestAndSaysWhereTheDataWent) {
   RecordingHost host;
   host.confirm = false;
   RunOneClickInstallation(host);
   EXPECT_THAT(host.log, ElementsAre(std::string("confirm ") + kInstallConfirmText));
 
-  const std::vector<std::string> tail = {"admin dialog", "log 一键安装：未创建管理员",
-                                         "app box 0 您已经退出安装程序!",
-                                         "caption 全自动初始化安装", "log 一键安装：完成"};
+  const std::string left =
+      "app box 0 您已经退出安装程序!\n\nVexa服务已重新安装，原来的配置与数据文件已备份到：\n" +
+      kBackupDir + "\n\n以后可以在浏览器中打开 http://localhost:6969/users.html 创建管理员。";
+  EXPECT_EQ(left, "app box 0 " + InstallLeftText(kBackupDir, "http://localhost:6969/users.html"));
+  const std::vector<std::string> tail = {"admin dialog", left, "caption 一键安装服务器",
+                                         "log 一键安装：在创建管理员时停止"};
   for (int answer = 0; answer < 3; ++answer) {
     RecordingHost h;
     h.adminGiven = answer != 0;
@@ -291,38 +329,115 @@ TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequest) {
     if (answer == 2) h.account = "";
     RunOneClickInstallation(h);
     ASSERT_GE(h.log.size(), tail.size());
-    EXPECT_EQ(std::vector<std::string>(h.log.end() - 5, h.log.end()), tail) << answer;
+    EXPECT_EQ(std::vector<std::string>(h.log.end() - 4, h.log.end()), tail) << answer;
     EXPECT_THAT(h.log, ::testing::Contains("backup clearing"));
   }
+}
+
+TrackerSnapshot Snapshot(std::vector<unsigned long> consoles, ServiceState state, unsigned long servicePid,
+                         PortHolder port = {}) {
+  TrackerSnapshot snapshot;
+  snapshot.processes.consolePids = std::move(consoles);
+  snapshot.processes.serviceState = state;
+  snapshot.processes.servicePid = servicePid;
+  snapshot.port = port;
+  return snapshot;
 }
 
 TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest) {
   const std::string idle = "caption 一键安装服务器";
   const std::string exitNote = std::string("app box 48 ") + kInstallStoppedText;
+  const PortHolder unknown{PortUse::kUnknownOwner, 0, ""};
+  const PortHolder httpd{PortUse::kOther, 44, "httpd.exe"};
+  const std::string portTaken =
+      "app box 48 一键安装已停止，数据没有清空：端口 6969 已被其他程序占用：未知程序。\n"
+      "创建管理员的请求含有密码，不能发给其他程序。请先关闭该程序，再重新安装。";
+  // The tracker still there after -stop: looked at for five seconds, then named.
+  std::vector<std::string> waited;
+  for (int i = 0; i < 10; ++i) waited.insert(waited.end(), {"sleep 500", "look port 6969"});
+  const std::string stillRunning =
+      "app box 48 一键安装已停止，数据没有清空：Vexa服务器仍在运行。\n"
+      "服务 C:\\p q\\vexa.exe (PID 7)\n控制台 C:\\p q\\vexa.exe (PID 9)\n\n请先结束它们，再重新安装。";
+  const std::string onTheWayDown = "app box 48 一键安装已停止，数据没有清空：Vexa服务器仍在运行。\n"
+                                   "服务：正在停止 C:\\p q\\vexa.exe\n\n请先结束它们，再重新安装。";
+  const std::string request = kRequest + 5;  // without "open "
   const struct Case {
     const char* name;
     std::function<void(RecordingHost&)> arrange;
-    std::vector<std::string> after;  // the log after the common start
+    std::vector<std::string> after;  // the log after the confirmation and the busy caption
   } cases[] = {
+      {"port held by an unknown program, nothing of ours runs",
+       [&](RecordingHost& h) { h.snapshot.port = unknown; },
+       {"look port 6969", portTaken, idle, "log 一键安装：在检查端口时停止"}},
+      {"port held by a named program, even while our tracker runs",
+       [&](RecordingHost& h) { h.snapshot = Snapshot({9}, ServiceState::kNotInstalled, 0, httpd); },
+       {"look port 6969",
+        "app box 48 一键安装已停止，数据没有清空：端口 6969 已被其他程序占用：httpd.exe (PID 44)。\n"
+        "创建管理员的请求含有密码，不能发给其他程序。请先关闭该程序，再重新安装。",
+        idle, "log 一键安装：在检查端口时停止"}},
+      {"port taken once the tracker stopped",
+       [&](RecordingHost& h) {
+         h.snapshots = {Snapshot({9}, ServiceState::kNotInstalled, 0, unknown), TrackerSnapshot{}};
+         h.snapshot.port = unknown;
+       },
+       Concat({{"look port 6969", "save port=6969"}, kInstallStop,
+               {"look port 6969", portTaken, idle, "log 一键安装：在检查端口时停止"}})},
       {"failed save",
        [](RecordingHost& h) { h.saveResult = Status::Error("无法写入 vexa.cfg"); },
-       {"app box 48 无法写入 vexa.cfg", idle, "log 一键安装：在保存端口时停止"}},
+       {"look port 6969", "save port=6969", "app box 48 无法写入 vexa.cfg", idle,
+        "log 一键安装：在保存端口时停止"}},
       {"tracker not runnable at the stop",
        [](RecordingHost& h) { h.runs["vexa.exe -stop"] = TrackerRun{Status::Error("无法运行"), 0}; },
-       Concat({kInstallStop, {"app box 48 无法运行", idle, "log 一键安装：在停止Vexa时停止"}})},
+       {"look port 6969", "save port=6969", "log 一键安装：停止Vexa", "close consoles",
+        "run vexa.exe -stop", "app box 48 无法运行", idle, "log 一键安装：在停止Vexa时停止"}},
+      {"service and console still running after -stop",
+       [](RecordingHost& h) {
+         h.snapshots = {TrackerSnapshot{}};
+         h.snapshot = Snapshot({9}, ServiceState::kRunning, 7);
+         h.closeResult.notClosed = {"vexa.exe (PID 9)，与 cmd.exe 共用控制台，未发送 Ctrl-C"};
+       },
+       Concat({{"look port 6969", "save port=6969"}, kInstallStop, waited,
+               {stillRunning + "\n\n以下控制台窗口未能关闭：\nvexa.exe (PID 9)，与 cmd.exe 共用控制台，未发送 Ctrl-C",
+                idle, "log 一键安装：在停止Vexa时停止"}})},
+      {"service stopping all the while",
+       [](RecordingHost& h) {
+         h.snapshots = {TrackerSnapshot{}};
+         h.snapshot = Snapshot({}, ServiceState::kStopPending, 0);
+       },
+       Concat({{"look port 6969", "save port=6969"}, kInstallStop, waited,
+               {onTheWayDown, idle, "log 一键安装：在停止Vexa时停止"}})},
+      {"service ends while waited for",
+       [](RecordingHost& h) {
+         h.snapshots = {TrackerSnapshot{}, Snapshot({}, ServiceState::kStopPending, 0),
+                        Snapshot({}, ServiceState::kRunning, 7)};
+         h.backup = {Status::Error("x"), ""};
+       },
+       Concat({{"look port 6969", "save port=6969"}, kInstallStop,
+               {"sleep 500", "look port 6969", "sleep 500", "look port 6969"},
+               {kInstallClear.begin(), kInstallClear.begin() + 3},
+               {"app box 48 x", idle, "log 一键安装：在清空数据时停止"}})},
       {"file error while clearing",
        [](RecordingHost& h) { h.backup = {Status::Error("Access to C:\\p\\a.vexa was denied."), ""}; },
-       Concat({kInstallStop,
-               {"log 一键安装：清空并备份数据", "backup clearing",
-                "app box 48 Access to C:\\p\\a.vexa was denied.", idle,
+       Concat({{"look port 6969", "save port=6969"}, kInstallStop,
+               {kInstallClear.begin(), kInstallClear.begin() + 3},
+               {"app box 48 Access to C:\\p\\a.vexa was denied.", idle,
                 "log 一键安装：在清空数据时停止"}})},
+      {"the browser cannot be started",
+       [](RecordingHost& h) { h.openResult = Status::Error("找不到应用程序。"); },
+       Concat({{"look port 6969", "save port=6969"}, kInstallStop, kInstallClear, kRestart,
+               {"admin dialog", kRequest,
+                "app box 48 创建管理员的请求未能发送：找不到应用程序。\n\n"
+                "请在浏览器中打开以下地址创建管理员：\n" + request,
+                idle, "log 一键安装：在发送创建管理员的请求时停止"}})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RecordingHost host;
     c.arrange(host);
     RunOneClickInstallation(host);
-    EXPECT_THAT(host.log, ElementsAreArray(Concat({kInstallStart, c.after})));
+    EXPECT_THAT(host.log, ElementsAreArray(Concat({{kInstallStart.begin(), kInstallStart.begin() + 3},
+                                                   c.after})));
+    EXPECT_THAT(host.log, ::testing::Not(::testing::Contains("app box 0 创建超级用户成功!安装完成!")));
   }
 
   // -i or -start exiting non-zero ends it with the exit-code line: no
@@ -337,11 +452,11 @@ TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest
                                          std::find(kRestart.begin(), kRestart.end(), "run " + command) + 1);
     EXPECT_THAT(host.log,
                 ElementsAreArray(Concat({
-                    std::vector<std::string>(host.log.begin(), host.log.begin() + 11),
+                    std::vector<std::string>(host.log.begin(), host.log.begin() + 14),
                     restartUpTo,
                     {exitNote + ExitCodeNote(command, 3), idle, "log 一键安装：在安装服务时停止"},
                 })));
-    EXPECT_EQ(host.log[10], "log 一键安装：重新安装并启动服务");
+    EXPECT_EQ(host.log[13], "log 一键安装：重新安装并启动服务");
     EXPECT_THAT(host.log, ::testing::Not(::testing::Contains("admin dialog")));
   }
   EXPECT_EQ(ExitCodeNote("vexa.exe -i", 3),

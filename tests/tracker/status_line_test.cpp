@@ -68,6 +68,26 @@ TEST(TrackerProcesses, ServiceByBinaryPathConsolesByImagePath) {
   EXPECT_FALSE(stopped.AnyRunning());
 }
 
+TEST(TrackerProcesses, OfTwoServicesOnOneTrackerTheRunningOneElseTheFirstByName) {
+  const ServiceEntry stoppedB{"VexaB", kTracker, ServiceState::kStopped, 0};
+  const ServiceEntry pendingA{"vexaA", kTracker, ServiceState::kStartPending, 0};
+  const ServiceEntry runningC{"VexaC", kTracker, ServiceState::kRunning, 77};
+  const struct {
+    std::vector<ServiceEntry> services;
+    ServiceState state;
+  } cases[] = {
+      {{stoppedB, pendingA}, ServiceState::kStartPending},
+      {{pendingA, stoppedB}, ServiceState::kStartPending},
+      {{stoppedB, runningC, pendingA}, ServiceState::kRunning},
+      {{runningC, pendingA, stoppedB}, ServiceState::kRunning},
+  };
+  for (const auto& c : cases) {
+    SystemTables tables;
+    tables.services = c.services;
+    EXPECT_EQ(FindTrackerProcesses(kTracker, tables).serviceState, c.state) << c.services[0].name;
+  }
+}
+
 TEST(StatusLine, ShowsServiceConsolesAndPortInThreeSegments) {
   struct Case {
     ServiceState state;
