@@ -222,9 +222,11 @@ void RestartButton(TrackerHost& host) {
 namespace {
 
 // Every early end of the installation: the button may be pressed again.
-void InstallationStopped(TrackerHost& host, const std::string& where) {
+// The log keeps why, where the reason is no file error logged already.
+void InstallationStopped(TrackerHost& host, const std::string& where,
+                         const std::string& why = "") {
   host.SetInstallCaption(kInstallIdleCaption);
-  host.Log("一键安装：在" + where + "时停止");
+  host.Log("一键安装：在" + where + "时停止" + (why.empty() ? "" : "：" + why));
 }
 
 // The request carries the administrator's password: it must reach this
@@ -251,7 +253,7 @@ void RunOneClickInstallation(TrackerHost& host) {
   Status portFree = PortFreeForRequest(host);
   if (!portFree.ok) {
     host.ShowAppMessage(portFree.message, kIconExclamation);
-    return InstallationStopped(host, "检查端口");
+    return InstallationStopped(host, "检查端口", portFree.message);
   }
   Status saved = host.ConfigSetAndSave("port", kDefaultPort);
   if (!saved.ok) {
@@ -264,13 +266,13 @@ void RunOneClickInstallation(TrackerHost& host) {
   Status stopped = StopTracker(host);
   if (!stopped.ok) {
     host.ShowAppMessage(stopped.message, kIconExclamation);
-    return InstallationStopped(host, "停止Vexa");
+    return InstallationStopped(host, "停止Vexa", stopped.message);
   }
   // Its holder may have started meanwhile, or been hidden by the tracker.
   portFree = PortFreeForRequest(host);
   if (!portFree.ok) {
     host.ShowAppMessage(portFree.message, kIconExclamation);
-    return InstallationStopped(host, "检查端口");
+    return InstallationStopped(host, "检查端口", portFree.message);
   }
   host.Log("一键安装：清空并备份数据");
   const std::optional<std::string> backupDirectory = BackupData(host, true);

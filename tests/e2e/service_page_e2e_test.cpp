@@ -413,7 +413,9 @@ std::string ConfirmAndPassBackup(ServicePage& s, HttpRecorder* recorder = nullpt
   EXPECT_EQ(backup->caption, kAppCaption);
   std::string directory = BackupDirectoryIn(backup->text, "旧的配置与数据文件已全部清空\n");
   EXPECT_NE(directory, "") << backup->text;
-  if (recorder) EXPECT_TRUE(recorder->Start(6969));
+  if (recorder) {
+    EXPECT_TRUE(recorder->Start(6969));
+  }
   PressButton(*backup, IDOK);
   return directory;
 }

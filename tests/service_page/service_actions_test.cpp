@@ -360,6 +360,8 @@ TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest
       "服务 C:\\p q\\vexa.exe (PID 7)\n控制台 C:\\p q\\vexa.exe (PID 9)\n\n请先结束它们，再重新安装。";
   const std::string onTheWayDown = "app box 48 一键安装已停止，数据没有清空：Vexa服务器仍在运行。\n"
                                    "服务：正在停止 C:\\p q\\vexa.exe\n\n请先结束它们，再重新安装。";
+  const std::string kNotClosed =
+      "\n\n以下控制台窗口未能关闭：\nvexa.exe (PID 9)，与 cmd.exe 共用控制台，未发送 Ctrl-C";
   const std::string request = kRequest + 5;  // without "open "
   const struct Case {
     const char* name;
@@ -368,20 +370,19 @@ TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest
   } cases[] = {
       {"port held by an unknown program, nothing of ours runs",
        [&](RecordingHost& h) { h.snapshot.port = unknown; },
-       {"look port 6969", portTaken, idle, "log 一键安装：在检查端口时停止"}},
+       {"look port 6969", portTaken, idle, "log 一键安装：在检查端口时停止：" + portTaken.substr(11)}},
       {"port held by a named program, even while our tracker runs",
        [&](RecordingHost& h) { h.snapshot = Snapshot({9}, ServiceState::kNotInstalled, 0, httpd); },
-       {"look port 6969",
-        "app box 48 一键安装已停止，数据没有清空：端口 6969 已被其他程序占用：httpd.exe (PID 44)。\n"
-        "创建管理员的请求含有密码，不能发给其他程序。请先关闭该程序，再重新安装。",
-        idle, "log 一键安装：在检查端口时停止"}},
+       {"look port 6969", "app box 48 " + PortTakenText("6969", httpd), idle,
+        "log 一键安装：在检查端口时停止：一键安装已停止，数据没有清空：端口 6969 已被其他程序占用："
+        "httpd.exe (PID 44)。\n创建管理员的请求含有密码，不能发给其他程序。请先关闭该程序，再重新安装。"}},
       {"port taken once the tracker stopped",
        [&](RecordingHost& h) {
          h.snapshots = {Snapshot({9}, ServiceState::kNotInstalled, 0, unknown), TrackerSnapshot{}};
          h.snapshot.port = unknown;
        },
        Concat({{"look port 6969", "save port=6969"}, kInstallStop,
-               {"look port 6969", portTaken, idle, "log 一键安装：在检查端口时停止"}})},
+               {"look port 6969", portTaken, idle, "log 一键安装：在检查端口时停止：" + portTaken.substr(11)}})},
       {"failed save",
        [](RecordingHost& h) { h.saveResult = Status::Error("无法写入 vexa.cfg"); },
        {"look port 6969", "save port=6969", "app box 48 无法写入 vexa.cfg", idle,
@@ -389,7 +390,7 @@ TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest
       {"tracker not runnable at the stop",
        [](RecordingHost& h) { h.runs["vexa.exe -stop"] = TrackerRun{Status::Error("无法运行"), 0}; },
        {"look port 6969", "save port=6969", "log 一键安装：停止Vexa", "close consoles",
-        "run vexa.exe -stop", "app box 48 无法运行", idle, "log 一键安装：在停止Vexa时停止"}},
+        "run vexa.exe -stop", "app box 48 无法运行", idle, "log 一键安装：在停止Vexa时停止：无法运行"}},
       {"service and console still running after -stop",
        [](RecordingHost& h) {
          h.snapshots = {TrackerSnapshot{}};
@@ -397,15 +398,15 @@ TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest
          h.closeResult.notClosed = {"vexa.exe (PID 9)，与 cmd.exe 共用控制台，未发送 Ctrl-C"};
        },
        Concat({{"look port 6969", "save port=6969"}, kInstallStop, waited,
-               {stillRunning + "\n\n以下控制台窗口未能关闭：\nvexa.exe (PID 9)，与 cmd.exe 共用控制台，未发送 Ctrl-C",
-                idle, "log 一键安装：在停止Vexa时停止"}})},
+               {stillRunning + kNotClosed, idle,
+                "log 一键安装：在停止Vexa时停止：" + stillRunning.substr(11) + kNotClosed}})},
       {"service stopping all the while",
        [](RecordingHost& h) {
          h.snapshots = {TrackerSnapshot{}};
          h.snapshot = Snapshot({}, ServiceState::kStopPending, 0);
        },
        Concat({{"look port 6969", "save port=6969"}, kInstallStop, waited,
-               {onTheWayDown, idle, "log 一键安装：在停止Vexa时停止"}})},
+               {onTheWayDown, idle, "log 一键安装：在停止Vexa时停止：" + onTheWayDown.substr(11)}})},
       {"service ends while waited for",
        [](RecordingHost& h) {
          h.snapshots = {TrackerSnapshot{}, Snapshot({}, ServiceState::kStopPending, 0),
