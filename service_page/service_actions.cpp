@@ -184,7 +184,7 @@ Status StopTracker(TrackerHost& host) {
   const ConsoleCloseResult closed = host.CloseConsoleWindows();
   // Its exit code is not judged: a tracker that was not running fails to
   // stop. What still runs afterwards is.
-  const Status stopped = host.RunTrackerCommand(kStopCommand).status;
+  Status stopped = host.RunTrackerCommand(kStopCommand).status;
   if (!stopped.ok) return stopped;
   // -stop may return while the service is still on its way down.
   TrackerProcesses now = host.LookAtTracker(Port(host)).processes;

@@ -103,10 +103,11 @@ ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
       LookAtTracker(ConfigGet("port", kDefaultPort)).processes.consolePids;
   // With the handles opened when they were listed, not by id now.
   std::vector<ConsoleProcess> consoles;
+  consoles.reserve(pids.size());
   for (unsigned long pid : pids) consoles.push_back({pid, StatusLine().ListedProcess(pid)});
   const std::string trackerPath = TrackerPath();
   ConsoleCloseResult result =
-      RunPumping([&] { return CloseTrackerConsoles(std::move(consoles), trackerPath); });
+      RunPumping([&] { return CloseTrackerConsoles(consoles, trackerPath); });
   LogAction(ConsoleCloseLogText(result));
   return result;
 }

@@ -140,17 +140,17 @@ CtrlCResult SendCtrlC(DWORD pid, const std::string& trackerPath, std::string* sh
   return result;
 }
 
-ConsoleCloseResult CloseTrackerConsoles(std::vector<ConsoleProcess> consoles,
+ConsoleCloseResult CloseTrackerConsoles(const std::vector<ConsoleProcess>& consoles,
                                         const std::string& trackerPath,
                                         const ConsoleCloseLimits& limits) {
   ConsoleCloseResult result;
   result.found = !consoles.empty();
   const ULONGLONG end = GetTickCount64() + limits.totalMs;
 
-  for (ConsoleProcess& console : consoles) {
+  for (const ConsoleProcess& console : consoles) {
     ConsoleClosing closing;
     closing.pid = console.pid;
-    const HANDLE process = console.process.Get();
+    HANDLE process = console.process.Get();
     const ULONGLONG deadline = std::min<ULONGLONG>(end, GetTickCount64() + limits.perProcessMs);
     HWND window = ConsoleWindowOf(console.pid);
     // Through the handle held since the listing: the id still names the
@@ -166,9 +166,12 @@ ConsoleCloseResult CloseTrackerConsoles(std::vector<ConsoleProcess> consoles,
     } else {
       switch (SendCtrlC(console.pid, trackerPath, &closing.sharedWith)) {
         case CtrlCResult::kSharedConsole: closing.end = ConsoleEnd::kSharedConsole; break;
-        case CtrlCResult::kSent:
-          closing.end = Ended(process, Remaining(deadline)) ? ConsoleEnd::kCtrlC : ConsoleEnd::kStillRunning;
+        case CtrlCResult::kSent: {
+          // Its time to end counts from the Ctrl-C, not from the look at its console.
+          const ULONGLONG sent = std::min<ULONGLONG>(end, GetTickCount64() + limits.perProcessMs);
+          closing.end = Ended(process, Remaining(sent)) ? ConsoleEnd::kCtrlC : ConsoleEnd::kStillRunning;
           break;
+        }
         case CtrlCResult::kNotReached: closing.end = ConsoleEnd::kStillRunning; break;
       }
     }

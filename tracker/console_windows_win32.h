@@ -21,7 +21,7 @@ struct ConsoleProcess {
 // Ends the console instances one after the other and says how each ended or
 // that it still runs. Each is touched only while its image, read through its
 // handle right before, is still trackerPath.
-ConsoleCloseResult CloseTrackerConsoles(std::vector<ConsoleProcess> consoles,
+ConsoleCloseResult CloseTrackerConsoles(const std::vector<ConsoleProcess>& consoles,
                                         const std::string& trackerPath,
                                         const ConsoleCloseLimits& limits = {});
 

@@ -621,8 +621,6 @@ TEST(OneClickPort6969, StopsAtAFailedInstallWithoutSuccessOrRequest) {
   }
 }
 
-// Looks at this directory's consoles only: it holds port 6969, not the
-// desktop's consoles.
 TEST(OneClickPort6969, ClearsDataATrackerConsoleHeldOpen) {
   if (!Port6969Free()) GTEST_SKIP() << kPort6969Held;
   ServicePage s;

@@ -332,7 +332,7 @@ TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequestAndSaysWhereT
   }
 }
 
-TrackerSnapshot Snapshot(std::vector<unsigned long> consoles, unsigned long servicePid, PortHolder port = {}) {
+TrackerSnapshot Snapshot(std::vector<unsigned long> consoles, unsigned long servicePid, const PortHolder& port = {}) {
   TrackerSnapshot snapshot;
   snapshot.processes.consolePids = std::move(consoles);
   snapshot.processes.serviceState = servicePid ? ServiceState::kRunning : ServiceState::kNotInstalled;

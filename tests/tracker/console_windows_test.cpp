@@ -141,6 +141,7 @@ class TrackerDirectory {
 // The processes as the panel lists them: each with a handle opened then.
 std::vector<ConsoleProcess> Listed(const std::vector<unsigned long>& pids) {
   std::vector<ConsoleProcess> listed;
+  listed.reserve(pids.size());
   for (unsigned long pid : pids) {
     listed.push_back(
         {pid, ScopedHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid))});
@@ -165,7 +166,7 @@ TEST(ConsoleWindows, ClosesOnlyTheTrackersConsolesAndLeavesOthersOpen) {
   // (as when the tracker ended and the id went to another program) is
   // looked at through its handle and left alone.
   std::vector<ConsoleProcess> consoles = Listed({ours[0], theirs[0], ours[1]});
-  ConsoleCloseResult result = CloseTrackerConsoles(std::move(consoles), tracker.Exe());
+  ConsoleCloseResult result = CloseTrackerConsoles(consoles, tracker.Exe());
   EXPECT_TRUE(result.found);
   EXPECT_TRUE(result.notClosed.empty());
   ASSERT_EQ(result.closings.size(), 3u);
