@@ -60,6 +60,14 @@ int AppMessageBox(const std::string& text, UINT flags) {
                      AppMessageBoxFlags(flags));
 }
 
+bool PageConfirm(HWND owner, const std::string& text, const std::string& caption, UINT icon) {
+  return PageMessageBox(owner, text, caption, MB_OKCANCEL | MB_DEFBUTTON2 | icon) == IDOK;
+}
+
+bool AppConfirm(const std::string& text) {
+  return AppMessageBox(text, MB_OKCANCEL | MB_DEFBUTTON2) == IDOK;
+}
+
 void SetAppMainWindow(HWND hwnd) { g_mainWindow = hwnd; }
 
 HWND AppMainWindow() { return g_mainWindow; }
