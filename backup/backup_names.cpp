@@ -23,6 +23,11 @@ std::string UniqueBackupName(const std::string& stamped,
   return candidate;
 }
 
+const char kPreRestoreNoteName[] = "恢复前自动备份.txt";
+const char kPreRestoreNoteText[] =
+    "\xEF\xBB\xBF本文件夹是“恢复备份数据”在恢复之前自动做的备份，"
+    "存有恢复之前程序目录中的 vexa.cfg 与数据文件。\r\n";
+const char kPreRestoreMark[] = "（恢复前自动备份）";
 const char kConfigMissingNote[] = "程序目录中没有 vexa.cfg，只备份了数据文件。";
 
 std::string BackupDoneMessage(bool clearing, const std::string& backupDirectory,

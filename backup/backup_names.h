@@ -32,6 +32,12 @@ std::string BackupDoneMessage(bool clearing, const std::string& backupDirectory,
                               bool configMissing = false);
 extern const char kConfigMissingNote[];
 
+// The note a restore leaves in the backup it makes first, by which the
+// restore dialog tells that backup from the user's own; its mark in the list.
+extern const char kPreRestoreNoteName[];
+extern const char kPreRestoreNoteText[];
+extern const char kPreRestoreMark[];
+
 // "512 字节", "1.5 KB", "384.0 MB", "1.00 GB" (units of 1024).
 std::string ByteSizeText(unsigned long long bytes);
 

@@ -81,7 +81,8 @@ void SortNewestFirst(std::vector<BackupFolder>& folders) {
 }
 
 std::string BackupListEntry(const BackupFolder& folder) {
-  return folder.name + "\t" + std::to_string(folder.fileCount) + " 个文件\t" +
+  return folder.name + (folder.beforeRestore ? kPreRestoreMark : "") + "\t" +
+         std::to_string(folder.fileCount) + " 个文件\t" +
          ByteSizeText(folder.totalBytes);
 }
 

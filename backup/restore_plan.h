@@ -21,6 +21,7 @@ struct BackupFolder {
   int fileCount = 0;            // files a restore would take back
   std::uint64_t totalBytes = 0;  // their total size
   std::vector<std::string> fileNames = {};  // those files, as the file system lists them
+  bool beforeRestore = false;  // made by a restore before it replaced the files
 };
 
 // What came of copying a backup's files over the live ones.

@@ -106,6 +106,7 @@ std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory)
     folder.name = name;
     folder.createdTime =
         JoinHalves(found.ftCreationTime.dwHighDateTime, found.ftCreationTime.dwLowDateTime);
+    folder.beforeRestore = PathExists(root + name + "\\" + kPreRestoreNoteName);
     for (const FoundFile& file : RestorableFiles(root + name + "\\")) {
       ++folder.fileCount;
       folder.totalBytes += file.size;

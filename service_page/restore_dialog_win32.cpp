@@ -27,7 +27,9 @@ bool CRestoreDlg::OnInit() {
     EnableItem(IDOK, false);
   }
   CentreOnOwner();
-  // Nothing is chosen for the user: OK needs a line clicked first.
+  // The newest backup is what a restore usually wants; the confirmation
+  // that follows defaults to Cancel.
+  if (!entries_.empty()) SendMessageW(list, LB_SETCURSEL, 0, 0);
   SetFocus(entries_.empty() ? Item(IDCANCEL) : list);
   return false;
 }

@@ -17,6 +17,7 @@ const char kInstallBusyCaption[] = "请耐心等待，正在初始化Vexa......"
 const char kInstallFinishedCaption[] = "全自动初始化安装";
 const char kInstallIdleCaption[] = "一键安装服务器";
 const char kInstallStoppedText[] = "一键安装已停止：Vexa服务未能安装或启动。";
+const char kRestartedText[] = "Vexa服务器已重启";
 const char kRestartLog[] = "重新启动Vexa服务：关闭控制台，然后 -stop、-U、-i、-start";
 
 std::string MissingTrackerText(const std::string& trackerPath) {
@@ -119,7 +120,10 @@ void ReportConsolesNotClosed(TrackerHost& host, const ConsoleCloseResult& result
 
 bool PortAllowsStart(TrackerHost& host) {
   const std::string port = Port(host);
-  TrackerSnapshot now = host.LookAtTracker(port);
+  return PortAllowsStart(host, port, host.LookAtTracker(port));
+}
+
+bool PortAllowsStart(TrackerHost& host, const std::string& port, const TrackerSnapshot& now) {
   std::string question = PortQuestionText(port, now.port, now.processes);
   if (question.empty()) return true;
   const bool start = host.ConfirmPageMessage(question, kServerCaption, kIconExclamation);
@@ -144,9 +148,23 @@ void RunServiceButton(TrackerHost& host, const ServiceButton& button) {
   }
 }
 
+std::string ConsoleRunningText(const std::vector<unsigned long>& pids) {
+  std::string list;
+  for (unsigned long pid : pids) list += (list.empty() ? "" : ", ") + std::to_string(pid);
+  return "Vexa控制台已在运行（PID " + list + "）。\n"
+         "不再启动第二个：它无法在同一个端口上监听。";
+}
+
 void StartConsoleButton(TrackerHost& host) {
   if (!TrackerPresent(host)) return;
-  if (!PortAllowsStart(host)) return;
+  const std::string port = Port(host);
+  const TrackerSnapshot now = host.LookAtTracker(port);
+  if (!now.processes.consolePids.empty()) {
+    host.ShowPageMessage(ConsoleRunningText(now.processes.consolePids), kServerCaption,
+                         kIconInformation);
+    return;
+  }
+  if (!PortAllowsStart(host, port, now)) return;
   Status started = host.StartTrackerConsole();
   if (!started.ok) host.ShowPageMessage(started.message, kServiceCaption, kIconHand);
 }
@@ -199,10 +217,20 @@ Status StopTracker(TrackerHost& host) {
   return Status::Error(text);
 }
 
-Status RestartTracker(TrackerHost& host, StartCheck check) {
-  ReportConsolesNotClosed(host, host.CloseConsoleWindows());
+namespace {
+
+std::string RestartStepText(const std::string& command) {
+  const char* step = command == kStopCommand     ? "停止服务"
+                     : command == kRemoveCommand  ? "删除服务"
+                     : command == kInstallCommand ? "安装服务"
+                                                  : "启动服务";
+  return std::string("正在重启Vexa服务器：") + step + "（" + CommandSwitch(command) + "）…";
+}
+
+Status RunRestartSwitches(TrackerHost& host, StartCheck check) {
   const char* const sequence[] = {kStopCommand, kRemoveCommand, kInstallCommand, kStartCommand};
   for (const char* command : sequence) {
+    host.ShowJobStep(RestartStepText(command));
     TrackerRun run = host.RunTrackerCommand(command);
     if (!run.status.ok) return run.status;
     const bool startStep = command == kInstallCommand || command == kStartCommand;
@@ -212,6 +240,17 @@ Status RestartTracker(TrackerHost& host, StartCheck check) {
     if (command != kStartCommand) host.Sleep(kCommandPauseMs);
   }
   return Status::Ok();
+}
+
+}  // namespace
+
+Status RestartTracker(TrackerHost& host, StartCheck check) {
+  host.ShowJobStep("正在重启Vexa服务器：关闭控制台…");
+  ReportConsolesNotClosed(host, host.CloseConsoleWindows());
+  Status restarted = RunRestartSwitches(host, check);
+  const std::string why = restarted.message.substr(0, restarted.message.find('\n'));
+  host.ShowJobEnd(restarted.ok ? kRestartedText : "Vexa服务器未能重启：" + why);
+  return restarted;
 }
 
 void RestartButton(TrackerHost& host) {

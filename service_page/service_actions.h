@@ -43,6 +43,10 @@ class TrackerHost {
   // Runs the administrator dialog modally; nothing when it was cancelled.
   virtual std::optional<AdminAnswer> AskAdministrator() = 0;
   virtual void SetInstallCaption(const std::string& caption) = 0;
+  // The status line shows how a long job goes: a step stands until the next
+  // one; the end stays a few seconds, then the line shows the tracker again.
+  virtual void ShowJobStep(const std::string& text) = 0;
+  virtual void ShowJobEnd(const std::string& text) = 0;
   // One event for the action log.
   virtual void Log(const std::string& text) = 0;
 
@@ -68,6 +72,7 @@ extern const char kInstallFinishedCaption[];
 extern const char kInstallIdleCaption[];   // "一键安装服务器", the template's caption
 extern const char kInstallStoppedText[];
 extern const char kRestartLog[];           // the action log's heading of a restart
+extern const char kRestartedText[];        // "Vexa服务器已重启", the status line's end
 
 // How long the one-click installation waits for the tracker to end after
 // its -stop, and how often it looks.
@@ -92,6 +97,9 @@ std::string RequestNotSentText(const std::string& reason, const std::string& url
 // Before a start: asks when another program holds the port and no tracker
 // process runs; false when the user cancels.
 bool PortAllowsStart(TrackerHost& host);
+bool PortAllowsStart(TrackerHost& host, const std::string& port, const TrackerSnapshot& now);
+// "启动 控制台窗口" while this directory's tracker console runs.
+std::string ConsoleRunningText(const std::vector<unsigned long>& pids);
 
 void RunServiceButton(TrackerHost& host, const ServiceButton& button);
 void StartConsoleButton(TrackerHost& host);

@@ -1,6 +1,10 @@
 #include "service_page/service_host_win32.h"
 
+#include <cstring>
+
 #include "backup/backup.h"
+#include "backup/backup_names.h"
+#include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
 #include "config/outside_change_win32.h"
@@ -120,7 +124,21 @@ TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
 
 BackupOutcome ServiceHost::BackupFiles(bool clearing) { return RunBackup(clearing, clearing); }
 
-BackupOutcome ServiceHost::BackupBeforeRestore() { return RunBackup(false, true); }
+BackupOutcome ServiceHost::BackupBeforeRestore() {
+  BackupOutcome outcome = RunBackup(false, true);
+  // Only a mark for the restore dialog: the backup holds without it.
+  if (outcome.status.ok) {
+    ScopedHandle note(CreateFileW(Wide(outcome.directory + kPreRestoreNoteName).c_str(),
+                                  GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    DWORD written = 0;
+    if (note) {
+      WriteFile(note.Get(), kPreRestoreNoteText, static_cast<DWORD>(strlen(kPreRestoreNoteText)),
+                &written, nullptr);
+    }
+  }
+  return outcome;
+}
 
 BackupOutcome ServiceHost::RunBackup(bool clearing, bool flushCopies) {
   const std::string& directory = ProgramDirectory();  // fixed at start-up
@@ -151,6 +169,12 @@ std::optional<AdminAnswer> ServiceHost::AskAdministrator() {
   // Owned by the main window, like every box of the installation.
   dialog.DoModal(AppMainWindow());
   return dialog.Answer();
+}
+
+void ServiceHost::ShowJobStep(const std::string& text) { StatusLine().SetOverride(text); }
+
+void ServiceHost::ShowJobEnd(const std::string& text) {
+  StatusLine().SetOverride(text, GetTickCount64() + kJobEndShownMs);
 }
 
 void ServiceHost::SetInstallCaption(const std::string& caption) {

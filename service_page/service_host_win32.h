@@ -32,6 +32,8 @@ class ServiceHost : public TrackerHost {
   void Sleep(unsigned milliseconds) override;
   std::optional<AdminAnswer> AskAdministrator() override;
   void SetInstallCaption(const std::string& caption) override;
+  void ShowJobStep(const std::string& text) override;
+  void ShowJobEnd(const std::string& text) override;
   void Log(const std::string& text) override;
   void ShowPageMessage(const std::string& text, const std::string& caption,
                        unsigned icon) override;

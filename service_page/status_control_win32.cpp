@@ -13,12 +13,16 @@ void CServiceStatus::Refresh(const std::string& programDirectory, const std::str
                              StatusRefresh how) {
   TrackerSnapshot now = query_.Look(programDirectory, port, how);
   segments_ = StatusLineText(now.processes, port, now.port);
+  if (overriding_ && overrideUntil_ != 0 && GetTickCount64() >= overrideUntil_) {
+    overriding_ = false;
+  }
   if (!overriding_) Show(segments_);
 }
 
-void CServiceStatus::SetOverride(const std::string& text) {
+void CServiceStatus::SetOverride(const std::string& text, ULONGLONG until) {
   override_ = text;
   overriding_ = true;
+  overrideUntil_ = until;
   Show(override_);
 }
 

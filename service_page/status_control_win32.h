@@ -20,6 +20,9 @@
 
 namespace vexa {
 
+// How long the end of a long job stays in the status line.
+constexpr ULONGLONG kJobEndShownMs = 8000;
+
 class CServiceStatus {
  public:
   void Attach(HWND control) { control_ = control; }
@@ -32,7 +35,9 @@ class CServiceStatus {
   // The handle held for a tracker process it has listed (TrackerQuery).
   ScopedHandle ListedProcess(unsigned long pid) const { return query_.ListedProcess(pid); }
 
-  void SetOverride(const std::string& text);
+  // until: the tick count (GetTickCount64) from which a refresh shows the
+  // segments again; 0 keeps the text until ClearOverride.
+  void SetOverride(const std::string& text, ULONGLONG until = 0);
   void ClearOverride();
 
   // The text the control shows now.
@@ -46,6 +51,7 @@ class CServiceStatus {
   std::string segments_;  // the last three segments read
   std::string override_;
   bool overriding_ = false;
+  ULONGLONG overrideUntil_ = 0;
   std::string shown_;
 };
 

@@ -43,6 +43,8 @@ TEST(RestorePlan, ListsNewestFirstWithCountAndSize) {
                                  "12月6日5时59分9秒 0", "12月6日5时59分9秒", "1月2日3时4分5秒"));
   EXPECT_EQ(BackupListEntry(folders[2]), "12月6日5时59分9秒 0 1\t3 个文件\t1.5 KB");
   EXPECT_EQ(BackupListEntry(folders[1]), "12月6日5时59分10秒\t0 个文件\t0 字节");
+  folders[1].beforeRestore = true;
+  EXPECT_EQ(BackupListEntry(folders[1]), "12月6日5时59分10秒（恢复前自动备份）\t0 个文件\t0 字节");
 }
 
 TEST(RestorePlan, TellsWhetherThisDirectorysTrackerRuns) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "backup/backup.h"
+#include "backup/backup_names.h"
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
@@ -52,6 +53,7 @@ struct Restorable {
     Write("vexa.cfg", "port = 8000\r\n");
     Write("extra.vexa", "made after the backup");
     pre = BackupFiles(dir.Path(), false, {1, 2, 3, 4, 6}).directory;
+    WriteBytes(pre + kPreRestoreNoteName, kPreRestoreNoteText);  // as a restore marks it
     before = Files(dir.Path());
   }
   void Write(const std::string& name, const std::string& bytes) { WriteBytes(P(name), bytes); }
@@ -87,7 +89,9 @@ TEST(Restore, PutsBackTheBackupsFilesByteForByteAndLeavesTheRest) {
   EXPECT_EQ(folders[0].fileNames.size(), 4u);
   EXPECT_EQ(folders[0].totalBytes, 3000u + 200000u + 13u + 18u);
   EXPECT_EQ(folders[1].name, "1月2日3时4分6秒");
-  EXPECT_EQ(folders[1].fileCount, 4);
+  EXPECT_EQ(folders[1].fileCount, 4);  // its note is not restored
+  EXPECT_FALSE(folders[0].beforeRestore);
+  EXPECT_TRUE(folders[1].beforeRestore);
   EXPECT_NE(folders[0].createdTime, 0u);
   EXPECT_TRUE(ListBackupFolders(r.P("无此目录\\")).empty());
 }

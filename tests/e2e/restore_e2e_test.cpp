@@ -157,12 +157,11 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   const std::string keptName = kept.substr(root.size(), kept.size() - root.size() - 1);
   const std::uint64_t keptBytes = users.size() + 4 + sizeof kCfg - 1;
   EXPECT_EQ(items[0], keptName + "\t3 个文件\t" + ByteSizeText(keptBytes)) << items[0];
-  EXPECT_EQ(ListBoxSelection(list), -1);
+  EXPECT_EQ(ListBoxSelection(list), 0);  // the newest
   // Centred on the main window.
   RECT main = RectIn(s.panel.Main(), nullptr), box = RectIn(dialog->window, nullptr);
   EXPECT_LE(std::abs((main.left + main.right) - (box.left + box.right)), 4);
   EXPECT_LE(std::abs((main.top + main.bottom) - (box.top + box.bottom)), 4);
-  SendMessageA(list, LB_SETCURSEL, 0, 0);
   SaveScreenshot(dialog->window, "restore-dialog");
   ASSERT_TRUE(PressButton(*dialog, IDOK));
 
@@ -199,6 +198,17 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
     EXPECT_EQ(file.first.find(".restore.tmp"), std::string::npos) << file.first;
   }
   EXPECT_TRUE(s.dir.StandInCalls().empty());
+
+  // The backup made first is the newest, marked as the restore's own.
+  dialog = s.OpenDialog();
+  ASSERT_TRUE(dialog);
+  items = ListBoxItems(Item(dialog->window, kRestoreList));
+  ASSERT_EQ(items.size(), 2u);
+  const std::string preName = pre.substr(root.size(), pre.size() - root.size() - 1);
+  EXPECT_EQ(items[0].rfind(preName + "（恢复前自动备份）\t", 0), 0u) << items[0];
+  EXPECT_EQ(items[1].rfind(keptName + "\t", 0), 0u) << items[1];
+  SaveScreenshot(dialog->window, "restore-dialog-after-restore");
+  ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
 
   // The pages show the restored vexa.cfg.
   directories = s.ShowTab(1);
@@ -247,9 +257,12 @@ TEST(Restore, CancelInTheDialogChangesNothing) {
   ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
   unchanged("dialog cancelled");
 
-  // OK without a line chosen does nothing; Escape leaves.
+  // OK without a line chosen (the newest is, until the user takes it away)
+  // does nothing; Escape leaves.
   dialog = s.OpenDialog();
   ASSERT_TRUE(dialog);
+  EXPECT_EQ(ListBoxSelection(Item(dialog->window, kRestoreList)), 0);
+  SendMessageA(Item(dialog->window, kRestoreList), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   ClickItem(dialog->window, IDOK);
   ASSERT_TRUE(s.panel.WaitForIdle());
   EXPECT_TRUE(IsVisible(dialog->window));

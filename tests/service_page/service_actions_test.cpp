@@ -79,6 +79,10 @@ class RecordingHost : public TrackerHost {
     return AdminAnswer{account, password};
   }
   void SetInstallCaption(const std::string& caption) override { log.push_back("caption " + caption); }
+  // The status line's job texts, apart from the rest: only the restart's own test reads them.
+  std::vector<std::string> status;
+  void ShowJobStep(const std::string& text) override { status.push_back(text); }
+  void ShowJobEnd(const std::string& text) override { status.push_back("end " + text); }
   void Log(const std::string& text) override { log.push_back("log " + text); }
   void ShowPageMessage(const std::string& text, const std::string& caption, unsigned icon) override {
     log.push_back("page box [" + caption + "] " + std::to_string(icon) + " " + text);
@@ -196,18 +200,23 @@ TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
                                     "run vexa.exe -start", startMessage, "look port 7000",
                                     question, answer + "仍要启动", "console"));
 
-  // A running tracker of this directory holds it already: no question. Nor
-  // for a free port, and never for the other switches or the restart.
+  // A console of this directory's tracker runs: no question, no second one
+  // (it could not listen). Nor a question for a free port, and never for the
+  // other switches or the restart.
   host.log.clear();
-  host.snapshot.processes.consolePids = {9};
+  host.snapshot.processes.consolePids = {9, 12};
   StartConsoleButton(host);
   host.snapshot = TrackerSnapshot{};
   RunServiceButton(host, *FindServiceButton(1005));
   host.snapshot.port = {PortUse::kUnknownOwner, 0, ""};
   RunServiceButton(host, *FindServiceButton(1008));
   RestartButton(host);
-  EXPECT_THAT(host.log, ElementsAreArray(Concat({{"look port 7000", "console", "look port 7000",
-                                                  "run vexa.exe -start", startMessage},
+  EXPECT_THAT(host.log, ElementsAreArray(Concat({{"look port 7000",
+                                                  "page box [Vexa服务器] 64 Vexa控制台已在运行"
+                                                  "（PID 9, 12）。\n不再启动第二个：它无法在同一"
+                                                  "个端口上监听。",
+                                                  "look port 7000", "run vexa.exe -start",
+                                                  startMessage},
                                                  {"run vexa.exe -i"},
                                                  {"page box [Vexa后台服务] 64 " +
                                                   std::string(kServiceButtons[0].message)},
@@ -259,22 +268,31 @@ TEST(BackupButton, ShowsTheDirectoryOrTheFileError) {
                           "backup", "app box 48 Access to C:\\p\\a.vexa was denied."));
 }
 
-TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesAndShowsNothing) {
+TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesShowingEachInTheStatusLine) {
   RecordingHost host;
   RestartButton(host);
   EXPECT_THAT(host.log, ElementsAreArray(Concat({{"log 重新启动Vexa服务：关闭控制台，然后 -stop、-U、-i、-start"},
                                                  kRestart})));
+  ASSERT_EQ(host.status.size(), 6u);
+  EXPECT_EQ(host.status[4], "正在重启Vexa服务器：启动服务（-start）…");
+  EXPECT_EQ(host.status[5], "end Vexa服务器已重启");
 
   // A non-zero exit status changes nothing here; only a tracker that did
   // not start ends the run, and that is said.
   host.log.clear();
   host.runs["vexa.exe -stop"] = TrackerRun{Status::Ok(), 1062};
   host.runs["vexa.exe -i"] = TrackerRun{Status::Error("无法运行"), 0};
+  host.status.clear();
   RestartButton(host);
   EXPECT_THAT(host.log, ElementsAre(std::string("log ") + kRestartLog, "close consoles",
                                     "run vexa.exe -stop", "sleep 1000",
                                     "run vexa.exe -U", "sleep 1000", "run vexa.exe -i",
                                     "page box [Vexa后台服务] 16 无法运行"));
+  // The status line follows each step and ends with what failed.
+  EXPECT_THAT(host.status,
+              ElementsAre("正在重启Vexa服务器：关闭控制台…", "正在重启Vexa服务器：停止服务（-stop）…",
+                          "正在重启Vexa服务器：删除服务（-U）…", "正在重启Vexa服务器：安装服务（-i）…",
+                          "end Vexa服务器未能重启：无法运行"));
 }
 
 const std::vector<std::string> kInstallStart = {
