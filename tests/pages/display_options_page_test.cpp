@@ -95,7 +95,7 @@ TEST(DisplayOptionsPage, SaveAfterAnOutsideChangeAsksAndOnlyYesWritesOverIt) {
   const std::string outside = "port = 7000\r\nvexa_allow_sort = 2\r\nadded = x\r\n";
   file.bytes = outside;
   int asked = 0;
-  PageMessage message = page.SaveChanges(store, [&] {
+  PageMessage message = page.SaveChanges(store, [&](OutsideChangeKind) {
     ++asked;
     return false;
   });
@@ -106,7 +106,7 @@ TEST(DisplayOptionsPage, SaveAfterAnOutsideChangeAsksAndOnlyYesWritesOverIt) {
   EXPECT_EQ(page.ValueOf("vexa_allow_sort"), "5");
   EXPECT_EQ(refreshed, 0);
 
-  message = page.SaveChanges(store, [&] {
+  message = page.SaveChanges(store, [&](OutsideChangeKind) {
     ++asked;
     return true;
   });

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "log/action_log.h"
 #include "tests/pages/memory_config_file.h"
 
 namespace vexa {
@@ -124,12 +125,12 @@ TEST(SystemLimitsPage, EmptyAndClearedFieldsAreNotWritten) {
   EXPECT_EQ(page.ValueOf("vexa_per_page"), "30");
 
   page.ValueOf("vexa_per_page") = "";
-  page.ValueOf("vexa_compression_level") = "42";  // no range check
+  page.ValueOf("vexa_compression_level") = "09";
   page.ValueOf("vexa_max_hops") = "007";
   page.SaveChanges(loaded.store);
   EXPECT_EQ(loaded.file.bytes,
             "socket_timeout = 5\r\n"
-            "vexa_compression_level = 42\r\n"
+            "vexa_compression_level = 09\r\n"
             "vexa_max_torrents = 1000\r\n"
             "vexa_guest_access = 0\r\n"
             "vexa_member_access = 0\r\n"
@@ -147,6 +148,102 @@ TEST(SettingsPage, DigitsOnlyMeansTheDigitsZeroToNineOrNothing) {
                         {"１", false},  {"7001http://x", false}, {"\xB1\xB8", false}};
   for (const Case& c : cases) EXPECT_EQ(IsDigitsOnly(c.value), c.digits) << "\"" << c.value << "\"";
   EXPECT_EQ(DigitsOnlyText("压缩等级 0至9"), "“压缩等级 0至9”只能填写数字。");
+}
+
+TEST(SettingsPage, RangesAreCheckedOnTheNumberAndEmptyIsAllowed) {
+  EXPECT_TRUE(IsInRange("", 1, 65535));
+  EXPECT_TRUE(IsInRange("0009", 0, 9));
+  EXPECT_TRUE(IsInRange("0", 0, 9));
+  EXPECT_FALSE(IsInRange("10", 0, 9));
+  EXPECT_FALSE(IsInRange("0", 1, 65535));
+  EXPECT_FALSE(IsInRange("18446744073709551626", 1, 65535));  // 2^64 + 10
+
+  Loaded loaded("vexa_compression_level = 3\r\n");
+  loaded.page.ValueOf("vexa_compression_level") = "10";
+  PageMessage message = loaded.page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.text, "“压缩等级 0至9”必须是 0 到 9 之间的数字。");
+  EXPECT_EQ(message.focusControl, 1025);
+  EXPECT_EQ(loaded.file.writes, 0);
+}
+
+struct RecordingSink : ActionLogSink {
+  RecordingSink() { SetActionLogSink(this); }
+  ~RecordingSink() override { SetActionLogSink(nullptr); }
+  void Write(const std::string& text) override { lines.push_back(text); }
+  std::vector<std::string> lines;
+};
+
+// Another program raises vexa_max_conns while the user edits socket_timeout:
+// Yes writes the user's changes over the file as it now is, and the page
+// shows the file's values for the rest. The log tells the answer and what
+// the save changed.
+TEST(SystemLimitsPage, SaveOverAnOutsideEditWritesOnlyWhatTheUserChanged) {
+  RecordingSink log;
+  Loaded loaded("vexa_max_conns = 64\r\nsocket_timeout = 15\r\nport = 80\r\n");
+  SystemLimitsPage& page = loaded.page;
+  EXPECT_FALSE(page.HasUnsavedChanges());
+  page.ValueOf("socket_timeout") = "20";
+  page.guestBoxes[1] = 1;
+  EXPECT_TRUE(page.HasUnsavedChanges());
+  loaded.file.bytes = "vexa_max_conns = 500\r\nsocket_timeout = 15\r\nport = 81\r\n";
+
+  std::vector<OutsideChangeKind> asked;
+  PageMessage message = page.SaveChanges(loaded.store, [&](OutsideChangeKind kind) {
+    asked.push_back(kind);
+    return true;
+  });
+  EXPECT_EQ(asked, std::vector<OutsideChangeKind>{OutsideChangeKind::Modified});
+  EXPECT_EQ(message.text, "保存设置成功");
+  EXPECT_EQ(loaded.file.bytes,
+            "vexa_max_conns = 500\r\nsocket_timeout = 20\r\nport = 81\r\n"
+            "vexa_guest_access = 2\r\n");
+  EXPECT_EQ(page.ValueOf("vexa_max_conns"), "500");
+  EXPECT_EQ(page.ValueOf("vexa_max_torrents"), "1000");
+  EXPECT_FALSE(page.HasUnsavedChanges());
+  EXPECT_EQ(log.lines, (std::vector<std::string>{
+                           "vexa.cfg 已被其他程序修改，保存前询问，回答：是",
+                           "保存页面“系统设置”：vexa_guest_access: （空） → 2, socket_timeout: 15 → 20",
+                           "保存 vexa.cfg：成功"}));
+
+  // Shown again from the store, an unsaved edit stays and stays unsaved.
+  page.ValueOf("vexa_per_page") = "30";
+  loaded.store.Set("vexa_max_torrents", "5");
+  page.Refresh(loaded.store);
+  EXPECT_EQ(page.ValueOf("vexa_per_page"), "30");
+  EXPECT_EQ(page.ValueOf("vexa_max_torrents"), "5");
+  EXPECT_TRUE(page.HasUnsavedChanges());
+
+  log.lines.clear();
+  page.ValueOf("vexa_per_page") = "x";
+  page.SaveChanges(loaded.store);
+  EXPECT_EQ(log.lines, std::vector<std::string>{
+                           "保存页面“系统设置”被拒绝：“每页显示的下载数目”只能填写数字。"});
+}
+
+// Another program deleted vexa.cfg: No writes nothing; Yes writes every
+// setting the panel holds, not just this page's.
+TEST(SystemLimitsPage, SaveAfterVexaCfgWasDeletedWritesTheWholeStoreOnYes) {
+  Loaded loaded("port = 80\r\nallowed_dir = up\r\nvexa_max_conns = 10\r\n");
+  loaded.page.ValueOf("socket_timeout") = "20";
+  loaded.file.missing = true;
+  std::vector<OutsideChangeKind> asked;
+  auto answer = [&](bool yes) {
+    return [&asked, yes](OutsideChangeKind kind) {
+      asked.push_back(kind);
+      return yes;
+    };
+  };
+  EXPECT_TRUE(loaded.page.SaveChanges(loaded.store, answer(false)).text.empty());
+  EXPECT_EQ(loaded.file.writes, 0);
+  EXPECT_EQ(loaded.page.SaveChanges(loaded.store, answer(true)).text, "保存设置成功");
+  EXPECT_EQ(asked, std::vector<OutsideChangeKind>(2, OutsideChangeKind::Deleted));
+  EXPECT_EQ(loaded.file.bytes,
+            "port = 80\r\nallowed_dir = up\r\nvexa_max_conns = 10\r\n"
+            "vexa_max_torrents = 1000\r\nvexa_guest_access = 0\r\nvexa_member_access = 0\r\n"
+            "socket_timeout = 20\r\nvexa_refresh_static_interval = 1\r\n");
+  EXPECT_EQ(std::string(OutsideChangeQuestion(OutsideChangeKind::Deleted)).rfind(
+                "vexa.cfg 已被其他程序删除", 0),
+            0u);
 }
 
 TEST(SystemLimitsPage, ReadmeErrorNamesThePathAndTheSystemReason) {
