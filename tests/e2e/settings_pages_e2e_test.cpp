@@ -303,17 +303,18 @@ TEST(SettingsPagesE2e, DirectoryTextsAreCreatedAsTyped) {
   HWND directories = ShowTab(panel, kDirectoriesTab);
   // Z: is the prefix's view of the Linux root: a drive root that exists.
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_ALLOWED_DIR, "Z:/"));
-  ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "up/load/"));
+  // 運 ends in the byte of a backslash (DF 5C) and stays whole.
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "up/load/運"));
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_FILE_DIR, "web/files"));
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_ACCESS_LOG_DIR, dir.Path() + "logs/今天"));
   auto box = SaveAndConfirm(panel, directories);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->info.text, "自动校验设置目录完毕!\n保存设置成功");
   EXPECT_EQ(ItemText(directories, IDC_DIR_ALLOWED_DIR), "Z:\\");
-  EXPECT_EQ(ItemText(directories, IDC_DIR_UPLOAD_DIR), "up\\load");
+  EXPECT_EQ(ItemText(directories, IDC_DIR_UPLOAD_DIR), "up\\load\\運");
   EXPECT_EQ(ItemText(directories, IDC_DIR_FILE_DIR), "web\\files");
   EXPECT_EQ(ItemText(directories, IDC_DIR_ACCESS_LOG_DIR), "logs\\今天");
-  for (const char* folder : {"up\\load", "web\\files", "logs\\今天"}) {
+  for (const char* folder : {"up\\load\\運", "web\\files", "logs\\今天"}) {
     DWORD attributes = GetFileAttributesW(Wide(dir.File(folder)).c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << folder;
@@ -322,7 +323,7 @@ TEST(SettingsPagesE2e, DirectoryTextsAreCreatedAsTyped) {
   EXPECT_FALSE(dir.Exists("webfiles"));
   EXPECT_FALSE(dir.Exists("Z:"));
   EXPECT_EQ(dir.Read("vexa.cfg")
-                .rfind("allowed_dir = Z:\\\r\nvexa_upload_dir = up\\load\r\n"
+                .rfind("allowed_dir = Z:\\\r\nvexa_upload_dir = up\\load\\\xDF\\\r\n"
                        "vexa_file_dir = web\\files\r\n"
                        "vexa_access_log_dir = logs\\\xBD\xF1\xCC\xEC\r\n",  // 今天 in code page 936
                        0),
@@ -370,11 +371,9 @@ TEST(SettingsPagesE2e, VexaCfgChangedByAnotherProgramIsNeverOverwrittenSilently)
   ASSERT_TRUE(saved);
   EXPECT_EQ(saved->text, "保存设置成功");
   PressButton(*saved, IDOK);
-  std::string merged = dir.Read("vexa.cfg");
-  EXPECT_EQ(
-      merged.rfind("port = 7100\r\nvexa_allow_sort = 5\r\nadded = x\r\nvexa_show_added = 0\r\n", 0),
-      0u)
-      << merged;
+  // Only the changed field went over the other program's file.
+  const std::string merged = "port = 7100\r\nvexa_allow_sort = 5\r\nadded = x\r\n";
+  EXPECT_EQ(dir.Read("vexa.cfg"), merged);
   EXPECT_EQ(ItemText(options, sortField), "5");
   EXPECT_EQ(ItemText(panel.Page(kDirectoriesTab), IDC_DIR_PORT), "7100");
 
@@ -382,7 +381,92 @@ TEST(SettingsPagesE2e, VexaCfgChangedByAnotherProgramIsNeverOverwrittenSilently)
   auto again = SaveAndConfirm(panel, options);
   ASSERT_TRUE(again);
   EXPECT_EQ(again->info.text, "保存设置成功");
-  EXPECT_EQ(dir.Read("vexa.cfg"), merged);
+  const std::string whole = dir.Read("vexa.cfg");
+  EXPECT_EQ(whole.rfind(merged + "vexa_show_added = 0\r\n", 0), 0u) << whole;
+
+  // Deleted by another program: the question says so, and Yes writes every
+  // setting again.
+  ASSERT_TRUE(dir.Remove("vexa.cfg"));
+  ClickItem(options, kSave);
+  question = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(question);
+  EXPECT_EQ(question->text.rfind("vexa.cfg 已被其他程序删除", 0), 0u) << question->text;
+  ASSERT_TRUE(PressButton(*question, IDYES));
+  saved = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->text, "保存设置成功");
+  PressButton(*saved, IDOK);
+  EXPECT_EQ(dir.Read("vexa.cfg"), whole);
+}
+
+// Unsaved edits are not lost to a close: the panel names the pages and asks;
+// Cancel keeps the window, a refused save keeps it too, Yes saves page after
+// page and closes, No closes and writes nothing.
+TEST(SettingsPagesE2e, ClosingWithUnsavedChangesAsksAndSavesOnYes) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_TRUE(dir.Write("vexa.cfg", "port = 7000\r\n"));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND options = panel.Page(kOptionsTab);
+  HWND limits = panel.Page(kLimitsTab);
+  ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "3"));
+  ASSERT_TRUE(SetItemText(limits, IDC_SYS_MAX_CONNS, "9x"));  // a paste past the filter
+
+  auto askToClose = [&] {
+    PostMessageA(panel.Main(), WM_CLOSE, 0, 0);
+    return WaitForMessageBox(panel.Pid(), panel.Main());
+  };
+  auto question = askToClose();
+  ASSERT_TRUE(question);
+  EXPECT_EQ(question->caption, kCaption);
+  EXPECT_EQ(question->text.rfind("以下页面有未保存的修改", 0), 0u) << question->text;
+  EXPECT_NE(question->text.find("选项设置\n    系统设置"), std::string::npos) << question->text;
+  EXPECT_EQ(question->text.find("目录设置"), std::string::npos) << question->text;
+  EXPECT_TRUE(question->HasButton(IDYES) && question->HasButton(IDNO) &&
+              question->HasButton(IDCANCEL));
+  EXPECT_EQ(IconOf(*question), BoxIcon::Blue);
+  ASSERT_TRUE(PressButton(*question, IDCANCEL));
+  EXPECT_TRUE(panel.NoBoxOnceIdle());
+  EXPECT_TRUE(panel.Running());
+
+  question = askToClose();
+  ASSERT_TRUE(question);
+  ASSERT_TRUE(PressButton(*question, IDYES));
+  auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "保存设置成功");
+  ASSERT_TRUE(PressButton(*box, IDOK));
+  box = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, "“最大并发连接”只能填写数字。");
+  ASSERT_TRUE(PressButton(*box, IDOK));
+  EXPECT_TRUE(panel.NoBoxOnceIdle());
+  EXPECT_TRUE(panel.Running());
+  EXPECT_EQ(TabSelection(panel.Tabs()), kLimitsTab);
+  EXPECT_NE(dir.Read("vexa.cfg").find("vexa_show_added = 3\r\n"), std::string::npos);
+
+  ASSERT_TRUE(SetItemText(limits, IDC_SYS_MAX_CONNS, "99"));
+  question = askToClose();
+  ASSERT_TRUE(question);
+  EXPECT_EQ(question->text.find("选项设置"), std::string::npos) << question->text;
+  ASSERT_TRUE(PressButton(*question, IDYES));
+  box = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(PressButton(*box, IDOK));
+  EXPECT_TRUE(panel.WaitForExit(10000));
+  const std::string saved = dir.Read("vexa.cfg");
+  EXPECT_NE(saved.find("vexa_max_conns = 99\r\n"), std::string::npos) << saved;
+
+  Panel again;
+  ASSERT_TRUE(again.Start(dir));
+  ASSERT_TRUE(SetItemText(again.Page(kDirectoriesTab), IDC_DIR_PORT, "7001"));
+  PostMessageA(again.Main(), WM_CLOSE, 0, 0);
+  question = WaitForMessageBox(again.Pid(), again.Main());
+  ASSERT_TRUE(question);
+  ASSERT_TRUE(PressButton(*question, IDNO));
+  EXPECT_TRUE(again.WaitForExit(10000));
+  EXPECT_EQ(dir.Read("vexa.cfg"), saved);
 }
 
 // Points the user's desktop folder somewhere else for one test.
