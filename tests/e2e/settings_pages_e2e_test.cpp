@@ -426,6 +426,7 @@ TEST(SettingsPagesE2e, ClosingWithUnsavedChangesAsksAndSavesOnYes) {
   EXPECT_TRUE(question->HasButton(IDYES) && question->HasButton(IDNO) &&
               question->HasButton(IDCANCEL));
   EXPECT_EQ(IconOf(*question), BoxIcon::Blue);
+  SaveScreenshot(question->window, "unsaved-changes-question");
   ASSERT_TRUE(PressButton(*question, IDCANCEL));
   EXPECT_TRUE(panel.NoBoxOnceIdle());
   EXPECT_TRUE(panel.Running());
