@@ -204,7 +204,12 @@ INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // The close box, Alt+F4, the system menu, the taskbar; the dialog
       // manager would turn this into IDCANCEL, which the window ignores.
       // Closing during a job would hide the window while the job goes on.
-      if (!DeferWhileBusy(Handle(), WM_CLOSE) && ConfirmClose()) EndDialog(IDCANCEL);
+      // End task's second WM_CLOSE may come while the question or a save's
+      // box is open.
+      if (confirmingClose_ || DeferWhileBusy(Handle(), WM_CLOSE)) return TRUE;
+      confirmingClose_ = true;
+      if (ConfirmClose()) EndDialog(IDCANCEL);
+      confirmingClose_ = false;
       return TRUE;
     case WM_QUERYENDSESSION:
       SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, AllowSessionEnd(Handle()) ? TRUE : FALSE);

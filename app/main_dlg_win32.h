@@ -61,6 +61,7 @@ class CMainDlg : public CDialog {
     int tab;
   };
   std::vector<SettingsTab> storeViews_;
+  bool confirmingClose_ = false;  // the close question or its saves are on screen
 };
 
 }  // namespace vexa

@@ -241,10 +241,7 @@ OutsideChange ConfigStore::CheckOutsideChange(
   }
   // Reading a deleted file would empty the store and lose every setting
   // the panel holds; writing the store brings them all back.
-  if (*kind == OutsideChangeKind::Deleted) {
-    change.deleted = true;
-    return change;
-  }
+  if (*kind == OutsideChangeKind::Deleted) return change;
   change.status = Reload();
   change.proceed = change.status.ok;
   change.reloaded = change.status.ok;

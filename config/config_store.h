@@ -68,7 +68,6 @@ extern const char kOutsideChangeNotSaved[];
 struct OutsideChange {
   bool proceed = true;    // false: write nothing (No, or the reload failed)
   bool reloaded = false;  // the store holds the file's entries again
-  bool deleted = false;   // the file is gone; the store still holds everything
   Status status;          // the reload's failure
 };
 
