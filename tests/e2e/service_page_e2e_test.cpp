@@ -667,22 +667,5 @@ TEST(ServicePage, ALongSwitchKeepsTheWindowAnsweringAndDropsClicksMeanwhile) {
   EXPECT_LE(longest, 500.0) << "the main window did not answer for " << longest << " ms";
 }
 
-// Closing the window while a switch runs (the taskbar's close, End task's
-// first try) waits for the job: the window stays until its box is answered.
-TEST(ServicePage, ACloseDuringASwitchWaitsForItsEnd) {
-  ServicePage s;
-  ASSERT_TRUE(s.dir.Write("delay-ms", "1500"));
-  ASSERT_TRUE(s.Start());
-  ClickItem(s.page, kInstall);
-  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 5000));
-  PostMessageA(s.panel.Main(), WM_CLOSE, 0, 0);
-  auto box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, kServiceCaption);
-  EXPECT_TRUE(IsVisible(s.panel.Main()));
-  ASSERT_TRUE(PressButton(*box, IDOK));
-  EXPECT_TRUE(s.panel.WaitForExit(10000));
-}
-
 }  // namespace
 }  // namespace vexa::e2e

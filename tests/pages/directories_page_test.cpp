@@ -109,33 +109,26 @@ TEST(DirectoriesPage, DefaultsCreateTheDirectoriesAndTheHomePageAndAppendInTable
 // nothing, and the typed text stays.
 TEST(DirectoriesPage, PortThatIsNoNumberFrom1To65535RefusesTheWholeSave) {
   const std::string before = "port = 7000\r\n";
-  const std::string range = "“BT服务端口”必须是 1 到 65535 之间的数字。";
-  const std::pair<const char*, std::string> refused[] = {
-      {"7001http://x", "“BT服务端口”只能填写数字。"},
-      {"0", range},
-      {"65536", range},
-      {"000099999999999999999999", range}};
-  for (const auto& [port, text] : refused) {
-    Loaded loaded(before);
-    loaded.page.ValueOf("port") = port;
-    loaded.page.ValueOf("vexa_file_dir") = "web";
+  Loaded loaded(before);
+  loaded.page.ValueOf("port") = "7001http://x";
+  loaded.page.ValueOf("vexa_file_dir") = "web";
 
-    PageMessage message = loaded.page.SaveChanges(loaded.store);
-    EXPECT_EQ(message.icon, PageMessage::Icon::Error);
-    EXPECT_EQ(message.text, text);
-    EXPECT_EQ(message.focusControl, 1029);
-    EXPECT_EQ(loaded.file.writes, 0);
-    EXPECT_EQ(loaded.file.bytes, before);
-    EXPECT_TRUE(loaded.directories.created.empty());
-    EXPECT_TRUE(loaded.homePage.files.empty());
-    EXPECT_EQ(loaded.page.ValueOf("port"), port);
-    EXPECT_EQ(loaded.store.Get("vexa_file_dir", ""), "");
-  }
-  for (const char* port : {"1", "065535", ""}) {
-    Loaded loaded(before);
+  PageMessage message = loaded.page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.icon, PageMessage::Icon::Error);
+  EXPECT_EQ(message.text, "“BT服务端口”只能填写数字。");
+  EXPECT_EQ(message.focusControl, 1029);
+  for (const char* port : {"0", "65536", "000099999999999999999999"}) {
     loaded.page.ValueOf("port") = port;
-    EXPECT_EQ(loaded.page.SaveChanges(loaded.store).icon, PageMessage::Icon::Information) << port;
+    EXPECT_EQ(loaded.page.SaveChanges(loaded.store).text,
+              "“BT服务端口”必须是 1 到 65535 之间的数字。");
   }
+  EXPECT_EQ(loaded.file.writes, 0);
+  EXPECT_EQ(loaded.file.bytes, before);
+  EXPECT_TRUE(loaded.directories.created.empty());
+  EXPECT_TRUE(loaded.homePage.files.empty());
+  EXPECT_EQ(loaded.page.ValueOf("port"), "000099999999999999999999");
+  loaded.page.ValueOf("port") = "065535";
+  EXPECT_EQ(loaded.page.SaveChanges(loaded.store).icon, PageMessage::Icon::Information);
 }
 
 TEST(DirectoriesPage, DirectoryFieldsComeBackCleanedAndTheHomePageFollowsTheWebDirectory) {
