@@ -7,6 +7,7 @@
 #include "base/descramble.h"
 #include "base/system_error_win32.h"
 #include "config/program_directory.h"
+#include "log/action_log.h"
 #include "log/action_log_win32.h"
 #include "pages/bt_system_page_win32.h"
 #include "pages/file_and_dir_page_win32.h"
@@ -22,6 +23,7 @@ namespace {
 constexpr unsigned char kCaptionKey = 0x6B;
 constexpr auto kStoredCaption = ScrambleLiteral(kMainWindowCaption, kCaptionKey);
 const char kPageNotCreated[] = "无法创建页面：";
+const char kPanelStartedLog[] = "控制面板启动：";
 const char kUnsavedPages[] = "以下页面有未保存的修改：";
 const char kUnsavedChoices[] =
     "选择“是”：保存这些页面，然后关闭。\n"
@@ -91,6 +93,7 @@ bool CMainDlg::OnInit() {
   SetAppMainWindow(Handle());
   SetProgramDirectory(GetProgramDirectory());
   StartActionLog(ProgramDirectory());
+  LogAction(kPanelStartedLog + ProgramDirectory());
   // Every page reads its values from the store; it is read again only after
   // another program changed vexa.cfg, and then the pages are refreshed.
   store_.Load();
@@ -140,6 +143,7 @@ bool CMainDlg::PreTranslateKey(MSG* msg) {
 // makes the dialog manager step over the strip itself: the cycle is ours.
 void CMainDlg::MoveFocus(bool backwards) {
   HWND strip = tabs.Handle();
+  tabs.FinishSlide();
   HWND page = tabs.PageAt(static_cast<int>(SendMessageW(strip, TCM_GETCURSEL, 0, 0)));
   HWND focus = GetFocus();
   HWND next = nullptr;

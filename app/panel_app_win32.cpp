@@ -6,11 +6,14 @@
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
 #include "config/program_directory.h"
+#include "log/action_log.h"
 #include "skin/skin_api_win32.h"
 
 namespace vexa {
 
 namespace {
+
+const char kPanelExitedLog[] = "控制面板退出";
 
 // vexa.cfg beside the program, shared by every page of the run.
 ConfigStore& PanelConfigStore() {
@@ -46,6 +49,7 @@ bool CPanelApp::InitInstance() {
     CMainDlg dialog(PanelConfigStore());
     dialog.DoModal(nullptr);
   }
+  LogAction(kPanelExitedLog);
   return false;
 }
 

@@ -17,6 +17,7 @@ struct BackupOutcome {
   std::string directory;  // full path of the new backup directory, with a backslash
   unsigned files = 0;     // files copied completely
   unsigned long long bytes = 0;
+  bool configMissing = false;  // there was no vexa.cfg to copy
 };
 
 // How far a backup has come: written by the copying thread, read by the
@@ -29,8 +30,12 @@ struct BackupProgress {
 };
 
 // The whole backup on the files of programDirectory; stops at the first
-// file error, leaving that file (and every later one) in place.
+// file error, leaving that file (and every later one) in place. A missing
+// vexa.cfg is no error: the data files are copied and configMissing says so.
+// With flushCopies every copy is on the disk before the backup counts, as
+// one that files are about to be replaced from must be (clearing always is).
 BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
-                          const BackupTime& time, BackupProgress* progress = nullptr);
+                          const BackupTime& time, BackupProgress* progress = nullptr,
+                          bool flushCopies = false);
 
 }  // namespace vexa

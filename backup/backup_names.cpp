@@ -23,16 +23,18 @@ std::string UniqueBackupName(const std::string& stamped,
   return candidate;
 }
 
-std::string BackupDoneMessage(bool clearing, const std::string& backupDirectory) {
+const char kConfigMissingNote[] = "程序目录中没有 vexa.cfg，只备份了数据文件。";
+
+std::string BackupDoneMessage(bool clearing, const std::string& backupDirectory,
+                              bool configMissing) {
   return (clearing ? "旧的配置与数据文件已全部清空\n" : "配置与数据文件已备份到目录：\n") +
-         backupDirectory;
+         backupDirectory + (configMissing ? std::string("\n\n") + kConfigMissingNote : "");
 }
 
 namespace {
 
 const char* FileErrorPattern(FileErrorCause cause) {
   switch (cause) {
-    case FileErrorCause::NotOpened: return "An invalid file handle was associated with %1.";
     case FileErrorCause::NotFound: return "%1 was not found.";
     case FileErrorCause::BadPath: return "All or part of the path %1 is invalid.";
     case FileErrorCause::AccessDenied: return "Access to %1 was denied.";
@@ -71,11 +73,12 @@ std::string ByteSizeText(unsigned long long bytes) {
 }
 
 std::string BackupLogText(bool clearing, const std::string& directory, unsigned files,
-                          unsigned long long bytes, const std::string& error) {
+                          unsigned long long bytes, const std::string& error,
+                          bool configMissing) {
   char counts[64];
   std::snprintf(counts, sizeof counts, "%u 个文件，%llu 字节", files, bytes);
   return std::string(clearing ? "清空并备份数据到 " : "备份数据到 ") + directory + "：" + counts +
-         (error.empty() ? "，成功" : "，失败：" + error);
+         (configMissing ? "（没有 vexa.cfg）" : "") + (error.empty() ? "，成功" : "，失败：" + error);
 }
 
 }  // namespace vexa

@@ -26,8 +26,11 @@ std::string BackupTimeStamp(const BackupTime& time);
 std::string UniqueBackupName(const std::string& stamped,
                              const std::function<bool(const std::string&)>& exists);
 
-// The final message, backupDirectory ending in a backslash.
-std::string BackupDoneMessage(bool clearing, const std::string& backupDirectory);
+// The final message, backupDirectory ending in a backslash; configMissing
+// adds that there was no vexa.cfg to back up.
+std::string BackupDoneMessage(bool clearing, const std::string& backupDirectory,
+                              bool configMissing = false);
+extern const char kConfigMissingNote[];
 
 // "512 字节", "1.5 KB", "384.0 MB", "1.00 GB" (units of 1024).
 std::string ByteSizeText(unsigned long long bytes);
@@ -35,10 +38,10 @@ std::string ByteSizeText(unsigned long long bytes);
 // The action log's line for a finished or failed backup; error is empty
 // when it went through.
 std::string BackupLogText(bool clearing, const std::string& directory, unsigned files,
-                          unsigned long long bytes, const std::string& error);
+                          unsigned long long bytes, const std::string& error,
+                          bool configMissing = false);
 
 enum class FileErrorCause {
-  NotOpened,  // the file could not be opened at all
   NotFound,
   BadPath,
   AccessDenied,

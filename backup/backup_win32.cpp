@@ -18,16 +18,16 @@ namespace {
 // deleted only once the copy is written, flushed, closed and as long as the
 // source, so a failure never loses the only copy of the data.
 Status CopyFileBytes(const std::string& source, const std::string& copy, bool removeSource,
-                     BackupProgress* progress) {
+                     bool flush, BackupProgress* progress) {
   CopyRequest request;
   request.source = source;
   request.target = copy;
   // The tracker may hold its data files open while it runs.
   request.sourceShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  // Only a copy that replaces its source must be on the disk before the
-  // source goes; waiting for that on a plain backup made it several times
-  // slower than CopyFile, which does not wait either.
-  request.flush = removeSource ? CopyFlush::kInSlices : CopyFlush::kNone;
+  // Only a copy that replaces its source, or that a restore may have to put
+  // back, must be on the disk first; waiting for that on a plain backup made
+  // it several times slower than CopyFile, which does not wait either.
+  request.flush = removeSource || flush ? CopyFlush::kInSlices : CopyFlush::kNone;
   request.bytesDone = progress ? &progress->bytesDone : nullptr;
   std::uint64_t copied = 0;
   Status status = CopyFileVerified(request, &copied);
@@ -51,6 +51,14 @@ std::vector<std::string> DataFileNames(const std::string& programDirectory) {
   return names;
 }
 
+// Only a file that is not there: one that cannot be looked up for another
+// reason is copied and fails with that reason.
+bool FileMissing(const std::string& path) {
+  if (GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 BackupTime LocalBackupTime() {
@@ -60,7 +68,7 @@ BackupTime LocalBackupTime() {
 }
 
 BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
-                          const BackupTime& time, BackupProgress* progress) {
+                          const BackupTime& time, BackupProgress* progress, bool flushCopies) {
   BackupOutcome outcome;
   const std::string root = programDirectory + kBackupRootName;
   if (!PathExists(root)) CreateDirectoryW(Wide(root).c_str(), nullptr);
@@ -75,7 +83,10 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
   const std::vector<std::string> dataFiles = DataFileNames(programDirectory);
   BackupProgress unused;
   if (!progress) progress = &unused;
-  progress->filesTotal = static_cast<unsigned>(dataFiles.size() + 1);
+  // A lost vexa.cfg is just what a user may want back from a backup: the
+  // restore's own backup must not stop at it.
+  outcome.configMissing = FileMissing(programDirectory + kConfigFileName);
+  progress->filesTotal = static_cast<unsigned>(dataFiles.size() + (outcome.configMissing ? 0 : 1));
   std::uint64_t total = 0;
   for (const std::string& file : dataFiles) {
     std::uint64_t size = 0;
@@ -88,7 +99,7 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
   auto copyOne = [&](const std::string& file, bool removeSource) {
     const ULONGLONG before = progress->bytesDone;
     outcome.status = CopyFileBytes(programDirectory + file, outcome.directory + file,
-                                   removeSource, progress);
+                                   removeSource, flushCopies, progress);
     if (!outcome.status.ok) return false;
     ++progress->filesDone;
     ++outcome.files;
@@ -99,7 +110,7 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
     if (!copyOne(file, clearing)) return outcome;
   }
   // vexa.cfg is copied but always kept: the installation has just written it.
-  copyOne(kConfigFileName, false);
+  if (!outcome.configMissing) copyOne(kConfigFileName, false);
   return outcome;
 }
 

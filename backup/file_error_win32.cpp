@@ -28,11 +28,7 @@ FileErrorCause CauseOf(DWORD error) {
 }  // namespace
 
 Status FileError(const std::string& path, DWORD error) {
-  return Status::Error(FileErrorText(CauseOf(error), path, SystemMessage(error)));
-}
-
-Status NotOpened(const std::string& path) {
-  return Status::Error(FileErrorText(FileErrorCause::NotOpened, path, ""));
+  return Status::Error(FileErrorText(CauseOf(error), path, SystemMessage(error, path)));
 }
 
 }  // namespace vexa

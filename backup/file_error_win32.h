@@ -9,9 +9,8 @@
 
 namespace vexa {
 
-// The message for path failing with the system's error code.
+// The message for path failing with the system's error code, also when it
+// could not be opened at all: the system's reason is what the user can act on.
 Status FileError(const std::string& path, DWORD error);
-// A file that could not be opened at all.
-Status NotOpened(const std::string& path);
 
 }  // namespace vexa

@@ -1,6 +1,7 @@
 #include "backup/restore_plan.h"
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
 #include "backup/backup_names.h"
@@ -13,6 +14,7 @@ namespace vexa {
 const char kNoBackupsText[] = "（“备份”目录中还没有备份）";
 const char kRestoreEmptyFolderText[] =
     "所选的备份目录中没有配置或数据文件（vexa.cfg、*.vexa），没有可恢复的内容：\n";
+const char kRestoreFolderGoneText[] = "所选的备份目录已不存在，没有恢复任何文件：\n";
 
 namespace {
 
@@ -141,16 +143,60 @@ std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& 
   return text + kPreRestoreLine + preRestoreFolder;
 }
 
-std::string RestoreDoneText(const std::string& folderPath, const std::string& preRestoreFolder,
-                            const Status& reload) {
-  std::string text =
-      "已从备份恢复配置与数据文件：\n" + folderPath + "\n\n" + kPreRestoreLine + preRestoreFolder;
-  if (!reload.ok) {
+namespace {
+
+// The names of one list that the other lacks, joined by "、".
+std::string NamesMissingFrom(const std::vector<std::string>& names,
+                             const std::vector<std::string>& other) {
+  std::string joined;
+  for (const std::string& name : names) {
+    if (std::find(other.begin(), other.end(), name) != other.end()) continue;
+    joined += (joined.empty() ? "" : "、") + name;
+  }
+  return joined;
+}
+
+}  // namespace
+
+std::string RestorePlanDifference(const std::vector<std::string>& planned,
+                                  const std::vector<std::string>& restored) {
+  const std::string notRestored = NamesMissingFrom(planned, restored);
+  const std::string unplanned = NamesMissingFrom(restored, planned);
+  if (notRestored.empty() && unplanned.empty()) return "";
+  std::string text = "备份目录在恢复时已与开始时不同：";
+  if (!notRestored.empty()) text += "\n没有恢复（已不在备份目录中）：" + notRestored;
+  if (!unplanned.empty()) text += "\n另外恢复了（开始后才出现）：" + unplanned;
+  return text;
+}
+
+std::string RestoreDoneText(const RestoreReport& report) {
+  std::string text = "已从备份恢复 " + std::to_string(report.restored.files) +
+                     " 个配置与数据文件：\n" + report.folderPath;
+  const std::string difference =
+      RestorePlanDifference(report.planned, report.restored.restoredNames);
+  if (!difference.empty()) text += "\n\n" + difference;
+  text += std::string("\n\n") + kPreRestoreLine + report.preRestoreFolder;
+  if (report.noConfigBefore) text += "\n（恢复之前没有 vexa.cfg）";
+  if (!report.reload.ok) {
     text += "\n\n未能重新读取 vexa.cfg，各设置页仍显示恢复之前的设置，请重新启动本程序：\n" +
-            reload.message;
+            report.reload.message;
   }
   return text;
 }
+
+namespace {
+
+// The chosen folder as it is now, after the user took time to confirm; null
+// when it is gone.
+std::optional<BackupFolder> ReadFolderAgain(RestoreHost& host, const std::string& name) {
+  const std::vector<BackupFolder> folders = host.ListBackupFolders();
+  const auto found = std::find_if(folders.begin(), folders.end(),
+                                  [&](const BackupFolder& folder) { return folder.name == name; });
+  if (found == folders.end()) return std::nullopt;
+  return *found;
+}
+
+}  // namespace
 
 void RestoreBackupButton(RestoreHost& host) {
   std::vector<BackupFolder> folders = host.ListBackupFolders();
@@ -166,27 +212,43 @@ void RestoreBackupButton(RestoreHost& host) {
     host.ShowAppMessage(kRestoreEmptyFolderText + path, kIconExclamation);
     return;
   }
-  if (!host.ConfirmAppMessage(RestoreConfirmText(path))) return;
-  host.Log("恢复备份开始：" + path);
-
   // 1. Files the tracker holds cannot be replaced, and it would write its
-  //    own state over the restored one when it ends.
+  //    own state over the restored one when it ends. Told before the user
+  //    is asked, so that a yes is never answered with a no.
   const TrackerRunCheck check = host.CheckTrackerRuns();
   if (!check.known || check.running) {
-    host.Log(OneLine("恢复备份已拒绝：" + RestoreRefusedText(check)));
+    host.Log(OneLine("恢复备份已拒绝：" + path + "：" + RestoreRefusedText(check)));
     host.ShowAppMessage(RestoreRefusedText(check), kIconExclamation);
     return;
   }
-  // 2. The state before the restore, so that the restore can be undone.
+  if (!host.ConfirmAppMessage(RestoreConfirmText(path))) return;
+  host.Log("恢复备份开始：" + path);
+
+  // 2. The folder may have changed while the question was up.
+  const std::optional<BackupFolder> now = ReadFolderAgain(host, folder.name);
+  if (!now || now->fileCount == 0) {
+    const std::string text = (now ? kRestoreEmptyFolderText : kRestoreFolderGoneText) + path;
+    host.Log(OneLine("恢复备份已停止：" + text));
+    host.ShowAppMessage(text, kIconExclamation);
+    return;
+  }
+  // 3. The state before the restore, so that the restore can be undone.
   const BackupOutcome backup = host.BackupCurrentFiles();
   if (!backup.status.ok) {
     host.Log(OneLine("恢复备份已停止，未能先备份当前文件：" + backup.status.message));
     host.ShowAppMessage(RestoreBackupFailedText(backup.status), kIconExclamation);
     return;
   }
-  host.Log("恢复备份：当前文件已备份到 " + backup.directory);
-  // 3. The copy.
-  const RestoreOutcome restored = host.RestoreFiles(path, backup.directory);
+  host.Log("恢复备份：当前文件已备份到 " + backup.directory +
+           (backup.configMissing ? "（没有 vexa.cfg）" : ""));
+  // 4. The copy.
+  RestoreReport report;
+  report.folderPath = path;
+  report.preRestoreFolder = backup.directory;
+  report.noConfigBefore = backup.configMissing;
+  report.planned = now->fileNames;
+  report.restored = host.RestoreFiles(path, backup.directory);
+  const RestoreOutcome& restored = report.restored;
   if (!restored.status.ok) {
     host.Log(OneLine("恢复备份失败：" + restored.status.message) +
              (restored.notUndone.empty() ? "；当前文件保持原样" : "；有文件未能改回"));
@@ -197,13 +259,18 @@ void RestoreBackupButton(RestoreHost& host) {
   }
   host.Log("恢复备份：已恢复 " + std::to_string(restored.files) + " 个文件，" +
            std::to_string(restored.bytes) + " 字节");
-  // 4. The restored vexa.cfg on every page.
-  const Status reload = host.ReloadConfiguration();
-  if (!reload.ok) host.Log(OneLine("恢复备份：未能重新读取 vexa.cfg：" + reload.message));
-  // 5.
+  const std::string difference = RestorePlanDifference(report.planned, restored.restoredNames);
+  if (!difference.empty()) host.Log(OneLine("恢复备份：" + difference));
+  // 5. The restored vexa.cfg on every page.
+  report.reload = host.ReloadConfiguration();
+  if (!report.reload.ok) {
+    host.Log(OneLine("恢复备份：未能重新读取 vexa.cfg：" + report.reload.message));
+  }
+  // 6.
   host.Log("恢复备份完成：" + path);
-  host.ShowAppMessage(RestoreDoneText(path, backup.directory, reload),
-                      reload.ok ? kIconInformation : kIconExclamation);
+  host.ShowAppMessage(RestoreDoneText(report), report.reload.ok && difference.empty()
+                                                   ? kIconInformation
+                                                   : kIconExclamation);
 }
 
 }  // namespace vexa

@@ -20,6 +20,7 @@ struct BackupFolder {
   std::uint64_t createdTime = 0;  // FILETIME ticks of the folder's creation
   int fileCount = 0;            // files a restore would take back
   std::uint64_t totalBytes = 0;  // their total size
+  std::vector<std::string> fileNames = {};  // those files, as the file system lists them
 };
 
 // What came of copying a backup's files over the live ones.
@@ -31,6 +32,7 @@ struct RestoreOutcome {
   // putting the previous ones back failed too; empty means every live file
   // is as it was before the restore.
   std::vector<std::string> notUndone;
+  std::vector<std::string> restoredNames = {};  // the files restored, when status is ok
 };
 
 // The files a restore takes back are those a backup makes: vexa.cfg and
@@ -63,15 +65,27 @@ TrackerRunCheck JudgeTrackerRun(const TrackerProcesses& tracker);
 
 extern const char kNoBackupsText[];
 extern const char kRestoreEmptyFolderText[];
+extern const char kRestoreFolderGoneText[];
 
 std::string RestoreConfirmText(const std::string& folderPath);
 // The refusal while the tracker runs, or while that cannot be told.
 std::string RestoreRefusedText(const TrackerRunCheck& check);
 std::string RestoreBackupFailedText(const Status& backup);
 std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& preRestoreFolder);
-// The final box; reload is what came of reading vexa.cfg again.
-std::string RestoreDoneText(const std::string& folderPath, const std::string& preRestoreFolder,
-                            const Status& reload);
+// What the final box reports.
+struct RestoreReport {
+  std::string folderPath;            // the backup restored
+  std::string preRestoreFolder;      // the backup made first
+  bool noConfigBefore = false;       // there was no vexa.cfg to back up first
+  std::vector<std::string> planned;  // the folder's files when the restore began
+  RestoreOutcome restored;
+  Status reload;  // what came of reading vexa.cfg again
+};
+// The files planned but not restored, and those restored unplanned, as a
+// text; "" when the restore took exactly the plan.
+std::string RestorePlanDifference(const std::vector<std::string>& planned,
+                                  const std::vector<std::string>& restored);
+std::string RestoreDoneText(const RestoreReport& report);
 
 // Where the restore meets the panel and the system.
 class RestoreHost {
@@ -100,8 +114,8 @@ class RestoreHost {
   virtual void Log(const std::string& line) = 0;
 };
 
-// The button "恢复备份数据": choose, confirm, refuse while the tracker runs,
-// back up the current files, restore, reload, report.
+// The button "恢复备份数据": choose, refuse while the tracker runs, confirm,
+// read the folder again, back up the current files, restore, reload, report.
 void RestoreBackupButton(RestoreHost& host);
 
 }  // namespace vexa

@@ -13,7 +13,9 @@ namespace vexa {
 
 namespace {
 
-// Another program (a virus scanner, an indexer) may hold a file for a moment.
+// Another program (a virus scanner, an indexer) may hold a file for a
+// moment; Windows then answers a replace with a sharing violation or, while
+// the holder's delete is pending, with access denied.
 constexpr DWORD kMoveRetryTotalMs = 1000;
 constexpr DWORD kMoveRetryPauseMs = 50;
 
@@ -62,7 +64,8 @@ DWORD MoveOver(const std::string& temporary, const std::string& live) {
       return ERROR_SUCCESS;
     }
     const DWORD error = GetLastError();
-    if (error != ERROR_SHARING_VIOLATION || waited >= kMoveRetryTotalMs) return error;
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+    if (!held || waited >= kMoveRetryTotalMs) return error;
     Sleep(kMoveRetryPauseMs);
   }
 }
@@ -106,6 +109,7 @@ std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory)
     for (const FoundFile& file : RestorableFiles(root + name + "\\")) {
       ++folder.fileCount;
       folder.totalBytes += file.size;
+      folder.fileNames.push_back(file.name);
     }
     folders.push_back(folder);
   } while (FindNextFileW(search.Get(), &found));
@@ -156,6 +160,7 @@ RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
   }
   outcome.files = static_cast<int>(files.size());
   outcome.bytes = bytes;
+  for (const FoundFile& file : files) outcome.restoredNames.push_back(file.name);
   return outcome;
 }
 

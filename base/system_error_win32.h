@@ -7,8 +7,9 @@
 
 namespace vexa {
 
-// FormatMessage text for the code, without the trailing line end; a plain
-// "错误 N" when the system has no text for it.
-std::string SystemMessage(DWORD code);
+// FormatMessage text for the code, without the trailing line end, its
+// inserts ("%1") filled with insert (the file or program concerned); a
+// plain "错误 N" when the system has no text for it.
+std::string SystemMessage(DWORD code, const std::string& insert = "");
 
 }  // namespace vexa

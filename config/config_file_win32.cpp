@@ -116,7 +116,7 @@ ConfigFile::ReadOutcome CWinConfigFile::Read(std::string* bytes, std::string* re
   ScopedHandle file(opened);
   if (!file) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return ReadOutcome::Missing;
-    *reason = SystemMessage(error);
+    *reason = SystemMessage(error, fileName_);
     return ReadOutcome::Unreadable;
   }
 
@@ -128,7 +128,7 @@ ConfigFile::ReadOutcome CWinConfigFile::Read(std::string* bytes, std::string* re
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
-      *reason = SystemMessage(GetLastError());
+      *reason = SystemMessage(GetLastError(), fileName_);
       bytes->clear();
       return ReadOutcome::Unreadable;
     }
@@ -157,7 +157,7 @@ Status CWinConfigFile::Write(const std::string& bytes) {
   // A backup name left behind after a good save costs the user nothing but
   // a stray file; the settings are saved.
   if (outcome.error == ERROR_SUCCESS) return Status::Ok();
-  return Status::Error(ReplaceFailureText(fileName_, SystemMessage(outcome.error), outcome));
+  return Status::Error(ReplaceFailureText(fileName_, SystemMessage(outcome.error, fileName_), outcome));
 }
 
 }  // namespace vexa

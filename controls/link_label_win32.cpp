@@ -7,6 +7,7 @@
 #include "base/wide_text.h"
 #include "controls/link_label_logic.h"
 #include "ui/message_box_win32.h"
+#include "ui/window_geometry.h"
 
 namespace vexa {
 
@@ -14,7 +15,7 @@ namespace {
 
 constexpr UINT_PTR kToolId = 1;
 constexpr int kHelpViewerHandCursor = 106;
-constexpr int kLeaveInvalidateExtra = 10;  // the underline may reach below the client area
+constexpr int kLeaveInvalidateExtra = 10;  // at 96 DPI; the underline may reach below the client area
 
 RECT ClientRect(HWND hwnd) {
   RECT r;
@@ -202,7 +203,10 @@ void CLinkLabel::LeaveCheck() {
   isHovering_ = FALSE;
   KillTimer(Handle(), kHoverTimerId);
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(plainFont_.Get()), TRUE);
-  client.bottom += kLeaveInvalidateExtra;
+  {
+    ScopedGetDC screen(nullptr);
+    client.bottom += ScaleToDpi(kLeaveInvalidateExtra, GetDeviceCaps(screen.Get(), LOGPIXELSY));
+  }
   InvalidateRect(Handle(), &client, TRUE);
 }
 

@@ -8,6 +8,7 @@
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 #include "controls/slide.h"
+#include "ui/window_geometry.h"
 
 namespace vexa {
 
@@ -16,8 +17,9 @@ constexpr wchar_t kTabSound[] = L"tab.wav";
 // Asynchronous, no default sound when the file is missing, no wait when busy.
 constexpr UINT kTabSoundFlags = SND_ASYNC | SND_NODEFAULT | SND_NOWAIT;
 static_assert(kTabSoundFlags == 0x2003, "sound flags");
-constexpr UINT kPlaceFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED;
-static_assert(kPlaceFlags == 0x25, "placement flags");
+// Placed and sized to fill the display area: a page keeps only its
+// template's contents, not its template's size.
+constexpr UINT kPlaceFlags = SWP_NOZORDER | SWP_FRAMECHANGED;
 
 // A memory DC like another one; whatever was selected into it is selected
 // out again before it is deleted.
@@ -130,9 +132,24 @@ void CSoundTabCtrl::AddPage(const std::string& caption, HWND page) {
   item.lParam = reinterpret_cast<LPARAM>(page);
   SendMessageW(Handle(), TCM_INSERTITEMW, static_cast<WPARAM>(pageCount),
                reinterpret_cast<LPARAM>(&item));
-  SetWindowPos(page, nullptr, pageOrigin.x, pageOrigin.y, 0, 0, kPlaceFlags);
+  PageBox place = PagePlace();
+  pageOrigin = {place.left, place.top};
+  SetWindowPos(page, nullptr, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, kPlaceFlags);
   ShowWindow(page, pageCount == 0 ? SW_SHOW : SW_HIDE);
   ++pageCount;
+}
+
+int CSoundTabCtrl::Dpi() const {
+  ScopedGetDC screen(nullptr);
+  int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+PageBox CSoundTabCtrl::PagePlace() const {
+  RECT display = ClientRectOf(Handle());
+  SendMessageW(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  return vexa::PagePlace({display.left, display.top, display.right, display.bottom}, Dpi());
 }
 
 HWND CSoundTabCtrl::PageAt(int index) const {
@@ -179,10 +196,18 @@ void CSoundTabCtrl::OnSelChanged() {
   }
   RECT r = PageRectInStrip(page);
   slideWidth = r.right - r.left;
-  MovePage(page, SlideStartX(r.left, slideWidth), r.top, slideWidth, r.bottom - r.top, false);
+  slideArea_ = {pageOrigin.x, r.top, pageOrigin.x + slideWidth, r.bottom};
+  PlacePage(page, SlideStartX(r.left, slideWidth), r.top);
   PaintSlideImage(page);
-  ShowWindow(page, SW_SHOW);
+  KeepSlideBackground();
+  if (!slideImage_ || !slideBackground_) {
+    // Without pictures there is nothing to slide: the page simply appears.
+    PlacePage(page, pageOrigin.x, r.top);
+    ShowWindow(page, SW_SHOW);
+    return;
+  }
   slidingPage = page;
+  DrawSlideStep();
   // Setting the same timer again restarts it for the new page.
   SetTimer(Handle(), kSlideTimerId, kSlideTimerMs, nullptr);
 }
@@ -190,42 +215,81 @@ void CSoundTabCtrl::OnSelChanged() {
 void CSoundTabCtrl::OnSlideTimer() {
   if (!slidingPage) return;  // a tick before the first slide has nothing to move
   RECT r = PageRectInStrip(slidingPage);
-  SlideTick tick = NextSlideTick(r.left, slideStep);
-  if (!tick.snapped) {
-    MovePage(slidingPage, tick.x, r.top, r.right - r.left, r.bottom - r.top, false);
-    return;
-  }
-  MovePage(slidingPage, tick.x, r.top, slideWidth, r.bottom - r.top, true);
-  slideImage_.Reset();
+  SlideTick tick = NextSlideTick(r.left, ScaleToDpi(slideStep, Dpi()), pageOrigin.x);
+  PlacePage(slidingPage, tick.x, r.top);
+  DrawSlideStep();
+  if (tick.snapped) EndSlide();
+}
+
+void CSoundTabCtrl::FinishSlide() {
+  if (!slidingPage) return;
+  PlacePage(slidingPage, pageOrigin.x, PageRectInStrip(slidingPage).top);
+  DrawSlideStep();
+  EndSlide();
+}
+
+void CSoundTabCtrl::EndSlide() {
   KillTimer(Handle(), kSlideTimerId);
+  // The strip shows the page's picture at its place; the page appears over
+  // those same pixels and its controls repaint themselves without erasing.
+  HWND page = slidingPage;
+  slidingPage = nullptr;
+  slideImage_.Reset();
+  slideBackground_.Reset();
+  SetWindowPos(page, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
+                   SWP_SHOWWINDOW);
+  RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   sndPlaySoundW(kTabSound, kTabSoundFlags);
 }
 
-// A move that copied the old pixels along and let the page and its
-// controls repaint one after the other showed doubled and half-drawn labels
-// at every step (the screen is updated between two controls' painting).
-// Instead the move draws nothing; the strip repaints what the page
-// uncovered, and the page is drawn from its picture in one copy. At rest the
-// controls repaint themselves over the same pixels, without erasing first.
-void CSoundTabCtrl::MovePage(HWND page, int x, int y, int width, int height, bool atRest) {
-  RECT before = PageRectInStrip(page);
-  SetWindowPos(page, nullptr, x, y, width, height,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
-  RECT after = PageRectInStrip(page);
-  ScopedGdiObject<HRGN> uncovered(CreateRectRgnIndirect(&before));
-  ScopedGdiObject<HRGN> covered(CreateRectRgnIndirect(&after));
-  if (uncovered && covered) {
-    CombineRgn(uncovered.Get(), uncovered.Get(), covered.Get(), RGN_DIFF);
-    RedrawWindow(Handle(), nullptr, uncovered.Get(), RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+// The page stays hidden while it slides: a shown page and its controls
+// repaint themselves one after the other between the steps, and the screen
+// then caught steps half old, half new (a button drawn one step ahead of its
+// page). Its window still moves, so where it stands is where it is drawn.
+void CSoundTabCtrl::PlacePage(HWND page, int x, int y) {
+  SetWindowPos(page, nullptr, x, y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
+}
+
+// The strip's own pixels where the page comes to rest, with no page shown:
+// what each step draws the page over.
+void CSoundTabCtrl::KeepSlideBackground() {
+  slideBackground_.Reset();
+  RedrawWindow(Handle(), &slideArea_, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  ScopedGetDC stripDc(Handle());
+  BitmapDc background(stripDc.Get(), slideArea_.right - slideArea_.left,
+                      slideArea_.bottom - slideArea_.top);
+  if (!background.Ready()) return;
+  BitBlt(background.Get(), 0, 0, slideArea_.right - slideArea_.left,
+         slideArea_.bottom - slideArea_.top, stripDc.Get(), slideArea_.left, slideArea_.top,
+         SRCCOPY);
+  slideBackground_ = background.Take();
+}
+
+// One step: the background and the page's picture where the page stands,
+// put together in memory and drawn onto the strip in a single copy, so the
+// screen shows either the step before or this one, never a mix.
+void CSoundTabCtrl::DrawSlideStep() {
+  if (!slidingPage || !slideImage_ || !slideBackground_) return;
+  const int width = slideArea_.right - slideArea_.left;
+  const int height = slideArea_.bottom - slideArea_.top;
+  POINT client = {0, 0};
+  ClientToScreen(slidingPage, &client);
+  ScreenToClient(Handle(), &client);
+  RECT pageClient = ClientRectOf(slidingPage);
+  ScopedGetDC stripDc(Handle());
+  BitmapDc frame(stripDc.Get(), width, height);
+  if (!frame.Ready()) return;
+  {
+    MemoryDc source(stripDc.Get());
+    source.Select(slideBackground_.Get());
+    BitBlt(frame.Get(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
+    source.Select(slideImage_.Get());
+    BitBlt(frame.Get(), client.x - slideArea_.left, client.y - slideArea_.top, pageClient.right,
+           pageClient.bottom, source.Get(), 0, 0, SRCCOPY);
   }
-  if (!IsWindowVisible(page)) return;
-  if (!slideImage_) {
-    RedrawWindow(page, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    return;
-  }
-  ShowSlideImage(page);
-  if (atRest) RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  BitBlt(stripDc.Get(), slideArea_.left, slideArea_.top, width, height, frame.Get(), 0, 0, SRCCOPY);
 }
 
 // The page's own pixels, taken while it stands at its place on screen; a
@@ -267,26 +331,6 @@ void CSoundTabCtrl::PaintSlideImage(HWND page) {
   slideImage_ = canvas.picture.Take();
 }
 
-// One copy of the picture, in a paint cycle of the page's own: the end of a
-// paint is where the system puts what was drawn on screen, also while the
-// window is too busy to be idle (otherwise no step of the slide would show).
-void CSoundTabCtrl::ShowSlideImage(HWND page) {
-  InvalidateRect(page, nullptr, FALSE);
-  PAINTSTRUCT paint;
-  HDC pageDc = BeginPaint(page, &paint);
-  if (!pageDc) return;
-  RECT client;
-  GetClientRect(page, &client);
-  {
-    MemoryDc memory(pageDc);
-    if (memory.Get()) {
-      memory.Select(slideImage_.Get());
-      BitBlt(pageDc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
-    }
-  }
-  EndPaint(page, &paint);
-}
-
 RECT CSoundTabCtrl::PageRectInStrip(HWND page) const {
   RECT r;
   GetWindowRect(page, &r);
@@ -297,7 +341,11 @@ RECT CSoundTabCtrl::PageRectInStrip(HWND page) const {
 LRESULT CSoundTabCtrl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_TIMER) OnSlideTimer();
   if (message == WM_DESTROY) KillTimer(Handle(), kSlideTimerId);
-  return DefaultProc(message, wParam, lParam);
+  LRESULT result = DefaultProc(message, wParam, lParam);
+  // The strip repainting itself mid-slide (uncovered by another window, say)
+  // clears where the page is drawn: the step is drawn again at once.
+  if (message == WM_PAINT && slidingPage) DrawSlideStep();
+  return result;
 }
 
 }  // namespace vexa

@@ -25,8 +25,11 @@ class CSoundTabCtrl : public CControl {
   void AddPage(const std::string& caption, HWND page);
   // The page window of a tab, or null.
   HWND PageAt(int index) const;
+  // A page still sliding in stands at its place at once (the keyboard is
+  // about to go into it).
+  void FinishSlide();
 
-  int slideStep = kSlideStep;
+  int slideStep = kSlideStep;  // at 96 DPI
   BOOL slideEnabled = TRUE;  // FALSE: a picked page simply appears
 
   bool OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -39,18 +42,25 @@ class CSoundTabCtrl : public CControl {
   void OnSelChanging();
   void OnSelChanged();
   void OnSlideTimer();
+  void EndSlide();
   RECT PageRectInStrip(HWND page) const;
-  void MovePage(HWND page, int x, int y, int width, int height, bool atRest);
+  int Dpi() const;  // the screen's, which the whole panel is drawn at
+  PageBox PagePlace() const;
+  void PlacePage(HWND page, int x, int y);
   void PaintSlideImage(HWND page);
-  void ShowSlideImage(HWND page);
+  void KeepSlideBackground();
+  void DrawSlideStep();
   void KeepPageImage(HWND page);
 
   int slideWidth = 0;            // width of the page being slid in
-  HWND slidingPage = nullptr;    // not owned; null until the first slide
-  POINT pageOrigin = {kSlideEndX, 28};
+  HWND slidingPage = nullptr;    // not owned; null when no slide runs
+  RECT slideArea_ = {};          // where the sliding page comes to rest
+  POINT pageOrigin = {kSlideEndX, kPageTop};  // set by the first AddPage
   int pageCount = 0;
   // The sliding page as it looks, painted once when its slide starts.
   ScopedGdiObject<HBITMAP> slideImage_;
+  // The strip under slideArea_ with no page shown.
+  ScopedGdiObject<HBITMAP> slideBackground_;
   // Each page as its controls last painted it at rest, kept when it is hidden.
   std::map<HWND, ScopedGdiObject<HBITMAP>> pageImages_;
 };

@@ -7,6 +7,10 @@
 
 namespace vexa {
 
+// The named mutex that every panel of one program directory holds while it
+// looks at the log's size and moves it aside.
+std::wstring ActionLogLockName(const std::string& directory);
+
 // A writer appending to directory + "VexaPanel.log" with the local time.
 std::unique_ptr<ActionLogSink> NewActionLogWriter(const std::string& directory);
 

@@ -79,7 +79,7 @@ void CBTsystem::OnOpenReadme() {
   DWORD error = GetLastError();
   // The shell's own code (file not found, no association) when it set none.
   if (error == ERROR_SUCCESS) error = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(open.hInstApp));
-  PageMessageBox(Handle(), ReadmeOpenErrorText(readme, SystemMessage(error)), kServerCaption,
+  PageMessageBox(Handle(), ReadmeOpenErrorText(readme, SystemMessage(error, readme)), kServerCaption,
                  MB_OK | MB_ICONERROR);
 }
 

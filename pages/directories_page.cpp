@@ -29,9 +29,9 @@ std::string HomePageBytes() { return TextToGbk(kHomePageText); }
 
 namespace {
 
-// A program directory the ANSI code page cannot name gives no prefix: the
-// relative directories are then tried against the current directory (the
-// tracker could not use that program directory either).
+// A program directory the ANSI code page cannot name gives no prefix, and
+// the relative directories are left alone (the tracker could not use that
+// program directory either).
 std::string AnsiOrEmpty(const std::string& text) {
   std::string ansi;
   return TextToAnsi(text, &ansi) ? ansi : std::string();
@@ -40,6 +40,8 @@ std::string AnsiOrEmpty(const std::string& text) {
 const char kDirectoriesChecked[] = "自动校验设置目录完毕!";
 const char kDirectoriesNotCreated[] = "下列目录无法创建:";
 const char kHomePageNotWritten[] = "默认首页无法写入:";
+const char kProgramDirectoryUnnamed[] =
+    "程序目录含有系统代码页无法表示的字符，相对目录没有校验和创建:";
 
 const char kWebDirectoryKey[] = "vexa_file_dir";
 // Rows 1 to 4, cleaned and created in this order.
@@ -103,12 +105,20 @@ std::string DirectoriesPage::HomePagePath() const {
 
 SettingsPage::StepReport DirectoriesPage::RunSaveSteps() {
   std::vector<std::string> notCreated;
+  // Cleaned against no prefix, a relative directory would be made below
+  // whatever the working directory is.
+  const bool programDirectoryNamed = programDirectory_.empty() || !ansiProgramDirectory_.empty();
+  bool relativeLeft = false;
   for (const char* key : kDirectoryKeys) {
     std::string& value = ValueOf(key);
     // The cleaning works on the bytes vexa.cfg will hold; the save has
     // already refused what the ANSI code page cannot hold.
     std::string ansi;
     if (value.empty() || !TextToAnsi(value, &ansi)) continue;
+    if (!programDirectoryNamed && !IsAbsolutePath(value)) {
+      relativeLeft = true;
+      continue;
+    }
     CheckDirectoryResult checked = CheckDirectory(ansi, ansiProgramDirectory_, directories_);
     value = TextFromAnsi(checked.path);
     // Two rows often name the same folder; name it once.
@@ -126,13 +136,15 @@ SettingsPage::StepReport DirectoriesPage::RunSaveSteps() {
   if (!homePage_.Exists(homePage)) written = homePage_.Create(homePage, HomePageBytes());
 
   StepReport report;
-  if (notCreated.empty() && written.ok) {
+  if (notCreated.empty() && written.ok && !relativeLeft) {
     report.text = kDirectoriesChecked;
     return report;
   }
   report.failed = true;
+  if (relativeLeft) report.text = std::string(kProgramDirectoryUnnamed) + "\n  " + programDirectory_;
   if (!notCreated.empty()) {
-    report.text = kDirectoriesNotCreated;
+    if (!report.text.empty()) report.text += "\n";
+    report.text += kDirectoriesNotCreated;
     for (const std::string& path : notCreated) report.text += "\n  " + path;
   }
   if (!written.ok) {

@@ -18,7 +18,7 @@ Status Win32HomePageFile::Create(const std::string& path, const std::string& byt
   if (!file) {
     DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS) return Status::Ok();
-    return Status::Error(SystemMessage(error));
+    return Status::Error(SystemMessage(error, path));
   }
   DWORD written = 0;
   BOOL ok =
@@ -36,7 +36,7 @@ Status Win32HomePageFile::Create(const std::string& path, const std::string& byt
     // A cut-off page would count as existing and never be written again.
     file.Close();
     DeleteFileW(Wide(path).c_str());
-    return Status::Error(SystemMessage(error));
+    return Status::Error(SystemMessage(error, path));
   }
   return Status::Ok();
 }

@@ -34,7 +34,7 @@ TrackerRunCheck RestoreServiceHost::CheckTrackerRuns() {
   return JudgeTrackerRun(QueryTrackerProcesses(ProgramDirectory()));
 }
 
-BackupOutcome RestoreServiceHost::BackupCurrentFiles() { return backup_.BackupFiles(false); }
+BackupOutcome RestoreServiceHost::BackupCurrentFiles() { return backup_.BackupBeforeRestore(); }
 
 RestoreOutcome RestoreServiceHost::RestoreFiles(const std::string& folderPath,
                                                 const std::string& preRestoreFolder) {

@@ -17,6 +17,7 @@ const char kInstallBusyCaption[] = "请耐心等待，正在初始化Vexa......"
 const char kInstallFinishedCaption[] = "全自动初始化安装";
 const char kInstallIdleCaption[] = "一键安装服务器";
 const char kInstallStoppedText[] = "一键安装已停止：Vexa服务未能安装或启动。";
+const char kRestartLog[] = "重新启动Vexa服务：关闭控制台，然后 -stop、-U、-i、-start";
 
 std::string MissingTrackerText(const std::string& trackerPath) {
   return "找不到Vexa服务程序：\n" + trackerPath +
@@ -106,7 +107,7 @@ bool BackupData(TrackerHost& host, bool clearing) {
     host.ShowAppMessage(outcome.status.message, kIconExclamation);
     return false;
   }
-  host.ShowAppMessage(BackupDoneMessage(clearing, outcome.directory), 0);
+  host.ShowAppMessage(BackupDoneMessage(clearing, outcome.directory, outcome.configMissing), 0);
   return true;
 }
 
@@ -135,6 +136,8 @@ Status RestartTracker(TrackerHost& host, StartCheck check) {
 
 void RestartButton(TrackerHost& host) {
   if (!TrackerPresent(host)) return;
+  // The four switches log a line each; this says what they belong to.
+  host.Log(kRestartLog);
   Status restarted = RestartTracker(host);
   if (!restarted.ok) host.ShowPageMessage(restarted.message, kServiceCaption, kIconHand);
 }

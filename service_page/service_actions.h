@@ -66,6 +66,7 @@ extern const char kInstallBusyCaption[];
 extern const char kInstallFinishedCaption[];
 extern const char kInstallIdleCaption[];   // "一键安装服务器", the template's caption
 extern const char kInstallStoppedText[];
+extern const char kRestartLog[];           // the action log's heading of a restart
 
 constexpr unsigned kCommandPauseMs = 1000;
 

@@ -111,16 +111,24 @@ TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
   return (status_ ? *status_ : ownStatus_).Look(ProgramDirectory(), port);
 }
 
-BackupOutcome ServiceHost::BackupFiles(bool clearing) {
+BackupOutcome ServiceHost::BackupFiles(bool clearing) { return RunBackup(clearing, clearing); }
+
+BackupOutcome ServiceHost::BackupBeforeRestore() { return RunBackup(false, true); }
+
+BackupOutcome ServiceHost::RunBackup(bool clearing, bool flushCopies) {
   const std::string& directory = ProgramDirectory();  // fixed at start-up
   const BackupTime time = LocalBackupTime();
   BackupProgress progress;
   const ULONGLONG start = GetTickCount64();
   BackupOutcome outcome =
       RunShowingProgress(status_, clearing ? CopyJob::kClearing : CopyJob::kBackup, progress,
-                         [&] { return vexa::BackupFiles(directory, clearing, time, &progress); });
+                         [&] {
+                           return vexa::BackupFiles(directory, clearing, time, &progress,
+                                                    flushCopies);
+                         });
   LogAction(BackupLogText(clearing, outcome.directory, outcome.files, outcome.bytes,
-                          outcome.status.ok ? "" : outcome.status.message) +
+                          outcome.status.ok ? "" : outcome.status.message,
+                          outcome.configMissing) +
             "，用时 " + LogSeconds(GetTickCount64() - start) + " 秒");
   return outcome;
 }

@@ -25,6 +25,9 @@ class ServiceHost : public TrackerHost {
   ConsoleCloseResult CloseConsoleWindows() override;
   TrackerSnapshot LookAtTracker(const std::string& port) override;
   BackupOutcome BackupFiles(bool clearing) override;
+  // The plain backup, each copy on the disk before it counts: files are
+  // about to be replaced from it.
+  BackupOutcome BackupBeforeRestore();
   void ShellOpen(const std::string& target) override;
   void Sleep(unsigned milliseconds) override;
   std::optional<AdminAnswer> AskAdministrator() override;
@@ -38,6 +41,8 @@ class ServiceHost : public TrackerHost {
   bool ConfirmAppMessage(const std::string& text) override;
 
  private:
+  BackupOutcome RunBackup(bool clearing, bool flushCopies);
+
   HWND page_;
   ConfigStore& store_;
   CServiceStatus* status_;

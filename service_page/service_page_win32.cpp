@@ -1,6 +1,7 @@
 #include "service_page/service_page_win32.h"
 
 #include "base/descramble.h"
+#include "base/text_codec.h"
 #include "config/program_directory.h"
 #include "service_page/restore_host_win32.h"
 #include "service_page/service_actions.h"
@@ -65,7 +66,8 @@ bool CSetting::OnInit() {
 }
 
 void CSetting::RefreshStatus(StatusRefresh how) {
-  status_.Refresh(ProgramDirectory(), store_.Get("port", kDefaultPort), how);
+  // The store holds vexa.cfg's ANSI bytes; the line shows UTF-8.
+  status_.Refresh(ProgramDirectory(), TextFromAnsi(store_.Get("port", kDefaultPort)), how);
 }
 
 bool CSetting::OnTimer(UINT_PTR timerId) {

@@ -8,6 +8,7 @@
 #include "base/scoped_handles_win32.h"
 #include "base/system_error_win32.h"
 #include "base/wide_text.h"
+#include "log/action_log.h"
 
 namespace vexa {
 
@@ -96,9 +97,11 @@ Status CreateShortcutIn(const std::string& desktop, const std::string& name,
 
 Status CreateDesktopShortcut(const std::string& name, const std::string& description) {
   std::string desktop;
-  Status found = ReadDesktopDirectory(kShellFoldersKey, &desktop);
-  if (!found.ok) return found;
-  return CreateShortcutIn(desktop, name, description);
+  Status made = ReadDesktopDirectory(kShellFoldersKey, &desktop);
+  if (made.ok) made = CreateShortcutIn(desktop, name, description);
+  LogAction(made.ok ? "添加桌面快捷方式 " + desktop + "\\" + name + ".lnk：成功"
+                    : "添加桌面快捷方式：失败，" + made.message);
+  return made;
 }
 
 }  // namespace vexa

@@ -29,7 +29,7 @@ Launched Launch(const std::string& programDirectory, const std::string& argument
   launched.process = StartProcess(launch);
   if (!launched.process.process) {
     launched.status = Status::Error("无法运行 " + launch.application + "：\n" +
-                                    SystemMessage(launched.process.error));
+                                    SystemMessage(launched.process.error, launch.application));
   }
   return launched;
 }

@@ -1,6 +1,8 @@
 #include "ui/message_box_win32.h"
 
+#include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
+#include "ui/box_text.h"
 #include "ui/message_box_flags.h"
 
 namespace vexa {
@@ -13,19 +15,46 @@ static_assert(kBoxOk == MB_OK && kBoxOkCancel == MB_OKCANCEL && kBoxYesNo == MB_
               kBoxYesNoCancel == MB_YESNOCANCEL);
 static_assert(kIconHand == MB_ICONHAND && kIconQuestion == MB_ICONQUESTION &&
               kIconExclamation == MB_ICONEXCLAMATION && kIconInformation == MB_ICONINFORMATION);
+// How many columns (average characters of the box's font) a line may take
+// so that the box, its icon and margins stay inside the work area.
+int BoxColumns() {
+  RECT work = {0, 0, 800, 600};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  int average = 7;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    ScopedGdiObject<HFONT> font(CreateFontIndirectW(&metrics.lfMessageFont));
+    ScopedGetDC screen(nullptr);
+    if (font && screen.Get()) {
+      ScopedSelectObject select(screen.Get(), font.Get());
+      TEXTMETRICW text = {};
+      if (GetTextMetricsW(screen.Get(), &text) && text.tmAveCharWidth > 0) {
+        average = text.tmAveCharWidth;
+      }
+    }
+  }
+  // Two thirds of the work area for the text, the rest for icon and margins.
+  int columns = static_cast<int>((work.right - work.left) * 2 / 3 / average);
+  return columns < 40 ? 40 : columns;
+}
+
+std::wstring BoxText(const std::string& text) { return Wide(BreakLongLines(text, BoxColumns())); }
+
 }  // namespace
 
 int PageMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
-  return MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), flags);
+  return MessageBoxW(owner, BoxText(text).c_str(), Wide(caption).c_str(), flags);
 }
 
 int PageMessageBox(HWND owner, const std::string& text, UINT flags) {
-  return MessageBoxW(owner, Wide(text).c_str(), nullptr, flags);
+  return MessageBoxW(owner, BoxText(text).c_str(), nullptr, flags);
 }
 
 int AppMessageBox(const std::string& text, UINT flags) {
   HWND owner = g_mainWindow && IsWindow(g_mainWindow) ? g_mainWindow : GetActiveWindow();
-  return MessageBoxW(owner, Wide(text).c_str(), Wide(kAppTitle).c_str(), AppMessageBoxFlags(flags));
+  return MessageBoxW(owner, BoxText(text).c_str(), Wide(kAppTitle).c_str(),
+                     AppMessageBoxFlags(flags));
 }
 
 void SetAppMainWindow(HWND hwnd) { g_mainWindow = hwnd; }

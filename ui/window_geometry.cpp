@@ -2,6 +2,8 @@
 
 namespace vexa {
 
+int ScaleToDpi(int pixels, int dpi) { return (pixels * dpi + 48) / 96; }
+
 namespace {
 
 int KeepInside(int start, int size, int low, int high) {

@@ -10,6 +10,9 @@ struct ScreenPoint {
   int x, y;
 };
 
+// A length of pixels at 96 DPI, at dpi (rounded to the nearest pixel).
+int ScaleToDpi(int pixels, int dpi);
+
 // The top-left corner that centres a window of the given size on its owner,
 // moved back into the work area where it would stick out (the left and top
 // edges win when the window is larger than the work area).

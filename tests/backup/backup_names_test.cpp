@@ -42,11 +42,11 @@ TEST(BackupNames, FinalMessagesEndInTheDirectory) {
             "配置与数据文件已备份到目录：\nC:\\t\\备份\\12月6日5时59分9秒\\");
   EXPECT_EQ(BackupDoneMessage(true, "C:\\t\\备份\\1月1日0时0分0秒 0\\"),
             "旧的配置与数据文件已全部清空\nC:\\t\\备份\\1月1日0时0分0秒 0\\");
+  EXPECT_EQ(BackupDoneMessage(false, "C:\\t\\备份\\x\\", true),
+            "配置与数据文件已备份到目录：\nC:\\t\\备份\\x\\\n\n程序目录中没有 vexa.cfg，只备份了数据文件。");
 }
 
 TEST(BackupNames, FileErrorsNameTheFile) {
-  EXPECT_EQ(FileErrorText(FileErrorCause::NotOpened, "C:\\a b\\vexa.cfg", ""),
-            "An invalid file handle was associated with C:\\a b\\vexa.cfg.");
   EXPECT_EQ(FileErrorText(FileErrorCause::AccessDenied, "C:\\x.vexa", "拒绝访问。"),
             "Access to C:\\x.vexa was denied.\n拒绝访问。");
   EXPECT_EQ(FileErrorText(FileErrorCause::Generic, "C:\\100%1.vexa", ""),
@@ -67,6 +67,8 @@ TEST(BackupLog, CountsFilesAndBytesWithSizesInUnitsOf1024) {
             "清空并备份数据到 C:\\p\\备份\\1月2日3时4分5秒\\：9 个文件，1073741843 字节，成功");
   EXPECT_EQ(BackupLogText(false, "C:\\p\\备份\\x\\", 2, 10, "磁盘已满"),
             "备份数据到 C:\\p\\备份\\x\\：2 个文件，10 字节，失败：磁盘已满");
+  EXPECT_EQ(BackupLogText(false, "C:\\p\\备份\\x\\", 2, 10, "", true),
+            "备份数据到 C:\\p\\备份\\x\\：2 个文件，10 字节（没有 vexa.cfg），成功");
 }
 
 // The status line during a copy, on a clock that starts at 5 s: nothing in

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/scoped_handles_win32.h"
+#include "base/system_error_win32.h"
 #include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
 
@@ -105,14 +106,18 @@ TEST(Backup, WithoutDataFilesOnlyTheConfigurationIsCopied) {
   EXPECT_EQ(ReadBytes(outcome.directory + "vexa.cfg"), "port = 1\r\n");
 }
 
-TEST(Backup, MissingConfigurationEndsWithItsFileError) {
+TEST(Backup, AMissingConfigurationIsSaidAndTheDataFilesAreStillBackedUp) {
   Tracker t("无配置");
   DeleteFileW(Wide(t.P("vexa.cfg")).c_str());
-  BackupOutcome outcome = BackupFiles(t.dir.Path(), false, kTime);
-  EXPECT_FALSE(outcome.status.ok);
-  EXPECT_EQ(outcome.status.message,
-            "An invalid file handle was associated with " + t.P("vexa.cfg") + ".");
-  EXPECT_TRUE(FileExists(outcome.directory + "users.vexa"));
+  BackupProgress progress;
+  BackupOutcome outcome = BackupFiles(t.dir.Path(), false, kTime, &progress, true);
+  ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
+  EXPECT_TRUE(outcome.configMissing);
+  EXPECT_EQ(outcome.files, 2u);
+  EXPECT_EQ(progress.filesTotal, 2u);
+  EXPECT_TRUE(SameBytes(ReadBytes(outcome.directory + "dstate.vexa"), Binary(200000, 7)));
+  EXPECT_FALSE(FileExists(outcome.directory + "vexa.cfg"));
+  EXPECT_FALSE(BackupFiles(Tracker("有配置").dir.Path(), false, kTime).configMissing);
 }
 
 TEST(Backup, ACopyThatCannotBeMadeKeepsTheDataFile) {
@@ -121,9 +126,10 @@ TEST(Backup, ACopyThatCannotBeMadeKeepsTheDataFile) {
   WriteBytes(t.P("备份"), "in the way");
   BackupOutcome outcome = BackupFiles(t.dir.Path(), true, kTime);
   EXPECT_FALSE(outcome.status.ok);
-  EXPECT_EQ(outcome.status.message.find("An invalid file handle was associated with " +
-                                        t.P("备份\\")),
-            0u)
+  EXPECT_EQ(outcome.status.message.find("All or part of the path " + t.P("备份\\")), 0u)
+      << outcome.status.message;
+  EXPECT_NE(outcome.status.message.find("\n" + SystemMessage(ERROR_PATH_NOT_FOUND)),
+            std::string::npos)
       << outcome.status.message;
   EXPECT_TRUE(SameBytes(ReadBytes(t.P("users.vexa")), Binary(3000, 1)));
   EXPECT_TRUE(SameBytes(ReadBytes(t.P("dstate.vexa")), Binary(200000, 7)));
@@ -136,8 +142,10 @@ TEST(Backup, ALockedDataFileIsReportedAndKept) {
                                 nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
   BackupOutcome outcome = BackupFiles(t.dir.Path(), true, kTime);
-  EXPECT_EQ(outcome.status.message,
-            "An invalid file handle was associated with " + t.P("dstate.vexa") + ".");
+  // The system's reason, not a made-up one.
+  EXPECT_EQ(outcome.status.message, "A sharing violation occurred while accessing " +
+                                        t.P("dstate.vexa") + ".\n" +
+                                        SystemMessage(ERROR_SHARING_VIOLATION, t.P("dstate.vexa")));
   held.Reset();
   EXPECT_TRUE(SameBytes(ReadBytes(t.P("dstate.vexa")), Binary(200000, 7)));
 }

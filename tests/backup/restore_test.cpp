@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,7 @@ TEST(Restore, PutsBackTheBackupsFilesByteForByteAndLeavesTheRest) {
   RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);
   ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
   EXPECT_EQ(outcome.files, 4);
+  EXPECT_EQ(outcome.restoredNames.size(), 4u);
   EXPECT_EQ(outcome.bytes, 3000u + 200000u + 13u + 18u);
   std::map<std::string, std::string> expected = r.before;
   expected["users.vexa"] = Binary(3000, 1);
@@ -82,6 +84,7 @@ TEST(Restore, PutsBackTheBackupsFilesByteForByteAndLeavesTheRest) {
             [](const BackupFolder& a, const BackupFolder& b) { return a.name < b.name; });
   EXPECT_EQ(folders[0].name, "1月2日3时4分5秒");
   EXPECT_EQ(folders[0].fileCount, 4);
+  EXPECT_EQ(folders[0].fileNames.size(), 4u);
   EXPECT_EQ(folders[0].totalBytes, 3000u + 200000u + 13u + 18u);
   EXPECT_EQ(folders[1].name, "1月2日3时4分6秒");
   EXPECT_EQ(folders[1].fileCount, 4);
@@ -97,26 +100,34 @@ TEST(Restore, ACopyThatFailsLeavesEveryLiveFileAsItWas) {
   ASSERT_TRUE(held);
   RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);
   EXPECT_FALSE(outcome.status.ok);
-  EXPECT_EQ(outcome.status.message,
-            "An invalid file handle was associated with " + r.backup + "dstate.vexa.");
+  EXPECT_EQ(outcome.status.message.rfind("A sharing violation occurred while accessing " + r.backup +
+                                           "dstate.vexa.\n",
+                                       0),
+            0u)
+      << outcome.status.message;
   EXPECT_TRUE(outcome.notUndone.empty());
   EXPECT_TRUE(Files(r.dir.Path()) == r.before);
+}
+
+// The backup's files that the program directory has too, in the order the
+// restore moves them.
+std::vector<std::string> ReplacedInOrder(const Restorable& r) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW(Wide(r.backup + "*").c_str(), &found));
+  if (!search) return names;
+  do {
+    const std::string name = Narrow(found.cFileName);
+    if (IsRestorableFileName(name) && r.before.count(name)) names.push_back(name);
+  } while (FindNextFileW(search.Get(), &found));
+  return names;
 }
 
 TEST(Restore, AFileThatCannotBeReplacedUndoesTheOthers) {
   Restorable r("替换失败");
   // The file moved last is held open without delete sharing, so that the
   // ones before it were already replaced (or, gone.vexa, made) when it fails.
-  std::string last;
-  WIN32_FIND_DATAW found;
-  ScopedFindHandle search(FindFirstFileW(Wide(r.backup + "*").c_str(), &found));
-  ASSERT_TRUE(search);
-  do {
-    if (IsRestorableFileName(Narrow(found.cFileName)) && r.before.count(Narrow(found.cFileName))) {
-      last = Narrow(found.cFileName);
-    }
-  } while (FindNextFileW(search.Get(), &found));
-  search.Reset();
+  const std::string last = ReplacedInOrder(r).back();
   ScopedHandle held(CreateFileW(Wide(r.P(last)).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr));
@@ -128,6 +139,33 @@ TEST(Restore, AFileThatCannotBeReplacedUndoesTheOthers) {
   EXPECT_TRUE(outcome.notUndone.empty());
   held.Reset();
   EXPECT_TRUE(Files(r.dir.Path()) == r.before) << last;
+}
+
+// A replace refused for a moment is tried again. Held without delete
+// sharing, the live file gets access denied from Wine (Windows gives that
+// while a delete is pending, a sharing violation here).
+TEST(Restore, AReplaceRefusedForAMomentIsTriedAgain) {
+  Restorable r("拒绝片刻");
+  const std::vector<std::string> order = ReplacedInOrder(r);
+  const std::string last = r.P(order.back());
+  ScopedHandle held(CreateFileW(Wide(last).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  // Let go once every other file is in place: the restore has met the refusal.
+  std::thread release([&] {
+    auto othersMoved = [&] {
+      for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        if (FileExists(r.P(RestoreTemporaryName(order[i])))) return false;
+      }
+      return FileExists(RestoreTemporaryName(last));
+    };
+    const ULONGLONG until = GetTickCount64() + 20000;
+    while (!othersMoved() && GetTickCount64() < until) Sleep(1);
+    held.Reset();
+  });
+  RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);
+  release.join();
+  ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
+  EXPECT_EQ(ReadBytes(last), ReadBytes(r.backup + order.back()));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "config/check_directory.h"
 #include "config/directory_system_win32.h"
 #include "config/program_directory.h"
+#include "config/program_directory_win32.h"
 #include "tests/config/temp_directory_win32.h"
 
 namespace vexa {
@@ -114,6 +115,14 @@ TEST(GetProgramDirectoryOnDisk, IsTheExecutablesDirectoryWhateverTheWorkingDirec
   char cwdNow[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, cwdNow);
   EXPECT_NE(directory, std::string(cwdNow) + "\\");
+}
+
+// A name that fills the buffer may have been cut: it is read again into a
+// larger one, however short the first (past MAX_PATH, the first is too short).
+TEST(GetProgramDirectoryOnDisk, TheExecutablesNameIsReadWholeWhateverTheFirstBuffer) {
+  const std::wstring self = ModuleFileName(nullptr);
+  ASSERT_GT(self.size(), 9u);
+  for (DWORD start : {1u, 9u}) EXPECT_EQ(ModuleFileName(nullptr, start), self) << start;
 }
 
 }  // namespace

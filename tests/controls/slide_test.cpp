@@ -1,4 +1,5 @@
 #include "controls/slide.h"
+#include "ui/window_geometry.h"
 
 #include <gtest/gtest.h>
 
@@ -67,9 +68,35 @@ TEST(Slide, ACutShortSlideRestartsOneWidthLeftOfWhereItStopped) {
   EXPECT_EQ(second.positions.back(), 4);
 }
 
-TEST(Slide, ALargerStepIsHonoured) {
+TEST(Slide, ALargerStepAndAnotherEndAreHonoured) {
   EXPECT_EQ(NextSlideTick(-200, 100).x, -100);
   EXPECT_TRUE(NextSlideTick(-96, 100).snapped);
+  EXPECT_EQ(NextSlideTick(-62, 68, 6).x, 6);  // 144 DPI: within a step of 6
+  EXPECT_FALSE(NextSlideTick(-63, 68, 6).snapped);
+}
+
+// At 96 DPI the pages stand where they always did; at other DPIs at the
+// scaled place, pushed into the display area when the tabs' row is taller.
+TEST(Slide, PagesStandInsideTheDisplayAreaAtEveryDpi) {
+  struct Case {
+    int dpi;
+    PageBox display;
+    PageBox place;
+  } const cases[] = {
+      {96, {2, 25, 588, 440}, {4, 28, 588, 440}},
+      {120, {2, 30, 735, 550}, {5, 35, 735, 550}},
+      {144, {3, 46, 882, 660}, {6, 46, 882, 660}},  // taller tabs than 28 * 1.5
+      {192, {9, 50, 1176, 880}, {9, 56, 1176, 880}},
+  };
+  for (const Case& c : cases) {
+    PageBox got = PagePlace(c.display, c.dpi);
+    EXPECT_EQ(got.left, c.place.left) << c.dpi;
+    EXPECT_EQ(got.top, c.place.top) << c.dpi;
+    EXPECT_EQ(got.right, c.place.right) << c.dpi;
+    EXPECT_EQ(got.bottom, c.place.bottom) << c.dpi;
+  }
+  EXPECT_EQ(ScaleToDpi(kSlideStep, 96), 45);
+  EXPECT_EQ(ScaleToDpi(kSlideStep, 144), 68);  // 67.5 rounds up
 }
 
 }  // namespace

@@ -26,6 +26,11 @@ std::string CodePageName() { return "cp" + std::to_string(GetACP()); }
 TEST(CodePageE2e, TitleTabsButtonsAndBoxesAreChineseUnderTheAnsiCodePage) {
   ProgramDir dir;
   ASSERT_TRUE(dir.Ready());
+  // A port typed in full-width digits, in the code page's bytes (６９: A3 B6 A3 B9 in
+  // GBK; 1252 has no such characters, "69é" there).
+  const bool western = GetACP() == 1252;
+  const std::string portText = western ? "69é" : "６９";
+  ASSERT_TRUE(dir.Write("vexa.cfg", western ? "port = 69\xE9\r\n" : "port = \xA3\xB6\xA3\xB9\r\n"));
   Panel panel;
   ASSERT_TRUE(panel.Start(dir));
   EXPECT_EQ(Text(panel.Main()), "Vexa服务器 控制面板 3.0");
@@ -36,9 +41,14 @@ TEST(CodePageE2e, TitleTabsButtonsAndBoxesAreChineseUnderTheAnsiCodePage) {
   EXPECT_EQ(ItemText(service, 1091), "恢复备份数据");
   EXPECT_EQ(ItemText(service, IDC_SVC_ONE_CLICK), "一键安装服务器");
   EXPECT_EQ(ItemText(panel.Page(kDirectoriesTab), IDC_SAVE), "保 存 修 改 ");
-  // The status line is written while the panel runs.
+  // The status line is written while the panel runs, the port as typed.
   EXPECT_TRUE(WaitUntil(
-      [&] { return ItemText(service, 1090).rfind("服务：未安装 | 控制台：", 0) == 0; }, 5000))
+      [&] {
+        const std::string line = ItemText(service, 1090);
+        return line.rfind("服务：未安装 | 控制台：", 0) == 0 &&
+               line.find(" | 端口 " + portText + "：") != std::string::npos;
+      },
+      5000))
       << ItemText(service, 1090);
   for (int i = 0; i < 4; ++i) {
     EXPECT_NE(SaveScreenshot(panel.Main(), CodePageName() + "-tab-" + std::to_string(i)), "");

@@ -792,13 +792,23 @@ LPARAM TabItemData(HWND tabs, int index) {
   return RemoteTabItem(tabs, index, item, nullptr) ? item.lParam : 0;
 }
 
+RECT TabDisplayArea(HWND tabs) {
+  RECT area = {};
+  GetClientRect(tabs, &area);
+  RemoteMemory memory(tabs, sizeof(area));
+  if (!memory.Ready() || !memory.Put(0, &area, sizeof(area))) return {};
+  SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(memory.At(0)));
+  if (!memory.Get(0, &area, sizeof(area))) return {};
+  return area;
+}
+
 void SelectTab(HWND tabs, int index) { SendMessageA(tabs, TCM_SETCURFOCUS, index, 0); }
 
 bool WaitForPageAtRest(const Panel& panel, int tab) {
   HWND tabs = panel.Tabs();
   HWND page = panel.Page(tab);
-  bool atRest = WaitUntil([&] { return IsVisible(page) && RectIn(page, tabs).left == kSlideEndX; },
-                          kAnswerTimeoutMs);
+  // A sliding page is drawn by the strip and shown only at its place.
+  bool atRest = WaitUntil([&] { return IsVisible(page); }, kAnswerTimeoutMs);
   // The slide's last step moves the page there and repaints it in one
   // timer message; a sent message is answered only after that.
   DWORD_PTR answer = 0;

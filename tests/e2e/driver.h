@@ -260,6 +260,8 @@ int TabSelection(HWND tabs);
 // not copied across processes, so these go through memory inside the panel.
 std::string TabCaption(HWND tabs, int index);
 LPARAM TabItemData(HWND tabs, int index);
+// The strip's display area (TCM_ADJUSTRECT), in its client coordinates.
+RECT TabDisplayArea(HWND tabs);
 // Selects a tab the way a click does: TCM_SETCURFOCUS makes the strip send
 // its own TCN_SELCHANGING/TCN_SELCHANGE (a WM_NOTIFY sent from outside would
 // not arrive). Returns when the panel has handled both.

@@ -151,6 +151,87 @@ TEST(Looks, SlideDrawsEveryStepOnceAndWhole) {
   EXPECT_GT(midway, 0) << "no picture caught the page between its start and its place";
 }
 
+// The prefix user's LogPixels, for the panels started while it lives (a
+// process takes the DPI when it starts).
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(DWORD dpi) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    DWORD size = sizeof(old_);
+    hadOld_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+    set_ = Write(dpi);
+  }
+  ~ScreenDpi() {
+    if (!key_) return;
+    if (hadOld_) {
+      Write(old_);
+    } else {
+      RegDeleteValueW(key_, L"LogPixels");
+    }
+    RegCloseKey(key_);
+  }
+  ScreenDpi(const ScreenDpi&) = delete;
+  ScreenDpi& operator=(const ScreenDpi&) = delete;
+  bool Set() const { return set_; }
+
+ private:
+  bool Write(DWORD dpi) const {
+    return RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                          sizeof(dpi)) == ERROR_SUCCESS;
+  }
+  HKEY key_ = nullptr;
+  DWORD old_ = 0;
+  bool hadOld_ = false;
+  bool set_ = false;
+};
+
+// At every DPI each page fills the strip's display area, without covering
+// the tabs or the frame, and holds all its controls; at 96 DPI the pages
+// stand at (4, 28) as they always did.
+TEST(Looks, PagesFillTheTabDisplayAreaAtEveryDpi) {
+  for (DWORD dpi : {96, 120, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    ProgramDir dir;
+    ASSERT_TRUE(dir.Ready());
+    Panel panel;
+    {
+      ScreenDpi screen(dpi);
+      ASSERT_TRUE(screen.Set());
+      ASSERT_TRUE(panel.Start(dir));
+    }
+    HWND tabs = panel.Tabs();
+    RECT area = TabDisplayArea(tabs);
+    ASSERT_LT(area.left, area.right);
+    for (int tab = 0; tab < 4; ++tab) {
+      SCOPED_TRACE(tab);
+      HWND page = ShowTab(panel, tab);
+      RECT r = RectIn(page, tabs);
+      if (dpi == 96) {
+        EXPECT_EQ(r.left, 4);
+        EXPECT_EQ(r.top, 28);
+      }
+      EXPECT_GE(r.left, area.left);
+      EXPECT_GE(r.top, area.top);
+      EXPECT_EQ(r.right, area.right);
+      EXPECT_EQ(r.bottom, area.bottom);
+      for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsVisible(c)) continue;
+        RECT inside = RectIn(c, page);
+        EXPECT_TRUE(inside.left >= 0 && inside.top >= 0 && inside.right <= r.right - r.left &&
+                    inside.bottom <= r.bottom - r.top)
+            << "control " << GetDlgCtrlID(c) << " at " << inside.left << "," << inside.top << "-"
+            << inside.right << "," << inside.bottom;
+      }
+      SaveScreenshot(panel.Main(), "dpi-" + std::to_string(dpi) + "-tab-" + std::to_string(tab));
+    }
+  }
+}
+
 TEST(Looks, LinkLabelsSitOnThePageBackground) {
   ProgramDir dir;
   ASSERT_TRUE(dir.Ready());

@@ -507,9 +507,10 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
   DesktopFolderOverride override;
 
   {
-    override.Set(desktop.File("missing"));
     Panel panel;
     ASSERT_TRUE(panel.Start(dir));
+    // After the start: Wine's shell writes the Shell Folders values afresh.
+    override.Set(desktop.File("missing"));
     HWND limits = ShowTab(panel, kLimitsTab);
     ClickItem(limits, kDesktopIcon);
     auto box = WaitForMessageBox(panel.Pid(), panel.Main());
@@ -530,6 +531,8 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
     ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
     EXPECT_FALSE(IsEnabled(Item(limits, kDesktopIcon)));
     EXPECT_FALSE(FindMessageBox(panel.Pid(), panel.Main()));
+    EXPECT_TRUE(dir.WaitForLogLine("添加桌面快捷方式：失败，无法保存快捷方式: "));
+    EXPECT_TRUE(dir.WaitForLogLine("添加桌面快捷方式 " + desktop.File("Vexa管理服务器.lnk") + "：成功"));
   }
 
   LinkContents link = ReadLink(desktop.File("Vexa管理服务器.lnk"));

@@ -89,7 +89,6 @@ TEST(Startup, SelectingATabHidesTheOldPageAtOnceAndSlidesTheNewOneToItsPlace) {
 
     SelectTab(tabs, tab);
     EXPECT_FALSE(IsVisible(old));
-    EXPECT_TRUE(IsVisible(page));
     EXPECT_EQ(TabSelection(tabs), tab);
 
     std::vector<LONG> xs = FollowSlide(page, tabs);
@@ -122,9 +121,11 @@ TEST(Startup, ClosingTheMainWindowEndsTheProcess) {
   ASSERT_TRUE(panel.Start(dir));
   HWND main = panel.Main();
 
+  EXPECT_TRUE(dir.WaitForLogLine("控制面板启动：" + dir.Path()));
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(panel.WaitForExit(10000));
   EXPECT_EQ(panel.ExitCode(), 0u);
+  EXPECT_TRUE(dir.WaitForLogLine("控制面板退出", 1, 0));
   EXPECT_FALSE(IsWindow(main));
   EXPECT_TRUE(ProcessesInside(dir.Path()).empty());
 }

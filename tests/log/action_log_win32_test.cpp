@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
@@ -66,6 +68,30 @@ TEST(ActionLogWriter, ALogThatCannotBeWrittenIsSkippedQuietly) {
   auto nowhere = NewActionLogWriter(dir.Path() + "missing\\");
   nowhere->Write("no directory");
   EXPECT_FALSE(FileExists(dir.Path() + "missing\\VexaPanel.log"));
+}
+
+// Another panel of the directory moves the full log aside while this one is
+// about to: this one waits, then sees the fresh log and never moves it over
+// the full one (a megabyte of lines lost).
+TEST(ActionLogWriter, APanelWaitsWhileAnotherMovesTheLogAside) {
+  ScratchDirectory dir("action log two panels");
+  const std::string log = dir.Path() + "VexaPanel.log", full(1024 * 1024 + 1, 'x');
+  WriteBytes(log, full);
+  auto writer = NewActionLogWriter(dir.Path());
+  ScopedHandle other(CreateMutexW(nullptr, FALSE, ActionLogLockName(dir.Path()).c_str()));
+  ASSERT_EQ(WaitForSingleObject(other.Get(), 0), WAIT_OBJECT_0);
+  ScopedHandle written(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread panel([&] {
+    writer->Write("一");
+    SetEvent(written.Get());
+  });
+  EXPECT_EQ(WaitForSingleObject(written.Get(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
+  MoveFileExW(Wide(log).c_str(), Wide(log + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
+  WriteBytes(log, "other\r\n");
+  ReleaseMutex(other.Get());
+  panel.join();
+  EXPECT_EQ(ReadBytes(log + ".1"), full);
+  EXPECT_EQ(TextFromGbk(TextAfterStamp(ReadBytes(log).substr(7))), "一\r\n");
 }
 
 }  // namespace

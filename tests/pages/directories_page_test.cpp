@@ -46,8 +46,8 @@ class FakeHomePage : public HomePageFile {
 };
 
 struct Loaded {
-  explicit Loaded(std::string bytes)
-      : file(std::move(bytes)), store(file), page(kProgram, directories, homePage) {
+  explicit Loaded(std::string bytes, const char* program = kProgram)
+      : file(std::move(bytes)), store(file), page(program, directories, homePage) {
     store.Load();
     page.Initialize(store);
   }
@@ -216,6 +216,24 @@ TEST(DirectoriesPage, HomePageFailureAloneIsReportedAndSaveFailureFollowsIt) {
       << message.text;
   EXPECT_NE(message.text.find("磁盘已满。"), std::string::npos);
   EXPECT_EQ(loaded.file.bytes, "port = 80\r\n");
+}
+
+// Neither GBK nor 1252 can name it: cleaned without it, the relative
+// directories would be made below the working directory.
+TEST(DirectoriesPage, AProgramDirectoryTheCodePageCannotNameLeavesRelativeDirectoriesAlone) {
+  Loaded loaded("", "D:\\한국\\");
+  PageMessage message = loaded.page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.icon, PageMessage::Icon::Error);
+  EXPECT_EQ(message.text.rfind("程序目录含有系统代码页无法表示的字符，相对目录没有校验和创建:\n"
+                               "  D:\\한국\\\n",
+                               0),
+            0u)
+      << message.text;
+  // Only the absolute rows' folders; the rest is saved as it stands.
+  EXPECT_EQ(loaded.directories.created,
+            (std::vector<std::string>{"c:\\VEVorive", "c:\\VEVorive\\Upload"}));
+  EXPECT_NE(loaded.file.bytes.find("vexa_file_dir = file\r\nvexa_access_log_dir = log\r\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -199,6 +199,7 @@ TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
                                                  {"run vexa.exe -i"},
                                                  {"page box [Vexa后台服务] 64 " +
                                                   std::string(kServiceButtons[0].message)},
+                                                 {std::string("log ") + kRestartLog},
                                                  kRestart})));
 }
 
@@ -230,7 +231,8 @@ TEST(BackupButton, ShowsTheDirectoryOrTheFileError) {
 TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesAndShowsNothing) {
   RecordingHost host;
   RestartButton(host);
-  EXPECT_THAT(host.log, ElementsAreArray(kRestart));
+  EXPECT_THAT(host.log, ElementsAreArray(Concat({{"log 重新启动Vexa服务：关闭控制台，然后 -stop、-U、-i、-start"},
+                                                 kRestart})));
 
   // A non-zero exit status changes nothing here; only a tracker that did
   // not start ends the run, and that is said.
@@ -238,7 +240,8 @@ TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesAndShowsNothing
   host.runs["vexa.exe -stop"] = TrackerRun{Status::Ok(), 1062};
   host.runs["vexa.exe -i"] = TrackerRun{Status::Error("无法运行"), 0};
   RestartButton(host);
-  EXPECT_THAT(host.log, ElementsAre("close consoles", "run vexa.exe -stop", "sleep 1000",
+  EXPECT_THAT(host.log, ElementsAre(std::string("log ") + kRestartLog, "close consoles",
+                                    "run vexa.exe -stop", "sleep 1000",
                                     "run vexa.exe -U", "sleep 1000", "run vexa.exe -i",
                                     "page box [Vexa后台服务] 16 无法运行"));
 }

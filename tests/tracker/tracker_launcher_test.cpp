@@ -71,5 +71,17 @@ TEST(TrackerLauncher, MissingTrackerIsReportedByName) {
   EXPECT_NE(console.message.find(dir.Path() + "vexa.exe"), std::string::npos);
 }
 
+// The system's message has an insert for the program: it names vexa.exe.
+TEST(TrackerLauncher, ATrackerThatIsNoProgramIsNamedInTheSystemsMessage) {
+  ScratchDirectory dir("坏 程序");
+  const std::string tracker = dir.Path() + "vexa.exe";
+  test::WriteBytes(tracker, "not a program");
+  const std::string message = RunTrackerCommand(dir.Path(), kStartCommand).status.message;
+  const std::string head = "无法运行 " + tracker + "：\n";
+  ASSERT_EQ(message.rfind(head, 0), 0u) << message;
+  EXPECT_NE(message.find(tracker, head.size()), std::string::npos) << message;
+  EXPECT_EQ(message.find("%1"), std::string::npos) << message;
+}
+
 }  // namespace
 }  // namespace vexa
