@@ -105,6 +105,7 @@ bool CMainDlg::OnInit() {
   AddPage<Coption>(kDisplayOptionsPageName);
   AddPage<CBTsystem>(kSystemLimitsPageName);
   SetText(DescrambleText(kStoredCaption, kCaptionKey));
+  CentreOnWorkArea();
   if (!store_.LoadStatus().ok) PostMessageW(Handle(), kReportUnreadableConfig, 0, 0);
   return true;
 }

@@ -23,7 +23,7 @@ int RestoreServiceHost::ChooseBackup(const std::vector<std::string>& entries) {
 }
 
 bool RestoreServiceHost::ConfirmAppMessage(const std::string& text) {
-  return AppMessageBox(text, MB_OKCANCEL) == IDOK;
+  return AppConfirm(text);
 }
 
 void RestoreServiceHost::ShowAppMessage(const std::string& text, unsigned icon) {

@@ -35,6 +35,39 @@ std::string ConsolesNotClosedText(const std::vector<std::string>& titles) {
   return text;
 }
 
+std::string StillRunningText(const std::string& trackerPath, const TrackerProcesses& running) {
+  std::string text = "一键安装已停止，数据没有清空：Vexa服务器仍在运行。";
+  if (running.servicePid != 0) {
+    text += "\n服务 " + trackerPath + " (" + PidText(running.servicePid) + ")";
+  } else if (running.serviceState != ServiceState::kNotInstalled &&
+             running.serviceState != ServiceState::kStopped) {
+    text += "\n" + ServiceSegment(running) + " " + trackerPath;
+  }
+  for (unsigned long pid : running.consolePids) {
+    text += "\n控制台 " + trackerPath + " (" + PidText(pid) + ")";
+  }
+  if (!running.processesRead) text += "\n无法读取正在运行的进程列表。";
+  for (const ProcessEntry& process : running.pathsUnread) {
+    text += "\n无法读取 " + process.exeName + " (" + PidText(process.pid) + ") 的程序路径，它可能是本目录的Vexa服务器。";
+  }
+  return text + "\n\n请先结束它们，再重新安装。";
+}
+
+std::string PortTakenText(const std::string& port, const PortHolder& holder) {
+  return "一键安装已停止，数据没有清空：端口 " + port + " 已被其他程序占用：" +
+         PortHolderText(holder) +
+         "。\n创建管理员的请求含有密码，不能发给其他程序。请先关闭该程序，再重新安装。";
+}
+
+std::string InstallLeftText(const std::string& backupDirectory, const std::string& usersPage) {
+  return std::string(kInstallLeftText) + "\n\nVexa服务已重新安装，原来的配置与数据文件已备份到：\n" +
+         backupDirectory + "\n\n以后可以在浏览器中打开 " + usersPage + " 创建管理员。";
+}
+
+std::string RequestNotSentText(const std::string& reason, const std::string& url) {
+  return "创建管理员的请求未能发送：" + reason + "\n\n请在浏览器中打开以下地址创建管理员：\n" + url;
+}
+
 namespace {
 
 // Shows the missing-tracker error when vexa.exe is not there; true when it is.
@@ -46,7 +79,34 @@ bool TrackerPresent(TrackerHost& host) {
 
 std::string Port(TrackerHost& host) { return host.ConfigGet("port", kDefaultPort); }
 
-std::string BaseUrl(TrackerHost& host) { return TrackerBaseUrl(Port(host)); }
+// The base address for the configured port; nothing when the port is no
+// number from 1 to 65535 (it would put another host or a quote into it).
+std::optional<std::string> CheckedBaseUrl(const std::string& port) {
+  unsigned number = 0;
+  if (!ParsePort(port, &number)) return std::nullopt;
+  return TrackerBaseUrl(std::to_string(number));
+}
+
+std::optional<std::string> WebBaseUrl(TrackerHost& host) {
+  const std::string port = Port(host);
+  std::optional<std::string> base = CheckedBaseUrl(port);
+  if (!base) host.ShowPageMessage(InvalidPortText(port), kServerCaption, kIconHand);
+  return base;
+}
+
+void OpenWebPage(TrackerHost& host, const std::string& url) {
+  const Status opened = host.ShellOpen(url);
+  if (!opened.ok) {
+    host.ShowPageMessage("无法打开 " + url + "：\n" + opened.message, kServerCaption, kIconHand);
+  }
+}
+
+// Whatever of the tracker still runs, or might: its data cannot be cleared.
+bool TrackerMayRun(const TrackerProcesses& tracker) {
+  return tracker.AnyRunning() || !tracker.processesRead || !tracker.pathsUnread.empty() ||
+         (tracker.serviceState != ServiceState::kNotInstalled &&
+          tracker.serviceState != ServiceState::kStopped);
+}
 
 void ReportConsolesNotClosed(TrackerHost& host, const ConsoleCloseResult& result) {
   if (!result.notClosed.empty()) {
@@ -61,7 +121,11 @@ bool PortAllowsStart(TrackerHost& host) {
   const std::string port = Port(host);
   TrackerSnapshot now = host.LookAtTracker(port);
   std::string question = PortQuestionText(port, now.port, now.processes);
-  return question.empty() || host.ConfirmPageMessage(question, kServerCaption, kIconExclamation);
+  if (question.empty()) return true;
+  const bool start = host.ConfirmPageMessage(question, kServerCaption, kIconExclamation);
+  host.Log("端口 " + port + " 被 " + PortHolderText(now.port) + " 占用，询问是否仍要启动：" +
+           (start ? "仍要启动" : "取消"));
+  return start;
 }
 
 void RunServiceButton(TrackerHost& host, const ServiceButton& button) {
@@ -95,28 +159,44 @@ void CloseConsoleButton(TrackerHost& host) {
   ReportConsolesNotClosed(host, host.CloseConsoleWindows());
 }
 
-void OpenWebMainPage(TrackerHost& host) { host.ShellOpen(BaseUrl(host)); }
-
-void OpenWebFileDirectory(TrackerHost& host) {
-  host.ShellOpen(WebFileDirectoryUrl(BaseUrl(host), host.ConfigGet("vexa_file_dir", "file")));
+void OpenWebMainPage(TrackerHost& host) {
+  if (const std::optional<std::string> base = WebBaseUrl(host)) OpenWebPage(host, *base);
 }
 
-bool BackupData(TrackerHost& host, bool clearing) {
+void OpenWebFileDirectory(TrackerHost& host) {
+  if (const std::optional<std::string> base = WebBaseUrl(host)) {
+    OpenWebPage(host, WebFileDirectoryUrl(*base, host.ConfigGet("vexa_file_dir", "file")));
+  }
+}
+
+std::optional<std::string> BackupData(TrackerHost& host, bool clearing) {
   BackupOutcome outcome = host.BackupFiles(clearing);
   if (!outcome.status.ok) {
     host.ShowAppMessage(outcome.status.message, kIconExclamation);
-    return false;
+    return std::nullopt;
   }
   host.ShowAppMessage(BackupDoneMessage(clearing, outcome.directory, outcome.configMissing), 0);
-  return true;
+  return outcome.directory;
 }
 
 void BackupButton(TrackerHost& host) { BackupData(host, false); }
 
 Status StopTracker(TrackerHost& host) {
-  ReportConsolesNotClosed(host, host.CloseConsoleWindows());
-  // Its exit code is not judged: a tracker that was not running fails to stop.
-  return host.RunTrackerCommand(kStopCommand).status;
+  const ConsoleCloseResult closed = host.CloseConsoleWindows();
+  // Its exit code is not judged: a tracker that was not running fails to
+  // stop. What still runs afterwards is.
+  Status stopped = host.RunTrackerCommand(kStopCommand).status;
+  if (!stopped.ok) return stopped;
+  // -stop may return while the service is still on its way down.
+  TrackerProcesses now = host.LookAtTracker(Port(host)).processes;
+  for (unsigned waited = 0; TrackerMayRun(now) && waited < kStopWaitMs; waited += kStopLookMs) {
+    host.Sleep(kStopLookMs);
+    now = host.LookAtTracker(Port(host)).processes;
+  }
+  if (!TrackerMayRun(now)) return Status::Ok();
+  std::string text = StillRunningText(host.TrackerPath(), now);
+  if (!closed.notClosed.empty()) text += "\n\n" + ConsolesNotClosedText(closed.notClosed);
+  return Status::Error(text);
 }
 
 Status RestartTracker(TrackerHost& host, StartCheck check) {
@@ -145,9 +225,22 @@ void RestartButton(TrackerHost& host) {
 namespace {
 
 // Every early end of the installation: the button may be pressed again.
-void InstallationStopped(TrackerHost& host, const std::string& where) {
+// The log keeps why, where the reason is no file error logged already.
+void InstallationStopped(TrackerHost& host, const std::string& where,
+                         const std::string& why = "") {
   host.SetInstallCaption(kInstallIdleCaption);
-  host.Log("一键安装：在" + where + "时停止");
+  host.Log("一键安装：在" + where + "时停止" + (why.empty() ? "" : "：" + why));
+}
+
+// The request carries the administrator's password: it must reach this
+// directory's tracker, never another program on its port. An unknown holder
+// (always so under Wine) is another program when no tracker process runs;
+// after the tracker's stop none does.
+Status PortFreeForRequest(TrackerHost& host) {
+  const TrackerSnapshot now = host.LookAtTracker(kDefaultPort);
+  const bool taken = now.port.use == PortUse::kOther ||
+                     (now.port.use == PortUse::kUnknownOwner && !now.processes.AnyRunning());
+  return taken ? Status::Error(PortTakenText(kDefaultPort, now.port)) : Status::Ok();
 }
 
 }  // namespace
@@ -160,6 +253,11 @@ void RunOneClickInstallation(TrackerHost& host) {
   host.Log("一键安装：开始");
   host.SetInstallCaption(kInstallBusyCaption);
 
+  Status portFree = PortFreeForRequest(host);
+  if (!portFree.ok) {
+    host.ShowAppMessage(portFree.message, kIconExclamation);
+    return InstallationStopped(host, "检查端口", portFree.message);
+  }
   Status saved = host.ConfigSetAndSave("port", kDefaultPort);
   if (!saved.ok) {
     host.ShowAppMessage(saved.message, kIconExclamation);
@@ -171,10 +269,17 @@ void RunOneClickInstallation(TrackerHost& host) {
   Status stopped = StopTracker(host);
   if (!stopped.ok) {
     host.ShowAppMessage(stopped.message, kIconExclamation);
-    return InstallationStopped(host, "停止Vexa");
+    return InstallationStopped(host, "停止Vexa", stopped.message);
+  }
+  // Its holder may have started meanwhile, or been hidden by the tracker.
+  portFree = PortFreeForRequest(host);
+  if (!portFree.ok) {
+    host.ShowAppMessage(portFree.message, kIconExclamation);
+    return InstallationStopped(host, "检查端口", portFree.message);
   }
   host.Log("一键安装：清空并备份数据");
-  if (!BackupData(host, true)) return InstallationStopped(host, "清空数据");
+  const std::optional<std::string> backupDirectory = BackupData(host, true);
+  if (!backupDirectory) return InstallationStopped(host, "清空数据");
   host.Log("一键安装：重新安装并启动服务");
   Status restarted = RestartTracker(host, StartCheck::kStopAtFailedStart);
   if (!restarted.ok) {
@@ -182,21 +287,31 @@ void RunOneClickInstallation(TrackerHost& host) {
     return InstallationStopped(host, "安装服务");
   }
 
-  std::string baseUrl = BaseUrl(host);
+  const std::string port = Port(host);
+  const std::optional<std::string> baseUrl = CheckedBaseUrl(port);
+  if (!baseUrl) {
+    host.ShowAppMessage(InvalidPortText(port), kIconHand);
+    return InstallationStopped(host, "检查端口");
+  }
   const std::optional<AdminAnswer> answer = host.AskAdministrator();
   // The tracker is an ANSI program: the request carries the ANSI code
   // page's bytes, as vexa.cfg does. The dialog refuses what that cannot hold.
   std::string account, password;
-  if (answer && !answer->account.empty() && !answer->password.empty() &&
-      TextToAnsi(answer->account, &account) && TextToAnsi(answer->password, &password)) {
-    host.ShellOpen(AdminRequestUrl(baseUrl, account, password));
-    host.Sleep(kCommandPauseMs);
-    host.Log("一键安装：已发送创建管理员的请求");
-    host.ShowAppMessage(kInstallDoneText, 0);
-  } else {
-    host.Log("一键安装：未创建管理员");
-    host.ShowAppMessage(kInstallLeftText, 0);
+  if (!answer || answer->account.empty() || answer->password.empty() ||
+      !TextToAnsi(answer->account, &account) || !TextToAnsi(answer->password, &password)) {
+    host.ShowAppMessage(InstallLeftText(*backupDirectory, *baseUrl + "/users.html"), 0);
+    return InstallationStopped(host, "创建管理员");
   }
+  const std::string request = AdminRequestUrl(*baseUrl, account, password);
+  const Status opened = host.ShellOpen(request);
+  if (!opened.ok) {
+    // The address holds the password: into the box for the user, not into the log.
+    host.ShowAppMessage(RequestNotSentText(opened.message, request), kIconExclamation);
+    return InstallationStopped(host, "发送创建管理员的请求");
+  }
+  host.Sleep(kCommandPauseMs);
+  host.Log("一键安装：已发送创建管理员的请求");
+  host.ShowAppMessage(kInstallDoneText, 0);
   host.SetInstallCaption(kInstallFinishedCaption);
   host.Log("一键安装：完成");
 }

@@ -37,7 +37,8 @@ class TrackerHost {
   // Which tracker processes run and who holds the port, read now.
   virtual TrackerSnapshot LookAtTracker(const std::string& port) = 0;
   virtual BackupOutcome BackupFiles(bool clearing) = 0;
-  virtual void ShellOpen(const std::string& target) = 0;
+  // The shell's default action; the system's reason when it failed.
+  virtual Status ShellOpen(const std::string& target) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
   // Runs the administrator dialog modally; nothing when it was cancelled.
   virtual std::optional<AdminAnswer> AskAdministrator() = 0;
@@ -68,6 +69,11 @@ extern const char kInstallIdleCaption[];   // "一键安装服务器", the templ
 extern const char kInstallStoppedText[];
 extern const char kRestartLog[];           // the action log's heading of a restart
 
+// How long the one-click installation waits for the tracker to end after
+// its -stop, and how often it looks.
+constexpr unsigned kStopWaitMs = 5000;
+constexpr unsigned kStopLookMs = 500;
+
 constexpr unsigned kCommandPauseMs = 1000;
 
 // The error shown instead of anything else when vexa.exe is not there.
@@ -75,6 +81,13 @@ std::string MissingTrackerText(const std::string& trackerPath);
 // The line added to a service message when the switch returned non-zero.
 std::string ExitCodeNote(const std::string& command, unsigned long exitCode);
 std::string ConsolesNotClosedText(const std::vector<std::string>& titles);
+// The one-click installation's stop before the clearing: what of the
+// tracker at trackerPath still runs, or who holds the port it needs.
+std::string StillRunningText(const std::string& trackerPath, const TrackerProcesses& running);
+std::string PortTakenText(const std::string& port, const PortHolder& holder);
+// "您已经退出安装程序!" with where the data went and how to go on.
+std::string InstallLeftText(const std::string& backupDirectory, const std::string& usersPage);
+std::string RequestNotSentText(const std::string& reason, const std::string& url);
 
 // Before a start: asks when another program holds the port and no tracker
 // process runs; false when the user cancels.
@@ -87,12 +100,14 @@ void OpenWebMainPage(TrackerHost& host);
 void OpenWebFileDirectory(TrackerHost& host);
 
 // Backs up (and in clearing mode removes) the data files, then shows the
-// final message or the file error; true when it went through.
-bool BackupData(TrackerHost& host, bool clearing);
+// final message or the file error; the backup directory when it went
+// through.
+std::optional<std::string> BackupData(TrackerHost& host, bool clearing);
 void BackupButton(TrackerHost& host);
 
-// Closes the tracker's consoles and runs its -stop switch; fails only when
-// vexa.exe could not be started.
+// Closes the tracker's consoles and runs its -stop switch; fails when
+// vexa.exe could not be started, or when a process of the tracker still
+// runs a few seconds later (the service manager and the process list say).
 Status StopTracker(TrackerHost& host);
 
 enum class StartCheck { kIgnoreExitCodes, kStopAtFailedStart };
@@ -104,8 +119,10 @@ Status RestartTracker(TrackerHost& host, StartCheck check = StartCheck::kIgnoreE
 void RestartButton(TrackerHost& host);
 
 // Saves port 6969, stops the tracker, clears its data into a backup,
-// re-creates and starts the service and asks for the administrator. Every
-// early end gives button 1074 its caption "一键安装服务器" back.
+// re-creates and starts the service and asks for the administrator. Nothing
+// is cleared while a tracker process runs or another program holds the
+// port (the request carries the password). Every end but a completed
+// installation gives button 1074 its caption "一键安装服务器" back.
 void RunOneClickInstallation(TrackerHost& host);
 
 }  // namespace vexa

@@ -8,7 +8,7 @@
 #include "log/action_log.h"
 #include "resources/resource.h"
 #include "service_page/admin_dialog_win32.h"
-#include "tracker/console_windows.h"
+#include "tracker/console_windows_win32.h"
 #include "tracker/tracker_launcher.h"
 #include "ui/busy_panel_win32.h"
 #include "ui/message_box_win32.h"
@@ -23,6 +23,7 @@ const char* ConsoleEndText(ConsoleEnd end) {
     case ConsoleEnd::kWindowClosed: return "窗口已关闭";
     case ConsoleEnd::kCtrlC: return "已用 Ctrl-C 结束";
     case ConsoleEnd::kAlreadyEnded: return "已自行结束";
+    case ConsoleEnd::kSharedConsole: return "与其他程序共用控制台，未发送 Ctrl-C";
     case ConsoleEnd::kStillRunning: break;
   }
   return "仍在运行";
@@ -100,7 +101,13 @@ Status ServiceHost::StartTrackerConsole() {
 ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
   const std::vector<unsigned long> pids =
       LookAtTracker(ConfigGet("port", kDefaultPort)).processes.consolePids;
-  ConsoleCloseResult result = RunPumping([&] { return CloseTrackerConsoles(pids); });
+  // With the handles opened when they were listed, not by id now.
+  std::vector<ConsoleProcess> consoles;
+  consoles.reserve(pids.size());
+  for (unsigned long pid : pids) consoles.push_back({pid, StatusLine().ListedProcess(pid)});
+  const std::string trackerPath = TrackerPath();
+  ConsoleCloseResult result =
+      RunPumping([&] { return CloseTrackerConsoles(consoles, trackerPath); });
   LogAction(ConsoleCloseLogText(result));
   return result;
 }
@@ -108,7 +115,7 @@ ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
 // Through the status line's query, which knows the services' binary paths
 // already: a query of its own would ask the service manager for every one.
 TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
-  return (status_ ? *status_ : ownStatus_).Look(ProgramDirectory(), port);
+  return StatusLine().Look(ProgramDirectory(), port);
 }
 
 BackupOutcome ServiceHost::BackupFiles(bool clearing) { return RunBackup(clearing, clearing); }
@@ -133,7 +140,7 @@ BackupOutcome ServiceHost::RunBackup(bool clearing, bool flushCopies) {
   return outcome;
 }
 
-void ServiceHost::ShellOpen(const std::string& target) { vexa::ShellOpen(target); }
+Status ServiceHost::ShellOpen(const std::string& target) { return vexa::ShellOpen(target); }
 
 void ServiceHost::Sleep(unsigned milliseconds) { SleepPumping(milliseconds); }
 
@@ -161,11 +168,11 @@ void ServiceHost::ShowAppMessage(const std::string& text, unsigned icon) {
 
 bool ServiceHost::ConfirmPageMessage(const std::string& text, const std::string& caption,
                                      unsigned icon) {
-  return PageMessageBox(page_, text, caption, MB_OKCANCEL | icon) == IDOK;
+  return PageConfirm(page_, text, caption, icon);
 }
 
 bool ServiceHost::ConfirmAppMessage(const std::string& text) {
-  return AppMessageBox(text, MB_OKCANCEL) == IDOK;
+  return AppConfirm(text);
 }
 
 }  // namespace vexa

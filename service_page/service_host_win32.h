@@ -28,7 +28,7 @@ class ServiceHost : public TrackerHost {
   // The plain backup, each copy on the disk before it counts: files are
   // about to be replaced from it.
   BackupOutcome BackupBeforeRestore();
-  void ShellOpen(const std::string& target) override;
+  Status ShellOpen(const std::string& target) override;
   void Sleep(unsigned milliseconds) override;
   std::optional<AdminAnswer> AskAdministrator() override;
   void SetInstallCaption(const std::string& caption) override;
@@ -42,6 +42,7 @@ class ServiceHost : public TrackerHost {
 
  private:
   BackupOutcome RunBackup(bool clearing, bool flushCopies);
+  CServiceStatus& StatusLine() { return status_ ? *status_ : ownStatus_; }
 
   HWND page_;
   ConfigStore& store_;

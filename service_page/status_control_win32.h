@@ -29,6 +29,8 @@ class CServiceStatus {
                StatusRefresh how = StatusRefresh::kTimer);
   // What Refresh shows, as values, read now: for the question before a start.
   TrackerSnapshot Look(const std::string& programDirectory, const std::string& port);
+  // The handle held for a tracker process it has listed (TrackerQuery).
+  ScopedHandle ListedProcess(unsigned long pid) const { return query_.ListedProcess(pid); }
 
   void SetOverride(const std::string& text);
   void ClearOverride();

@@ -12,13 +12,15 @@ enum class ConsoleEnd {
   kWindowClosed,  // WM_CLOSE to its console window; the process ended
   kCtrlC,         // no console window of its own: Ctrl-C; the process ended
   kStillRunning,  // neither ended it within the bound
-  kAlreadyEnded,  // gone before it was asked
+  kAlreadyEnded,  // gone before it was asked, or its process id no longer the tracker's
+  kSharedConsole, // its console holds another program too (a command prompt): no Ctrl-C
 };
 
 struct ConsoleClosing {
   unsigned long pid = 0;
   std::string title;  // its console window's title; empty without one
   ConsoleEnd end = ConsoleEnd::kStillRunning;
+  std::string sharedWith;  // kSharedConsole: the other program's file name
 };
 
 struct ConsoleCloseResult {
@@ -34,13 +36,6 @@ struct ConsoleCloseLimits {
   unsigned totalMs = 5000;       // the whole run ends by then
 };
 
-// Ends the console instances with these process ids, one after the other,
-// and says how each ended or that it still runs.
-ConsoleCloseResult CloseTrackerConsoles(const std::vector<unsigned long>& pids,
-                                        const ConsoleCloseLimits& limits = {});
-
-// Ctrl-C to every process of pid's console, the panel itself ignoring it;
-// false when the console could not be reached.
-bool SendCtrlC(unsigned long pid);
+// CloseTrackerConsoles and SendCtrlC: tracker/console_windows_win32.h.
 
 }  // namespace vexa

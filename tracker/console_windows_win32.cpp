@@ -1,11 +1,9 @@
-#include "tracker/console_windows.h"
-
-#include <windows.h>
+#include "tracker/console_windows_win32.h"
 
 #include <algorithm>
 
-#include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
+#include "tracker/image_path_win32.h"
 #include "tracker/tracker_commands.h"
 #include "tracker/tracker_processes.h"
 
@@ -63,10 +61,15 @@ DWORD Remaining(ULONGLONG deadline) {
   return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
 }
 
+bool WindowOf(HWND window, DWORD pid) {
+  DWORD owner = 0;
+  return IsWindow(window) && GetWindowThreadProcessId(window, &owner) && owner == pid;
+}
+
 // WM_CLOSE until the process ends, again while its window stays, until the deadline.
-bool CloseByWindow(HWND window, HANDLE process, ULONGLONG deadline) {
+bool CloseByWindow(HWND window, DWORD pid, HANDLE process, ULONGLONG deadline) {
   for (;;) {
-    if (IsWindow(window)) {
+    if (WindowOf(window, pid)) {
       DWORD_PTR answer = 0;
       // A hung or unanswering owner must not hold the panel for good.
       SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
@@ -74,63 +77,107 @@ bool CloseByWindow(HWND window, HANDLE process, ULONGLONG deadline) {
                           &answer);
     }
     if (Ended(process, std::min(kResendPauseMs, Remaining(deadline)))) return true;
-    // A process the panel may not wait for counts as ended with its window.
-    if (!process && !IsWindow(window)) return true;
     if (Remaining(deadline) == 0) return false;
   }
 }
 
 std::string Name(const ConsoleClosing& closing) {
-  return (closing.title.empty() ? std::string(kTrackerExe) : closing.title) + " (" +
-         PidText(closing.pid) + ")";
+  std::string name = (closing.title.empty() ? std::string(kTrackerExe) : closing.title) + " (" +
+                     PidText(closing.pid) + ")";
+  if (closing.end == ConsoleEnd::kSharedConsole) {
+    name += "，与 " + closing.sharedWith + " 共用控制台，未发送 Ctrl-C";
+  }
+  return name;
+}
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t cut = path.rfind('\\');
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// Another program among the processes attached to the console the panel has
+// just joined, or "" when each runs trackerPath.
+std::string OtherProgramInConsole(const std::string& trackerPath) {
+  std::vector<DWORD> pids(64);
+  DWORD count = GetConsoleProcessList(pids.data(), static_cast<DWORD>(pids.size()));
+  if (count > pids.size()) {
+    pids.resize(count + 16);
+    count = GetConsoleProcessList(pids.data(), static_cast<DWORD>(pids.size()));
+  }
+  if (count == 0 || count > pids.size()) return "?";
+  for (DWORD i = 0; i < count; ++i) {
+    if (pids[i] == GetCurrentProcessId()) continue;
+    ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pids[i]));
+    const std::string image = ImagePathOf(process.Get());
+    if (image.empty()) return PidText(pids[i]);
+    if (!SameImageFile(image, trackerPath)) return FileNameOf(image);
+  }
+  return "";
 }
 
 }  // namespace
 
-bool SendCtrlC(unsigned long pid) {
+CtrlCResult SendCtrlC(DWORD pid, const std::string& trackerPath, std::string* sharedWith) {
   static const bool handlerSet = SetConsoleCtrlHandler(IgnoreCtrlC, TRUE) != FALSE;
-  if (!handlerSet) return false;
+  if (!handlerSet) return CtrlCResult::kNotReached;
   bool hadConsole = GetConsoleWindow() != nullptr;
   if (!AttachConsole(pid)) {
     // Only a process with a console of its own (a test, not the panel) gets here.
     if (GetLastError() != ERROR_ACCESS_DENIED || !FreeConsole() || !AttachConsole(pid)) {
       if (hadConsole && !GetConsoleWindow()) AttachConsole(ATTACH_PARENT_PROCESS);
-      return false;
+      return CtrlCResult::kNotReached;
     }
   }
-  // Group 0: every process of the console; the console instance is started
-  // without a process group of its own so that it takes Ctrl-C.
-  bool sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != FALSE;
+  // Group 0 is every process of the console; the console instance is
+  // started without a process group of its own so that it takes Ctrl-C.
+  *sharedWith = OtherProgramInConsole(trackerPath);
+  const CtrlCResult result =
+      !sharedWith->empty()                               ? CtrlCResult::kSharedConsole
+      : GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != FALSE ? CtrlCResult::kSent
+                                                         : CtrlCResult::kNotReached;
   FreeConsole();
   if (hadConsole) AttachConsole(ATTACH_PARENT_PROCESS);
-  return sent;
+  return result;
 }
 
-ConsoleCloseResult CloseTrackerConsoles(const std::vector<unsigned long>& pids,
+ConsoleCloseResult CloseTrackerConsoles(const std::vector<ConsoleProcess>& consoles,
+                                        const std::string& trackerPath,
                                         const ConsoleCloseLimits& limits) {
   ConsoleCloseResult result;
-  result.found = !pids.empty();
+  result.found = !consoles.empty();
   const ULONGLONG end = GetTickCount64() + limits.totalMs;
 
-  for (unsigned long pid : pids) {
+  for (const ConsoleProcess& console : consoles) {
     ConsoleClosing closing;
-    closing.pid = pid;
-    ScopedHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
-    const DWORD openError = process ? 0 : GetLastError();
+    closing.pid = console.pid;
+    HANDLE process = console.process.Get();
     const ULONGLONG deadline = std::min<ULONGLONG>(end, GetTickCount64() + limits.perProcessMs);
-    HWND window = ConsoleWindowOf(pid);
-    if (openError == ERROR_INVALID_PARAMETER) {
+    HWND window = ConsoleWindowOf(console.pid);
+    // Through the handle held since the listing: the id still names the
+    // tracker's process, never one that got the id after it ended.
+    if (!process) {
+      closing.end = ConsoleEnd::kStillRunning;  // not to be touched without its handle
+    } else if (Ended(process, 0) || !ProcessRunsImage(process, trackerPath)) {
       closing.end = ConsoleEnd::kAlreadyEnded;
     } else if (window) {
       closing.title = WindowTitle(window);
-      closing.end = CloseByWindow(window, process.Get(), deadline) ? ConsoleEnd::kWindowClosed
-                                                                   : ConsoleEnd::kStillRunning;
+      closing.end = CloseByWindow(window, console.pid, process, deadline) ? ConsoleEnd::kWindowClosed
+                                                                          : ConsoleEnd::kStillRunning;
     } else {
-      closing.end = SendCtrlC(pid) && Ended(process.Get(), Remaining(deadline))
-                        ? ConsoleEnd::kCtrlC
-                        : ConsoleEnd::kStillRunning;
+      switch (SendCtrlC(console.pid, trackerPath, &closing.sharedWith)) {
+        case CtrlCResult::kSharedConsole: closing.end = ConsoleEnd::kSharedConsole; break;
+        case CtrlCResult::kSent: {
+          // Its time to end counts from the Ctrl-C, not from the look at its console.
+          const ULONGLONG sent = std::min<ULONGLONG>(end, GetTickCount64() + limits.perProcessMs);
+          closing.end = Ended(process, Remaining(sent)) ? ConsoleEnd::kCtrlC : ConsoleEnd::kStillRunning;
+          break;
+        }
+        case CtrlCResult::kNotReached: closing.end = ConsoleEnd::kStillRunning; break;
+      }
     }
-    if (closing.end == ConsoleEnd::kStillRunning) result.notClosed.push_back(Name(closing));
+    if (closing.end == ConsoleEnd::kStillRunning || closing.end == ConsoleEnd::kSharedConsole) {
+      result.notClosed.push_back(Name(closing));
+    }
     result.closings.push_back(closing);
   }
   return result;

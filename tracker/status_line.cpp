@@ -7,12 +7,12 @@ namespace {
 const char kSeparator[] = " | ";
 const char kUnknownProgram[] = "未知程序";
 
-std::string HolderName(const PortHolder& holder) {
+}  // namespace
+
+std::string PortHolderText(const PortHolder& holder) {
   if (holder.use == PortUse::kOther) return holder.name + " (" + PidText(holder.pid) + ")";
   return kUnknownProgram;
 }
-
-}  // namespace
 
 bool ParsePort(const std::string& text, unsigned* port) {
   if (text.empty() || text.size() > 5) return false;
@@ -94,7 +94,7 @@ std::string PortSegment(const std::string& portText, const PortHolder& holder) {
     case PortUse::kOther:
     case PortUse::kUnknownOwner: break;
   }
-  return head + "被 " + HolderName(holder) + " 占用";
+  return head + "被 " + PortHolderText(holder) + " 占用";
 }
 
 std::string StatusLineText(const TrackerProcesses& tracker, const std::string& portText,
@@ -107,7 +107,7 @@ std::string PortQuestionText(const std::string& portText, const PortHolder& hold
                              const TrackerProcesses& tracker) {
   if (holder.use != PortUse::kOther && holder.use != PortUse::kUnknownOwner) return "";
   if (tracker.AnyRunning()) return "";
-  return "端口 " + portText + " 已被其他程序占用：" + HolderName(holder) +
+  return "端口 " + portText + " 已被其他程序占用：" + PortHolderText(holder) +
          "。\nVexa服务器可能无法在这个端口上监听。\n\n仍要启动吗?";
 }
 

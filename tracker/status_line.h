@@ -38,6 +38,9 @@ PortHolder FindPortHolder(const std::string& portText, const SystemTables& table
 // (it started after they were read), so that its name must be read first.
 bool PortHolderUnlisted(const std::string& portText, const SystemTables& tables);
 
+// "httpd.exe (PID 44)", or "未知程序" when the system does not say.
+std::string PortHolderText(const PortHolder& holder);
+
 std::string ServiceSegment(const TrackerProcesses& tracker);
 std::string ConsoleSegment(const TrackerProcesses& tracker);
 std::string PortSegment(const std::string& portText, const PortHolder& holder);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/wide_text.h"
+#include "tracker/image_path_win32.h"
 #include "tracker/tracker_launcher.h"
 
 namespace vexa {
@@ -57,15 +58,6 @@ std::string RegisteredImagePath(HKEY services, const std::string& name) {
   }
   path[size / sizeof(wchar_t)] = L'\0';
   return Narrow(path);
-}
-
-std::string ReadImagePath(DWORD pid) {
-  ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-  if (!process) return "";
-  wchar_t path[MAX_PATH * 2];
-  DWORD size = MAX_PATH * 2;
-  if (!QueryFullProcessImageNameW(process.Get(), 0, path, &size)) return "";
-  return Narrow(std::wstring(path, size));
 }
 
 // The listeners of one address family; the port sits in network byte order
@@ -176,7 +168,9 @@ StatusChanges SystemTableReader::Changes() {
       !handles.empty() && WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(),
                                                  FALSE, 0) < WAIT_OBJECT_0 + handles.size();
   for (const ServiceEntry& service : tables_.services) {
-    if (service.name == trackerService_ && (service.state == ServiceState::kStartPending ||
+    const bool tracker =
+        std::find(trackerServices_.begin(), trackerServices_.end(), service.name) != trackerServices_.end();
+    if (tracker && (service.state == ServiceState::kStartPending ||
                                             service.state == ServiceState::kStopPending)) {
       changes.servicePending = true;
     }
@@ -188,13 +182,13 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath) {
   std::vector<unsigned char> buffer(std::size_t{64} * 1024);
   DWORD needed = 0, count = 0, resume = 0;
   std::map<std::string, std::string> seen;
-  trackerService_.clear();
   tables_.services.clear();
   if (!servicesRead_) {
     RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ,
                   servicesRead_.Receive());
   }
   const std::string imageName = FileName(trackerPath);
+  trackerServices_.clear();
   for (;;) {
     BOOL done = EnumServicesStatusExW(
         manager_.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_STATE_ALL, buffer.data(),
@@ -216,7 +210,7 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath) {
       seen[name] = path;
       const SERVICE_STATUS_PROCESS& status = entries[i].ServiceStatusProcess;
       tables_.services.push_back({name, path, StateOf(status.dwCurrentState), status.dwProcessId});
-      if (trackerService_.empty() && ServiceRunsImage(path, trackerPath)) trackerService_ = name;
+      if (ServiceRunsImage(path, trackerPath, SameImageFile)) trackerServices_.push_back(name);
     }
     if (done) break;
     if (needed > buffer.size()) buffer.resize(needed);
@@ -225,26 +219,41 @@ void SystemTableReader::ReadAllServices(const std::string& trackerPath) {
   binaryPaths_ = std::move(seen);
 }
 
+// Every service on the tracker, so that the line can choose among them as a
+// full listing does (two services may run the same vexa.exe).
 bool SystemTableReader::ReadTrackerService() {
-  ScopedServiceHandle service(
-      OpenServiceW(manager_.Get(), Wide(trackerService_).c_str(), SERVICE_QUERY_STATUS));
-  if (!service) return false;
-  SERVICE_STATUS_PROCESS status = {};
-  DWORD needed = 0;
-  if (!QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO,
-                            reinterpret_cast<BYTE*>(&status), sizeof status, &needed)) {
-    return false;
+  std::vector<ServiceEntry> services;
+  for (const std::string& name : trackerServices_) {
+    ScopedServiceHandle service(OpenServiceW(manager_.Get(), Wide(name).c_str(), SERVICE_QUERY_STATUS));
+    if (!service) return false;
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    if (!QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO,
+                              reinterpret_cast<BYTE*>(&status), sizeof status, &needed)) {
+      return false;
+    }
+    services.push_back({name, binaryPaths_[name], StateOf(status.dwCurrentState), status.dwProcessId});
   }
   // The others of a full listing are of no use to the line.
-  tables_.services = {{trackerService_, binaryPaths_[trackerService_],
-                       StateOf(status.dwCurrentState), status.dwProcessId}};
+  tables_.services = std::move(services);
   return true;
+}
+
+ScopedHandle SystemTableReader::ListedProcess(unsigned long pid) const {
+  const auto listed = images_.find(pid);
+  HANDLE copy = nullptr;
+  if (listed == images_.end() ||
+      !DuplicateHandle(GetCurrentProcess(), listed->second.process.Get(), GetCurrentProcess(), &copy,
+                       0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    return ScopedHandle();
+  }
+  return ScopedHandle(copy);
 }
 
 void SystemTableReader::ReadProcesses(const std::string& imageName) {
   if (!ReadProcessTable(&processBuffer_)) return;  // the last table stands
   tables_.processes.clear();
-  std::map<unsigned long, std::string> stillThere;
+  std::map<unsigned long, ListedImage> stillThere;
   const std::wstring wideImageName = Wide(imageName);
   const auto* bytes = reinterpret_cast<const unsigned char*>(processBuffer_.data());
   for (std::size_t offset = 0;;) {
@@ -254,21 +263,32 @@ void SystemTableReader::ReadProcesses(const std::string& imageName) {
     const std::wstring exeName = WideName(entry->ImageName);
     process.exeName = Narrow(exeName);
     if (!exeName.empty() && lstrcmpiW(exeName.c_str(), wideImageName.c_str()) == 0) {
-      auto known = imagePaths_.find(process.pid);
-      process.imagePath = known != imagePaths_.end() ? known->second : ReadImagePath(process.pid);
-      if (!process.imagePath.empty()) stillThere[process.pid] = process.imagePath;
+      // Opened once, when first listed, and held while it is listed: its id
+      // then names this process and no other, for the path kept here and
+      // for closing its console later.
+      auto known = images_.find(process.pid);
+      ListedImage image;
+      if (known != images_.end()) {
+        image = std::move(known->second);
+      } else {
+        image.process.Reset(
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.pid));
+        image.path = ImagePathOf(image.process.Get());
+      }
+      process.imagePath = image.path;
+      if (!image.path.empty()) stillThere[process.pid] = std::move(image);
     }
     tables_.processes.push_back(process);
     if (entry->NextEntryOffset == 0) break;
     offset += entry->NextEntryOffset;
   }
-  imagePaths_ = std::move(stillThere);
+  images_ = std::move(stillThere);
 }
 
 // Handles of the tracker's processes, so that one that ends is seen at the
 // next refresh without a new process table.
 void SystemTableReader::WatchTrackerProcesses(const std::string& trackerPath) {
-  const TrackerProcesses tracker = FindTrackerProcesses(trackerPath, tables_);
+  const TrackerProcesses tracker = FindTrackerProcesses(trackerPath, tables_, SameImageFile);
   std::vector<unsigned long> pids = tracker.consolePids;
   if (tracker.servicePid != 0) pids.push_back(tracker.servicePid);
   std::map<unsigned long, ScopedHandle> watched;
@@ -293,7 +313,7 @@ const SystemTables& SystemTableReader::Read(const std::string& trackerPath,
       listed = true;
     }
     // The tracker's service gone since the last full listing: look at all now.
-    if (!listed && !trackerService_.empty() && !ReadTrackerService()) ReadAllServices(trackerPath);
+    if (!listed && !trackerServices_.empty() && !ReadTrackerService()) ReadAllServices(trackerPath);
   }
   if (reads.processes) ReadProcesses(FileName(trackerPath));
   if (reads.listeners) {
@@ -320,7 +340,7 @@ TrackerSnapshot TrackerQuery::Look(const std::string& programDirectory, const st
     tables = &reader_.Read(trackerPath, names);
   }
   TrackerSnapshot now;
-  now.processes = FindTrackerProcesses(trackerPath, *tables);
+  now.processes = FindTrackerProcesses(trackerPath, *tables, SameImageFile);
   now.port = FindPortHolder(port, *tables, now.processes);
   return now;
 }

@@ -46,7 +46,17 @@ class SystemTableReader {
   // tracker (the others the tracker's commands do not touch).
   void ForgetServices(const std::string& trackerPath);
 
+  // A handle of its own (SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION)
+  // to a process named like the tracker, as held since the listing that
+  // found it; empty for any other.
+  ScopedHandle ListedProcess(unsigned long pid) const;
+
  private:
+  struct ListedImage {
+    ScopedHandle process;  // held, so that its id cannot pass to another process
+    std::string path;
+  };
+
   void ReadAllServices(const std::string& trackerPath);
   bool ReadTrackerService();
   void ReadProcesses(const std::string& imageName);
@@ -56,8 +66,8 @@ class SystemTableReader {
   ScopedServiceHandle manager_;
   SystemTables tables_;
   std::map<std::string, std::string> binaryPaths_;  // by service name
-  std::string trackerService_;                       // "" when none was found
-  std::map<unsigned long, std::string> imagePaths_;  // by process id, while it runs
+  std::vector<std::string> trackerServices_;         // by name; none when none was found
+  std::map<unsigned long, ListedImage> images_;      // processes named like the tracker, by id
   std::vector<unsigned long long> processBuffer_;    // reused: it is asked every few seconds
   std::map<unsigned long, ScopedHandle> watched_;    // the tracker's processes, by id
   ScopedRegKey servicesKey_;                         // notifies additions and removals
@@ -74,6 +84,8 @@ class TrackerQuery {
  public:
   TrackerSnapshot Look(const std::string& programDirectory, const std::string& port,
                        StatusRefresh how);
+  // The handle held for a tracker process of the last Look.
+  ScopedHandle ListedProcess(unsigned long pid) const { return reader_.ListedProcess(pid); }
 
  private:
   SystemTableReader reader_;

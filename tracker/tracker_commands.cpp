@@ -82,8 +82,7 @@ std::string PercentEncode(const std::string& bytes, bool (*kept)(unsigned char))
 }
 
 namespace {
-// Byte by byte is safe: every byte of a UTF-8 sequence is 0x80 or above.
-bool KeptInPathSegment(unsigned char c) { return c != ' ' && c != '#' && c != '%' && c != '?'; }
+bool KeptInPathSegment(unsigned char c) { return IsUnreservedByte(c) || c == '/'; }
 }  // namespace
 
 std::string EscapeUrlPathSegment(const std::string& segment) {
@@ -92,6 +91,10 @@ std::string EscapeUrlPathSegment(const std::string& segment) {
 
 std::string WebFileDirectoryUrl(const std::string& baseUrl, const std::string& fileDirectory) {
   return baseUrl + "/" + EscapeUrlPathSegment(LastPathComponent(fileDirectory));
+}
+
+std::string InvalidPortText(const std::string& port) {
+  return "vexa.cfg 中的端口 \"" + port + "\" 无效：端口只能是 1 到 65535 之间的数字。\n没有打开任何网页。";
 }
 
 std::string KeepWaitingText(const std::string& command, unsigned seconds) {

@@ -52,9 +52,12 @@ bool IsUnreservedByte(unsigned char c);
 // %XX with upper-case hex.
 std::string PercentEncode(const std::string& bytes, bool (*kept)(unsigned char) = IsUnreservedByte);
 
-// Space, "#", "%" and "?" as %XX, the characters that would end or change
-// the path of an address; every other byte, Chinese included, as it is.
+// Every byte but A-Z a-z 0-9 - . _ ~ and "/" as %XX: nothing in a folder's
+// name can end the path, start a query or reach the browser's command line.
 std::string EscapeUrlPathSegment(const std::string& segment);
+
+// The error box's text for a configured port that is no number from 1 to 65535.
+std::string InvalidPortText(const std::string& port);
 
 // Base address, "/" and the last component of vexa_file_dir, escaped as above.
 std::string WebFileDirectoryUrl(const std::string& baseUrl, const std::string& fileDirectory);

@@ -37,7 +37,8 @@ TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::str
 // Starts programDirectory + "vexa.exe" in a console window of its own.
 Status StartTrackerConsole(const std::string& programDirectory);
 
-// ShellExecuteW with the default verb and SW_SHOWNORMAL; does not wait.
-void ShellOpen(const std::string& target);
+// The shell's default action on target with SW_SHOWNORMAL; does not wait.
+// A failure carries the system's reason.
+Status ShellOpen(const std::string& target);
 
 }  // namespace vexa

@@ -76,8 +76,18 @@ Status StartTrackerConsole(const std::string& programDirectory) {
   return Launch(programDirectory, "", CREATE_NEW_CONSOLE).status;
 }
 
-void ShellOpen(const std::string& target) {
-  ShellExecuteW(nullptr, nullptr, Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+Status ShellOpen(const std::string& target) {
+  const std::wstring file = Wide(target);
+  SHELLEXECUTEINFOW open = {};
+  open.cbSize = sizeof open;
+  open.fMask = SEE_MASK_FLAG_NO_UI;  // the caller says what went wrong, in its own box
+  open.lpFile = file.c_str();
+  open.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&open)) return Status::Ok();
+  DWORD error = GetLastError();
+  // The shell's own code (file not found, no association) when it set none.
+  if (error == ERROR_SUCCESS) error = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(open.hInstApp));
+  return Status::Error(SystemMessage(error));
 }
 
 }  // namespace vexa

@@ -7,12 +7,12 @@
 
 namespace vexa {
 
-namespace {
-
 std::string WithoutLongPathPrefix(const std::string& path) {
   if (path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\??\\", 0) == 0) return path.substr(4);
   return path;
 }
+
+namespace {
 
 std::string TrimLeft(const std::string& text) {
   std::size_t first = text.find_first_not_of(" \t");
@@ -35,37 +35,45 @@ bool SameImagePath(const std::string& a, const std::string& b) {
   return EqualsIgnoringAsciiCase(WithoutLongPathPrefix(a), WithoutLongPathPrefix(b));
 }
 
-bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath) {
+bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath,
+                      SamePathFunction same) {
   std::string text = TrimLeft(binaryPath);
   if (!text.empty() && text[0] == '"') {
     std::size_t close = text.find('"', 1);
-    return SameImagePath(text.substr(1, close == std::string::npos ? std::string::npos : close - 1),
-                         imagePath);
+    return same(text.substr(1, close == std::string::npos ? std::string::npos : close - 1),
+                imagePath);
   }
-  if (SameImagePath(text, imagePath)) return true;
+  if (same(text, imagePath)) return true;
   for (std::size_t blank = text.find_first_of(" \t"); blank != std::string::npos;
        blank = text.find_first_of(" \t", blank + 1)) {
-    if (SameImagePath(text.substr(0, blank), imagePath)) return true;
+    if (same(text.substr(0, blank), imagePath)) return true;
   }
   return false;
 }
 
 std::string PidText(unsigned long pid) { return "PID " + std::to_string(pid); }
 
-TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const SystemTables& tables) {
+TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const SystemTables& tables,
+                                      SamePathFunction same) {
   TrackerProcesses found;
   found.processesRead = !tables.processes.empty();
+  const ServiceEntry* chosen = nullptr;
   for (const ServiceEntry& service : tables.services) {
-    if (!ServiceRunsImage(service.binaryPath, trackerPath)) continue;
-    // Two services on one program: the one with a process tells more.
-    if (found.serviceState == ServiceState::kNotInstalled || (found.servicePid == 0 && service.pid != 0)) {
-      found.serviceState = service.state;
-      found.servicePid = service.pid;
-    }
+    if (!ServiceRunsImage(service.binaryPath, trackerPath, same)) continue;
+    // Two services on one program: the one with a process tells more; else
+    // the name decides, so that the line does not change with the order.
+    const bool better = !chosen || (service.pid != 0) > (chosen->pid != 0) ||
+                        ((service.pid != 0) == (chosen->pid != 0) &&
+                         AsciiUpper(service.name) < AsciiUpper(chosen->name));
+    if (better) chosen = &service;
+  }
+  if (chosen) {
+    found.serviceState = chosen->state;
+    found.servicePid = chosen->pid;
   }
   for (const ProcessEntry& process : tables.processes) {
     if (process.pid == 0 || process.pid == found.servicePid) continue;
-    if (!process.imagePath.empty() && SameImagePath(process.imagePath, trackerPath)) {
+    if (!process.imagePath.empty() && same(process.imagePath, trackerPath)) {
       found.consolePids.push_back(process.pid);
     } else if (process.imagePath.empty() && EqualsIgnoringAsciiCase(process.exeName, kTrackerExe)) {
       found.pathsUnread.push_back(process);

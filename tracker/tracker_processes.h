@@ -50,22 +50,32 @@ struct TrackerProcesses {
   bool Owns(unsigned long pid) const;
 };
 
+// Paths compared as Windows compares them: ASCII letters without case,
+// double-byte characters byte for byte; "\\?\" and "\??\" prefixes ignored.
+bool SameImagePath(const std::string& a, const std::string& b);
+// The system's own comparison goes in here on Windows (every letter without
+// case, short names made long).
+using SamePathFunction = bool (*)(const std::string&, const std::string&);
+
+// A path without its "\\?\" or "\??\" prefix.
+std::string WithoutLongPathPrefix(const std::string& path);
+
 // Whether a service's binary path runs imagePath: its quoted first part, or
 // unquoted the whole text or the text up to a blank, as the service manager
 // itself tries an unquoted path that holds blanks.
-bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath);
+bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath,
+                      SamePathFunction same = SameImagePath);
 
 // Whether a service's binary path may run a program of that file name
 // (e.g. "vexa.exe") in some folder: the name anywhere in it, letters
 // without case. May say yes for a path that does not.
 bool BinaryPathMayRun(const std::string& binaryPath, const std::string& fileName);
 
-// Paths compared as Windows compares them: ASCII letters without case,
-// double-byte characters byte for byte; "\\?\" and "\??\" prefixes ignored.
-bool SameImagePath(const std::string& a, const std::string& b);
-
-// The tracker processes of trackerPath (ProgramDirectory + "vexa.exe").
-TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const SystemTables& tables);
+// The tracker processes of trackerPath (ProgramDirectory + "vexa.exe"). Of
+// two services on the same program the one with a process counts, else the
+// first by name, whatever order the system lists them in.
+TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const SystemTables& tables,
+                                      SamePathFunction same = SameImagePath);
 
 // "PID 123", as the status line and the boxes name a process.
 std::string PidText(unsigned long pid);

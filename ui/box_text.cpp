@@ -22,18 +22,18 @@ size_t SequenceLength(const std::string& text, size_t at, char32_t* codePoint) {
 
 }  // namespace
 
-std::string BreakLongLines(const std::string& text, int maxColumns) {
+std::string BreakLongWords(const std::string& text, int maxColumns) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);
-  size_t lineStart = 0;
+  size_t lineStart = 0;  // in out: where the current word starts
   int columns = 0;
   size_t breakAt = std::string::npos;  // in out: where a break may go
   int columnsAtBreak = 0;
   for (size_t at = 0; at < text.size();) {
     char32_t cp = 0;
     size_t length = SequenceLength(text, at, &cp);
-    if (cp == '\n') {
-      out += '\n';
+    if (cp == '\n' || cp == ' ') {
+      out += static_cast<char>(cp);
       lineStart = out.size();
       columns = 0;
       breakAt = std::string::npos;
@@ -56,7 +56,7 @@ std::string BreakLongLines(const std::string& text, int maxColumns) {
     out.append(text, at, length);
     at += length;
     columns += width;
-    if (cp == '\\' || cp == '/' || cp == ' ' || width == 2) {
+    if (cp == '\\' || cp == '/' || width == 2) {
       breakAt = out.size();
       columnsAtBreak = columns;
     }

@@ -99,17 +99,31 @@ std::string CDialog::GetItemText(int id) const {
 void CDialog::CentreOnOwner() {
   HWND owner = GetWindow(hwnd_, GW_OWNER);
   RECT ownerRect;
+  if (owner && GetWindowRect(owner, &ownerRect)) CentreOver(ownerRect, owner);
+}
+
+void CDialog::CentreOnWorkArea() {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    CentreOver(monitor.rcWork, hwnd_);
+  }
+}
+
+// Over the middle of area, inside the work area of the monitor nearest to
+// onMonitor.
+void CDialog::CentreOver(const RECT& area, HWND onMonitor) {
   RECT own;
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
-  if (!owner || !GetWindowRect(owner, &ownerRect) || !GetWindowRect(hwnd_, &own) ||
-      !GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+  if (!GetWindowRect(hwnd_, &own) ||
+      !GetMonitorInfoW(MonitorFromWindow(onMonitor, MONITOR_DEFAULTTONEAREST), &monitor)) {
     return;
   }
   const RECT& work = monitor.rcWork;
-  ScreenPoint origin = CenteredOrigin(
-      {ownerRect.left, ownerRect.top, ownerRect.right, ownerRect.bottom}, own.right - own.left,
-      own.bottom - own.top, {work.left, work.top, work.right, work.bottom});
+  ScreenPoint origin = CenteredOrigin({area.left, area.top, area.right, area.bottom},
+                                      own.right - own.left, own.bottom - own.top,
+                                      {work.left, work.top, work.right, work.bottom});
   SetWindowPos(hwnd_, nullptr, origin.x, origin.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -49,6 +49,8 @@ class CDialog {
   // Over the middle of the owner window, inside the work area of the owner's
   // monitor; where the template leaves it without an owner.
   void CentreOnOwner();
+  // In the middle of the work area of the monitor the window is on.
+  void CentreOnWorkArea();
 
   // Data exchange: bindings of control ids to members, transferred in the
   // order they were made. UpdateData(false) shows the members in the
@@ -88,6 +90,7 @@ class CDialog {
   bool Reflect(HWND control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   bool PreTranslate(MSG* msg);
   void ReenableOwner();
+  void CentreOver(const RECT& area, HWND onMonitor);
   // Puts the default frame on the focused push button of the dialog around
   // the focus, or back on that dialog's own default button, so that Enter
   // presses what shows the frame.

@@ -4,6 +4,7 @@
 #include "base/wide_text.h"
 #include "ui/box_text.h"
 #include "ui/message_box_flags.h"
+#include "ui/window_geometry.h"
 
 namespace vexa {
 
@@ -15,18 +16,19 @@ static_assert(kBoxOk == MB_OK && kBoxOkCancel == MB_OKCANCEL && kBoxYesNo == MB_
               kBoxYesNoCancel == MB_YESNOCANCEL);
 static_assert(kIconHand == MB_ICONHAND && kIconQuestion == MB_ICONQUESTION &&
               kIconExclamation == MB_ICONEXCLAMATION && kIconInformation == MB_ICONINFORMATION);
-// How many columns (average characters of the box's font) a line may take
+// How many columns (average characters of the box's font) a word may take
 // so that the box, its icon and margins stay inside the work area.
 int BoxColumns() {
   RECT work = {0, 0, 800, 600};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  ScopedGetDC screen(nullptr);
+  if (!screen.Get()) return 40;
+  int average = 7;
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
-  int average = 7;
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
     ScopedGdiObject<HFONT> font(CreateFontIndirectW(&metrics.lfMessageFont));
-    ScopedGetDC screen(nullptr);
-    if (font && screen.Get()) {
+    if (font) {
       ScopedSelectObject select(screen.Get(), font.Get());
       TEXTMETRICW text = {};
       if (GetTextMetricsW(screen.Get(), &text) && text.tmAveCharWidth > 0) {
@@ -34,12 +36,13 @@ int BoxColumns() {
       }
     }
   }
-  // Two thirds of the work area for the text, the rest for icon and margins.
-  int columns = static_cast<int>((work.right - work.left) * 2 / 3 / average);
+  // The icon, the margins and the frame take about 120 pixels at 96 DPI.
+  int margins = ScaleToDpi(120, GetDeviceCaps(screen.Get(), LOGPIXELSX));
+  int columns = static_cast<int>((work.right - work.left - margins) / average);
   return columns < 40 ? 40 : columns;
 }
 
-std::wstring BoxText(const std::string& text) { return Wide(BreakLongLines(text, BoxColumns())); }
+std::wstring BoxText(const std::string& text) { return Wide(BreakLongWords(text, BoxColumns())); }
 
 }  // namespace
 
@@ -55,6 +58,14 @@ int AppMessageBox(const std::string& text, UINT flags) {
   HWND owner = g_mainWindow && IsWindow(g_mainWindow) ? g_mainWindow : GetActiveWindow();
   return MessageBoxW(owner, BoxText(text).c_str(), Wide(kAppTitle).c_str(),
                      AppMessageBoxFlags(flags));
+}
+
+bool PageConfirm(HWND owner, const std::string& text, const std::string& caption, UINT icon) {
+  return PageMessageBox(owner, text, caption, MB_OKCANCEL | MB_DEFBUTTON2 | icon) == IDOK;
+}
+
+bool AppConfirm(const std::string& text) {
+  return AppMessageBox(text, MB_OKCANCEL | MB_DEFBUTTON2) == IDOK;
 }
 
 void SetAppMainWindow(HWND hwnd) { g_mainWindow = hwnd; }

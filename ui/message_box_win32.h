@@ -19,6 +19,11 @@ int PageMessageBox(HWND owner, const std::string& text, UINT flags);
 // AppMessageBoxFlags adds the icon when none is given.
 int AppMessageBox(const std::string& text, UINT flags = MB_OK);
 
+// Questions before work that cannot be undone: OK and Cancel with Cancel
+// the default button, so that a stray Enter changes nothing; true for OK.
+bool PageConfirm(HWND owner, const std::string& text, const std::string& caption, UINT icon);
+bool AppConfirm(const std::string& text);
+
 // The window that owns the application's boxes (the main window while it runs).
 void SetAppMainWindow(HWND hwnd);
 HWND AppMainWindow();

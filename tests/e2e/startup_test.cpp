@@ -1,6 +1,7 @@
 // Start-up, main window and sliding tab strip of the real VexaPanel.exe.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,13 @@ TEST(Startup, MainWindowShowsFourTabsWithOnlyTheServicePageInPlace) {
   Panel panel;
   ASSERT_TRUE(panel.Start(dir));
 
-  // The only window of the program.
+  // The only window of the program, in the middle of the work area.
   EXPECT_EQ(TopLevelWindows(panel.Pid()), std::vector<HWND>{panel.Main()});
+  RECT work = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT main = RectIn(panel.Main(), nullptr);
+  EXPECT_LE(std::abs((main.left + main.right) - (work.left + work.right)), 1);
+  EXPECT_LE(std::abs((main.top + main.bottom) - (work.top + work.bottom)), 1);
   HWND tabs = panel.Tabs();
   ASSERT_TRUE(tabs);
   EXPECT_EQ(ClassOf(tabs), "SysTabControl32");

@@ -26,7 +26,9 @@ class RecordingHost : public TrackerHost {
   ConsoleCloseResult closeResult;
   BackupOutcome backup{Status::Ok(), "C:\\p\\备份\\1月2日3时4分5秒\\"};
   bool confirm = true;
-  TrackerSnapshot snapshot;  // what LookAtTracker sees
+  TrackerSnapshot snapshot;  // what LookAtTracker sees, after these in turn:
+  std::vector<TrackerSnapshot> snapshots;
+  Status openResult;
   bool confirmPage = true;
   bool adminGiven = true;
   std::string account = "a&b=c 管", password = "%+#";
@@ -61,9 +63,15 @@ class RecordingHost : public TrackerHost {
   }
   TrackerSnapshot LookAtTracker(const std::string& port) override {
     log.push_back("look port " + port);
-    return snapshot;
+    if (snapshots.empty()) return snapshot;
+    TrackerSnapshot next = snapshots.front();
+    snapshots.erase(snapshots.begin());
+    return next;
   }
-  void ShellOpen(const std::string& target) override { log.push_back("open " + target); }
+  Status ShellOpen(const std::string& target) override {
+    log.push_back("open " + target);
+    return openResult;
+  }
   void Sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }
   std::optional<AdminAnswer> AskAdministrator() override {
     log.push_back("admin dialog");
@@ -171,18 +179,22 @@ TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
   host.config["port"] = "7000";
   host.snapshot.port = {PortUse::kOther, 44, "httpd.exe"};
 
-  // Cancel starts nothing, neither the service nor the console.
+  const std::string answer = "log 端口 7000 被 httpd.exe (PID 44) 占用，询问是否仍要启动：";
+
+  // Cancel starts nothing, neither the service nor the console; the answer is logged.
   host.confirmPage = false;
   RunServiceButton(host, *FindServiceButton(1005));
   StartConsoleButton(host);
-  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "look port 7000", question));
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, answer + "取消", "look port 7000",
+                                    question, answer + "取消"));
 
   host.log.clear();
   host.confirmPage = true;
   RunServiceButton(host, *FindServiceButton(1005));
   StartConsoleButton(host);
-  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, "run vexa.exe -start",
-                                    startMessage, "look port 7000", question, "console"));
+  EXPECT_THAT(host.log, ElementsAre("look port 7000", question, answer + "仍要启动",
+                                    "run vexa.exe -start", startMessage, "look port 7000",
+                                    question, answer + "仍要启动", "console"));
 
   // A running tracker of this directory holds it already: no question. Nor
   // for a free port, and never for the other switches or the restart.
@@ -215,7 +227,26 @@ TEST(WebButtons, OpenTheConfiguredAddresses) {
   OpenWebFileDirectory(host);
   EXPECT_THAT(host.log, ElementsAre("open http://localhost:6969", "open http://localhost:6969/file",
                                     "open http://localhost:8080", "open http://localhost:8080/",
-                                    "open http://localhost:8080/种子"));
+                                    "open http://localhost:8080/%E7%A7%8D%E5%AD%90"));
+}
+
+TEST(WebButtons, RefuseAPortThatIsNoNumberAndSayWhyAnOpenFailed) {
+  EXPECT_EQ(InvalidPortText("6969@other.host"),
+            "vexa.cfg 中的端口 \"6969@other.host\" 无效：端口只能是 1 到 65535 之间的数字。\n"
+            "没有打开任何网页。");
+  for (const char* port : {"6969@other.host", "80\" /x", "0", "65536", "", "+80", " 80"}) {
+    RecordingHost host;
+    host.config["port"] = port;
+    OpenWebMainPage(host);
+    OpenWebFileDirectory(host);
+    EXPECT_EQ(host.log, std::vector<std::string>(2, "page box [Vexa服务器] 16 " + InvalidPortText(port)));
+  }
+  RecordingHost host;
+  host.config["port"] = "00080";  // digits all the same; the address gets the number
+  host.openResult = Status::Error("找不到应用程序。");
+  OpenWebMainPage(host);
+  EXPECT_THAT(host.log, ElementsAre("open http://localhost:80",
+                                    "page box [Vexa服务器] 16 无法打开 http://localhost:80：\n找不到应用程序。"));
 }
 
 TEST(BackupButton, ShowsTheDirectoryOrTheFileError) {
@@ -248,9 +279,13 @@ TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesAndShowsNothing
 
 const std::vector<std::string> kInstallStart = {
     std::string("confirm ") + kInstallConfirmText, "log 一键安装：开始",
-    "caption 请耐心等待，正在初始化Vexa......", "save port=6969"};
+    "caption 请耐心等待，正在初始化Vexa......", "look port 6969", "save port=6969"};
 const std::vector<std::string> kInstallStop = {"log 一键安装：停止Vexa", "close consoles",
-                                               "run vexa.exe -stop"};
+                                               "run vexa.exe -stop", "look port 6969"};
+const std::string kBackupDir = "C:\\p\\备份\\1月2日3时4分5秒\\";
+const std::vector<std::string> kInstallClear = {
+    "look port 6969", "log 一键安装：清空并备份数据", "backup clearing",
+    "app box 0 旧的配置与数据文件已全部清空\n" + kBackupDir, "log 一键安装：重新安装并启动服务"};
 
 TEST(OneClickInstallation, StopsTheTrackerBeforeClearingAndRunsEveryStepInOrder) {
   RecordingHost host;
@@ -260,9 +295,7 @@ TEST(OneClickInstallation, StopsTheTrackerBeforeClearingAndRunsEveryStepInOrder)
               ElementsAreArray(Concat({
                   kInstallStart,
                   kInstallStop,
-                  {"log 一键安装：清空并备份数据", "backup clearing",
-                   "app box 0 旧的配置与数据文件已全部清空\nC:\\p\\备份\\1月2日3时4分5秒\\",
-                   "log 一键安装：重新安装并启动服务"},
+                  kInstallClear,
                   kRestart,
                   {"admin dialog", kRequest, "sleep 1000", "log 一键安装：已发送创建管理员的请求",
                    "app box 0 创建超级用户成功!安装完成!", "caption 全自动初始化安装",
@@ -278,15 +311,18 @@ TEST(OneClickInstallation, StopsTheTrackerBeforeClearingAndRunsEveryStepInOrder)
   EXPECT_EQ(notRunning.log.back(), "log 一键安装：完成");
 }
 
-TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequest) {
+TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequestAndSaysWhereTheDataWent) {
   RecordingHost host;
   host.confirm = false;
   RunOneClickInstallation(host);
   EXPECT_THAT(host.log, ElementsAre(std::string("confirm ") + kInstallConfirmText));
 
-  const std::vector<std::string> tail = {"admin dialog", "log 一键安装：未创建管理员",
-                                         "app box 0 您已经退出安装程序!",
-                                         "caption 全自动初始化安装", "log 一键安装：完成"};
+  const std::string left =
+      "app box 0 您已经退出安装程序!\n\nVexa服务已重新安装，原来的配置与数据文件已备份到：\n" +
+      kBackupDir + "\n\n以后可以在浏览器中打开 http://localhost:6969/users.html 创建管理员。";
+  EXPECT_EQ(left, "app box 0 " + InstallLeftText(kBackupDir, "http://localhost:6969/users.html"));
+  const std::vector<std::string> tail = {"admin dialog", left, "caption 一键安装服务器",
+                                         "log 一键安装：在创建管理员时停止"};
   for (int answer = 0; answer < 3; ++answer) {
     RecordingHost h;
     h.adminGiven = answer != 0;
@@ -294,9 +330,66 @@ TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequest) {
     if (answer == 2) h.account = "";
     RunOneClickInstallation(h);
     ASSERT_GE(h.log.size(), tail.size());
-    EXPECT_EQ(std::vector<std::string>(h.log.end() - 5, h.log.end()), tail) << answer;
+    EXPECT_EQ(std::vector<std::string>(h.log.end() - 4, h.log.end()), tail) << answer;
     EXPECT_THAT(h.log, ::testing::Contains("backup clearing"));
   }
+}
+
+TrackerSnapshot Snapshot(std::vector<unsigned long> consoles, unsigned long servicePid, const PortHolder& port = {}) {
+  TrackerSnapshot snapshot;
+  snapshot.processes.consolePids = std::move(consoles);
+  snapshot.processes.serviceState = servicePid ? ServiceState::kRunning : ServiceState::kNotInstalled;
+  snapshot.processes.servicePid = servicePid;
+  snapshot.port = port;
+  return snapshot;
+}
+
+// Nothing is cleared while a tracker process runs (looked at for five
+// seconds after -stop) or another program holds port 6969, where the
+// request with the password goes; the browser's failure is no success.
+TEST(OneClickInstallation, StopsBeforeClearingWhileTheTrackerRunsOrThePortIsTaken) {
+  const PortHolder unknown{PortUse::kUnknownOwner, 0, ""}, httpd{PortUse::kOther, 44, "httpd.exe"};
+  const TrackerProcesses both = Snapshot({9}, 7).processes;
+  const struct Case {
+    std::function<void(RecordingHost&)> arrange;
+    std::string box, where;
+    bool cleared;
+  } cases[] = {
+      {[&](RecordingHost& h) { h.snapshot.port = unknown; }, PortTakenText("6969", unknown), "检查端口", false},
+      {[&](RecordingHost& h) { h.snapshot = Snapshot({9}, 0, httpd); }, PortTakenText("6969", httpd), "检查端口", false},
+      {[&](RecordingHost& h) { h.snapshots = {Snapshot({9}, 0, unknown), {}}, h.snapshot.port = unknown; },
+       PortTakenText("6969", unknown), "检查端口", false},
+      {[](RecordingHost& h) {
+         h.snapshots = {{}};
+         h.snapshot = Snapshot({9}, 7);
+         h.closeResult.notClosed = {"vexa.exe (PID 9)，与 cmd.exe 共用控制台，未发送 Ctrl-C"};
+       },
+       StillRunningText("C:\\p q\\vexa.exe", both) + "\n\n以下控制台窗口未能关闭：\n"
+                                                      "vexa.exe (PID 9)，与 cmd.exe 共用控制台，未发送 Ctrl-C",
+       "停止Vexa", false},
+      {[](RecordingHost& h) { h.openResult = Status::Error("找不到应用程序。"); },
+       RequestNotSentText("找不到应用程序。", kRequest + 5), "发送创建管理员的请求", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.where);
+    RecordingHost host;
+    c.arrange(host);
+    RunOneClickInstallation(host);
+    const std::string why = c.cleared ? "" : "：" + c.box;
+    EXPECT_THAT(host.log, ::testing::IsSupersetOf({"app box 48 " + c.box, std::string("caption 一键安装服务器"),
+                                                   "log 一键安装：在" + c.where + "时停止" + why}));
+    EXPECT_EQ(host.log.back(), "log 一键安装：在" + c.where + "时停止" + why);
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "backup clearing"), c.cleared ? 1 : 0);
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "sleep 500"), c.where == "停止Vexa" ? 10 : 0);
+  }
+  EXPECT_EQ(PortTakenText("6969", unknown),
+            "一键安装已停止，数据没有清空：端口 6969 已被其他程序占用：未知程序。\n"
+            "创建管理员的请求含有密码，不能发给其他程序。请先关闭该程序，再重新安装。");
+  EXPECT_EQ(StillRunningText("C:\\v\\vexa.exe", both),
+            "一键安装已停止，数据没有清空：Vexa服务器仍在运行。\n服务 C:\\v\\vexa.exe (PID 7)\n"
+            "控制台 C:\\v\\vexa.exe (PID 9)\n\n请先结束它们，再重新安装。");
+  EXPECT_EQ(RequestNotSentText("x", "http://u"),
+            "创建管理员的请求未能发送：x\n\n请在浏览器中打开以下地址创建管理员：\nhttp://u");
 }
 
 TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest) {
@@ -312,12 +405,13 @@ TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest
        {"app box 48 无法写入 vexa.cfg", idle, "log 一键安装：在保存端口时停止"}},
       {"tracker not runnable at the stop",
        [](RecordingHost& h) { h.runs["vexa.exe -stop"] = TrackerRun{Status::Error("无法运行"), 0}; },
-       Concat({kInstallStop, {"app box 48 无法运行", idle, "log 一键安装：在停止Vexa时停止"}})},
+       {"log 一键安装：停止Vexa", "close consoles", "run vexa.exe -stop", "app box 48 无法运行", idle,
+        "log 一键安装：在停止Vexa时停止：无法运行"}},
       {"file error while clearing",
        [](RecordingHost& h) { h.backup = {Status::Error("Access to C:\\p\\a.vexa was denied."), ""}; },
        Concat({kInstallStop,
-               {"log 一键安装：清空并备份数据", "backup clearing",
-                "app box 48 Access to C:\\p\\a.vexa was denied.", idle,
+               {kInstallClear.begin(), kInstallClear.begin() + 3},
+               {"app box 48 Access to C:\\p\\a.vexa was denied.", idle,
                 "log 一键安装：在清空数据时停止"}})},
   };
   for (const Case& c : cases) {
@@ -340,11 +434,11 @@ TEST(OneClickInstallation, EveryStopPointPutsTheButtonCaptionBackAndSkipsTheRest
                                          std::find(kRestart.begin(), kRestart.end(), "run " + command) + 1);
     EXPECT_THAT(host.log,
                 ElementsAreArray(Concat({
-                    std::vector<std::string>(host.log.begin(), host.log.begin() + 11),
+                    std::vector<std::string>(host.log.begin(), host.log.begin() + 14),
                     restartUpTo,
                     {exitNote + ExitCodeNote(command, 3), idle, "log 一键安装：在安装服务时停止"},
                 })));
-    EXPECT_EQ(host.log[10], "log 一键安装：重新安装并启动服务");
+    EXPECT_EQ(host.log[13], "log 一键安装：重新安装并启动服务");
     EXPECT_THAT(host.log, ::testing::Not(::testing::Contains("admin dialog")));
   }
   EXPECT_EQ(ExitCodeNote("vexa.exe -i", 3),

@@ -1,4 +1,4 @@
-#include "tracker/console_windows.h"
+#include "tracker/console_windows_win32.h"
 
 #include <windows.h>
 
@@ -8,11 +8,13 @@
 #include <atomic>
 #include <functional>
 #include <thread>
+#include <tuple>
 
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 #include "service_page/status_control_win32.h"
 #include "tests/tracker/scratch_directory.h"
+#include "tracker/image_path_win32.h"
 #include "tracker/status_schedule.h"
 #include "tracker/system_tables_win32.h"
 #include "tracker/tracker_launcher.h"
@@ -92,6 +94,7 @@ class TrackerDirectory {
     }
   }
   const std::string& Path() const { return dir_.Path(); }
+  std::string Exe() const { return dir_.Path() + "vexa.exe"; }
   std::vector<unsigned long> Consoles() const { return QueryTrackerProcesses(Path()).consolePids; }
   std::string Log() const { return test::ReadBytes(Path() + "vexa-calls.log"); }
 
@@ -135,6 +138,17 @@ class TrackerDirectory {
   ScratchDirectory dir_;
 };
 
+// The processes as the panel lists them: each with a handle opened then.
+std::vector<ConsoleProcess> Listed(const std::vector<unsigned long>& pids) {
+  std::vector<ConsoleProcess> listed;
+  listed.reserve(pids.size());
+  for (unsigned long pid : pids) {
+    listed.push_back(
+        {pid, ScopedHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid))});
+  }
+  return listed;
+}
+
 std::string PidName(const char* title, unsigned long pid) {
   return std::string(title) + " (PID " + std::to_string(pid) + ")";
 }
@@ -148,12 +162,18 @@ TEST(ConsoleWindows, ClosesOnlyTheTrackersConsolesAndLeavesOthersOpen) {
   ASSERT_EQ(ours.size(), 2u);
   ASSERT_EQ(theirs.size(), 1u);
 
-  ConsoleCloseResult result = CloseTrackerConsoles(ours);
+  // A process id handed on with a process that does not run our vexa.exe
+  // (as when the tracker ended and the id went to another program) is
+  // looked at through its handle and left alone.
+  std::vector<ConsoleProcess> consoles = Listed({ours[0], theirs[0], ours[1]});
+  ConsoleCloseResult result = CloseTrackerConsoles(consoles, tracker.Exe());
   EXPECT_TRUE(result.found);
   EXPECT_TRUE(result.notClosed.empty());
-  ASSERT_EQ(result.closings.size(), 2u);
-  for (size_t i = 0; i < 2; ++i) {
-    EXPECT_EQ(result.closings[i].pid, ours[i]);
+  ASSERT_EQ(result.closings.size(), 3u);
+  EXPECT_EQ(result.closings[1].pid, theirs[0]);
+  EXPECT_EQ(result.closings[1].end, ConsoleEnd::kAlreadyEnded);
+  for (size_t i : {0, 2}) {
+    EXPECT_EQ(result.closings[i].pid, ours[i / 2]);
     EXPECT_EQ(result.closings[i].title, "vexa");
     EXPECT_EQ(result.closings[i].end, ConsoleEnd::kWindowClosed);
   }
@@ -164,7 +184,7 @@ TEST(ConsoleWindows, ClosesOnlyTheTrackersConsolesAndLeavesOthersOpen) {
   EXPECT_TRUE(IsWindow(prompt.Window()));
 
   // Nothing to close: nothing found, nothing done.
-  ConsoleCloseResult none = CloseTrackerConsoles(tracker.Consoles());
+  ConsoleCloseResult none = CloseTrackerConsoles(Listed(tracker.Consoles()), tracker.Exe());
   EXPECT_FALSE(none.found);
   EXPECT_TRUE(none.closings.empty());
 }
@@ -176,7 +196,7 @@ TEST(ConsoleWindows, StubbornConsolesAreGivenUpWithinTheBoundsAndNamed) {
   ASSERT_EQ(pids.size(), 3u);
 
   ULONGLONG start = GetTickCount64();
-  ConsoleCloseResult one = CloseTrackerConsoles({pids[0]});
+  ConsoleCloseResult one = CloseTrackerConsoles(Listed({pids[0]}), tracker.Exe());
   ULONGLONG elapsed = GetTickCount64() - start;
   EXPECT_GE(elapsed, 1900u);  // retried for about 2 s
   EXPECT_LE(elapsed, 2600u);
@@ -185,7 +205,7 @@ TEST(ConsoleWindows, StubbornConsolesAreGivenUpWithinTheBoundsAndNamed) {
   EXPECT_EQ(one.closings[0].end, ConsoleEnd::kStillRunning);
 
   start = GetTickCount64();
-  ConsoleCloseResult all = CloseTrackerConsoles(pids);
+  ConsoleCloseResult all = CloseTrackerConsoles(Listed(pids), tracker.Exe());
   elapsed = GetTickCount64() - start;
   EXPECT_GE(elapsed, 4900u);
   EXPECT_LE(elapsed, 5600u);
@@ -200,7 +220,7 @@ TEST(ConsoleWindows, ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole) {
   ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pids[0]));
   ASSERT_TRUE(process);
 
-  ConsoleCloseResult result = CloseTrackerConsoles(pids);
+  ConsoleCloseResult result = CloseTrackerConsoles(Listed(pids), tracker.Exe());
   ASSERT_EQ(result.closings.size(), 1u);
   EXPECT_EQ(result.closings[0].end, ConsoleEnd::kCtrlC);
   EXPECT_TRUE(result.closings[0].title.empty());
@@ -215,7 +235,50 @@ TEST(ConsoleWindows, ConsoleWithoutItsOwnWindowGetsCtrlCInARealConsole) {
   // next console instance hears Ctrl-C too, as nothing taught it to ignore it.
   pids = tracker.Start(1, false);
   ASSERT_EQ(pids.size(), 1u) << tracker.Log();
-  EXPECT_EQ(CloseTrackerConsoles(pids).closings.at(0).end, ConsoleEnd::kCtrlC);
+  EXPECT_EQ(CloseTrackerConsoles(Listed(pids), tracker.Exe()).closings.at(0).end, ConsoleEnd::kCtrlC);
+}
+
+// The tracker started from a command prompt shares the prompt's console: a
+// Ctrl-C would reach the prompt too, so neither gets one and it is named.
+TEST(ConsoleWindows, ATrackerInsideACommandPromptIsNamedAndThePromptGetsNoCtrlC) {
+  TrackerDirectory tracker("prompt", "vexa_console_standin.exe");
+  std::wstring line = L"cmd.exe /c \"" + Wide(tracker.Exe()) + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                             nullptr, nullptr, &startup, &info));
+  ScopedHandle prompt(info.hProcess), promptThread(info.hThread);
+  std::vector<unsigned long> pids;
+  for (int i = 0; i < 200 && (pids.empty() || TrackerDirectory::Count(tracker.Log(), "ready ") == 0); ++i) {
+    pids = tracker.Consoles();
+    Sleep(50);
+  }
+  ASSERT_EQ(pids.size(), 1u) << tracker.Log();
+
+  ConsoleCloseResult result = CloseTrackerConsoles(Listed(pids), tracker.Exe());
+  EXPECT_EQ(result.closings.at(0).end, ConsoleEnd::kSharedConsole);
+  EXPECT_EQ(result.notClosed, std::vector<std::string>{"vexa.exe (PID " + std::to_string(pids[0]) +
+                                                       ")，与 cmd.exe 共用控制台，未发送 Ctrl-C"});
+  EXPECT_EQ(TrackerDirectory::Count(tracker.Log(), "ctrl-c"), 0u) << tracker.Log();
+  EXPECT_TRUE(WaitForSingleObject(prompt.Get(), 0) == WAIT_TIMEOUT && tracker.Consoles() == pids);
+}
+
+TEST(ImagePaths, AreComparedAsTheSystemComparesThem) {
+  ScratchDirectory dir("Long Folder Name Ärger");
+  test::WriteBytes(dir.Path() + "vexa.exe", "");
+  wchar_t shortPath[MAX_PATH] = L"";
+  ASSERT_NE(GetShortPathNameW(Wide(dir.Path() + "vexa.exe").c_str(), shortPath, MAX_PATH), 0u);
+  const std::string longPath = dir.Path() + "vexa.exe";
+  ASSERT_NE(Narrow(shortPath), longPath);
+  const std::tuple<std::string, std::string, bool> cases[] = {
+      {"C:\\Ärger\\Σ\\vexa.exe", "c:\\äRGER\\σ\\VEXA.EXE", true},  // every letter, not ASCII alone
+      {"\\\\?\\C:\\x\\vexa.exe", "C:\\X\\vexa.exe", true},
+      {Narrow(shortPath), longPath, true},
+      {"C:\\a\\vexa.exe", "C:\\b\\vexa.exe", false},
+      {"C:\\a~1\\vexa.exe", "C:\\b\\vexa.exe", false},
+  };
+  for (const auto& [a, b, same] : cases) EXPECT_EQ(SameImageFile(a, b), same) << a << " " << b;
 }
 
 TEST(TrackerProcessesOnTheSystem, FindsTheServiceByItsBinaryPath) {

@@ -68,6 +68,20 @@ TEST(TrackerProcesses, ServiceByBinaryPathConsolesByImagePath) {
   EXPECT_FALSE(stopped.AnyRunning());
 }
 
+TEST(TrackerProcesses, OfTwoServicesOnOneTrackerTheRunningOneElseTheFirstByName) {
+  const ServiceEntry stoppedB{"VexaB", kTracker, ServiceState::kStopped, 0},
+      pendingA{"vexaA", kTracker, ServiceState::kStartPending, 0},
+      runningC{"VexaC", kTracker, ServiceState::kRunning, 77};
+  // Whatever order the system lists them in.
+  for (const auto& services : std::vector<std::vector<ServiceEntry>>{
+           {stoppedB, pendingA}, {pendingA, stoppedB}, {stoppedB, runningC, pendingA}, {runningC, pendingA}}) {
+    SystemTables tables;
+    tables.services = services;
+    EXPECT_EQ(FindTrackerProcesses(kTracker, tables).serviceState,
+              services.size() == 2 && services[0].pid == 0 ? ServiceState::kStartPending : ServiceState::kRunning);
+  }
+}
+
 TEST(StatusLine, ShowsServiceConsolesAndPortInThreeSegments) {
   struct Case {
     ServiceState state;

@@ -56,18 +56,28 @@ TEST(TrackerCommands, LastPathComponentSplitsOnRealSeparatorsOnly) {
   EXPECT_EQ(LastPathComponent("嘰俓"), "嘰俓");
 }
 
-TEST(TrackerCommands, WebFileDirectoryAddressEscapesOnlyWhatChangesItsMeaning) {
+TEST(TrackerCommands, WebFileDirectoryAddressEncodesEveryByteButTheUnreserved) {
   EXPECT_EQ(WebFileDirectoryUrl("http://localhost:6969", "D:\\bt\\file"),
             "http://localhost:6969/file");
   EXPECT_EQ(WebFileDirectoryUrl("http://localhost:6969", "D:\\bt\\file\\"),
             "http://localhost:6969/");
-  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "C:\\种子 文件"),
-            "http://localhost:81/种子%20文件");
-  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "D:\\a#b%c?d e"),
-            "http://localhost:81/a%23b%25c%3Fd%20e");
-  // Everything else stays byte for byte: & + = ; ~ and 嘰 included.
-  EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", "x\\a&b+c=d;e~f嘰"),
-            "http://localhost:81/a&b+c=d;e~f嘰");
+  // Every byte but the unreserved ones and "/" is encoded: nothing in a
+  // folder's name can end the path or reach the browser's command line.
+  const struct {
+    const char* directory;
+    const char* path;
+  } cases[] = {
+      {"C:\\种子 文件", "%E7%A7%8D%E5%AD%90%20%E6%96%87%E4%BB%B6"},
+      {"D:\\a#b%c?d e", "a%23b%25c%3Fd%20e"},
+      {"x\\a&b+c=d;e~f嘰", "a%26b%2Bc%3Dd%3Be~f%E5%98%B0"},
+      {"x\\say\"hi\"@host:1", "say%22hi%22%40host%3A1"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WebFileDirectoryUrl("http://localhost:81", c.directory),
+              std::string("http://localhost:81/") + c.path)
+        << c.directory;
+  }
+  EXPECT_EQ(EscapeUrlPathSegment("a/b-c.d_e~"), "a/b-c.d_e~");
   EXPECT_EQ(EscapeUrlPathSegment(""), "");
   EXPECT_EQ(EscapeUrlPathSegment("%%"), "%25%25");
 }

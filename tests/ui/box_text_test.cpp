@@ -8,17 +8,17 @@
 namespace vexa {
 namespace {
 
-TEST(BoxText, LongLinesBreakAfterASeparatorOrWhereFullAndShortOnesStay) {
+TEST(BoxText, LongWordsBreakAfterASeparatorOrWhereFullAndShortOnesStay) {
   struct Case {
     const char* text;
     int columns;
     const char* broken;
   } const cases[] = {
-      {"short\nlines stay", 10, "short\nlines stay"},
+      {"short\nwords stay, however long the line", 10, "short\nwords stay, however long the line"},
       // After the last separator that still fits.
       {"C:\\aaaa\\bbbb\\cccc", 10, "C:\\aaaa\\\nbbbb\\cccc"},
       {"a/bb/ccc/dddd", 6, "a/bb/\nccc/\ndddd"},
-      {"one two three", 8, "one two \nthree"},
+      {"see C:\\aaaa\\bbbb", 8, "see C:\\aaaa\\\nbbbb"},  // only the path is broken
       // No separator: where the line is full.
       {"abcdefghij", 4, "abcd\nefgh\nij"},
       // A Chinese character takes two columns and may end a line.
@@ -28,12 +28,12 @@ TEST(BoxText, LongLinesBreakAfterASeparatorOrWhereFullAndShortOnesStay) {
       {"abcd\nefghij", 4, "abcd\nefgh\nij"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(BreakLongLines(c.text, c.columns), c.broken) << c.text;
+    EXPECT_EQ(BreakLongWords(c.text, c.columns), c.broken) << c.text;
   }
   // A 300-character path keeps every byte, in lines no wider than asked.
   std::string path = "C:\\";
   while (path.size() < 300) path += "目录abcdefgh\\";
-  std::string broken = BreakLongLines(path, 60);
+  std::string broken = BreakLongWords(path, 60);
   std::string joined;
   int columns = 0, widest = 0;
   for (char c : broken) {

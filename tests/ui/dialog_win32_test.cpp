@@ -70,7 +70,7 @@ TEST(DialogTemplates, AdminDialogShowsItsTexts) {
   EXPECT_EQ(dialog.GetItemText(IDOK), "确定");
   EXPECT_EQ(dialog.GetItemText(IDCANCEL), "取消");
   EXPECT_EQ(dialog.GetItemText(IDC_ADMIN_ACCOUNT), "");
-  EXPECT_FALSE(GetWindowLongA(dialog.Item(IDC_ADMIN_PASSWORD), GWL_STYLE) & ES_PASSWORD);
+  EXPECT_TRUE(GetWindowLongA(dialog.Item(IDC_ADMIN_PASSWORD), GWL_STYLE) & ES_PASSWORD);
   EXPECT_EQ(GetWindowLongA(dialog.Item(IDOK), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
 }
 
