@@ -24,6 +24,11 @@ constexpr unsigned char kCaptionKey = 0x6B;
 constexpr auto kStoredCaption = ScrambleLiteral(kMainWindowCaption, kCaptionKey);
 const char kPageNotCreated[] = "无法创建页面：";
 const char kPanelStartedLog[] = "控制面板启动：";
+const char kUnsavedPages[] = "以下页面有未保存的修改：";
+const char kUnsavedChoices[] =
+    "选择“是”：保存这些页面，然后关闭。\n"
+    "选择“否”：不保存，直接关闭。\n"
+    "选择“取消”：不关闭。";
 // Posted at initialisation, so that its box comes after the window shows.
 constexpr UINT kReportUnreadableConfig = WM_APP + 1;
 }  // namespace
@@ -48,12 +53,39 @@ void CMainDlg::AddPage(const std::string& caption) {
     return;
   }
   tabs.AddPage(caption, page->Handle());
-  if constexpr (std::is_base_of_v<StoreView, Page>) storeViews_.push_back(page.get());
+  if constexpr (std::is_base_of_v<StoreView, Page>) {
+    storeViews_.push_back(SettingsTab{page.get(), static_cast<int>(pages_.size())});
+  }
   pages_.push_back(std::move(page));
 }
 
 void CMainDlg::RefreshPages() {
-  for (StoreView* view : storeViews_) view->ShowStoreValues();
+  for (const SettingsTab& page : storeViews_) page.view->ShowStoreValues();
+}
+
+bool CMainDlg::ConfirmClose() {
+  std::vector<SettingsTab> unsaved;
+  std::string text = kUnsavedPages;
+  for (const SettingsTab& page : storeViews_) {
+    if (!page.view->HasUnsavedChanges()) continue;
+    unsaved.push_back(page);
+    text += "\n    " + page.view->PageName();
+  }
+  if (unsaved.empty()) return true;
+  text += "\n\n" + std::string(kUnsavedChoices);
+  const int answer = PageMessageBox(Handle(), text, kServerCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
+  LogAction("关闭窗口时有未保存的页面，回答：" +
+            std::string(answer == IDYES ? "保存" : answer == IDNO ? "不保存" : "取消"));
+  if (answer != IDYES) return answer == IDNO;
+  for (const SettingsTab& page : unsaved) {
+    // The page's own boxes and a refused field's focus belong on screen.
+    HWND strip = tabs.Handle();
+    if (SendMessageW(strip, TCM_GETCURSEL, 0, 0) != page.tab) {
+      SendMessageW(strip, TCM_SETCURFOCUS, static_cast<WPARAM>(page.tab), 0);
+    }
+    if (!page.view->Save()) return false;
+  }
+  return true;
 }
 
 bool CMainDlg::OnInit() {
@@ -69,9 +101,9 @@ bool CMainDlg::OnInit() {
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   AddPage<CSetting>("管理服务");
-  AddPage<CFileAndDir>("目录设置");
-  AddPage<Coption>("选项设置");
-  AddPage<CBTsystem>("系统设置");
+  AddPage<CFileAndDir>(kDirectoriesPageName);
+  AddPage<Coption>(kDisplayOptionsPageName);
+  AddPage<CBTsystem>(kSystemLimitsPageName);
   SetText(DescrambleText(kStoredCaption, kCaptionKey));
   CentreOnWorkArea();
   if (!store_.LoadStatus().ok) PostMessageW(Handle(), kReportUnreadableConfig, 0, 0);
@@ -174,9 +206,18 @@ INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_CLOSE:
-      // The close box, Alt+F4 and the system menu; the dialog manager would
-      // turn this into IDCANCEL, which the window ignores.
-      EndDialog(IDCANCEL);
+      // The close box, Alt+F4, the system menu, the taskbar; the dialog
+      // manager would turn this into IDCANCEL, which the window ignores.
+      // Closing during a job would hide the window while the job goes on.
+      // End task's second WM_CLOSE may come while the question or a save's
+      // box is open.
+      if (confirmingClose_ || DeferWhileBusy(Handle(), WM_CLOSE)) return TRUE;
+      confirmingClose_ = true;
+      if (ConfirmClose()) EndDialog(IDCANCEL);
+      confirmingClose_ = false;
+      return TRUE;
+    case WM_QUERYENDSESSION:
+      SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, AllowSessionEnd(Handle()) ? TRUE : FALSE);
       return TRUE;
     case kReportUnreadableConfig:
       ReportUnreadableConfig();

@@ -47,13 +47,21 @@ class CMainDlg : public CDialog {
   // Ctrl+Tab and the like: the next or previous tab, as a click selects it.
   void SwitchTab(int delta);
   void ReportUnreadableConfig();
+  // Before the window closes: asks about pages with unsaved changes and
+  // saves them on Yes; false keeps the window.
+  bool ConfirmClose();
 
   ConfigStore& store_;
   HICON icon;          // shared resource icon: not destroyed
   CSoundTabCtrl tabs;  // control 1003
   // The pages' owners; the strip reaches each page as its tab's item data.
   std::vector<std::unique_ptr<CDialog>> pages_;
-  std::vector<StoreView*> storeViews_;  // the settings pages among them
+  struct SettingsTab {
+    StoreView* view;  // a settings page among pages_
+    int tab;
+  };
+  std::vector<SettingsTab> storeViews_;
+  bool confirmingClose_ = false;  // the close question or its saves are on screen
 };
 
 }  // namespace vexa

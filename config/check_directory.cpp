@@ -14,6 +14,12 @@ bool IsDriveRoot(const std::string& path) {
   return path.size() == 3 && path[1] == ':' && path[2] == '\\';
 }
 
+bool EndsWithBackslash(const std::string& path) {
+  std::size_t last = 0;
+  for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) last = i;
+  return !path.empty() && last == path.size() - 1 && path[last] == '\\';
+}
+
 }  // namespace
 
 bool IsUncPath(const std::string& path) {
@@ -64,10 +70,10 @@ CheckDirectoryResult CheckDirectory(const std::string& text, const std::string& 
   std::string path = ReplaceCharMb(text, '/', '\\');
   for (char c : kDroppedCharacters) path = RemoveCharMb(path, c);
 
-  // Single bytes on purpose: a trailing double-byte character whose second
-  // byte is 0x5C loses that byte too. A drive root keeps its backslash, and
-  // a network path its two leading ones.
-  if (!path.empty() && path.back() == '\\' && !IsDriveRoot(path)) path.pop_back();
+  // Only a backslash that is a character of its own: a double-byte
+  // character whose second byte is 0x5C (運, 誠) stays whole. A drive root
+  // keeps its backslash, and a network path its two leading ones.
+  if (EndsWithBackslash(path) && !IsDriveRoot(path)) path.pop_back();
   if (!path.empty() && path.front() == '\\' && !IsUncPath(path)) path.erase(0, 1);
   if (!IsAbsolutePath(path)) path = programDirectory + path;
 

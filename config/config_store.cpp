@@ -78,6 +78,15 @@ const char kOutsideChangeQuestion[] =
     "选择“是”：重新读取 vexa.cfg，再写入这次修改的设置并保存。\n"
     "选择“否”：不保存，vexa.cfg 保持其他程序修改后的样子，页面上的内容仍保留。";
 
+const char kOutsideDeleteQuestion[] =
+    "vexa.cfg 已被其他程序删除。\n\n"
+    "选择“是”：用本程序中的全部设置重新写出 vexa.cfg，再写入这次修改的设置。\n"
+    "选择“否”：不保存，vexa.cfg 仍不存在，页面上的内容仍保留。";
+
+const char* OutsideChangeQuestion(OutsideChangeKind kind) {
+  return kind == OutsideChangeKind::Deleted ? kOutsideDeleteQuestion : kOutsideChangeQuestion;
+}
+
 std::string NotInCodePageText(const std::string& caption) {
   return "“" + caption +
          "”中有本系统的代码页无法表示的字符，Vexa读不出这样的设置。"
@@ -179,18 +188,23 @@ ConfigFile::ReadOutcome ConfigStore::ReadFile(std::string* bytes, std::string* r
   return outcome;
 }
 
-bool ConfigStore::ChangedOnDisk() {
-  if (unreadableAtLoad_) return false;
+std::optional<OutsideChangeKind> ConfigStore::OutsideChangeNow() {
+  if (unreadableAtLoad_) return std::nullopt;
   std::string bytes;
   std::string reason;
   FileStamp now;
   switch (ReadFile(&bytes, &reason, &now)) {
-    case ConfigFile::ReadOutcome::Unreadable: return false;
-    case ConfigFile::ReadOutcome::Missing: return seen_.exists;
+    case ConfigFile::ReadOutcome::Unreadable: return std::nullopt;
+    case ConfigFile::ReadOutcome::Missing:
+      if (seen_.exists) return OutsideChangeKind::Deleted;
+      return std::nullopt;
     case ConfigFile::ReadOutcome::Read: break;
   }
-  return !seen_.exists || now.size != seen_.size || now.lastWrite != seen_.lastWrite ||
-         now.hash != seen_.hash;
+  if (!seen_.exists || now.size != seen_.size || now.lastWrite != seen_.lastWrite ||
+      now.hash != seen_.hash) {
+    return OutsideChangeKind::Modified;
+  }
+  return std::nullopt;
 }
 
 Status ConfigStore::Reload() {
@@ -212,13 +226,22 @@ Status ConfigStore::Reload() {
   return Status::Ok();
 }
 
-OutsideChange ConfigStore::CheckOutsideChange(const std::function<bool()>& askReload) {
+OutsideChange ConfigStore::CheckOutsideChange(
+    const std::function<bool(OutsideChangeKind)>& ask) {
   OutsideChange change;
-  if (!ChangedOnDisk()) return change;
-  if (!askReload || !askReload()) {
+  const std::optional<OutsideChangeKind> kind = OutsideChangeNow();
+  if (!kind) return change;
+  const bool yes = ask && ask(*kind);
+  LogAction(std::string(*kind == OutsideChangeKind::Deleted ? "vexa.cfg 已被其他程序删除"
+                                                            : "vexa.cfg 已被其他程序修改") +
+            "，保存前询问，回答：" + (yes ? "是" : "否"));
+  if (!yes) {
     change.proceed = false;
     return change;
   }
+  // Reading a deleted file would empty the store and lose every setting
+  // the panel holds; writing the store brings them all back.
+  if (*kind == OutsideChangeKind::Deleted) return change;
   change.status = Reload();
   change.proceed = change.status.ok;
   change.reloaded = change.status.ok;

@@ -4,6 +4,7 @@
 // of a key is ever seen by Get and Set.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,10 +48,16 @@ struct FileStamp {
 
 std::uint64_t HashBytes(const std::string& bytes);
 
-// The question asked before a save when another program changed vexa.cfg
-// (Yes: read it again, then save; No: write nothing) and the failure a
-// caller reports after No.
+// What another program did to vexa.cfg since the store last read or wrote it.
+enum class OutsideChangeKind { Modified, Deleted };
+
+// The questions asked before a save when another program changed vexa.cfg
+// (Yes: read it again, then write this save's changes; No: write nothing)
+// or deleted it (Yes: write the whole store again; No: write nothing), and
+// the failure a caller reports after No.
 extern const char kOutsideChangeQuestion[];
+extern const char kOutsideDeleteQuestion[];
+const char* OutsideChangeQuestion(OutsideChangeKind kind);
 
 // The refusal of a value (named by caption) holding a character that the
 // ANSI code page, vexa.cfg's encoding, lacks: the tracker could not read it.
@@ -81,13 +88,16 @@ class ConfigStore {
   // True when vexa.cfg is no longer what the last Load, Reload or Save saw:
   // created, removed, or another size, time or content. A file that cannot
   // be read now, or could not at Load, tells nothing: the save reports it.
-  bool ChangedOnDisk();
+  bool ChangedOnDisk() { return OutsideChangeNow().has_value(); }
+  std::optional<OutsideChangeKind> OutsideChangeNow();
   // Reads vexa.cfg again in place of every entry, as at start-up. When the
   // file cannot be read the store stays as it was and the reason comes back.
   Status Reload();
-  // Before a save: when vexa.cfg changed outside, askReload (the question
-  // above) decides between reloading the store and writing nothing.
-  OutsideChange CheckOutsideChange(const std::function<bool()>& askReload);
+  // Before a save: when vexa.cfg changed outside, ask (the question for the
+  // kind of change) decides between going on and writing nothing. Yes to a
+  // modified file reloads the store; Yes to a deleted one keeps it whole,
+  // so that the save writes every setting again.
+  OutsideChange CheckOutsideChange(const std::function<bool(OutsideChangeKind)>& ask);
 
   // Whoever shows the store's values (the main window's pages) is told
   // through the listener when they changed other than by its own save.

@@ -3,10 +3,12 @@
 // the same way wherever the panel writes the file.
 #include <windows.h>
 
+#include "config/config_store.h"
+
 namespace vexa {
 
-// kOutsideChangeQuestion in a box owned by owner (warning icon, Yes/No);
-// true for Yes: read vexa.cfg again, then save.
-bool AskReloadChangedConfig(HWND owner);
+// The question for that kind of change in a box owned by owner (warning
+// icon, Yes/No); true for Yes.
+bool AskReloadChangedConfig(HWND owner, OutsideChangeKind kind);
 
 }  // namespace vexa

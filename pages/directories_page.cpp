@@ -23,6 +23,7 @@ const char kHomePageText[] =
     "虚拟目录名是您设置的虚拟目录路径的最后一级目录名字<br>"
     "例如您设置虚拟路径fx或者virt\\fx或者C:\\fx虚拟目录名都是fx</FONT>";
 const char kHomePageName[] = "\\index.html";
+const char kDirectoriesPageName[] = "目录设置";
 
 std::string HomePageBytes() { return TextToGbk(kHomePageText); }
 
@@ -88,11 +89,13 @@ std::vector<FieldSpec> Table() {
 
 DirectoriesPage::DirectoriesPage(std::string programDirectory, DirectorySystem& directories,
                                  HomePageFile& homePage)
-    : SettingsPage(Table(), {}, {}, "保存设置成功"),
+    : SettingsPage(kDirectoriesPageName, Table(), {}, {}, "保存设置成功"),
       programDirectory_(std::move(programDirectory)),
       ansiProgramDirectory_(AnsiOrEmpty(programDirectory_)),
       directories_(directories),
-      homePage_(homePage) {}
+      homePage_(homePage) {
+  LimitRange("port", 1, 65535);
+}
 
 std::string DirectoriesPage::HomePagePath() const {
   const std::string& web = ValueOf(kWebDirectoryKey);

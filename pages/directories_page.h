@@ -15,6 +15,7 @@ extern const char kHomePageText[];  // the home page's text, no line end
 // system's code page, as the tracker's web pages declare.
 std::string HomePageBytes();
 extern const char kHomePageName[];  // "\\index.html"
+extern const char kDirectoriesPageName[];  // the tab's caption
 
 // Where the home page meets the disk.
 class HomePageFile {

@@ -39,6 +39,9 @@ std::vector<FieldSpec> Table() {
 
 }  // namespace
 
-DisplayOptionsPage::DisplayOptionsPage() : SettingsPage(Table(), {}, {}, "保存设置成功") {}
+const char kDisplayOptionsPageName[] = "选项设置";
+
+DisplayOptionsPage::DisplayOptionsPage()
+    : SettingsPage(kDisplayOptionsPageName, Table(), {}, {}, "保存设置成功") {}
 
 }  // namespace vexa

@@ -5,6 +5,8 @@
 
 namespace vexa {
 
+extern const char kDisplayOptionsPageName[];  // the tab's caption
+
 class DisplayOptionsPage : public SettingsPage {
  public:
   DisplayOptionsPage();

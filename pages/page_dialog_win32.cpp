@@ -5,7 +5,6 @@
 
 namespace vexa {
 
-
 void BindFields(CDialog& dialog, SettingsPage& page) {
   for (std::size_t row = 0; row < page.Fields().size(); ++row) {
     if (page.Fields()[row].control != 0) dialog.BindText(page.Fields()[row].control, &page.Value(row));
@@ -28,12 +27,14 @@ void ShowPageMessage(HWND page, const PageMessage& message) {
 
 }  // namespace
 
-void SavePage(CDialog& dialog, SettingsPage& page, ConfigStore& store, bool showSaved) {
+bool SavePage(CDialog& dialog, SettingsPage& page, ConfigStore& store, bool showSaved) {
   dialog.UpdateData(true);
   HWND owner = dialog.Handle();
-  PageMessage message = page.SaveChanges(store, [owner] { return AskReloadChangedConfig(owner); });
+  PageMessage message = page.SaveChanges(
+      store, [owner](OutsideChangeKind kind) { return AskReloadChangedConfig(owner, kind); });
   if (showSaved) dialog.UpdateData(false);
   ShowPageMessage(owner, message);
+  return message.written;
 }
 
 }  // namespace vexa

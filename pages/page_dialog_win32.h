@@ -5,6 +5,7 @@
 // that tells its outcome.
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 #include "config/config_store.h"
@@ -19,14 +20,21 @@ void BindFields(CDialog& dialog, SettingsPage& page);
 
 // Reads the fields, saves them (asking first when vexa.cfg changed outside)
 // and shows the outcome; showSaved puts the saved values (as the page's
-// save steps left them) back into the fields before the box.
-void SavePage(CDialog& dialog, SettingsPage& page, ConfigStore& store, bool showSaved);
+// save steps left them) back into the fields before the box. True when
+// vexa.cfg holds the page's values now.
+bool SavePage(CDialog& dialog, SettingsPage& page, ConfigStore& store, bool showSaved);
 
 // A page that shows values of the store: told to show them again when the
-// store changed other than by the page's own save.
+// store changed other than by the page's own save, and asked before the
+// window closes whether it holds changes not yet saved.
 class StoreView {
  public:
+  // Fields the user changed since the last load or save keep their text.
   virtual void ShowStoreValues() = 0;
+  virtual bool HasUnsavedChanges() = 0;
+  virtual const std::string& PageName() const = 0;
+  // The save button's work; true when vexa.cfg holds the page's values now.
+  virtual bool Save() = 0;
 
  protected:
   ~StoreView() = default;
@@ -37,8 +45,24 @@ template <typename Page>
 class CPageDialog : public CDialog, public StoreView {
  public:
   void ShowStoreValues() override {
-    page_.Initialize(store_);
+    // During the page's own save its values are read and saved already.
+    if (!saving_) UpdateData(true);
+    page_.Refresh(store_);
     UpdateData(false);
+  }
+
+  bool HasUnsavedChanges() override {
+    UpdateData(true);
+    return page_.HasUnsavedChanges();
+  }
+
+  const std::string& PageName() const override { return page_.Name(); }
+
+  bool Save() override {
+    saving_ = true;
+    const bool written = SavePage(*this, page_, store_, ShowsSavedValues());
+    saving_ = false;
+    return written;
   }
 
  protected:
@@ -56,7 +80,7 @@ class CPageDialog : public CDialog, public StoreView {
 
   bool OnCommand(int id, int code, HWND control) override {
     if (id == IDC_SAVE && code == BN_CLICKED) {
-      SavePage(*this, page_, store_, ShowsSavedValues());
+      Save();
       return true;
     }
     return CDialog::OnCommand(id, code, control);
@@ -67,6 +91,9 @@ class CPageDialog : public CDialog, public StoreView {
 
   ConfigStore& store_;
   Page page_;
+
+ private:
+  bool saving_ = false;
 };
 
 }  // namespace vexa

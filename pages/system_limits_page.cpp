@@ -48,18 +48,21 @@ std::vector<std::string> SaveOrder() {
 
 }  // namespace
 
+const char kSystemLimitsPageName[] = "系统设置";
+
 SystemLimitsPage::SystemLimitsPage()
-    : SettingsPage(Table(), LoadOrder(), SaveOrder(), "保存设置成功") {}
+    : SettingsPage(kSystemLimitsPageName, Table(), LoadOrder(), SaveOrder(), "保存设置成功") {
+  LimitRange("vexa_compression_level", 0, 9);
+}
 
 void SystemLimitsPage::DecodeLoaded() {
   DecodeAccessMask(ValueOf(kMemberAccessKey), memberBoxes);
   DecodeAccessMask(ValueOf(kGuestAccessKey), guestBoxes);
 }
 
-SettingsPage::StepReport SystemLimitsPage::RunSaveSteps() {
+void SystemLimitsPage::EncodeDerived() {
   ValueOf(kMemberAccessKey) = EncodeAccessMask(memberBoxes);
   ValueOf(kGuestAccessKey) = EncodeAccessMask(guestBoxes);
-  return {};
 }
 
 }  // namespace vexa

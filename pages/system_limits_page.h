@@ -16,6 +16,7 @@ constexpr int kMemberFirstBox = IDC_SYS_MEMBER_VIEW;  // "浏览" ... "注册"
 
 extern const char kGuestAccessKey[];
 extern const char kMemberAccessKey[];
+extern const char kSystemLimitsPageName[];  // the tab's caption
 
 // "打开说明文档" could not open the guide: where it looked and why not.
 std::string ReadmeOpenErrorText(const std::string& path, const std::string& reason);
@@ -30,7 +31,7 @@ class SystemLimitsPage : public SettingsPage {
 
  protected:
   void DecodeLoaded() override;
-  StepReport RunSaveSteps() override;
+  void EncodeDerived() override;
 };
 
 }  // namespace vexa

@@ -61,8 +61,8 @@ std::string ServiceHost::ConfigGet(const std::string& key, const std::string& de
 Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& value) {
   std::string ansi;
   if (!TextToAnsi(value, &ansi)) return Status::Error(NotInCodePageText(key));
-  OutsideChange change =
-      store_.CheckOutsideChange([this] { return AskReloadChangedConfig(page_); });
+  OutsideChange change = store_.CheckOutsideChange(
+      [this](OutsideChangeKind kind) { return AskReloadChangedConfig(page_, kind); });
   if (!change.proceed)
     return change.status.ok ? Status::Error(kOutsideChangeNotSaved) : change.status;
   store_.Set(key, ansi);

@@ -1,10 +1,21 @@
 #include "ui/busy_panel_win32.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "base/wide_text.h"
+#include "log/action_log.h"
+
 namespace vexa {
 
 namespace {
 
-int busyDepth = 0;  // the UI thread's only
+// The UI thread's only.
+int busyDepth = 0;
+std::string runningJob;
+std::vector<std::function<void()>> idleActions;
+std::vector<std::pair<HWND, UINT>> deferred;
 
 bool IsInput(UINT message) {
   return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
@@ -40,16 +51,58 @@ bool PumpQueued() {
 
 }  // namespace
 
-BusyPanel::BusyPanel() {
+BusyPanel::BusyPanel(std::string job) : outerJob_(runningJob) {
   if (busyDepth++ == 0) SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  if (runningJob.empty()) runningJob = std::move(job);
 }
 
 BusyPanel::~BusyPanel() {
+  runningJob = outerJob_;
   if (--busyDepth > 0) return;
   DropQueuedInput();
+  // An action may start another job; it waits for the next idle then.
+  std::vector<std::function<void()>> actions;
+  actions.swap(idleActions);
+  for (const auto& action : actions) action();
 }
 
 bool PanelBusy() { return busyDepth > 0; }
+
+const std::string& RunningJob() { return runningJob; }
+
+void WhenPanelIdle(std::function<void()> action) {
+  if (busyDepth == 0) {
+    action();
+    return;
+  }
+  idleActions.push_back(std::move(action));
+}
+
+bool DeferWhileBusy(HWND window, UINT message) {
+  if (busyDepth == 0) return false;
+  const std::pair<HWND, UINT> put(window, message);
+  if (std::find(deferred.begin(), deferred.end(), put) != deferred.end()) return true;
+  deferred.push_back(put);
+  WhenPanelIdle([put] {
+    deferred.erase(std::remove(deferred.begin(), deferred.end(), put), deferred.end());
+    PostMessageW(put.first, put.second, 0, 0);
+  });
+  return true;
+}
+
+std::string SessionBlockReason(const std::string& job) {
+  return "正在" + job + "，请等它完成后再注销或关机。";
+}
+
+bool AllowSessionEnd(HWND window, BlockReasonApi createReason) {
+  if (runningJob.empty()) return true;
+  LogAction("系统要求结束会话，" + runningJob + "尚未完成，已拒绝");
+  // Only a reason that was set needs removing.
+  if (createReason(window, Wide(SessionBlockReason(runningJob)).c_str())) {
+    WhenPanelIdle([window] { ShutdownBlockReasonDestroy(window); });
+  }
+  return false;
+}
 
 bool SetBusyCursor() {
   if (busyDepth == 0) return false;

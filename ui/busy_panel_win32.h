@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <thread>
 #include <utility>
 
@@ -14,16 +15,40 @@
 
 namespace vexa {
 
-// Marks the panel busy for its lifetime; nests.
+// Marks the panel busy for its lifetime; nests. A job that a logoff must
+// not cut short (a backup, a restore, the one-click installation with its
+// clearing) is named.
 class BusyPanel {
  public:
-  BusyPanel();
+  BusyPanel() : BusyPanel(std::string()) {}
+  explicit BusyPanel(std::string job);
   ~BusyPanel();
   BusyPanel(const BusyPanel&) = delete;
   BusyPanel& operator=(const BusyPanel&) = delete;
+
+ private:
+  std::string outerJob_;
 };
 
 bool PanelBusy();
+// The named job running now; empty when there is none.
+const std::string& RunningJob();
+
+// Runs action once the panel is no longer busy; at once when it is not.
+void WhenPanelIdle(std::function<void()> action);
+
+// A message that must wait for the job (WM_CLOSE would hide the window
+// while the job goes on) is posted to window again once the panel is idle,
+// once however often it came; true when it was put off.
+bool DeferWhileBusy(HWND window, UINT message);
+
+// The answer to WM_QUERYENDSESSION: false while a named job runs, with the
+// job given to the system as the reason (createReason; its failure, as
+// under Wine, changes nothing). The reason goes when the job ends.
+using BlockReasonApi = BOOL(WINAPI*)(HWND, LPCWSTR);
+bool AllowSessionEnd(HWND window, BlockReasonApi createReason = ShutdownBlockReasonCreate);
+// The reason shown for a job.
+std::string SessionBlockReason(const std::string& job);
 
 // The main window's answer to WM_SETCURSOR while busy; false when not busy.
 bool SetBusyCursor();

@@ -114,9 +114,14 @@ TEST(CheckDirectory, WorksByCharactersWhereTrailBytesCanBeBackslashes) {
   // character they stay.
   EXPECT_EQ(CheckDirectory("\x81/\x81|/x|", kProgram, fs).path, "\x81/\x81|\\x");
 
-  // The end checks look at single bytes, so a trailing 嘰 (87 5C) loses its
-  // second byte.
-  EXPECT_EQ(CheckDirectory("数据嘰", kProgram, fs).path, "数据\x87");
+  // A trailing 嘰 (87 5C) or 運 (DF 5C) is a character, not a backslash: it
+  // is kept and created whole; a real backslash after it still goes.
+  const std::pair<std::string, std::string> cases[] = {
+      {"数据嘰", "数据嘰"}, {"logs\\運", "logs\\運"}, {"logs\\運\\", "logs\\運"}};
+  for (const auto& [typed, whole] : cases) {
+    EXPECT_EQ(CheckDirectory(typed, kProgram, fs).path, whole) << typed;
+    EXPECT_EQ(fs.created.back(), kProgram + whole) << typed;
+  }
 }
 
 TEST(CheckDirectory, NamesTheDirectoriesThatCouldNotBeCreated) {

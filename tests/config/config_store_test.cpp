@@ -297,7 +297,8 @@ TEST(ConfigStoreOutsideChange, AnyChangeSinceLoadOrSaveAsksAndOnlyYesReloads) {
 
   file.content = "port = 8000\r\nadded = 2\r\n";
   ++file.time;
-  OutsideChange no = store.CheckOutsideChange([&] {
+  OutsideChange no = store.CheckOutsideChange([&](OutsideChangeKind kind) {
+    EXPECT_EQ(kind, OutsideChangeKind::Modified);
     ++asked;
     return false;
   });
@@ -314,7 +315,7 @@ TEST(ConfigStoreOutsideChange, AnyChangeSinceLoadOrSaveAsksAndOnlyYesReloads) {
   file.outcome = ConfigFile::ReadOutcome::Read;
   EXPECT_FALSE(store.CheckOutsideChange({}).proceed);
 
-  OutsideChange yes = store.CheckOutsideChange([&] {
+  OutsideChange yes = store.CheckOutsideChange([&](OutsideChangeKind) {
     ++asked;
     return true;
   });

@@ -21,6 +21,7 @@ constexpr int kTabStripId = 1003;
 constexpr int kMessageTextId = 0xFFFF;
 constexpr char kDialogClass[] = "#32770";
 constexpr DWORD kCloseTimeoutMs = 8000;
+const char kUnsavedQuestion[] = "以下页面有未保存的修改";
 constexpr DWORD kAnswerTimeoutMs = 10000;  // for a panel busy on a loaded machine
 constexpr char kActionLogName[] = "VexaPanel.log";
 
@@ -585,6 +586,17 @@ DWORD Panel::ExitCode() const {
 bool Panel::Close(DWORD timeoutMs) {
   if (!Running()) return true;
   PostMessageA(main_, WM_CLOSE, 0, 0);
+  // Edits a test left unsaved: the panel asks, and they are not kept.
+  std::optional<MessageBoxInfo> question;
+  WaitUntil(
+      [&] {
+        question = FindMessageBox(pid_, main_);
+        return !Running() || question;
+      },
+      timeoutMs);
+  if (question && Running() && question->text.rfind(kUnsavedQuestion, 0) == 0) {
+    PressButton(*question, IDNO);
+  }
   return WaitForExit(timeoutMs);
 }
 

@@ -303,17 +303,18 @@ TEST(SettingsPagesE2e, DirectoryTextsAreCreatedAsTyped) {
   HWND directories = ShowTab(panel, kDirectoriesTab);
   // Z: is the prefix's view of the Linux root: a drive root that exists.
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_ALLOWED_DIR, "Z:/"));
-  ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "up/load/"));
+  // 運 ends in the byte of a backslash (DF 5C) and stays whole.
+  ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "up/load/運"));
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_FILE_DIR, "web/files"));
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_ACCESS_LOG_DIR, dir.Path() + "logs/今天"));
   auto box = SaveAndConfirm(panel, directories);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->info.text, "自动校验设置目录完毕!\n保存设置成功");
   EXPECT_EQ(ItemText(directories, IDC_DIR_ALLOWED_DIR), "Z:\\");
-  EXPECT_EQ(ItemText(directories, IDC_DIR_UPLOAD_DIR), "up\\load");
+  EXPECT_EQ(ItemText(directories, IDC_DIR_UPLOAD_DIR), "up\\load\\運");
   EXPECT_EQ(ItemText(directories, IDC_DIR_FILE_DIR), "web\\files");
   EXPECT_EQ(ItemText(directories, IDC_DIR_ACCESS_LOG_DIR), "logs\\今天");
-  for (const char* folder : {"up\\load", "web\\files", "logs\\今天"}) {
+  for (const char* folder : {"up\\load\\運", "web\\files", "logs\\今天"}) {
     DWORD attributes = GetFileAttributesW(Wide(dir.File(folder)).c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << folder;
@@ -322,7 +323,7 @@ TEST(SettingsPagesE2e, DirectoryTextsAreCreatedAsTyped) {
   EXPECT_FALSE(dir.Exists("webfiles"));
   EXPECT_FALSE(dir.Exists("Z:"));
   EXPECT_EQ(dir.Read("vexa.cfg")
-                .rfind("allowed_dir = Z:\\\r\nvexa_upload_dir = up\\load\r\n"
+                .rfind("allowed_dir = Z:\\\r\nvexa_upload_dir = up\\load\\\xDF\\\r\n"
                        "vexa_file_dir = web\\files\r\n"
                        "vexa_access_log_dir = logs\\\xBD\xF1\xCC\xEC\r\n",  // 今天 in code page 936
                        0),
@@ -370,19 +371,63 @@ TEST(SettingsPagesE2e, VexaCfgChangedByAnotherProgramIsNeverOverwrittenSilently)
   ASSERT_TRUE(saved);
   EXPECT_EQ(saved->text, "保存设置成功");
   PressButton(*saved, IDOK);
-  std::string merged = dir.Read("vexa.cfg");
-  EXPECT_EQ(
-      merged.rfind("port = 7100\r\nvexa_allow_sort = 5\r\nadded = x\r\nvexa_show_added = 0\r\n", 0),
-      0u)
-      << merged;
+  // Only the changed field went over the other program's file.
+  EXPECT_EQ(dir.Read("vexa.cfg"), "port = 7100\r\nvexa_allow_sort = 5\r\nadded = x\r\n");
   EXPECT_EQ(ItemText(options, sortField), "5");
   EXPECT_EQ(ItemText(panel.Page(kDirectoriesTab), IDC_DIR_PORT), "7100");
+}
 
-  // Saved over: the next save asks nothing.
-  auto again = SaveAndConfirm(panel, options);
-  ASSERT_TRUE(again);
-  EXPECT_EQ(again->info.text, "保存设置成功");
-  EXPECT_EQ(dir.Read("vexa.cfg"), merged);
+// Unsaved edits are not lost to a close: the panel names the pages and asks;
+// Cancel keeps the window, a refused save keeps it too, Yes saves page after
+// page and closes, No closes and writes nothing.
+TEST(SettingsPagesE2e, ClosingWithUnsavedChangesAsksAndSavesOnYes) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND limits = panel.Page(kLimitsTab);
+  ASSERT_TRUE(SetItemText(panel.Page(kOptionsTab), IDC_OPT_SHOW_ADDED, "3"));
+  ASSERT_TRUE(SetItemText(limits, IDC_SYS_MAX_CONNS, "9x"));  // a paste past the filter
+  std::vector<std::string> boxes;  // the texts, in order
+  auto closeAnswering = [&](Panel& panel, std::vector<int> buttons) {
+    PostMessageA(panel.Main(), WM_CLOSE, 0, 0);
+    for (int button : buttons) {
+      auto box = WaitForMessageBox(panel.Pid(), panel.Main());
+      ASSERT_TRUE(box);
+      if (boxes.empty()) SaveScreenshot(box->window, "unsaved-changes-question");
+      if (button == IDCANCEL) {
+        EXPECT_EQ(IconOf(*box), BoxIcon::Blue);
+      }
+      boxes.push_back(box->caption + "|" + box->text);
+      ASSERT_TRUE(PressButton(*box, button));
+    }
+  };
+  const std::string question = std::string(kCaption) + "|以下页面有未保存的修改：\n    ";
+  const std::string choices =
+      "\n\n选择“是”：保存这些页面，然后关闭。\n选择“否”：不保存，直接关闭。\n选择“取消”：不关闭。";
+  closeAnswering(panel, {IDCANCEL});
+  EXPECT_TRUE(panel.NoBoxOnceIdle());
+  closeAnswering(panel, {IDYES, IDOK, IDOK});
+  EXPECT_TRUE(panel.NoBoxOnceIdle());
+  EXPECT_EQ(TabSelection(panel.Tabs()), kLimitsTab);
+  ASSERT_TRUE(SetItemText(limits, IDC_SYS_MAX_CONNS, "99"));
+  closeAnswering(panel, {IDYES, IDOK});
+  EXPECT_TRUE(panel.WaitForExit(10000));
+  const std::string both = question + "选项设置\n    系统设置" + choices;
+  EXPECT_EQ(boxes, (std::vector<std::string>{
+                       both, both, std::string(kCaption) + "|保存设置成功",
+                       std::string(kCaption) + "|“最大并发连接”只能填写数字。",
+                       question + "系统设置" + choices, std::string(kCaption) + "|保存设置成功"}));
+  const std::string saved = dir.Read("vexa.cfg");
+  EXPECT_NE(saved.find("vexa_show_added = 3\r\nvexa_show_info_hash"), std::string::npos);
+  EXPECT_NE(saved.find("vexa_max_conns = 99\r\n"), std::string::npos) << saved;
+
+  Panel again;
+  ASSERT_TRUE(again.Start(dir));
+  ASSERT_TRUE(SetItemText(again.Page(kDirectoriesTab), IDC_DIR_PORT, "7001"));
+  closeAnswering(again, {IDNO});
+  EXPECT_TRUE(again.WaitForExit(10000));
+  EXPECT_EQ(dir.Read("vexa.cfg"), saved);
 }
 
 // Points the user's desktop folder somewhere else for one test.

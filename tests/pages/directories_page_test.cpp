@@ -104,9 +104,10 @@ TEST(DirectoriesPage, DefaultsCreateTheDirectoriesAndTheHomePageAndAppendInTable
                                    "image_bar_fill = /files/image_bar_fill.jpg\r\n");
 }
 
-// A paste gets letters past the port field's own filter: the save names the
-// field, creates nothing and writes nothing, and the typed text stays.
-TEST(DirectoriesPage, DigitsOnlyFieldWithOtherTextRefusesTheWholeSave) {
+// A paste gets letters past the port field's own filter, and digits can
+// name no port: the save names the field, creates nothing and writes
+// nothing, and the typed text stays.
+TEST(DirectoriesPage, PortThatIsNoNumberFrom1To65535RefusesTheWholeSave) {
   const std::string before = "port = 7000\r\n";
   Loaded loaded(before);
   loaded.page.ValueOf("port") = "7001http://x";
@@ -116,12 +117,18 @@ TEST(DirectoriesPage, DigitsOnlyFieldWithOtherTextRefusesTheWholeSave) {
   EXPECT_EQ(message.icon, PageMessage::Icon::Error);
   EXPECT_EQ(message.text, "“BT服务端口”只能填写数字。");
   EXPECT_EQ(message.focusControl, 1029);
+  for (const char* port : {"0", "65536", "000099999999999999999999"}) {
+    loaded.page.ValueOf("port") = port;
+    EXPECT_EQ(loaded.page.SaveChanges(loaded.store).text,
+              "“BT服务端口”必须是 1 到 65535 之间的数字。");
+  }
   EXPECT_EQ(loaded.file.writes, 0);
   EXPECT_EQ(loaded.file.bytes, before);
   EXPECT_TRUE(loaded.directories.created.empty());
   EXPECT_TRUE(loaded.homePage.files.empty());
-  EXPECT_EQ(loaded.page.ValueOf("port"), "7001http://x");
-  EXPECT_EQ(loaded.store.Get("vexa_file_dir", ""), "");
+  EXPECT_EQ(loaded.page.ValueOf("port"), "000099999999999999999999");
+  loaded.page.ValueOf("port") = "065535";
+  EXPECT_EQ(loaded.page.SaveChanges(loaded.store).icon, PageMessage::Icon::Information);
 }
 
 TEST(DirectoriesPage, DirectoryFieldsComeBackCleanedAndTheHomePageFollowsTheWebDirectory) {

@@ -78,45 +78,6 @@ TEST(DisplayOptionsPage, ValuesAreKeptAsTypedAndEmptyOnesDropTheirLine) {
   EXPECT_EQ(again.ValueOf("vexa_allow_sort"), "007");
 }
 
-// Another program edits vexa.cfg while the page is open: No writes nothing
-// and keeps what was typed, Yes saves the page's values into the file as it
-// now is and tells the other pages.
-TEST(DisplayOptionsPage, SaveAfterAnOutsideChangeAsksAndOnlyYesWritesOverIt) {
-  MemoryConfigFile file("vexa_allow_sort = 1\r\nport = 6969\r\n");
-  ConfigStore store(file);
-  store.Load();
-  int refreshed = 0;
-  store.SetOutsideChangeListener([&] { ++refreshed; });
-  DisplayOptionsPage page;
-  page.Initialize(store);
-  for (const char* key : kKeys) page.ValueOf(key) = "";
-  page.ValueOf("vexa_allow_sort") = "5";
-
-  const std::string outside = "port = 7000\r\nvexa_allow_sort = 2\r\nadded = x\r\n";
-  file.bytes = outside;
-  int asked = 0;
-  PageMessage message = page.SaveChanges(store, [&] {
-    ++asked;
-    return false;
-  });
-  EXPECT_EQ(asked, 1);
-  EXPECT_TRUE(message.text.empty());  // no box: the user chose
-  EXPECT_EQ(file.bytes, outside);
-  EXPECT_EQ(file.writes, 0);
-  EXPECT_EQ(page.ValueOf("vexa_allow_sort"), "5");
-  EXPECT_EQ(refreshed, 0);
-
-  message = page.SaveChanges(store, [&] {
-    ++asked;
-    return true;
-  });
-  EXPECT_EQ(asked, 2);
-  EXPECT_EQ(message.icon, PageMessage::Icon::Information);
-  EXPECT_EQ(message.text, "保存设置成功");
-  EXPECT_EQ(file.bytes, "port = 7000\r\nvexa_allow_sort = 5\r\nadded = x\r\n");
-  EXPECT_EQ(refreshed, 1);
-}
-
 #ifndef _WIN32  // the native build's code page can be chosen; Wine's is the process's
 // vexa.cfg is read in the ANSI code page and shown as UTF-8; a value that
 // page cannot hold is refused at save and nothing is written. Here the

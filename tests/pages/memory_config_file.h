@@ -11,6 +11,7 @@ class MemoryConfigFile : public ConfigFile {
   explicit MemoryConfigFile(std::string initial) : bytes(std::move(initial)) {}
 
   ReadOutcome Read(std::string* out, std::string* reason) override {
+    if (missing) return ReadOutcome::Missing;
     if (unreadable) {
       *reason = "另一个程序正在使用此文件，进程无法访问。";
       return ReadOutcome::Unreadable;
@@ -23,11 +24,13 @@ class MemoryConfigFile : public ConfigFile {
     ++writes;
     if (!writeError.empty()) return Status::Error(writeError);
     bytes = content;
+    missing = false;
     return Status::Ok();
   }
 
   std::string bytes;
   bool unreadable = false;
+  bool missing = false;  // deleted by another program
   std::string writeError;  // when set, every write fails with it
   int writes = 0;
 };

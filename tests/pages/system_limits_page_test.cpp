@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "log/action_log.h"
 #include "tests/pages/memory_config_file.h"
 
 namespace vexa {
@@ -124,12 +125,12 @@ TEST(SystemLimitsPage, EmptyAndClearedFieldsAreNotWritten) {
   EXPECT_EQ(page.ValueOf("vexa_per_page"), "30");
 
   page.ValueOf("vexa_per_page") = "";
-  page.ValueOf("vexa_compression_level") = "42";  // no range check
+  page.ValueOf("vexa_compression_level") = "09";
   page.ValueOf("vexa_max_hops") = "007";
   page.SaveChanges(loaded.store);
   EXPECT_EQ(loaded.file.bytes,
             "socket_timeout = 5\r\n"
-            "vexa_compression_level = 42\r\n"
+            "vexa_compression_level = 09\r\n"
             "vexa_max_torrents = 1000\r\n"
             "vexa_guest_access = 0\r\n"
             "vexa_member_access = 0\r\n"
@@ -149,13 +150,80 @@ TEST(SettingsPage, DigitsOnlyMeansTheDigitsZeroToNineOrNothing) {
   EXPECT_EQ(DigitsOnlyText("压缩等级 0至9"), "“压缩等级 0至9”只能填写数字。");
 }
 
+struct RecordingSink : ActionLogSink {
+  RecordingSink() { SetActionLogSink(this); }
+  ~RecordingSink() override { SetActionLogSink(nullptr); }
+  void Write(const std::string& text) override { lines.push_back(text); }
+  std::vector<std::string> lines;
+};
+
+// Another program raises vexa_max_conns while the user edits socket_timeout.
+// No writes nothing; Yes writes the user's changes over the file as it now
+// is, the page shows the file's values for the rest, and the other pages are
+// told. The log has the answers and what the save changed.
+TEST(SystemLimitsPage, SaveOverAnOutsideEditWritesOnlyWhatTheUserChanged) {
+  RecordingSink log;
+  Loaded loaded("vexa_max_conns = 64\r\nsocket_timeout = 15\r\nport = 80\r\n");
+  SystemLimitsPage& page = loaded.page;
+  int told = 0;
+  loaded.store.SetOutsideChangeListener([&] { ++told; });
+  EXPECT_FALSE(page.HasUnsavedChanges());
+  page.ValueOf("socket_timeout") = "20";
+  page.guestBoxes[1] = 1;
+  EXPECT_TRUE(page.HasUnsavedChanges());
+  const std::string outside = "vexa_max_conns = 500\r\nsocket_timeout = 15\r\nport = 81\r\n";
+  loaded.file.bytes = outside;
+
+  auto answer = [](bool yes) {
+    return [yes](OutsideChangeKind kind) { return kind == OutsideChangeKind::Modified && yes; };
+  };
+  EXPECT_TRUE(page.SaveChanges(loaded.store, answer(false)).text.empty());
+  EXPECT_EQ(loaded.file.bytes, outside);
+  EXPECT_EQ(page.SaveChanges(loaded.store, answer(true)).text, "保存设置成功");
+  EXPECT_EQ(loaded.file.bytes, "vexa_max_conns = 500\r\nsocket_timeout = 20\r\nport = 81\r\n"
+                               "vexa_guest_access = 2\r\n");
+  EXPECT_EQ(page.ValueOf("vexa_max_conns"), "500");
+  EXPECT_FALSE(page.HasUnsavedChanges());
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(log.lines, (std::vector<std::string>{
+                           "vexa.cfg 已被其他程序修改，保存前询问，回答：否",
+                           "vexa.cfg 已被其他程序修改，保存前询问，回答：是",
+                           "保存页面“系统设置”：vexa_guest_access: （空） → 2, socket_timeout: 15 → 20",
+                           "保存 vexa.cfg：成功"}));
+
+  // Shown again from the store, an unsaved edit stays and stays unsaved.
+  page.ValueOf("vexa_per_page") = "x";
+  loaded.store.Set("vexa_max_torrents", "5");
+  page.Refresh(loaded.store);
+  EXPECT_EQ(page.ValueOf("vexa_max_torrents"), "5");
+  EXPECT_TRUE(page.HasUnsavedChanges());
+  page.SaveChanges(loaded.store);
+  EXPECT_EQ(log.lines.back(), "保存页面“系统设置”被拒绝：“每页显示的下载数目”只能填写数字。");
+}
+
+// Another program deleted vexa.cfg: No writes nothing; Yes writes every
+// setting the panel holds, not just this page's.
+TEST(SystemLimitsPage, SaveAfterVexaCfgWasDeletedWritesTheWholeStoreOnYes) {
+  Loaded loaded("port = 80\r\nallowed_dir = up\r\n");
+  loaded.page.ValueOf("socket_timeout") = "20";
+  loaded.file.missing = true;
+  auto answer = [](bool yes) {
+    return [yes](OutsideChangeKind kind) { return kind == OutsideChangeKind::Deleted && yes; };
+  };
+  EXPECT_TRUE(loaded.page.SaveChanges(loaded.store, answer(false)).text.empty());
+  EXPECT_EQ(loaded.file.writes, 0);
+  EXPECT_EQ(loaded.page.SaveChanges(loaded.store, answer(true)).text, "保存设置成功");
+  EXPECT_EQ(loaded.file.bytes.rfind("port = 80\r\nallowed_dir = up\r\nvexa_max_conns = 64\r\n", 0), 0u);
+  EXPECT_EQ(std::string(OutsideChangeQuestion(OutsideChangeKind::Deleted)).rfind("vexa.cfg 已被其他程序删除", 0), 0u);
+}
+
 TEST(SystemLimitsPage, ReadmeErrorNamesThePathAndTheSystemReason) {
   EXPECT_EQ(ReadmeOpenErrorText("C:\\程序 嘰\\Readme.txt", "系统找不到指定的文件。"),
             "无法打开说明文档：\nC:\\程序 嘰\\Readme.txt\n系统找不到指定的文件。");
 }
 
 // The first offending field in table order is named; the masks are not encoded.
-TEST(SystemLimitsPage, SaveNamesTheFirstDigitsOnlyFieldThatHoldsOtherText) {
+TEST(SystemLimitsPage, SaveNamesTheFirstFieldThatHoldsOtherTextOrANumberOutOfRange) {
   const std::string before = "vexa_guest_access = 3\r\n";
   Loaded loaded(before);
   loaded.page.ValueOf("vexa_max_hops") = "2a";
@@ -166,7 +234,11 @@ TEST(SystemLimitsPage, SaveNamesTheFirstDigitsOnlyFieldThatHoldsOtherText) {
   EXPECT_EQ(message.focusControl, 1025);
   EXPECT_EQ(loaded.page.ValueOf("vexa_guest_access"), "3");
 
-  loaded.page.ValueOf("vexa_compression_level") = "9";
+  loaded.page.ValueOf("vexa_compression_level") = "10";
+  message = loaded.page.SaveChanges(loaded.store);
+  EXPECT_EQ(message.text, "“压缩等级 0至9”必须是 0 到 9 之间的数字。");
+
+  loaded.page.ValueOf("vexa_compression_level") = "09";
   message = loaded.page.SaveChanges(loaded.store);
   EXPECT_EQ(message.text, "“允许Track共享连接数”只能填写数字。");
   EXPECT_EQ(message.focusControl, 1027);

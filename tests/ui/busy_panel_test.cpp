@@ -173,5 +173,39 @@ TEST(TrackerLauncher, ALongSwitchAsksWhetherToWaitAndAGivenUpWaitReturnsAtOnce) 
   Sleep(1600);  // the abandoned first run ends before the directory goes
 }
 
+std::wstring givenReason;
+BOOL WINAPI UnimplementedBlockReason(HWND, LPCWSTR reason) {
+  givenReason = reason;
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);  // as Wine answers
+  return FALSE;
+}
+
+// A logoff is refused while a named job runs, with the job as the reason,
+// also where the system keeps no reasons; a close that came meanwhile is
+// posted once, as soon as the panel is idle again.
+TEST(BusyPanel, SessionEndWaitsForANamedJobAndAPutOffCloseFollowsIt) {
+  AnsweringWindow window;
+  EXPECT_FALSE(DeferWhileBusy(window.hwnd, WM_APP));
+  {
+    BusyPanel command;  // a tracker switch: over in seconds
+    EXPECT_TRUE(AllowSessionEnd(window.hwnd, UnimplementedBlockReason));
+    {
+      BusyPanel backup("备份数据");
+      BusyPanel step("inner");
+      EXPECT_FALSE(AllowSessionEnd(window.hwnd, UnimplementedBlockReason));
+      EXPECT_EQ(givenReason, Wide(SessionBlockReason("备份数据")));
+      EXPECT_FALSE(AllowSessionEnd(window.hwnd));  // the system's own call
+      EXPECT_TRUE(DeferWhileBusy(window.hwnd, WM_APP));
+    }
+    EXPECT_EQ(RunningJob(), "");
+    EXPECT_TRUE(DeferWhileBusy(window.hwnd, WM_APP));
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, window.hwnd, WM_APP, WM_APP, PM_NOREMOVE));
+  }
+  MSG msg;
+  while (PeekMessageW(&msg, window.hwnd, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  EXPECT_EQ(window.posted, 1);
+}
+
 }  // namespace
 }  // namespace vexa
