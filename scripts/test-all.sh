@@ -33,6 +33,7 @@ trap cleanup EXIT
 VEXA_FORCE_XVFB=1 vexa_xvfb_start
 vexa_wine_prepare
 vexa_wineserver_start
+vexa_desktop_keeper_start build/mingw/tools/vexa-desktop-keeper.exe
 
 echo "=== Wine and end-to-end tests (DISPLAY=$DISPLAY)"
 ctest --test-dir build/mingw --output-on-failure -j "$JOBS" --timeout 300 -LE cp1252

@@ -89,6 +89,20 @@ vexa_wineserver_start() {
   done
 }
 
+# Starts tools/desktop_keeper (its path given) detached from every pipe and
+# waits until the desktop's explorer runs: otherwise the first test's own
+# process starts that explorer, which keeps the test's output pipe open.
+vexa_desktop_keeper_start() {
+  [ -f "$1" ] || { echo "wine: no desktop keeper at $1" >&2; return 1; }
+  setsid wine "$1" </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 100); do
+    pgrep -f 'explorer.exe /desktop' >/dev/null && return 0
+    sleep 0.1
+  done
+  echo "wine: the desktop's explorer did not start" >&2
+  return 1
+}
+
 vexa_wineserver_stop() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true

@@ -8,8 +8,9 @@
 namespace vexa {
 
 namespace {
-// Dialog units of the name and file-count columns' right edges.
-constexpr int kListTabStops[] = {118, 160};
+// Dialog units of the name and file-count columns' right edges; the name
+// may carry the mark of a restore's own backup.
+constexpr int kListTabStops[] = {178, 230};
 }  // namespace
 
 CRestoreDlg::CRestoreDlg(std::vector<std::string> entries)

@@ -100,8 +100,8 @@ std::vector<DWORD> ConsolesInside(const ServicePage& s) {
   return pids;
 }
 
-// Starts the stand-in of another program directory as its console instance.
-DWORD StartUnrelatedConsole(const ProgramDir& other) {
+// Starts a directory's stand-in as its console instance, as a user would by hand.
+DWORD StartConsoleOf(const ProgramDir& other) {
   std::string commandLine = "\"" + other.File("vexa.exe") + "\"";
   std::wstring wideLine = Wide(commandLine);
   STARTUPINFOW startup = {};
@@ -124,11 +124,19 @@ TEST(ServicePageConsoles, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShow
   ASSERT_TRUE(s.Start());
   EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
   // Another program's console, which the panel must leave alone.
-  ASSERT_NE(StartUnrelatedConsole(other), 0u);
+  ASSERT_NE(StartConsoleOf(other), 0u);
   ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
 
   ClickItem(s.page, kConsoleStart);
-  ClickItem(s.page, kConsoleStart);
+  ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 2; }, 10000));
+  // A second one could not listen on the port: it is not started.
+  auto running = s.Click(kConsoleStart);
+  ASSERT_TRUE(running);
+  EXPECT_EQ(running->caption, "Vexa服务器");
+  EXPECT_EQ(running->text.rfind("Vexa控制台已在运行（PID ", 0), 0u) << running->text;
+  ASSERT_TRUE(PressButton(*running, IDOK));
+  // One started by hand beside it: the status line and the close take both.
+  ASSERT_NE(StartConsoleOf(s.dir), 0u);
   ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 3; }, 10000));
   EXPECT_EQ(s.dir.StandInCalls(), (std::vector<std::string>{Quoted(s.dir), Quoted(s.dir)}));
   std::vector<DWORD> pids = ConsolesInside(s);
