@@ -22,6 +22,8 @@ bool EndsWithBackslash(const std::string& path) {
 
 }  // namespace
 
+const char kFileInTheWay[] = "已有同名的文件";
+
 bool IsUncPath(const std::string& path) {
   return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
 }
@@ -31,7 +33,8 @@ bool IsAbsolutePath(const std::string& path) {
 }
 
 void CreateDirectoryTree(const std::string& path, DirectorySystem& fs,
-                         std::vector<std::string>* notCreated) {
+                         std::vector<std::string>* notCreated,
+                         std::vector<std::string>* reasons) {
   // Walk up to the first ancestor that exists, then create downwards, parents
   // first. A loop rather than recursion: the text comes from an edit field and
   // may hold thousands of backslashes. Every ancestor is a prefix of the path,
@@ -61,6 +64,7 @@ void CreateDirectoryTree(const std::string& path, DirectorySystem& fs,
     // without it; that is no failure.
     if (!fs.CreateDirectory(current) && !fs.Exists(current) && notCreated != nullptr) {
       notCreated->push_back(current);
+      if (reasons != nullptr) reasons->push_back(fs.Reason());
     }
   }
 }
@@ -78,10 +82,11 @@ CheckDirectoryResult CheckDirectory(const std::string& text, const std::string& 
   if (!IsAbsolutePath(path)) path = programDirectory + path;
 
   CheckDirectoryResult result;
-  CreateDirectoryTree(path, fs, &result.notCreated);
+  CreateDirectoryTree(path, fs, &result.notCreated, &result.reasons);
   // A file in the directory's place counts as existing to the walk above.
   if (result.notCreated.empty() && fs.Exists(path) && !fs.IsDirectory(path)) {
     result.notCreated.push_back(path);
+    result.reasons.push_back(kFileInTheWay);
   }
 
   result.path = RemoveTextMb(path, programDirectory);

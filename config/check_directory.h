@@ -14,11 +14,17 @@ class DirectorySystem {
   virtual bool Exists(const std::string& path) = 0;  // as file or directory
   virtual bool IsDirectory(const std::string& path) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
+  // Why the last CreateDirectory failed, in the system's words; empty when
+  // that is not known.
+  virtual std::string Reason() { return ""; }
 };
+
+extern const char kFileInTheWay[];  // the reason for a file where a directory should be
 
 struct CheckDirectoryResult {
   std::string path;                     // the cleaned text the configuration keeps
   std::vector<std::string> notCreated;  // directories whose creation failed
+  std::vector<std::string> reasons;     // why, one for each (maybe empty)
 };
 
 // True for a network path: two backslashes and then a name.
@@ -30,7 +36,8 @@ bool IsAbsolutePath(const std::string& path);
 
 // Ensures the directory exists, parents first; failures are collected.
 void CreateDirectoryTree(const std::string& path, DirectorySystem& fs,
-                         std::vector<std::string>* notCreated);
+                         std::vector<std::string>* notCreated,
+                         std::vector<std::string>* reasons = nullptr);
 
 CheckDirectoryResult CheckDirectory(const std::string& text, const std::string& programDirectory,
                                     DirectorySystem& fs);

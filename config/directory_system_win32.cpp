@@ -3,6 +3,7 @@
 #include "config/directory_system_win32.h"
 
 #include "base/path_exists.h"
+#include "base/system_error_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
 
@@ -19,7 +20,14 @@ bool CWinDirectorySystem::IsDirectory(const std::string& path) {
 // as in every file that includes it first; the slot in the interface is the
 // same either way.
 bool CWinDirectorySystem::CreateDirectory(const std::string& path) {
-  return ::CreateDirectoryW(Wide(TextFromAnsi(path)).c_str(), nullptr) != FALSE;
+  if (::CreateDirectoryW(Wide(TextFromAnsi(path)).c_str(), nullptr)) return true;
+  lastError_ = GetLastError();
+  lastPath_ = TextFromAnsi(path);
+  return false;
+}
+
+std::string CWinDirectorySystem::Reason() {
+  return lastError_ == 0 ? std::string() : SystemMessage(lastError_, lastPath_);
 }
 
 }  // namespace vexa

@@ -11,6 +11,11 @@ class CWinDirectorySystem : public DirectorySystem {
   bool Exists(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   bool CreateDirectory(const std::string& path) override;
+  std::string Reason() override;
+
+ private:
+  unsigned long lastError_ = 0;
+  std::string lastPath_;
 };
 
 }  // namespace vexa

@@ -124,15 +124,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(!HasSingleByteChar(result.path, c), "a removed character came back", text, result.path);
   }
 
-  // The rules read straight: remove, one trailing and one leading backslash
-  // byte, make absolute, strip the program directory.
+  // The rules read straight: remove, one trailing backslash that is a
+  // character of its own (not the second byte of 運) and one leading
+  // backslash byte, make absolute, strip the program directory.
   // A drive root keeps its backslash, a network path its two leading ones.
   auto network = [](const std::string& p) {
     return p.size() >= 3 && p[0] == '\\' && p[1] == '\\' && p[2] != '\\';
   };
   std::string path = RemoveChars(text);
   bool driveRoot = path.size() == 3 && path[1] == ':' && path[2] == '\\';
-  if (!path.empty() && path.back() == '\\' && !driveRoot) path.pop_back();
+  const bool trailingBackslash =
+      !path.empty() && path.back() == '\\' && CharStarts(path).back() == path.size() - 1;
+  if (trailingBackslash && !driveRoot) path.pop_back();
   if (!path.empty() && path.front() == '\\' && !network(path)) path.erase(0, 1);
   bool absolute = (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || network(path);
   Check(vexa::IsAbsolutePath(path) == absolute, "IsAbsolutePath", path);

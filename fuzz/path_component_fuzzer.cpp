@@ -46,20 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Check(last.find('\\') == std::string::npos && last.find('/') == std::string::npos,
         "component holds a separator", input, last);
-  // In the address, space, "#", "%" and "?" are %XX and every other byte is
-  // itself.
+  // In the address, the unreserved characters (letters, digits, "-", ".",
+  // "_", "~") are themselves and every other byte is %XX.
   std::string escaped;
   for (char c : last) {
-    if (c == ' ')
-      escaped += "%20";
-    else if (c == '#')
-      escaped += "%23";
-    else if (c == '%')
-      escaped += "%25";
-    else if (c == '?')
-      escaped += "%3F";
-    else
+    const unsigned char u = static_cast<unsigned char>(c);
+    const bool unreserved = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') ||
+                            (u >= '0' && u <= '9') || u == '-' || u == '.' || u == '_' || u == '~';
+    if (unreserved) {
       escaped += c;
+    } else {
+      static const char kHex[] = "0123456789ABCDEF";
+      escaped += '%';
+      escaped += kHex[u >> 4];
+      escaped += kHex[u & 0x0F];
+    }
   }
   Check(vexa::WebFileDirectoryUrl("http://localhost:6969", input) ==
             "http://localhost:6969/" + escaped,

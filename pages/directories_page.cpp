@@ -105,6 +105,7 @@ std::string DirectoriesPage::HomePagePath() const {
 
 SettingsPage::StepReport DirectoriesPage::RunSaveSteps() {
   std::vector<std::string> notCreated;
+  std::vector<std::string> notCreatedLines;  // each with its reason
   // Cleaned against no prefix, a relative directory would be made below
   // whatever the working directory is.
   const bool programDirectoryNamed = programDirectory_.empty() || !ansiProgramDirectory_.empty();
@@ -121,12 +122,18 @@ SettingsPage::StepReport DirectoriesPage::RunSaveSteps() {
     }
     CheckDirectoryResult checked = CheckDirectory(ansi, ansiProgramDirectory_, directories_);
     value = TextFromAnsi(checked.path);
-    // Two rows often name the same folder; name it once.
-    for (const std::string& ansiPath : checked.notCreated) {
-      std::string path = TextFromAnsi(ansiPath);
-      if (std::find(notCreated.begin(), notCreated.end(), path) == notCreated.end()) {
-        notCreated.push_back(std::move(path));
+    // Two rows often name the same folder; name it once, with the
+    // system's reason where there is one.
+    for (std::size_t i = 0; i < checked.notCreated.size(); ++i) {
+      std::string path = TextFromAnsi(checked.notCreated[i]);
+      if (std::find(notCreated.begin(), notCreated.end(), path) != notCreated.end()) continue;
+      notCreated.push_back(path);
+      std::string line = path;
+      if (i < checked.reasons.size() && !checked.reasons[i].empty()) {
+        line += "：";
+        line += checked.reasons[i];
       }
+      notCreatedLines.push_back(std::move(line));
     }
   }
 
@@ -145,7 +152,7 @@ SettingsPage::StepReport DirectoriesPage::RunSaveSteps() {
   if (!notCreated.empty()) {
     if (!report.text.empty()) report.text += "\n";
     report.text += kDirectoriesNotCreated;
-    for (const std::string& path : notCreated) report.text += "\n  " + path;
+    for (const std::string& line : notCreatedLines) report.text += "\n  " + line;
   }
   if (!written.ok) {
     if (!report.text.empty()) report.text += "\n";

@@ -48,9 +48,13 @@ TEST(CreateDirectoryTreeOnDisk, ReportsWhatAFileInTheWayOrAMissingDriveBlocks) {
   CWinDirectorySystem fs;
   MakeFile(temp / "plain");
 
-  Paths notCreated;
-  CreateDirectoryTree(temp / "plain\\sub\\deeper", fs, &notCreated);
+  Paths notCreated, reasons;
+  CreateDirectoryTree(temp / "plain\\sub\\deeper", fs, &notCreated, &reasons);
   EXPECT_EQ(notCreated, (Paths{temp / "plain\\sub", temp / "plain\\sub\\deeper"}));
+  // Each with the system's words for it, not a bare path.
+  ASSERT_EQ(reasons.size(), 2u);
+  EXPECT_FALSE(reasons[0].empty());
+  EXPECT_EQ(reasons[0].find("%1"), std::string::npos) << reasons[0];
   EXPECT_FALSE(IsDirectory(temp / "plain"));
 
   // The path itself exists as a file: it counts as there.

@@ -229,6 +229,19 @@ TEST(Looks, PagesFillTheTabDisplayAreaAtEveryDpi) {
       }
       SaveScreenshot(panel.Main(), "dpi-" + std::to_string(dpi) + "-tab-" + std::to_string(tab));
     }
+    // The restore dialog, its list and buttons inside it.
+    ClickItem(ShowTab(panel, 0), IDC_SVC_RESTORE);
+    auto dialog = WaitForMessageBox(panel.Pid(), panel.Main());
+    ASSERT_TRUE(dialog);
+    RECT client = {};
+    GetClientRect(dialog->window, &client);
+    for (int id : {IDC_RESTORE_LIST, IDOK, IDCANCEL}) {
+      RECT r = RectIn(Item(dialog->window, id), dialog->window);
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+          << "control " << id;
+    }
+    SaveScreenshot(dialog->window, "dpi-" + std::to_string(dpi) + "-restore-dialog");
+    ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
   }
 }
 

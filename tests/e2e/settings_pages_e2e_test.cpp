@@ -287,8 +287,10 @@ TEST(SettingsPagesE2e, DirectoriesThatCannotBeCreatedAreNamedAndTheSaveGoesOn) {
   EXPECT_NE(box->text.find("默认首页无法写入"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find("保存设置成功"), std::string::npos) << box->text;
   EXPECT_EQ(box->text.find("自动校验设置目录完毕"), std::string::npos) << box->text;
-  // The file in the web directory's place is named among the directories.
-  EXPECT_NE(box->text.find("\n  Q:\\gone\n  " + dir.File("web") + "\n"), std::string::npos)
+  // Each directory with the system's reason; the file in the web
+  // directory's place among them.
+  EXPECT_NE(box->text.find("\n  Q:\\gone："), std::string::npos) << box->text;
+  EXPECT_NE(box->text.find("\n  " + dir.File("web") + "：已有同名的文件\n"), std::string::npos)
       << box->text;
   PressButton(*box, IDOK);
   EXPECT_EQ(dir.Read("vexa.cfg").rfind("allowed_dir = Q:\\gone\r\nvexa_upload_dir = up\r\n", 0), 0u);
@@ -389,7 +391,7 @@ TEST(SettingsPagesE2e, ClosingWithUnsavedChangesAsksAndSavesOnYes) {
   ASSERT_TRUE(SetItemText(panel.Page(kOptionsTab), IDC_OPT_SHOW_ADDED, "3"));
   ASSERT_TRUE(SetItemText(limits, IDC_SYS_MAX_CONNS, "9x"));  // a paste past the filter
   std::vector<std::string> boxes;  // the texts, in order
-  auto closeAnswering = [&](Panel& panel, std::vector<int> buttons) {
+  auto closeAnswering = [&](Panel& panel, const std::vector<int>& buttons) {
     PostMessageA(panel.Main(), WM_CLOSE, 0, 0);
     for (int button : buttons) {
       auto box = WaitForMessageBox(panel.Pid(), panel.Main());

@@ -26,7 +26,9 @@ class FakeDirectories : public DirectorySystem {
     return true;
   }
   std::set<std::string> existing{"c:", "C:", "D:", "D:\\tools"};
+  std::string Reason() override { return reason; }
   std::set<std::string> failing;
+  std::string reason;
   std::vector<std::string> created;
 };
 
@@ -187,16 +189,17 @@ TEST(DirectoriesPage, AnExistingHomePageOrDirectoryOfThatNameIsLeftAlone) {
 TEST(DirectoriesPage, FailuresAreNamedAndTheConfigurationIsStillSaved) {
   Loaded loaded("");
   loaded.directories.failing = {"c:\\VEVorive", "c:\\VEVorive\\Upload", "D:\\tools\\file"};
+  loaded.directories.reason = "拒绝访问。";
   loaded.homePage.error = "系统找不到指定的路径。";
 
   PageMessage message = loaded.page.SaveChanges(loaded.store);
   EXPECT_EQ(message.icon, PageMessage::Icon::Error);
-  // each folder once, although rows 1 and 2 both name it
+  // each folder once, although rows 1 and 2 both name it, with the reason
   EXPECT_EQ(message.text,
             "下列目录无法创建:\n"
-            "  c:\\VEVorive\n"
-            "  c:\\VEVorive\\Upload\n"
-            "  D:\\tools\\file\n"
+            "  c:\\VEVorive：拒绝访问。\n"
+            "  c:\\VEVorive\\Upload：拒绝访问。\n"
+            "  D:\\tools\\file：拒绝访问。\n"
             "默认首页无法写入:\n"
             "  D:\\tools\\file\\index.html\n"
             "  系统找不到指定的路径。\n"

@@ -211,10 +211,10 @@ TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
   host.snapshot.port = {PortUse::kUnknownOwner, 0, ""};
   RunServiceButton(host, *FindServiceButton(1008));
   RestartButton(host);
-  EXPECT_THAT(host.log, ElementsAreArray(Concat({{"look port 7000",
-                                                  "page box [Vexa服务器] 64 Vexa控制台已在运行"
-                                                  "（PID 9, 12）。\n不再启动第二个：它无法在同一"
-                                                  "个端口上监听。",
+  const std::string alreadyRunning = "page box [Vexa服务器] 64 " + ConsoleRunningText({9, 12});
+  EXPECT_EQ(ConsoleRunningText({9, 12}),
+            "Vexa控制台已在运行（PID 9, 12）。\n不再启动第二个：它无法在同一个端口上监听。");
+  EXPECT_THAT(host.log, ElementsAreArray(Concat({{"look port 7000", alreadyRunning,
                                                   "look port 7000", "run vexa.exe -start",
                                                   startMessage},
                                                  {"run vexa.exe -i"},
