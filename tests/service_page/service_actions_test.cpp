@@ -49,7 +49,7 @@ class RecordingHost : public TrackerHost {
   TrackerRun RunTrackerCommand(const std::string& command) override {
     log.push_back("run " + command);
     auto it = runs.find(command);
-    const TrackerRun run = it == runs.end() ? TrackerRun{} : it->second;
+    TrackerRun run = it == runs.end() ? TrackerRun{} : it->second;
     const std::map<std::string, ServiceState> after = {
         {"vexa.exe -i", ServiceState::kStopped}, {"vexa.exe -start", ServiceState::kRunning},
         {"vexa.exe -stop", ServiceState::kStopped}, {"vexa.exe -U", ServiceState::kNotInstalled}};
