@@ -18,6 +18,7 @@ const char kInstallFinishedCaption[] = "全自动初始化安装";
 const char kInstallIdleCaption[] = "一键安装服务器";
 const char kInstallStoppedText[] = "一键安装已停止：Vexa服务未能安装或启动。";
 const char kRestartedText[] = "Vexa服务器已重启";
+const char kUnconfirmedPrefix[] = "vexa.exe 报告成功，但";
 const char kRestartLog[] = "重新启动Vexa服务：关闭控制台，然后 -stop、-U、-i、-start";
 
 std::string MissingTrackerText(const std::string& trackerPath) {
@@ -28,6 +29,27 @@ std::string MissingTrackerText(const std::string& trackerPath) {
 std::string ExitCodeNote(const std::string& command, unsigned long exitCode) {
   return "\n\n命令 \"" + command + "\" 返回了代码 " + std::to_string(exitCode) +
          "，请检查操作是否成功。";
+}
+
+std::string ServiceDisagreement(const std::string& command, ServiceState found) {
+  using State = ServiceState;
+  if (command == kInstallCommand) return found == State::kNotInstalled ? "服务仍未安装" : "";
+  if (command == kRemoveCommand) return found == State::kNotInstalled ? "" : "服务仍未删除";
+  if (command == kStopCommand) {
+    // A service that is not there does not run either.
+    return found == State::kRunning        ? "服务仍在运行"
+           : found == State::kStopPending  ? "服务仍在停止"
+           : found == State::kStartPending ? "服务正在启动"
+                                           : "";
+  }
+  switch (found) {
+    case State::kNotInstalled: return "服务未安装";
+    case State::kStopped: return "服务没有运行";
+    case State::kStartPending: return "服务仍在启动";
+    case State::kStopPending: return "服务正在停止";
+    case State::kRunning: break;
+  }
+  return "";
 }
 
 std::string ConsolesNotClosedText(const std::vector<std::string>& titles) {
@@ -109,6 +131,33 @@ bool TrackerMayRun(const TrackerProcesses& tracker) {
           tracker.serviceState != ServiceState::kStopped);
 }
 
+// Looks at the tracker again every kStopLookMs while waitFor holds, for
+// at most maxMs; what it saw last.
+template <typename Predicate>
+TrackerProcesses LookWhile(TrackerHost& host, unsigned maxMs, Predicate waitFor) {
+  TrackerProcesses now = host.LookAtTracker(Port(host)).processes;
+  for (unsigned waited = 0; waitFor(now) && waited < maxMs; waited += kStopLookMs) {
+    host.Sleep(kStopLookMs);
+    now = host.LookAtTracker(Port(host)).processes;
+  }
+  return now;
+}
+
+// After a switch exited 0 the service manager has the last word; a service
+// on its way is given time. The state found when it disagrees, else empty.
+std::string UnconfirmedState(TrackerHost& host, const std::string& command) {
+  const TrackerProcesses now = LookWhile(host, kServiceWaitMs, [&](const TrackerProcesses& p) {
+    const bool pending =
+        p.serviceState == ServiceState::kStartPending || p.serviceState == ServiceState::kStopPending;
+    return pending && !ServiceDisagreement(command, p.serviceState).empty();
+  });
+  return ServiceDisagreement(command, now.serviceState);
+}
+
+std::string UnconfirmedText(const std::string& found) {
+  return kUnconfirmedPrefix + found + "。";
+}
+
 void ReportConsolesNotClosed(TrackerHost& host, const ConsoleCloseResult& result) {
   if (!result.notClosed.empty()) {
     host.ShowPageMessage(ConsolesNotClosedText(result.notClosed), kNoConsoleCaption,
@@ -141,7 +190,12 @@ void RunServiceButton(TrackerHost& host, const ServiceButton& button) {
     return;
   }
   if (run.exitCode == 0) {
-    host.ShowPageMessage(button.message, kServiceCaption, button.icon);
+    const std::string found = UnconfirmedState(host, button.command);
+    if (found.empty()) {
+      host.ShowPageMessage(button.message, kServiceCaption, button.icon);
+    } else {
+      host.ShowPageMessage(UnconfirmedText(found), kServiceCaption, kIconExclamation);
+    }
   } else {
     host.ShowPageMessage(button.message + ExitCodeNote(button.command, run.exitCode),
                          kServiceCaption, kIconExclamation);
@@ -206,11 +260,7 @@ Status StopTracker(TrackerHost& host) {
   Status stopped = host.RunTrackerCommand(kStopCommand).status;
   if (!stopped.ok) return stopped;
   // -stop may return while the service is still on its way down.
-  TrackerProcesses now = host.LookAtTracker(Port(host)).processes;
-  for (unsigned waited = 0; TrackerMayRun(now) && waited < kStopWaitMs; waited += kStopLookMs) {
-    host.Sleep(kStopLookMs);
-    now = host.LookAtTracker(Port(host)).processes;
-  }
+  const TrackerProcesses now = LookWhile(host, kStopWaitMs, TrackerMayRun);
   if (!TrackerMayRun(now)) return Status::Ok();
   std::string text = StillRunningText(host.TrackerPath(), now);
   if (!closed.notClosed.empty()) text += "\n\n" + ConsolesNotClosedText(closed.notClosed);
@@ -237,7 +287,16 @@ Status RunRestartSwitches(TrackerHost& host, StartCheck check) {
     if (check == StartCheck::kStopAtFailedStart && startStep && run.exitCode != 0) {
       return Status::Error(kInstallStoppedText + ExitCodeNote(command, run.exitCode));
     }
-    if (command != kStartCommand) host.Sleep(kCommandPauseMs);
+    if (command != kStartCommand) {
+      host.Sleep(kCommandPauseMs);
+    } else if (run.exitCode == 0) {
+      // The restart is done when the service runs.
+      const std::string found = UnconfirmedState(host, command);
+      if (found.empty()) return Status::Ok();
+      const bool stopping = check == StartCheck::kStopAtFailedStart;
+      return Status::Error((stopping ? kInstallStoppedText + std::string("\n\n") : "") +
+                           UnconfirmedText(found));
+    }
   }
   return Status::Ok();
 }
@@ -258,7 +317,11 @@ void RestartButton(TrackerHost& host) {
   // The four switches log a line each; this says what they belong to.
   host.Log(kRestartLog);
   Status restarted = RestartTracker(host);
-  if (!restarted.ok) host.ShowPageMessage(restarted.message, kServiceCaption, kIconHand);
+  if (restarted.ok) return;
+  // It ran to its end, but the service does not run: a warning, not an error.
+  const bool unconfirmed = restarted.message.rfind(kUnconfirmedPrefix, 0) == 0;
+  host.ShowPageMessage(restarted.message, kServiceCaption,
+                       unconfirmed ? kIconExclamation : kIconHand);
 }
 
 namespace {

@@ -81,11 +81,22 @@ constexpr unsigned kStopLookMs = 500;
 
 constexpr unsigned kCommandPauseMs = 1000;
 
+// How long a switch's outcome is awaited while its service is starting or
+// stopping.
+constexpr unsigned kServiceWaitMs = 10000;
+
+// The beginning of the warning shown when a switch exited 0 but the service
+// manager shows something else.
+extern const char kUnconfirmedPrefix[];  // "vexa.exe 报告成功，但"
+
 // The error shown instead of anything else when vexa.exe is not there.
 std::string MissingTrackerText(const std::string& trackerPath);
 // The line added to a service message when the switch returned non-zero.
 std::string ExitCodeNote(const std::string& command, unsigned long exitCode);
 std::string ConsolesNotClosedText(const std::vector<std::string>& titles);
+// What the service manager should show after the switch: empty when
+// found agrees, else the state found, e.g. "服务仍未安装".
+std::string ServiceDisagreement(const std::string& command, ServiceState found);
 // The one-click installation's stop before the clearing: what of the
 // tracker at trackerPath still runs, or who holds the port it needs.
 std::string StillRunningText(const std::string& trackerPath, const TrackerProcesses& running);
@@ -122,7 +133,8 @@ enum class StartCheck { kIgnoreExitCodes, kStopAtFailedStart };
 
 // Closes the consoles and runs stop, remove, install, start with pauses;
 // ends early when vexa.exe could not be started and, with
-// kStopAtFailedStart, when -i or -start exits non-zero.
+// kStopAtFailedStart, when -i or -start exits non-zero. A service that does
+// not run after a -start exiting 0 fails it too.
 Status RestartTracker(TrackerHost& host, StartCheck check = StartCheck::kIgnoreExitCodes);
 void RestartButton(TrackerHost& host);
 

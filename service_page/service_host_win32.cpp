@@ -77,6 +77,7 @@ Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& 
 }
 
 TrackerRun ServiceHost::RunTrackerCommand(const std::string& command) {
+  switchRan_ = true;
   CommandWait wait;
   wait.keepWaiting = [&] {
     LogAction("命令 " + command + " 已运行 " + LogSeconds(wait.askAfterMs) + " 秒，询问是否继续等待");
@@ -119,7 +120,9 @@ ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
 // Through the status line's query, which knows the services' binary paths
 // already: a query of its own would ask the service manager for every one.
 TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
-  return StatusLine().Look(ProgramDirectory(), port);
+  const StatusRefresh how = switchRan_ ? StatusRefresh::kAfresh : StatusRefresh::kCurrent;
+  switchRan_ = false;
+  return StatusLine().Look(ProgramDirectory(), port, how);
 }
 
 BackupOutcome ServiceHost::BackupFiles(bool clearing) { return RunBackup(clearing, clearing); }

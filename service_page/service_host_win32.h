@@ -50,6 +50,7 @@ class ServiceHost : public TrackerHost {
   ConfigStore& store_;
   CServiceStatus* status_;
   CServiceStatus ownStatus_;  // without a page's line: a reader of its own
+  bool switchRan_ = false;    // since the last look: it may have added a service
 };
 
 }  // namespace vexa

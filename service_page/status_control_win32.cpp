@@ -5,8 +5,8 @@
 namespace vexa {
 
 TrackerSnapshot CServiceStatus::Look(const std::string& programDirectory,
-                                     const std::string& port) {
-  return query_.Look(programDirectory, port, StatusRefresh::kCurrent);
+                                     const std::string& port, StatusRefresh how) {
+  return query_.Look(programDirectory, port, how);
 }
 
 void CServiceStatus::Refresh(const std::string& programDirectory, const std::string& port,

@@ -31,7 +31,9 @@ class CServiceStatus {
   void Refresh(const std::string& programDirectory, const std::string& port,
                StatusRefresh how = StatusRefresh::kTimer);
   // What Refresh shows, as values, read now: for the question before a start.
-  TrackerSnapshot Look(const std::string& programDirectory, const std::string& port);
+  // kAfresh lists the services again, for one that was just added.
+  TrackerSnapshot Look(const std::string& programDirectory, const std::string& port,
+                       StatusRefresh how = StatusRefresh::kCurrent);
   // The handle held for a tracker process it has listed (TrackerQuery).
   ScopedHandle ListedProcess(unsigned long pid) const { return query_.ListedProcess(pid); }
 

@@ -422,6 +422,22 @@ bool ProgramDir::CopyDist() {
 
 ProgramDir::~ProgramDir() {
   if (path_.empty()) return;
+  // No service of a test may stay in the prefix the next tests share.
+  if (Exists("real-service")) {
+    for (const char* command : {" -stop", " -U"}) {
+      std::wstring line = Wide("\"" + File("vexa.exe") + "\"" + command);
+      STARTUPINFOW startup = {};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION info = {};
+      if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info)) {
+        continue;
+      }
+      WaitForSingleObject(info.hProcess, 10000);
+      CloseHandle(info.hThread);
+      CloseHandle(info.hProcess);
+    }
+  }
   KillProcessesInside();
   // Files of a process that has just ended can stay locked for a moment.
   WaitUntil([&] { return RemoveTree(path_); }, 3000, 50);
@@ -464,6 +480,7 @@ bool ProgramDir::SetStandInExitCode(int code) const {
   return Write("exit-code", std::to_string(code));
 }
 bool ProgramDir::ClearStandInExitCode() const { return Remove("exit-code"); }
+bool ProgramDir::SetStandInRealService() const { return Write("real-service", "1"); }
 bool ProgramDir::SetStandInIgnoresClose(bool ignore) const {
   return ignore ? Write("ignore-close", "1") : (Remove("ignore-close") || !Exists("ignore-close"));
 }

@@ -109,6 +109,9 @@ class ProgramDir {
   // (writes the file "exit-code"); ClearStandInExitCode goes back to 0.
   bool SetStandInExitCode(int code) const;
   bool ClearStandInExitCode() const;
+  // Makes the stand-in's switches work on a real service named after this
+  // directory (file "real-service"); the directory's end stops and removes it.
+  bool SetStandInRealService() const;
   // Makes the stand-in's console window ignore WM_CLOSE (file "ignore-close").
   bool SetStandInIgnoresClose(bool ignore) const;
 

@@ -164,6 +164,7 @@ TEST(FileFaults, BackupWithVexaCfgHeldOpenNamesItAndTouchesNoData) {
 // is cleared; Yes goes on, and vexa.cfg keeps the edit with the new port.
 TEST(FileFaults, OneClickAfterAnOutsideEditAsksBeforeAnythingIsCleared) {
   Installed s;
+  ASSERT_TRUE(s.dir.SetStandInRealService());
   ASSERT_TRUE(s.Start());
   const std::string outside = "port = 7100\r\nvexa_max_conns = 80\r\nadded = x\r\n";
   ASSERT_TRUE(s.dir.Write("vexa.cfg", outside));
@@ -209,6 +210,7 @@ TEST(FileFaultsConsoles, RestartWithAConsoleThatIgnoresCloseNamesItAndGoesOn) {
   Installed s;
   // A free port: the console's start would ask about one held by another program.
   ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = " + std::to_string(e2e::FreePort()) + "\r\n"));
+  ASSERT_TRUE(s.dir.SetStandInRealService());
   ASSERT_TRUE(s.Start());
   ASSERT_TRUE(s.dir.SetStandInIgnoresClose(true));
   HWND service = s.panel.Page(kServiceTab);

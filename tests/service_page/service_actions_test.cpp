@@ -28,6 +28,8 @@ class RecordingHost : public TrackerHost {
   bool confirm = true;
   TrackerSnapshot snapshot;  // what LookAtTracker sees, after these in turn:
   std::vector<TrackerSnapshot> snapshots;
+  // A switch exiting 0 does to snapshot's service what it says.
+  bool followSwitches = true;
   Status openResult;
   bool confirmPage = true;
   bool adminGiven = true;
@@ -47,7 +49,14 @@ class RecordingHost : public TrackerHost {
   TrackerRun RunTrackerCommand(const std::string& command) override {
     log.push_back("run " + command);
     auto it = runs.find(command);
-    return it == runs.end() ? TrackerRun{} : it->second;
+    TrackerRun run = it == runs.end() ? TrackerRun{} : it->second;
+    const std::map<std::string, ServiceState> after = {
+        {"vexa.exe -i", ServiceState::kStopped}, {"vexa.exe -start", ServiceState::kRunning},
+        {"vexa.exe -stop", ServiceState::kStopped}, {"vexa.exe -U", ServiceState::kNotInstalled}};
+    if (followSwitches && run.status.ok && run.exitCode == 0 && after.count(command)) {
+      snapshot.processes.serviceState = after.at(command);
+    }
+    return run;
   }
   Status StartTrackerConsole() override {
     log.push_back("console");
@@ -111,6 +120,7 @@ const char kRequest[] =
 const std::vector<std::string> kRestart = {
     "close consoles", "run vexa.exe -stop", "sleep 1000", "run vexa.exe -U", "sleep 1000",
     "run vexa.exe -i", "sleep 1000",        "run vexa.exe -start"};
+const std::vector<std::string> kLook = {"look port 6969"};
 
 std::vector<std::string> Concat(std::vector<std::vector<std::string>> parts) {
   std::vector<std::string> all;
@@ -127,11 +137,72 @@ TEST(ServiceButtons, ShowTheirMessageAfterTheCommandAndWarnOnNonZeroExit) {
   RunServiceButton(host, *FindServiceButton(1008));
   host.runs["vexa.exe -U"] = TrackerRun{Status::Error("无法运行 C:\\p q\\vexa.exe"), 0};
   RunServiceButton(host, *FindServiceButton(1007));
-  EXPECT_THAT(host.log, ElementsAre("run vexa.exe -stop", box + "16 " + kServiceButtons[2].message,
+  EXPECT_THAT(host.log, ElementsAre("run vexa.exe -stop", "look port 6969",
+                                    box + "16 " + kServiceButtons[2].message,
                                     "run vexa.exe -i",
                                     box + "48 " + kServiceButtons[0].message +
                                         ExitCodeNote("vexa.exe -i", 1060),
                                     "run vexa.exe -U", box + "16 无法运行 C:\\p q\\vexa.exe"));
+}
+
+// After a zero exit the service manager decides: the button's own text when
+// it agrees, else a warning naming what was found. A service starting or
+// stopping is looked at every half second for ten seconds.
+TEST(ServiceButtons, ZeroExitIsCheckedAgainstTheServiceManager) {
+  using S = ServiceState;
+  const struct Case {
+    int id;  // install 1008, start 1005, stop 1006, remove 1007
+    S found;
+    std::string warning;
+  } cases[] = {
+      {1008, S::kNotInstalled, "服务仍未安装"}, {1008, S::kStopped, ""},
+      {1008, S::kRunning, ""},                  {1005, S::kNotInstalled, "服务未安装"},
+      {1005, S::kStopped, "服务没有运行"},      {1005, S::kStartPending, "服务仍在启动"},
+      {1005, S::kStopPending, "服务正在停止"},  {1005, S::kRunning, ""},
+      {1006, S::kRunning, "服务仍在运行"},      {1006, S::kStopPending, "服务仍在停止"},
+      {1006, S::kStartPending, "服务正在启动"}, {1006, S::kStopped, ""},
+      {1006, S::kNotInstalled, ""},             {1007, S::kStopped, "服务仍未删除"},
+      {1007, S::kRunning, "服务仍未删除"},      {1007, S::kNotInstalled, ""},
+  };
+  for (const Case& c : cases) {
+    const ServiceButton& button = *FindServiceButton(c.id);
+    SCOPED_TRACE(std::string(button.command) + " " + std::to_string(static_cast<int>(c.found)));
+    RecordingHost host;
+    host.followSwitches = false;
+    host.snapshot.processes.serviceState = c.found;
+    RunServiceButton(host, button);
+    const std::string box = "page box [Vexa后台服务] ";
+    EXPECT_EQ(host.log.back(), c.warning.empty()
+                                   ? box + std::to_string(button.icon) + " " + button.message
+                                   : box + "48 vexa.exe 报告成功，但" + c.warning + "。");
+    const bool waited = !c.warning.empty() && (c.found == S::kStartPending || c.found == S::kStopPending);
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "sleep 500"), waited ? 20 : 0);
+  }
+
+  // One that gets there in time agrees.
+  RecordingHost host;
+  host.followSwitches = false;
+  host.snapshots.resize(2);
+  for (TrackerSnapshot& pending : host.snapshots) pending.processes.serviceState = S::kStopPending;
+  RunServiceButton(host, *FindServiceButton(1006));
+  EXPECT_THAT(host.log, ElementsAre("run vexa.exe -stop", "look port 6969", "sleep 500",
+                                    "look port 6969", "sleep 500", "look port 6969",
+                                    "page box [Vexa后台服务] 16 Vexa后台服务已停止"));
+
+  // A restart whose service does not run says so; the one-click installation
+  // stops there as after a failed start.
+  const std::string warning = "vexa.exe 报告成功，但服务没有运行。";
+  host = RecordingHost();
+  host.followSwitches = false;
+  host.snapshot.processes.serviceState = S::kStopped;
+  RestartButton(host);
+  EXPECT_EQ(host.log.back(), "page box [Vexa后台服务] 48 " + warning);
+  EXPECT_EQ(host.status.back(), "end Vexa服务器未能重启：" + warning);
+  host.log.clear();
+  RunOneClickInstallation(host);
+  EXPECT_THAT(host.log, ::testing::IsSupersetOf({std::string("app box 48 ") + kInstallStoppedText + "\n\n" + warning,
+                                                 std::string("log 一键安装：在安装服务时停止")}));
+  EXPECT_THAT(host.log, ::testing::Not(::testing::Contains("admin dialog")));
 }
 
 TEST(ServiceButtons, MissingTrackerIsNamedAndNothingRuns) {
@@ -197,7 +268,7 @@ TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
   RunServiceButton(host, *FindServiceButton(1005));
   StartConsoleButton(host);
   EXPECT_THAT(host.log, ElementsAre("look port 7000", question, answer + "仍要启动",
-                                    "run vexa.exe -start", startMessage, "look port 7000",
+                                    "run vexa.exe -start", "look port 7000", startMessage, "look port 7000",
                                     question, answer + "仍要启动", "console"));
 
   // A console of this directory's tracker runs: no question, no second one
@@ -216,12 +287,12 @@ TEST(PortQuestion, AsksBeforeBothStartsOnlyWhenAnotherProgramHoldsThePort) {
             "Vexa控制台已在运行（PID 9, 12）。\n不再启动第二个：它无法在同一个端口上监听。");
   EXPECT_THAT(host.log, ElementsAreArray(Concat({{"look port 7000", alreadyRunning,
                                                   "look port 7000", "run vexa.exe -start",
-                                                  startMessage},
-                                                 {"run vexa.exe -i"},
+                                                  "look port 7000", startMessage},
+                                                 {"run vexa.exe -i", "look port 7000"},
                                                  {"page box [Vexa后台服务] 64 " +
                                                   std::string(kServiceButtons[0].message)},
                                                  {std::string("log ") + kRestartLog},
-                                                 kRestart})));
+                                                 kRestart, {"look port 7000"}})));
 }
 
 TEST(WebButtons, OpenTheConfiguredAddresses) {
@@ -272,7 +343,7 @@ TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesShowingEachInTh
   RecordingHost host;
   RestartButton(host);
   EXPECT_THAT(host.log, ElementsAreArray(Concat({{"log 重新启动Vexa服务：关闭控制台，然后 -stop、-U、-i、-start"},
-                                                 kRestart})));
+                                                 kRestart, kLook})));
   ASSERT_EQ(host.status.size(), 6u);
   EXPECT_EQ(host.status[4], "正在重启Vexa服务器：启动服务（-start）…");
   EXPECT_EQ(host.status[5], "end Vexa服务器已重启");
@@ -315,6 +386,7 @@ TEST(OneClickInstallation, StopsTheTrackerBeforeClearingAndRunsEveryStepInOrder)
                   kInstallStop,
                   kInstallClear,
                   kRestart,
+                  kLook,
                   {"admin dialog", kRequest, "sleep 1000", "log 一键安装：已发送创建管理员的请求",
                    "app box 0 创建超级用户成功!安装完成!", "caption 全自动初始化安装",
                    "log 一键安装：完成"},

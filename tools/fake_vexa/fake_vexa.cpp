@@ -11,8 +11,15 @@
 // it behind. A file "delay-ms" makes each switch take that many milliseconds; a file "hold-file"
 // names a file beside it that the console instance keeps open, without delete sharing, as the
 // tracker holds its data files.
+//
+// A file "real-service" beside it makes the switches work on a real service of the service manager,
+// named after its directory, whose program is this executable with "-service": -i creates it
+// (demand start), -start starts it, -stop asks it to stop, -U deletes it; a failed call exits with
+// the system's error code. Started with "-service" (by the service manager, not logged) it runs as
+// that service until it is told to stop.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -27,6 +34,8 @@ constexpr char kExitCodeName[] = "exit-code";
 constexpr char kIgnoreCloseName[] = "ignore-close";
 constexpr char kDelayName[] = "delay-ms";
 constexpr char kHoldFileName[] = "hold-file";
+constexpr char kRealServiceName[] = "real-service";
+constexpr char kServiceSwitch[] = "-service";
 constexpr char kConsoleClass[] = "ConsoleWindowClass";
 constexpr UINT_PTR kLifetimeTimerId = 1;
 constexpr UINT kMaxLifetimeMs = 60000;
@@ -64,8 +73,8 @@ int ConfiguredExitCode(const std::string& dir) {
   return std::atoi(SmallFile(dir + kExitCodeName).c_str());
 }
 
-// Whether the command line holds anything after the program's own name.
-bool HasArguments(const char* commandLine) {
+// What the command line holds after the program's own name.
+std::string ArgumentsOf(const char* commandLine) {
   const char* p = commandLine;
   while (*p == ' ' || *p == '\t') ++p;
   if (*p == '"') {
@@ -76,7 +85,85 @@ bool HasArguments(const char* commandLine) {
     while (*p && *p != ' ' && *p != '\t') ++p;
   }
   while (*p == ' ' || *p == '\t') ++p;
-  return *p != '\0';
+  return p;
+}
+
+// One name per directory, so that test folders side by side do not meet.
+std::wstring ServiceName(const std::string& dir) {
+  std::uint32_t hash = 2166136261u;  // FNV-1a
+  for (unsigned char c : dir) hash = (hash ^ c) * 16777619u;
+  return L"VexaStandIn" + std::to_wstring(hash);
+}
+
+struct ServiceHandle {
+  SC_HANDLE handle;
+  explicit ServiceHandle(SC_HANDLE h) : handle(h) {}
+  ~ServiceHandle() {
+    if (handle) CloseServiceHandle(handle);
+  }
+  ServiceHandle(const ServiceHandle&) = delete;
+  ServiceHandle& operator=(const ServiceHandle&) = delete;
+};
+
+// 0 when the switch did what it says, else the system's error code.
+DWORD RunServiceSwitch(const std::string& dir, const std::string& arguments) {
+  const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager.handle) return GetLastError();
+  const std::wstring name = ServiceName(dir);
+  if (arguments == "-i") {
+    wchar_t self[MAX_PATH * 2] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
+    const std::wstring program = L"\"" + std::wstring(self) + L"\" " + vexa::Wide(kServiceSwitch);
+    const ServiceHandle created(CreateServiceW(
+        manager.handle, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+        SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, program.c_str(), nullptr, nullptr, nullptr,
+        nullptr, nullptr));
+    return created.handle ? 0 : GetLastError();
+  }
+  const ServiceHandle service(OpenServiceW(manager.handle, name.c_str(), SERVICE_ALL_ACCESS));
+  if (!service.handle) return GetLastError();
+  SERVICE_STATUS status = {};
+  const bool done = arguments == "-start"  ? StartServiceW(service.handle, 0, nullptr)
+                    : arguments == "-stop" ? ControlService(service.handle, SERVICE_CONTROL_STOP, &status)
+                    : arguments == "-U"    ? DeleteService(service.handle)
+                                           : true;
+  return done ? 0 : GetLastError();
+}
+
+SERVICE_STATUS_HANDLE serviceStatus = nullptr;
+HANDLE stopRequested = nullptr;
+
+void ReportState(DWORD state) {
+  SERVICE_STATUS status = {};
+  status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+  status.dwCurrentState = state;
+  status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
+  SetServiceStatus(serviceStatus, &status);
+}
+
+DWORD WINAPI ServiceControl(DWORD control, DWORD, void*, void*) {
+  if (control == SERVICE_CONTROL_STOP) {
+    ReportState(SERVICE_STOP_PENDING);
+    SetEvent(stopRequested);
+  }
+  return NO_ERROR;
+}
+
+void WINAPI ServiceMain(DWORD, wchar_t** arguments) {
+  serviceStatus = RegisterServiceCtrlHandlerExW(arguments[0], ServiceControl, nullptr);
+  if (!serviceStatus) return;
+  stopRequested = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ReportState(SERVICE_RUNNING);
+  // Never past the console's lifetime, so that no test run leaves it behind.
+  WaitForSingleObject(stopRequested, kMaxLifetimeMs * 5);
+  CloseHandle(stopRequested);
+  ReportState(SERVICE_STOPPED);
+}
+
+int RunAsService(const std::string& dir) {
+  std::wstring name = ServiceName(dir);
+  SERVICE_TABLE_ENTRYW table[] = {{name.data(), ServiceMain}, {nullptr, nullptr}};
+  return StartServiceCtrlDispatcherW(table) ? 0 : static_cast<int>(GetLastError());
 }
 
 LRESULT CALLBACK ConsoleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -121,12 +208,17 @@ int RunConsole(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const std::string commandLine = vexa::Narrow(GetCommandLineW());
   std::string dir = OwnDirectory();
+  const std::string arguments = ArgumentsOf(commandLine.c_str());
+  if (arguments == kServiceSwitch) return RunAsService(dir);
   AppendLog(dir, kLogName, commandLine);
   wchar_t workingDirectory[MAX_PATH * 2] = {};
   GetCurrentDirectoryW(MAX_PATH * 2, workingDirectory);
   AppendLog(dir, kWorkingDirectoryLogName, vexa::Narrow(workingDirectory));
-  if (HasArguments(commandLine.c_str())) {
+  if (!arguments.empty()) {
     if (int delay = std::atoi(SmallFile(dir + kDelayName).c_str()); delay > 0) Sleep(delay);
+    if (FileExists(dir + kRealServiceName)) {
+      if (const DWORD failed = RunServiceSwitch(dir, arguments)) return static_cast<int>(failed);
+    }
     return ConfiguredExitCode(dir);
   }
   ignoreClose = FileExists(dir + kIgnoreCloseName);
