@@ -289,10 +289,13 @@ Status RunRestartSwitches(TrackerHost& host, StartCheck check) {
     }
     if (command != kStartCommand) {
       host.Sleep(kCommandPauseMs);
-    } else if (run.exitCode == 0) {
-      // The restart is done when the service runs.
+    } else {
+      // The restart is done when the service runs, whatever -start said.
       const std::string found = UnconfirmedState(host, command);
       if (found.empty()) return Status::Ok();
+      if (run.exitCode != 0) {
+        return Status::Error(found + "。" + ExitCodeNote(command, run.exitCode));
+      }
       const bool stopping = check == StartCheck::kStopAtFailedStart;
       return Status::Error((stopping ? kInstallStoppedText + std::string("\n\n") : "") +
                            UnconfirmedText(found));

@@ -364,6 +364,16 @@ TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesShowingEachInTh
               ElementsAre("正在重启Vexa服务器：关闭控制台…", "正在重启Vexa服务器：停止服务（-stop）…",
                           "正在重启Vexa服务器：删除服务（-U）…", "正在重启Vexa服务器：安装服务（-i）…",
                           "end Vexa服务器未能重启：无法运行"));
+
+  // A -start that fails and leaves no running service is no restart either.
+  host.runs.erase("vexa.exe -i");
+  host.runs["vexa.exe -start"] = TrackerRun{Status::Ok(), 3};
+  host.log.clear();
+  RestartButton(host);
+  ASSERT_FALSE(host.log.empty());
+  EXPECT_EQ(host.log.back(), "page box [Vexa后台服务] 16 服务没有运行。\n\n命令 \"vexa.exe -start\" "
+                             "返回了代码 3，请检查操作是否成功。");
+  EXPECT_EQ(host.status.back(), "end Vexa服务器未能重启：服务没有运行。");
 }
 
 const std::vector<std::string> kInstallStart = {
