@@ -380,6 +380,9 @@ TEST(ServicePageConsoles, RestartClosesConsolesAndRecreatesTheServiceShowingNoth
   EXPECT_TRUE(WindowsOfClass("ConsoleWindowClass").empty());
   EXPECT_TRUE(s.dir.WaitForLogLine(" -start：返回代码"));
   EXPECT_TRUE(s.NoBox());
+  // The status line says how it ended, for a few seconds.
+  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kStatusLine) == "Vexa服务器已重启"; }, 5000))
+      << ItemText(s.page, kStatusLine);
 }
 
 // The one-click installation sets port 6969, where the administrator
