@@ -29,16 +29,28 @@ bash scripts/install-deps.sh
 mkdir -p "$out"
 : > "$results"
 : > "$errors"
-info() { echo "INFO $*" >> "$results"; echo "=== ${*//_/ }" >&2; }
+info() {  # name, text
+  local name=$1
+  shift
+  echo "INFO $name $*" >> "$results"
+  echo "=== ${name//_/ }: $*" >&2
+}
 
-echo "=== building" >&2
-cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/mingw -j "$JOBS" --target vexa_win32_bench vexa_dist >/dev/null
+echo "=== building (output in $out/build.log)" >&2
+: > "$out/build.log"
+built() { "$@" >> "$out/build.log" 2>&1; }
+# The toolchain only when the folder is new: CMake warns that a configured one ignores it.
+toolchain=-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake
+[ -f build/mingw/CMakeCache.txt ] && toolchain=
+if ! built cmake -S . -B build/mingw $toolchain -DCMAKE_BUILD_TYPE=Release ||
+   ! built cmake --build build/mingw -j "$JOBS" --target vexa_win32_bench vexa_dist; then
+  tail -n 30 "$out/build.log" >&2
+  exit 1
+fi
 native_bench=
 directory_bench=
-if cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null &&
-   cmake --build build/bench -j "$JOBS" --target vexa_config_bench vexa_directory_bench >/dev/null 2>&1; then
+if built cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF &&
+   built cmake --build build/bench -j "$JOBS" --target vexa_config_bench vexa_directory_bench; then
   native_bench=build/bench/bench/vexa_config_bench
   directory_bench=build/bench/bench/vexa_directory_bench
 else
@@ -46,7 +58,7 @@ else
 fi
 
 info "date $(date -u '+%Y-%m-%d %H:%M UTC')"
-info "machine $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(free -g | awk '/^Mem:/ {print $2}') GiB RAM, $(. /etc/os-release && echo "$PRETTY_NAME"), $(wine --version)"
+info "machine $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(free -g | awk '/^Mem:/ {print $2}') GiB RAM, $(. /etc/os-release && echo "$PRETTY_NAME"), $(wine --version 2>/dev/null)"
 info "settings ROUNDS=$ROUNDS BACKUP_ROUNDS=$BACKUP_ROUNDS DATA_MIB=$DATA_MIB IDLE_SECONDS=$IDLE_SECONDS"
 info "load_before $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "INFO rounds $ROUNDS" >> "$results"
