@@ -2,12 +2,16 @@
 # Measures the panel and prints one table (the one in docs/performance.md):
 # each figure beside its yardstick from the same run, rounds alternating,
 # medians. Not part of the tests.
-#   bash scripts/benchmark.sh              ROUNDS=9 BACKUP_ROUNDS=5 DATA_MIB=1024
+#   bash scripts/benchmark.sh     defaults: ROUNDS=9 BACKUP_ROUNDS=5 DATA_MIB=1024
+#                                 IDLE_SECONDS=20 RESPONSIVE_ROUNDS=3
 #   BASELINE_DIST=<folder of another build's dist files> also measures that
 #   build's responsiveness beside ours (e.g. the last release).
-# Needs the MinGW build's tools and Wine (scripts/install-deps.sh) and, for
-# the native half, Google Benchmark (libbenchmark-dev). Creates DATA_MIB of
-# data files under build/bench-data and deletes them at the end.
+# Installs what is missing first (scripts/install-deps.sh), as the README's
+# commands do. Creates DATA_MIB of data files under build/bench-data and
+# deletes them at the end. Every line the steps printed stays in
+# build/benchmark/results.txt (their stderr in errors.log beside it):
+#   python3 scripts/benchmark_table.py build/benchmark/results.txt
+# prints the table again.
 set -euo pipefail
 VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$VEXA_ROOT"
