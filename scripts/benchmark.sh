@@ -19,6 +19,7 @@ ROUNDS=${ROUNDS:-9}
 BACKUP_ROUNDS=${BACKUP_ROUNDS:-5}
 DATA_MIB=${DATA_MIB:-1024}
 IDLE_SECONDS=${IDLE_SECONDS:-20}
+RESPONSIVE_ROUNDS=${RESPONSIVE_ROUNDS:-3}
 DATA_FILES=8
 JOBS=${JOBS:-2}
 # Every line the steps print, kept for scripts/benchmark_table.py, and
@@ -61,10 +62,10 @@ else
   echo "NOTE native no Google Benchmark (libbenchmark-dev) for the native build" >> "$results"
 fi
 
-info "date $(date -u '+%Y-%m-%d %H:%M UTC')"
-info "machine $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(free -g | awk '/^Mem:/ {print $2}') GiB RAM, $(. /etc/os-release && echo "$PRETTY_NAME"), $(wine --version 2>/dev/null)"
-info "settings ROUNDS=$ROUNDS BACKUP_ROUNDS=$BACKUP_ROUNDS DATA_MIB=$DATA_MIB IDLE_SECONDS=$IDLE_SECONDS"
-info "load_before $(cut -d' ' -f1-3 /proc/loadavg)"
+info date "$(date -u '+%Y-%m-%d %H:%M UTC')"
+info machine "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(free -g | awk '/^Mem:/ {print $2}') GiB RAM, $(. /etc/os-release && echo "$PRETTY_NAME"), $(wine --version 2>/dev/null)"
+info settings "ROUNDS=$ROUNDS BACKUP_ROUNDS=$BACKUP_ROUNDS DATA_MIB=$DATA_MIB IDLE_SECONDS=$IDLE_SECONDS RESPONSIVE_ROUNDS=$RESPONSIVE_ROUNDS"
+info load_before "$(cut -d' ' -f1-3 /proc/loadavg)"
 echo "INFO rounds $ROUNDS" >> "$results"
 echo "INFO backup_rounds $BACKUP_ROUNDS" >> "$results"
 echo "INFO data_mib $DATA_MIB" >> "$results"
@@ -170,7 +171,6 @@ echo "=== restore of $DATA_MIB MiB against CopyFileW ($BACKUP_ROUNDS rounds)" >&
 step restore win restore "$(winpath "$data")" "$BACKUP_ROUNDS"
 echo "=== VexaPanel.exe /backup of $DATA_MIB MiB against the button's backup ($BACKUP_ROUNDS rounds)" >&2
 step cli_backup win cli-backup "$(winpath "$data")" "$BACKUP_ROUNDS"
-RESPONSIVE_ROUNDS=${RESPONSIVE_ROUNDS:-3}
 echo "=== responsiveness: idle, 3 s switch, backup, one-click installation ($RESPONSIVE_ROUNDS rounds)" >&2
 step responsive win responsive "$(winpath "$data")" "$RESPONSIVE_ROUNDS"
 if [ -n "${BASELINE_DIST:-}" ]; then
@@ -228,6 +228,6 @@ sizes() {
 }
 step size sizes
 
-info "load_after $(cut -d' ' -f1-3 /proc/loadavg)"
+info load_after "$(cut -d' ' -f1-3 /proc/loadavg)"
 [ -s "$errors" ] && echo "=== the steps' messages on stderr are in $errors" >&2
 python3 scripts/benchmark_table.py "$results"
