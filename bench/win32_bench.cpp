@@ -647,11 +647,11 @@ int Status(int rounds) {
   // service is new to the line, and the registry watch has seen it come.
   std::vector<double> installedCpu;
   for (int round = 0; round < rounds && manager; ++round) {
-    double cpu = 0;
+    double seconds = 0;
     for (int i = 0; i < kRefreshes && (service = install()) != nullptr; ++i) {
       double c = CpuSeconds(GetCurrentProcess());
       status.Refresh(dir.Path(), "6969", vexa::StatusRefresh::kAfresh);
-      cpu += CpuSeconds(GetCurrentProcess()) - c;
+      seconds += CpuSeconds(GetCurrentProcess()) - c;
       DeleteService(service);
       CloseServiceHandle(service);
     }
@@ -659,7 +659,7 @@ int Status(int rounds) {
       std::fprintf(stderr, "status: no service installed: %lu\n", GetLastError());
       break;
     }
-    installedCpu.push_back(cpu * 1000 / kRefreshes);
+    installedCpu.push_back(seconds * 1000 / kRefreshes);
   }
   if (!installedCpu.empty()) Result("status_refresh_installed_cpu_ms", Median(installedCpu));
   if (manager) CloseServiceHandle(manager);

@@ -187,7 +187,7 @@ fi
 echo "=== memory of the panel's process (/proc/<pid>/smaps_rollup)" >&2
 memory() {
   VEXA_BENCH_HOLD_MS=6000 win startup 1 >/dev/null &
-  local probe=$! pid= p age name dialog
+  local probe=$! pid='' p age name dialog
   for _ in $(seq 300); do
     for p in $(prefix_pids -f 'VexaPanel.exe'); do
       age=$(ps -o etimes= -p "$p" 2>/dev/null | tr -d ' ')
@@ -214,7 +214,7 @@ memory() {
 step memory memory
 
 sizes() {
-  local exe=build/mingw/dist/VexaPanel.exe dll=build/mingw/dist/VexaAdmin.dll imports foreign= d
+  local exe=build/mingw/dist/VexaPanel.exe dll=build/mingw/dist/VexaAdmin.dll imports foreign='' d
   echo "RESULT exe_bytes $(stat -c %s "$exe")"
   echo "RESULT dll_bytes $(stat -c %s "$dll")"
   imports=$(for f in "$exe" "$dll"; do x86_64-w64-mingw32-objdump -p "$f" | awk '/DLL Name:/ {print $3}'; done |

@@ -235,9 +235,11 @@ def main(argv):
         values, notes, info = read(results)
     if "exe_bytes" in values and "dll_bytes" in values:
         values["dist_mb"] = (values["exe_bytes"] + values["dll_bytes"]) / 1e6
-    for name in ("date", "machine", "load_before", "load_after", "settings"):
+    for name, label in (("date", "Run of"), ("machine", "Machine"), ("settings", "Settings"),
+                        ("load_before", "Load average before (1, 5, 15 min)"),
+                        ("load_after", "Load average after")):
         if name in info:
-            print(f"{name.replace('_', ' ').capitalize()}: {info[name]}")
+            print(f"- {label}: {info[name]}")
     print()
     for line in build(values, notes, info).lines():
         print(line)
