@@ -170,7 +170,7 @@ TEST_F(OnSmallDrive, FullDiskDuringARestoreLeavesEveryLiveFileAsItWas) {
   ASSERT_TRUE(dir_->Write("vexa.cfg", "port = 8000\r\n"));
   const Snapshot before = TakeSnapshot(dir_->Path());
   e2e::WaitForNextSecond();  // a stamp of its own for the backup before the restore
-  ASSERT_TRUE(filler_->FillLeaving(kRestoredSize - 1024 * 1024));
+  ASSERT_TRUE(filler_->FillLeaving(kRestoredSize - (1ULL << 20)));
 
   e2e::ClickItem(service, IDC_SVC_RESTORE);
   auto dialog = e2e::WaitForMessageBox(panel.Pid(), panel.Main());

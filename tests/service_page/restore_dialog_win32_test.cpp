@@ -23,7 +23,7 @@ using test::WriteBytes;
 
 // Three backups, oldest first; the newest holds a folder of its own.
 std::string MakeBackups(const ScratchDirectory& dir) {
-  const std::string root = dir.Path() + "备份\\";
+  std::string root = dir.Path() + "备份\\";
   CreateDirectoryW(Wide(root).c_str(), nullptr);
   for (const char* name : {"1月1日0时0分0秒", "2月1日0时0分0秒", "3月1日0时0分0秒"}) {
     CreateDirectoryW(Wide(root + name).c_str(), nullptr);
@@ -62,7 +62,7 @@ std::string ItemText(HWND window, int id) {
 // Answers the box with button, or with Enter for 0, and waits until it is
 // gone; its text.
 std::string Answer(HWND box, int button) {
-  const std::string text = ItemText(box, 0xFFFF);
+  std::string text = ItemText(box, 0xFFFF);
   if (button) {
     PostMessageW(box, WM_COMMAND, button, 0);
   } else {
