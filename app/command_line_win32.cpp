@@ -24,7 +24,8 @@ namespace {
 void Say(const std::string& text) {
   const std::string line = text + "\r\n";
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  const DWORD type = out && out != INVALID_HANDLE_VALUE ? GetFileType(out) : FILE_TYPE_UNKNOWN;
+  // FILE_TYPE_UNKNOWN also for no handle at all.
+  const DWORD type = GetFileType(out);
   if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
     std::string bytes;
     if (!TextToAnsi(line, &bytes)) bytes = line;
