@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/command_line_win32.h"
 #include "app/main_dlg_win32.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
@@ -62,6 +63,8 @@ int CPanelApp::ExitInstance() {
 }  // namespace vexa
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  const vexa::PanelCommand command = vexa::ParsePanelCommand(vexa::ProcessArguments());
+  if (command.kind != vexa::PanelCommand::Kind::kWindow) return vexa::RunPanelCommand(command);
   static vexa::CPanelApp app;
   return app.Run(instance);
 }

@@ -18,7 +18,12 @@ struct BackupOutcome {
   unsigned files = 0;     // files copied completely
   unsigned long long bytes = 0;
   bool configMissing = false;  // there was no vexa.cfg to copy
+  bool spaceShort = false;     // refused before copying: the drive is too full
 };
+
+// The action log's line for a backup that took elapsedMs.
+std::string BackupLogLine(bool clearing, const BackupOutcome& outcome,
+                          unsigned long long elapsedMs);
 
 // How far a backup has come: written by the copying thread, read by the
 // window's while it waits.
@@ -29,7 +34,8 @@ struct BackupProgress {
   std::atomic<unsigned long long> bytesTotal{0};
 };
 
-// The whole backup on the files of programDirectory; stops at the first
+// The whole backup on the files of programDirectory; copies nothing when
+// the files would not fit on the drive with room to spare. Stops at the first
 // file error, leaving that file (and every later one) in place. A missing
 // vexa.cfg is no error: the data files are copied and configMissing says so.
 // With flushCopies every copy is on the disk before the backup counts, as

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "backup/backup.h"
+#include "log/action_log.h"
+
 namespace vexa {
 
 const char kBackupRootName[] = "备份\\";
@@ -12,6 +15,54 @@ std::string BackupTimeStamp(const BackupTime& time) {
   std::snprintf(text, sizeof text, "%d月%d日%d时%d分%d秒", time.month, time.day, time.hour,
                 time.minute, time.second);
   return text;
+}
+
+namespace {
+
+// A number written as BackupTimeStamp writes it: digits, no leading zero,
+// no sign, within [low, high]; at is moved past it.
+bool ReadStampNumber(const std::string& text, std::size_t& at, int low, int high, int* value) {
+  const std::size_t start = at;
+  int number = 0;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 3) {
+    number = number * 10 + (text[at++] - '0');
+  }
+  const bool leadingZero = at - start > 1 && text[start] == '0';
+  if (at == start || leadingZero || number < low || number > high) return false;
+  *value = number;
+  return true;
+}
+
+bool ReadUnit(const std::string& text, std::size_t& at, const char* unit) {
+  const std::string expected(unit);
+  if (text.compare(at, expected.size(), expected) != 0) return false;
+  at += expected.size();
+  return true;
+}
+
+}  // namespace
+
+std::optional<BackupName> ParseBackupName(const std::string& name) {
+  BackupName parsed{};
+  int* const fields[] = {&parsed.time.month, &parsed.time.day, &parsed.time.hour,
+                         &parsed.time.minute, &parsed.time.second};
+  const int lows[] = {1, 1, 0, 0, 0};
+  const int highs[] = {12, 31, 23, 59, 59};
+  const char* const units[] = {"月", "日", "时", "分", "秒"};
+  std::size_t at = 0;
+  for (int i = 0; i < 5; ++i) {
+    if (!ReadStampNumber(name, at, lows[i], highs[i], fields[i]) || !ReadUnit(name, at, units[i])) {
+      return std::nullopt;
+    }
+  }
+  // Each extension is a blank and the next number, counted from 0.
+  for (int next = 0; at < name.size(); ++next) {
+    const std::string extension = " " + std::to_string(next);
+    if (name.compare(at, extension.size(), extension) != 0) return std::nullopt;
+    at += extension.size();
+    parsed.extensions = next + 1;
+  }
+  return parsed;
 }
 
 std::string UniqueBackupName(const std::string& stamped,
@@ -84,6 +135,13 @@ std::string BackupLogText(bool clearing, const std::string& directory, unsigned 
   std::snprintf(counts, sizeof counts, "%u 个文件，%llu 字节", files, bytes);
   return std::string(clearing ? "清空并备份数据到 " : "备份数据到 ") + directory + "：" + counts +
          (configMissing ? "（没有 vexa.cfg）" : "") + (error.empty() ? "，成功" : "，失败：" + error);
+}
+
+std::string BackupLogLine(bool clearing, const BackupOutcome& outcome,
+                          unsigned long long elapsedMs) {
+  return BackupLogText(clearing, outcome.directory, outcome.files, outcome.bytes,
+                       outcome.status.ok ? "" : outcome.status.message, outcome.configMissing) +
+         "，用时 " + LogSeconds(elapsedMs) + " 秒";
 }
 
 }  // namespace vexa

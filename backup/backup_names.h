@@ -2,6 +2,7 @@
 // The texts of the data backup: time stamp, directory names, messages and
 // the file errors that end it.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "config/config_store.h"  // kConfigFileName
@@ -21,6 +22,15 @@ struct BackupTime {
 
 // "12月6日5时59分9秒": no leading zeros, each number followed by its unit.
 std::string BackupTimeStamp(const BackupTime& time);
+
+// A folder name the backup itself makes: a time stamp, then nothing or
+// " 0", " 0 1", " 0 1 2" ...; extensions counts those numbers.
+struct BackupName {
+  BackupTime time;
+  int extensions;
+};
+// nullopt for every other name, so that nothing else is ever taken for a backup.
+std::optional<BackupName> ParseBackupName(const std::string& name);
 
 // The first of S, "S 0", "S 0 1", "S 0 1 2", ... for which exists is false.
 std::string UniqueBackupName(const std::string& stamped,

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "backup/backup_shelf.h"
+#include "backup/backup_shelf_win32.h"
 #include "backup/file_copy_win32.h"
 #include "backup/file_error_win32.h"
 #include "base/path_exists.h"
@@ -70,16 +72,6 @@ BackupTime LocalBackupTime() {
 BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
                           const BackupTime& time, BackupProgress* progress, bool flushCopies) {
   BackupOutcome outcome;
-  const std::string root = programDirectory + kBackupRootName;
-  if (!PathExists(root)) CreateDirectoryW(Wide(root).c_str(), nullptr);
-
-  const std::string name =
-      UniqueBackupName(root + BackupTimeStamp(time),
-                       [](const std::string& candidate) { return PathExists(candidate + "\\"); });
-  // A directory that could not be made shows up as the first copy failing.
-  CreateDirectoryW(Wide(name).c_str(), nullptr);
-  outcome.directory = name + "\\";
-
   const std::vector<std::string> dataFiles = DataFileNames(programDirectory);
   BackupProgress unused;
   if (!progress) progress = &unused;
@@ -95,6 +87,24 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
   std::uint64_t configSize = 0;
   if (FileSizeOnDisk(programDirectory + kConfigFileName, &configSize)) total += configSize;
   progress->bytesTotal = total;
+
+  // A copy that cannot fit would only fill the drive under the tracker.
+  const std::string root = programDirectory + kBackupRootName;
+  const std::optional<std::uint64_t> freeBytes =
+      FreeDiskBytes(DirectoryExists(root) ? root : programDirectory);
+  if (freeBytes && !BackupFits(total, *freeBytes)) {
+    outcome.spaceShort = true;
+    outcome.status = Status::Error(DiskSpaceShortText(total, *freeBytes));
+    return outcome;
+  }
+
+  if (!PathExists(root)) CreateDirectoryW(Wide(root).c_str(), nullptr);
+  const std::string name =
+      UniqueBackupName(root + BackupTimeStamp(time),
+                       [](const std::string& candidate) { return PathExists(candidate + "\\"); });
+  // A directory that could not be made shows up as the first copy failing.
+  CreateDirectoryW(Wide(name).c_str(), nullptr);
+  outcome.directory = name + "\\";
 
   auto copyOne = [&](const std::string& file, bool removeSource) {
     const ULONGLONG before = progress->bytesDone;

@@ -42,18 +42,11 @@ struct StampOrder {
 
 StampOrder StampOrderOf(const std::string& name) {
   StampOrder order;
-  int month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
-  if (std::sscanf(name.c_str(), "%d月%d日%d时%d分%d秒%n", &month, &day, &hour, &minute, &second,
-                  &used) != 5 ||
-      used == 0) {
-    return order;
-  }
-  // Each later run of the same second appended " " and a number.
-  int numbers = 0;
-  for (std::size_t at = static_cast<std::size_t>(used); at < name.size(); ++at) {
-    if (name[at] == ' ') ++numbers;
-  }
-  const int parts[6] = {month, day, hour, minute, second, numbers};
+  const std::optional<BackupName> parsed = ParseBackupName(name);
+  if (!parsed) return order;
+  const BackupTime& time = parsed->time;
+  const int parts[6] = {time.month, time.day, time.hour, time.minute, time.second,
+                        parsed->extensions};
   std::copy(parts, parts + 6, order.parts);
   return order;
 }
@@ -128,8 +121,11 @@ std::string RestoreRefusedText(const TrackerRunCheck& check) {
   return text;
 }
 
-std::string RestoreBackupFailedText(const Status& backup) {
-  return "未能先备份当前的配置与数据文件，没有恢复任何文件：\n" + backup.message;
+std::string RestoreBackupFailedText(const BackupOutcome& backup) {
+  if (backup.spaceShort) {
+    return backup.status.message + "\n恢复需要先备份当前的配置与数据文件，所以没有恢复任何文件。";
+  }
+  return "未能先备份当前的配置与数据文件，没有恢复任何文件：\n" + backup.status.message;
 }
 
 std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& preRestoreFolder) {
@@ -200,14 +196,9 @@ std::optional<BackupFolder> ReadFolderAgain(RestoreHost& host, const std::string
 }  // namespace
 
 void RestoreBackupButton(RestoreHost& host) {
-  std::vector<BackupFolder> folders = host.ListBackupFolders();
-  SortNewestFirst(folders);
-  std::vector<std::string> entries;
-  entries.reserve(folders.size());
-  for (const BackupFolder& folder : folders) entries.push_back(BackupListEntry(folder));
-  const int chosen = host.ChooseBackup(entries);
-  if (chosen < 0 || chosen >= static_cast<int>(folders.size())) return;
-  const BackupFolder& folder = folders[static_cast<std::size_t>(chosen)];
+  const std::optional<BackupFolder> chosen = host.ChooseBackup();
+  if (!chosen) return;
+  const BackupFolder& folder = *chosen;
   const std::string path = host.BackupRoot() + folder.name + "\\";
   if (folder.fileCount == 0) {
     host.ShowAppMessage(kRestoreEmptyFolderText + path, kIconExclamation);
@@ -237,7 +228,7 @@ void RestoreBackupButton(RestoreHost& host) {
   const BackupOutcome backup = host.BackupCurrentFiles();
   if (!backup.status.ok) {
     host.Log(OneLine("恢复备份已停止，未能先备份当前文件：" + backup.status.message));
-    host.ShowAppMessage(RestoreBackupFailedText(backup.status), kIconExclamation);
+    host.ShowAppMessage(RestoreBackupFailedText(backup), kIconExclamation);
     return;
   }
   host.Log("恢复备份：当前文件已备份到 " + backup.directory +

@@ -4,6 +4,7 @@
 // order of its steps, written against the few things it needs from the
 // system so that the order can be followed exactly.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct BackupFolder {
   std::uint64_t totalBytes = 0;  // their total size
   std::vector<std::string> fileNames = {};  // those files, as the file system lists them
   bool beforeRestore = false;  // made by a restore before it replaced the files
+  int otherFiles = 0;          // files a backup does not make (the restore's note aside)
+  std::uint64_t otherBytes = 0;  // size of every file but those a restore takes back
+  int subfolders = 0;          // no backup makes any
 };
 
 // What came of copying a backup's files over the live ones.
@@ -71,7 +75,8 @@ extern const char kRestoreFolderGoneText[];
 std::string RestoreConfirmText(const std::string& folderPath);
 // The refusal while the tracker runs, or while that cannot be told.
 std::string RestoreRefusedText(const TrackerRunCheck& check);
-std::string RestoreBackupFailedText(const Status& backup);
+// A drive too full for that backup comes first, as in every backup's box.
+std::string RestoreBackupFailedText(const BackupOutcome& backup);
 std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& preRestoreFolder);
 // What the final box reports.
 struct RestoreReport {
@@ -96,8 +101,9 @@ class RestoreHost {
   // Backup root with a backslash: ProgramDirectory + "备份\".
   virtual std::string BackupRoot() = 0;
   virtual std::vector<BackupFolder> ListBackupFolders() = 0;
-  // The dialog "恢复备份" over these lines; the chosen line, or -1 for Cancel.
-  virtual int ChooseBackup(const std::vector<std::string>& entries) = 0;
+  // The dialog "恢复备份" over the folders, newest first, where the user
+  // may also delete some; the one chosen, nullopt for Cancel.
+  virtual std::optional<BackupFolder> ChooseBackup() = 0;
   // The application's OK/Cancel box; true for OK.
   virtual bool ConfirmAppMessage(const std::string& text) = 0;
   // The application's box (its title as caption, OK) with this icon.

@@ -5,6 +5,7 @@
 #include "backup/backup_names.h"
 #include "backup/file_copy_win32.h"
 #include "backup/file_error_win32.h"
+#include "base/ascii.h"
 #include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
@@ -93,6 +94,35 @@ bool Undo(const std::string& programDirectory, const std::string& name, bool exi
 
 }  // namespace
 
+namespace {
+
+// Everything a folder holds, sorted into what a restore takes back and the rest.
+void ReadFolderContents(const std::string& folderPath, BackupFolder* folder) {
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW(Wide(folderPath + "*").c_str(), &found));
+  if (!search) return;
+  do {
+    const std::string name = Narrow(found.cFileName);
+    const std::uint64_t size = JoinHalves(found.nFileSizeHigh, found.nFileSizeLow);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (name != "." && name != "..") ++folder->subfolders;
+    } else if (IsRestorableFileName(name)) {
+      ++folder->fileCount;
+      folder->totalBytes += size;
+      folder->fileNames.push_back(name);
+    } else {
+      folder->otherBytes += size;
+      if (EqualsIgnoringAsciiCase(name, kPreRestoreNoteName)) {
+        folder->beforeRestore = true;
+      } else {
+        ++folder->otherFiles;
+      }
+    }
+  } while (FindNextFileW(search.Get(), &found));
+}
+
+}  // namespace
+
 std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory) {
   std::vector<BackupFolder> folders;
   const std::string root = programDirectory + kBackupRootName;
@@ -106,12 +136,7 @@ std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory)
     folder.name = name;
     folder.createdTime =
         JoinHalves(found.ftCreationTime.dwHighDateTime, found.ftCreationTime.dwLowDateTime);
-    folder.beforeRestore = PathExists(root + name + "\\" + kPreRestoreNoteName);
-    for (const FoundFile& file : RestorableFiles(root + name + "\\")) {
-      ++folder.fileCount;
-      folder.totalBytes += file.size;
-      folder.fileNames.push_back(file.name);
-    }
+    ReadFolderContents(root + name + "\\", &folder);
     folders.push_back(folder);
   } while (FindNextFileW(search.Get(), &found));
   return folders;

@@ -203,10 +203,7 @@ void CLinkLabel::LeaveCheck() {
   isHovering_ = FALSE;
   KillTimer(Handle(), kHoverTimerId);
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(plainFont_.Get()), TRUE);
-  {
-    ScopedGetDC screen(nullptr);
-    client.bottom += ScaleToDpi(kLeaveInvalidateExtra, GetDeviceCaps(screen.Get(), LOGPIXELSY));
-  }
+  client.bottom += ScaleToDpi(kLeaveInvalidateExtra, ScreenDpi());
   InvalidateRect(Handle(), &client, TRUE);
 }
 

@@ -140,16 +140,10 @@ void CSoundTabCtrl::AddPage(const std::string& caption, HWND page) {
   ++pageCount;
 }
 
-int CSoundTabCtrl::Dpi() const {
-  ScopedGetDC screen(nullptr);
-  int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
-  return dpi > 0 ? dpi : 96;
-}
-
 PageBox CSoundTabCtrl::PagePlace() const {
   RECT display = ClientRectOf(Handle());
   SendMessageW(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-  return vexa::PagePlace({display.left, display.top, display.right, display.bottom}, Dpi());
+  return vexa::PagePlace({display.left, display.top, display.right, display.bottom}, ScreenDpi());
 }
 
 HWND CSoundTabCtrl::PageAt(int index) const {
@@ -215,7 +209,7 @@ void CSoundTabCtrl::OnSelChanged() {
 void CSoundTabCtrl::OnSlideTimer() {
   if (!slidingPage) return;  // a tick before the first slide has nothing to move
   RECT r = PageRectInStrip(slidingPage);
-  SlideTick tick = NextSlideTick(r.left, ScaleToDpi(slideStep, Dpi()), pageOrigin.x);
+  SlideTick tick = NextSlideTick(r.left, ScaleToDpi(slideStep, ScreenDpi()), pageOrigin.x);
   PlacePage(slidingPage, tick.x, r.top);
   DrawSlideStep();
   if (tick.snapped) EndSlide();

@@ -44,7 +44,6 @@ class CSoundTabCtrl : public CControl {
   void OnSlideTimer();
   void EndSlide();
   RECT PageRectInStrip(HWND page) const;
-  int Dpi() const;  // the screen's, which the whole panel is drawn at
   PageBox PagePlace() const;
   void PlacePage(HWND page, int x, int y);
   void PaintSlideImage(HWND page);

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
+#include "base/directory_mutex_win32.h"
 #include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
@@ -21,42 +21,11 @@ constexpr DWORD kRotationWaitMs = 2000;
 
 }  // namespace
 
-// The name may not hold backslashes, and the file system ignores case.
 std::wstring ActionLogLockName(const std::string& directory) {
-  std::wstring path = Wide(directory);
-  CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
-  std::uint64_t hash = 1469598103934665603ULL;  // FNV-1a
-  for (wchar_t c : path) {
-    hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ULL;
-  }
-  std::wstring name = L"Local\\VexaPanel.log.";
-  for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
-  return name;
+  return DirectoryMutexName(L"Local\\VexaPanel.log.", directory);
 }
 
 namespace {
-
-// Held while one panel looks at the log's size and moves it aside:
-// otherwise a second panel that saw the same full log would move the first
-// one's fresh log over the full one, and a megabyte of lines would be lost.
-class RotationLock {
- public:
-  explicit RotationLock(HANDLE mutex) : mutex_(mutex) {
-    const DWORD waited = mutex_ ? WaitForSingleObject(mutex_, kRotationWaitMs) : WAIT_FAILED;
-    // An abandoned lock is ours all the same: its holder is gone.
-    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-  }
-  ~RotationLock() {
-    if (held_) ReleaseMutex(mutex_);
-  }
-  RotationLock(const RotationLock&) = delete;
-  RotationLock& operator=(const RotationLock&) = delete;
-  bool Held() const { return held_; }
-
- private:
-  HANDLE mutex_;
-  bool held_ = false;
-};
 
 class CWinActionLogFile : public ActionLogFile {
  public:
@@ -100,7 +69,10 @@ class CWinActionLog : public ActionLogSink {
     const std::string line = TextToGbk(ActionLogLine(
         {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}, text));
     const CriticalSection::Lock hold(lock_);
-    const RotationLock others(rotation_.Get());
+    // Held while this panel looks at the log's size and moves it aside:
+    // otherwise a second panel that saw the same full log would move this
+    // one's fresh log over the full one, and a megabyte of lines would be lost.
+    const MutexHold others(rotation_.Get(), kRotationWaitMs);
     if (others.Held()) {
       AppendActionLogLine(file_, line);
     } else {

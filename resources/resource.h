@@ -124,6 +124,8 @@
 
 // Restore dialog (152)
 #define IDC_RESTORE_LIST 1092
+#define IDC_RESTORE_DELETE 1093
+#define IDC_RESTORE_SUMMARY 1094  // count, size and free space under the list
 
 // Administrator account dialog (151)
 #define IDC_ADMIN_ACCOUNT 1075

@@ -2,8 +2,13 @@
 
 #include <utility>
 
-#include "backup/restore_plan.h"
+#include "backup/backup_names.h"
+#include "backup/backup_shelf.h"
+#include "backup/backup_shelf_win32.h"
+#include "backup/restore.h"
 #include "base/wide_text.h"
+#include "log/action_log.h"
+#include "ui/message_box_win32.h"
 
 namespace vexa {
 
@@ -13,37 +18,78 @@ namespace {
 constexpr int kListTabStops[] = {178, 230};
 }  // namespace
 
-CRestoreDlg::CRestoreDlg(std::vector<std::string> entries)
-    : CDialog(kTemplateId), entries_(std::move(entries)) {}
+CRestoreDlg::CRestoreDlg(std::string programDirectory)
+    : CDialog(kTemplateId), directory_(std::move(programDirectory)) {}
 
 bool CRestoreDlg::OnInit() {
   CDialog::OnInit();
-  HWND list = Item(IDC_RESTORE_LIST);
-  SendMessageW(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(kListTabStops));
-  for (const std::string& entry : entries_) {
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry).c_str()));
-  }
-  if (entries_.empty()) {
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(kNoBackupsText).c_str()));
-    EnableItem(IDOK, false);
-  }
-  CentreOnOwner();
+  SendMessageW(Item(IDC_RESTORE_LIST), LB_SETTABSTOPS, 2,
+               reinterpret_cast<LPARAM>(kListTabStops));
   // The newest backup is what a restore usually wants; the confirmation
   // that follows defaults to Cancel.
-  if (!entries_.empty()) SendMessageW(list, LB_SETCURSEL, 0, 0);
-  SetFocus(entries_.empty() ? Item(IDCANCEL) : list);
+  Fill(0);
+  CentreOnOwner();
+  SetFocus(folders_.empty() ? Item(IDCANCEL) : Item(IDC_RESTORE_LIST));
   return false;
+}
+
+void CRestoreDlg::Fill(int select) {
+  folders_ = ListBackupFolders(directory_);
+  SortNewestFirst(folders_);
+  HWND list = Item(IDC_RESTORE_LIST);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (const BackupFolder& folder : folders_) {
+    SendMessageW(list, LB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Wide(BackupListEntry(folder)).c_str()));
+  }
+  const bool any = !folders_.empty();
+  if (!any) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(kNoBackupsText).c_str()));
+  } else {
+    const int last = static_cast<int>(folders_.size()) - 1;
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(select < last ? select : last), 0);
+  }
+  EnableItem(IDOK, any);
+  EnableItem(IDC_RESTORE_DELETE, any);
+  SetDlgItemTextW(Handle(), IDC_RESTORE_SUMMARY,
+                  Wide(BackupShelfText(folders_, FreeDiskBytes(directory_))).c_str());
+}
+
+int CRestoreDlg::Selected() const {
+  const LRESULT selected = SendMessageW(Item(IDC_RESTORE_LIST), LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR || selected < 0 || selected >= static_cast<LRESULT>(folders_.size())) {
+    return -1;
+  }
+  return static_cast<int>(selected);
 }
 
 // The selection at the moment of the press; without one, nothing happens.
 void CRestoreDlg::Accept() {
-  if (entries_.empty()) return;
-  const LRESULT selected = SendMessageW(Item(IDC_RESTORE_LIST), LB_GETCURSEL, 0, 0);
-  if (selected == LB_ERR || selected < 0 || selected >= static_cast<LRESULT>(entries_.size())) {
+  const int selected = Selected();
+  if (selected < 0) return;
+  chosen_ = folders_[static_cast<std::size_t>(selected)];
+  EndDialog(IDOK);
+}
+
+void CRestoreDlg::DeleteSelected() {
+  const int selected = Selected();
+  if (selected < 0) return;
+  const BackupFolder folder = folders_[static_cast<std::size_t>(selected)];
+  const std::string path = directory_ + kBackupRootName + folder.name + "\\";
+  if (!PageConfirm(Handle(), DeleteBackupConfirmText(path, folder), kAppTitle, MB_ICONWARNING)) {
     return;
   }
-  chosen_ = static_cast<int>(selected);
-  EndDialog(IDOK);
+  const Status deleted = DeleteBackupFolder(path);
+  if (deleted.ok) {
+    LogAction(BackupDeletedLogText(path, folder));
+  } else {
+    LogAction("未能删除备份 " + path + "：" + deleted.message);
+    PageMessageBox(Handle(), "未能删除备份：\n" + deleted.message, kAppTitle,
+                   MB_OK | MB_ICONEXCLAMATION);
+  }
+  // Also after a failure: the folder may be half gone, or gone already.
+  Fill(selected);
+  SetFocus(folders_.empty() ? Item(IDCANCEL) : Item(IDC_RESTORE_LIST));
 }
 
 bool CRestoreDlg::OnCommand(int id, int code, HWND control) {
@@ -52,8 +98,11 @@ bool CRestoreDlg::OnCommand(int id, int code, HWND control) {
       Accept();
       return true;
     case IDCANCEL:  // also Escape and the close box
-      chosen_ = -1;
+      chosen_.reset();
       EndDialog(IDCANCEL);
+      return true;
+    case IDC_RESTORE_DELETE:
+      if (code == BN_CLICKED) DeleteSelected();
       return true;
     case IDC_RESTORE_LIST:
       if (code == LBN_DBLCLK) Accept();

@@ -1,6 +1,7 @@
 #include "service_page/restore_host_win32.h"
 
 #include "backup/backup_names.h"
+#include "backup/backup_shelf.h"
 #include "backup/restore.h"
 #include "config/program_directory.h"
 #include "log/action_log.h"
@@ -17,9 +18,10 @@ std::vector<BackupFolder> RestoreServiceHost::ListBackupFolders() {
   return vexa::ListBackupFolders(ProgramDirectory());
 }
 
-int RestoreServiceHost::ChooseBackup(const std::vector<std::string>& entries) {
-  CRestoreDlg dialog(entries);
-  return dialog.DoModal(AppMainWindow()) == IDOK ? dialog.Chosen() : -1;
+std::optional<BackupFolder> RestoreServiceHost::ChooseBackup() {
+  CRestoreDlg dialog(ProgramDirectory());
+  if (dialog.DoModal(AppMainWindow()) != IDOK) return std::nullopt;
+  return dialog.Chosen();
 }
 
 bool RestoreServiceHost::ConfirmAppMessage(const std::string& text) {
@@ -34,11 +36,21 @@ TrackerRunCheck RestoreServiceHost::CheckTrackerRuns() {
   return JudgeTrackerRun(QueryTrackerProcesses(ProgramDirectory()));
 }
 
-BackupOutcome RestoreServiceHost::BackupCurrentFiles() { return backup_.BackupBeforeRestore(); }
+// The lock stays until the restore is over, so that no other panel copies
+// between the backup and the files it keeps.
+BackupOutcome RestoreServiceHost::BackupCurrentFiles() {
+  jobLock_.emplace(ProgramDirectory());
+  return backup_.BackupBeforeRestore();
+}
 
 RestoreOutcome RestoreServiceHost::RestoreFiles(const std::string& folderPath,
                                                 const std::string& preRestoreFolder) {
   const std::string& directory = ProgramDirectory();
+  if (!jobLock_ || !jobLock_->Held()) {
+    RestoreOutcome busy;
+    busy.status = Status::Error(kDataJobBusyText);
+    return busy;
+  }
   BackupProgress progress;
   // The copy runs beside the window, which keeps answering but takes no input.
   return RunShowingProgress(status_, CopyJob::kRestore, progress, [&] {

@@ -4,6 +4,9 @@
 // the backup button's copy, the store and the pages.
 #include <windows.h>
 
+#include <optional>
+
+#include "backup/backup_shelf_win32.h"
 #include "backup/restore_plan.h"
 #include "config/config_store.h"
 #include "service_page/service_host_win32.h"
@@ -20,7 +23,7 @@ class RestoreServiceHost : public RestoreHost {
 
   std::string BackupRoot() override;
   std::vector<BackupFolder> ListBackupFolders() override;
-  int ChooseBackup(const std::vector<std::string>& entries) override;
+  std::optional<BackupFolder> ChooseBackup() override;
   bool ConfirmAppMessage(const std::string& text) override;
   void ShowAppMessage(const std::string& text, unsigned icon) override;
   TrackerRunCheck CheckTrackerRuns() override;
@@ -34,6 +37,8 @@ class RestoreServiceHost : public RestoreHost {
   ConfigStore& store_;
   ServiceHost& backup_;
   CServiceStatus* status_;
+  // From the backup before the restore to the end of its copy.
+  std::optional<DataJobLock> jobLock_;
 };
 
 }  // namespace vexa

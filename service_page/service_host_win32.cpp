@@ -1,9 +1,10 @@
 #include "service_page/service_host_win32.h"
 
-#include <cstring>
-
 #include "backup/backup.h"
 #include "backup/backup_names.h"
+#include "backup/backup_shelf.h"
+#include "backup/backup_shelf_win32.h"
+#include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
@@ -130,20 +131,20 @@ BackupOutcome ServiceHost::BackupFiles(bool clearing) { return RunBackup(clearin
 BackupOutcome ServiceHost::BackupBeforeRestore() {
   BackupOutcome outcome = RunBackup(false, true);
   // Only a mark for the restore dialog: the backup holds without it.
-  if (outcome.status.ok) {
-    ScopedHandle note(CreateFileW(Wide(outcome.directory + kPreRestoreNoteName).c_str(),
-                                  GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-    DWORD written = 0;
-    if (note) {
-      WriteFile(note.Get(), kPreRestoreNoteText, static_cast<DWORD>(strlen(kPreRestoreNoteText)),
-                &written, nullptr);
-    }
-  }
+  if (outcome.status.ok) CreateNewFile(outcome.directory + kPreRestoreNoteName, kPreRestoreNoteText);
   return outcome;
 }
 
 BackupOutcome ServiceHost::RunBackup(bool clearing, bool flushCopies) {
+  // A second panel of this directory, or the command-line backup, may be
+  // copying the same files or replacing them.
+  const DataJobLock lock(ProgramDirectory());
+  if (!lock.Held()) {
+    BackupOutcome busy;
+    busy.status = Status::Error(kDataJobBusyText);
+    LogAction(std::string("备份数据已拒绝：") + kDataJobBusyText);
+    return busy;
+  }
   const std::string& directory = ProgramDirectory();  // fixed at start-up
   const BackupTime time = LocalBackupTime();
   BackupProgress progress;
@@ -154,10 +155,7 @@ BackupOutcome ServiceHost::RunBackup(bool clearing, bool flushCopies) {
                            return vexa::BackupFiles(directory, clearing, time, &progress,
                                                     flushCopies);
                          });
-  LogAction(BackupLogText(clearing, outcome.directory, outcome.files, outcome.bytes,
-                          outcome.status.ok ? "" : outcome.status.message,
-                          outcome.configMissing) +
-            "，用时 " + LogSeconds(GetTickCount64() - start) + " 秒");
+  LogAction(BackupLogLine(clearing, outcome, GetTickCount64() - start));
   return outcome;
 }
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "base/scoped_handles_win32.h"
+
 namespace vexa {
 
 namespace {
@@ -59,6 +61,12 @@ LRESULT CALLBACK CControl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, 
     return r;
   }
   return self->WndProc(message, wParam, lParam);
+}
+
+int ScreenDpi() {
+  ScopedGetDC screen(nullptr);
+  const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
+  return dpi > 0 ? dpi : 96;
 }
 
 }  // namespace vexa

@@ -44,4 +44,7 @@ class CControl {
   HWND hwnd_ = nullptr;
 };
 
+// The screen's DPI, by which dialogs are laid out (96 when it cannot be read).
+int ScreenDpi();
+
 }  // namespace vexa

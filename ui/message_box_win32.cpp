@@ -3,6 +3,7 @@
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 #include "ui/box_text.h"
+#include "ui/control_win32.h"
 #include "ui/message_box_flags.h"
 #include "ui/window_geometry.h"
 
@@ -37,7 +38,7 @@ int BoxColumns() {
     }
   }
   // The icon, the margins and the frame take about 120 pixels at 96 DPI.
-  int margins = ScaleToDpi(120, GetDeviceCaps(screen.Get(), LOGPIXELSX));
+  int margins = ScaleToDpi(120, ScreenDpi());
   int columns = static_cast<int>((work.right - work.left - margins) / average);
   return columns < 40 ? 40 : columns;
 }

@@ -82,10 +82,11 @@ class RecordingRestoreHost : public RestoreHost {
  public:
   std::vector<std::string> calls;
   std::vector<std::string> logLines;
+  // As the dialog shows them: newest first.
   std::vector<BackupFolder> folders = {
-      {"1月1日0时0分0秒", 1, 2, 100, {"vexa.cfg", "users.vexa"}},
-      {"2月1日0时0分0秒", 2, 3, 300, {"vexa.cfg", "users.vexa", "tags.vexa"}}};
-  // The list's second reading, after the confirmation; as the first without one.
+      {"2月1日0时0分0秒", 2, 3, 300, {"vexa.cfg", "users.vexa", "tags.vexa"}},
+      {"1月1日0时0分0秒", 1, 2, 100, {"vexa.cfg", "users.vexa"}}};
+  // The list read again after the confirmation; as the dialog's without one.
   std::optional<std::vector<BackupFolder>> foldersLater;
   int choice = 0;
   std::vector<bool> confirms = {true};
@@ -97,15 +98,12 @@ class RecordingRestoreHost : public RestoreHost {
   std::string BackupRoot() override { return "C:\\p\\备份\\"; }
   std::vector<BackupFolder> ListBackupFolders() override {
     calls.push_back("list");
-    if (listed++ > 0 && foldersLater) return *foldersLater;
-    return folders;
+    return foldersLater ? *foldersLater : folders;
   }
-  int listed = 0;
-  int ChooseBackup(const std::vector<std::string>& entries) override {
-    std::string shown = "choose";
-    for (const std::string& entry : entries) shown += " [" + entry + "]";
-    calls.push_back(shown);
-    return choice;
+  std::optional<BackupFolder> ChooseBackup() override {
+    calls.push_back("choose");
+    if (choice < 0 || choice >= static_cast<int>(folders.size())) return std::nullopt;
+    return folders[static_cast<std::size_t>(choice)];
   }
   bool ConfirmAppMessage(const std::string& text) override {
     calls.push_back("confirm " + text);
@@ -146,8 +144,7 @@ TEST(RestoreButton, ChoosesChecksConfirmsReadsAgainBacksUpRestoresReloadsAndRepo
   RestoreBackupButton(host);
   EXPECT_THAT(
       host.calls,
-      ElementsAre("list",
-                  "choose [2月1日0时0分0秒\t3 个文件\t300 字节] [1月1日0时0分0秒\t2 个文件\t100 字节]",
+      ElementsAre("choose",
                   "check tracker",
                   std::string("confirm 确定要从以下备份恢复配置与数据文件吗？\n") + kChosen +
                       "\n\n恢复之前，当前的配置与数据文件会先备份到“备份”目录中的一个新目录。",
@@ -188,7 +185,7 @@ TEST(RestoreButton, CancelOrNothingChosenChangesNothing) {
   RecordingRestoreHost host;
   host.folders = {{"空", 5, 0, 0}};
   RestoreBackupButton(host);
-  EXPECT_THAT(host.calls, ElementsAre("list", "choose [空\t0 个文件\t0 字节]",
+  EXPECT_THAT(host.calls, ElementsAre("choose",
                                       std::string("box 48 ") + kRestoreEmptyFolderText +
                                           "C:\\p\\备份\\空\\"));
 }
@@ -198,9 +195,9 @@ TEST(RestoreButton, RefusesWhileTheTrackerRunsOrWhenThatCannotBeTold) {
   // Before the confirmation: no question is asked that could only be refused.
   host.running = {true, true, "控制台：运行中 (PID 42)"};
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 4u);
-  EXPECT_EQ(host.calls[2], "check tracker");
-  EXPECT_EQ(host.calls[3],
+  ASSERT_EQ(host.calls.size(), 3u);
+  EXPECT_EQ(host.calls[1], "check tracker");
+  EXPECT_EQ(host.calls[2],
             "box 48 Vexa服务器正在运行，没有恢复备份。\n请先停止后台服务并关闭Vexa控制台窗口，"
             "然后再恢复。\n\n控制台：运行中 (PID 42)");
   EXPECT_THAT(host.logLines,
@@ -211,8 +208,8 @@ TEST(RestoreButton, RefusesWhileTheTrackerRunsOrWhenThatCannotBeTold) {
   host = RecordingRestoreHost();
   host.running = {false, false, "拒绝访问。"};
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 4u);
-  EXPECT_EQ(host.calls[3], "box 48 无法确定Vexa服务器是否正在运行，没有恢复备份：\n拒绝访问。");
+  ASSERT_EQ(host.calls.size(), 3u);
+  EXPECT_EQ(host.calls[2], "box 48 无法确定Vexa服务器是否正在运行，没有恢复备份：\n拒绝访问。");
 }
 
 TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
@@ -220,8 +217,8 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
   RecordingRestoreHost host;
   host.backup = {Status::Error("The disk is full while accessing C:\\p\\备份\\x\\users.vexa."), ""};
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 7u);
-  EXPECT_EQ(host.calls[6],
+  ASSERT_EQ(host.calls.size(), 6u);
+  EXPECT_EQ(host.calls[5],
             "box 48 未能先备份当前的配置与数据文件，没有恢复任何文件：\nThe disk is full while "
             "accessing C:\\p\\备份\\x\\users.vexa.");
 
@@ -230,8 +227,8 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
   host.restore = {Status::Error("The disk is full while accessing C:\\p\\users.vexa.restore.tmp."),
                   0, 0, {}};
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 8u);
-  EXPECT_EQ(host.calls[7],
+  ASSERT_EQ(host.calls.size(), 7u);
+  EXPECT_EQ(host.calls[6],
             std::string("box 48 恢复备份失败：\nThe disk is full while accessing "
                         "C:\\p\\users.vexa.restore.tmp.\n\n当前的配置与数据文件都保持原样。\n"
                         "恢复之前的配置与数据文件保存在目录：\n") + kPre);
@@ -244,9 +241,9 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
   host.restore = {Status::Error("Access to C:\\p\\tags.vexa was denied."), 1, 10,
                   {"users.vexa", "vexa.cfg"}};
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 9u);
-  EXPECT_EQ(host.calls[7], "reload");
-  EXPECT_EQ(host.calls[8],
+  ASSERT_EQ(host.calls.size(), 8u);
+  EXPECT_EQ(host.calls[6], "reload");
+  EXPECT_EQ(host.calls[7],
             std::string("box 48 恢复备份失败：\nAccess to C:\\p\\tags.vexa was denied.\n\n"
                         "以下文件已是备份中的内容，未能改回：\nusers.vexa\nvexa.cfg\n"
                         "恢复之前的配置与数据文件保存在目录：\n") + kPre);
@@ -255,8 +252,8 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
   host = RecordingRestoreHost();
   host.reload = Status::Error("Access to C:\\p\\vexa.cfg was denied.");
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 9u);
-  EXPECT_EQ(host.calls[8],
+  ASSERT_EQ(host.calls.size(), 8u);
+  EXPECT_EQ(host.calls[7],
             std::string("box 48 已从备份恢复 3 个配置与数据文件：\n") + kChosen +
                 "\n\n恢复之前的配置与数据文件保存在目录：\n" + kPre +
                 "\n\n未能重新读取 vexa.cfg，各设置页仍显示恢复之前的设置，请重新启动本程序：\n"

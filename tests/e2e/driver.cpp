@@ -540,6 +540,40 @@ std::vector<HWND> WindowsOfClass(const char* className) {
 
 // ------------------------------------------------------------------- panel
 
+CommandRun RunPanelCommand(const ProgramDir& dir, const std::string& arguments, DWORD timeoutMs) {
+  CommandRun run;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
+  Handle reader(readEnd);
+  Handle writer(writeEnd);
+  SetHandleInformation(reader.h, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW start = {};
+  start.cb = sizeof start;
+  start.dwFlags = STARTF_USESTDHANDLES;
+  start.hStdOutput = writer.h;
+  start.hStdError = writer.h;
+  std::wstring line = L"\"" + Wide(dir.File("VexaPanel.exe")) + L"\" " + Wide(arguments);
+  PROCESS_INFORMATION started = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      Wide(dir.Path()).c_str(), &start, &started)) {
+    return run;
+  }
+  Handle process(started.hProcess);
+  Handle thread(started.hThread);
+  CloseHandle(writer.h);  // the pipe ends when the panel's copy closes
+  writer.h = nullptr;
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(reader.h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  WaitForSingleObject(process.h, timeoutMs);
+  GetExitCodeProcess(process.h, &run.exitCode);
+  run.output = TextFromAnsi(bytes);
+  return run;
+}
+
+
 Panel::~Panel() {
   if (!process_) return;
   if (Running() && !Close(kCloseTimeoutMs)) Kill();

@@ -152,6 +152,16 @@ struct PanelOptions {
   DWORD startTimeoutMs = 20000;
 };
 
+// A run of VexaPanel.exe from dir with arguments and no window: its exit
+// code (STILL_ACTIVE after timeoutMs) and what it wrote to its standard
+// output, read from a pipe, as UTF-8.
+struct CommandRun {
+  DWORD exitCode = STILL_ACTIVE;
+  std::string output;
+};
+CommandRun RunPanelCommand(const ProgramDir& dir, const std::string& arguments,
+                           DWORD timeoutMs = 30000);
+
 // The running panel. The destructor closes it like a user (WM_CLOSE) and
 // kills it when it does not end within a few seconds.
 class Panel {

@@ -13,7 +13,6 @@
 #include "config/config_store.h"
 #include "resources/resource.h"
 #include "service_page/admin_dialog_win32.h"
-#include "service_page/restore_dialog_win32.h"
 #include "ui/control_win32.h"
 #include "ui/dialog_win32.h"
 
@@ -408,33 +407,6 @@ TEST(AdminDialog, AnAccountTheCodePageCannotHoldIsRefusedAndTheDialogStays) {
   EXPECT_EQ(refusal, NotInCodePageText("管理员账号"));
   EXPECT_TRUE(stayedOpen);
   EXPECT_FALSE(dialog.Answer());
-}
-
-// A double-click on a line of "恢复备份" is OK with that line: the mouse as
-// the system delivers it, down, up, double-click, up, on the second line.
-class DoubleClickedRestore : public CRestoreDlg {
- public:
-  DoubleClickedRestore() : CRestoreDlg({"1月1日0时0分0秒", "2月1日0时0分0秒", "3月1日0时0分0秒"}) {}
-
- protected:
-  bool OnInit() override {
-    bool focus = CRestoreDlg::OnInit();
-    HWND list = Item(IDC_RESTORE_LIST);
-    RECT line;
-    SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&line));
-    const LPARAM at = MAKELPARAM(line.left + 5, (line.top + line.bottom) / 2);
-    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
-      PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
-    }
-    PostMessageW(Handle(), WM_COMMAND, IDCANCEL, 0);  // ends the test if the click did not
-    return focus;
-  }
-};
-
-TEST(RestoreDialog, DoubleClickOnALineIsOkWithThatLine) {
-  DoubleClickedRestore dialog;
-  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
-  EXPECT_EQ(dialog.Chosen(), 1);
 }
 
 }  // namespace

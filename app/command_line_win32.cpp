@@ -1,0 +1,100 @@
+#include "app/command_line_win32.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "backup/backup.h"
+#include "backup/backup_names.h"
+#include "backup/backup_shelf.h"
+#include "backup/backup_shelf_win32.h"
+#include "base/scoped_handles_win32.h"
+#include "base/text_codec.h"
+#include "base/wide_text.h"
+#include "config/program_directory.h"
+#include "log/action_log.h"
+#include "log/action_log_win32.h"
+
+namespace vexa {
+
+namespace {
+
+// A GUI program has no console of its own: it borrows the one it was
+// started from. Output sent to a file or a pipe goes there instead, in
+// the ANSI code page as a console program's would.
+void Say(const std::string& text) {
+  const std::string line = text + "\r\n";
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  // FILE_TYPE_UNKNOWN also for no handle at all.
+  const DWORD type = GetFileType(out);
+  if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+    std::string bytes;
+    if (!TextToAnsi(line, &bytes)) bytes = line;
+    DWORD written = 0;
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return;
+  }
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  const ScopedHandle console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+  // The prompt came back when the program started: begin below it.
+  const std::wstring wide = Wide("\r\n" + line);
+  DWORD written = 0;
+  if (console) {
+    WriteConsoleW(console.Get(), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  }
+  FreeConsole();
+}
+
+int Finish(int code, const std::string& said) {
+  LogAction("命令行运行结束，退出码 " + std::to_string(code));
+  Say(said);
+  return code;
+}
+
+}  // namespace
+
+std::vector<std::string> ProcessArguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!list) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(Narrow(list[i]));
+  LocalFree(list);
+  return arguments;
+}
+
+int RunPanelCommand(const PanelCommand& command) {
+  SetProgramDirectory(GetProgramDirectory());
+  const std::string& directory = ProgramDirectory();
+  StartActionLog(directory);
+  if (command.kind != PanelCommand::Kind::kBackup) {
+    LogAction("命令行参数有误：" + command.problem);
+    return Finish(kExitBadArguments, command.problem + "\n" + kPanelUsageText);
+  }
+  LogAction(command.keep ? "命令行备份开始，保留最新的 " + std::to_string(command.keep) + " 个备份"
+                         : std::string("命令行备份开始"));
+  const DataJobLock lock(directory);
+  if (!lock.Held()) {
+    LogAction(std::string("命令行备份已拒绝：") + kDataJobBusyText);
+    return Finish(kExitFailed, kDataJobBusyText);
+  }
+  const ULONGLONG start = GetTickCount64();
+  const BackupOutcome outcome = BackupFiles(directory, false, LocalBackupTime());
+  LogAction(BackupLogLine(false, outcome, GetTickCount64() - start));
+  if (!outcome.status.ok) return Finish(kExitFailed, outcome.status.message);
+
+  std::string said = BackupDoneMessage(false, outcome.directory, outcome.configMissing);
+  int code = kExitDone;
+  if (command.keep > 0) {
+    const KeepOutcome kept = KeepNewestBackups(directory, command.keep);
+    for (const std::string& line : kept.lines) {
+      LogAction(line);
+      said += "\n" + line;
+    }
+    if (!kept.ok) code = kExitFailed;
+  }
+  return Finish(code, said);
+}
+
+}  // namespace vexa

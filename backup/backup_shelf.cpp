@@ -1,0 +1,79 @@
+#include "backup/backup_shelf.h"
+
+#include <cstdio>
+
+#include "backup/backup_names.h"
+
+namespace vexa {
+
+const char kDataJobBusyText[] =
+    "同一目录的另一个控制面板（或命令行备份）正在备份或恢复数据，请等它结束后再试。";
+
+namespace {
+
+std::string Decimal(double value, const char* unit) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.1f %s", value, unit);
+  return text;
+}
+
+constexpr double kMegabyte = 1024.0 * 1024;
+constexpr double kGigabyte = kMegabyte * 1024;
+
+}  // namespace
+
+bool BackupFits(std::uint64_t needBytes, std::uint64_t freeBytes) {
+  return freeBytes >= kBackupSpareBytes && needBytes <= freeBytes - kBackupSpareBytes;
+}
+
+std::string DiskSpaceShortText(std::uint64_t needBytes, std::uint64_t freeBytes) {
+  return "磁盘空间不足：备份需要 " + ByteSizeText(needBytes) + "，磁盘只剩 " +
+         ByteSizeText(freeBytes) + "（备份之后还要留出 " + ByteSizeText(kBackupSpareBytes) +
+         "）。\n没有复制任何文件。";
+}
+
+int FolderFileCount(const BackupFolder& folder) {
+  return folder.fileCount + folder.otherFiles + (folder.beforeRestore ? 1 : 0);
+}
+
+std::uint64_t FolderBytes(const BackupFolder& folder) {
+  return folder.totalBytes + folder.otherBytes;
+}
+
+KeepPlan PlanKeepNewest(std::vector<BackupFolder> folders, unsigned keep) {
+  SortNewestFirst(folders);
+  KeepPlan plan;
+  unsigned seen = 0;
+  for (BackupFolder& folder : folders) {
+    if (!ParseBackupName(folder.name) || ++seen <= keep) continue;
+    if (folder.otherFiles > 0 || folder.subfolders > 0) {
+      plan.spared.push_back(std::move(folder));
+    } else {
+      plan.remove.push_back(std::move(folder));
+    }
+  }
+  return plan;
+}
+
+std::string BackupShelfText(const std::vector<BackupFolder>& folders,
+                            std::optional<std::uint64_t> freeBytes) {
+  std::uint64_t total = 0;
+  for (const BackupFolder& folder : folders) total += FolderBytes(folder);
+  return "共 " + std::to_string(folders.size()) + " 个备份，占用 " +
+         Decimal(static_cast<double>(total) / kMegabyte, "MB") + "；" +
+         (freeBytes ? "磁盘剩余 " + Decimal(static_cast<double>(*freeBytes) / kGigabyte, "GB")
+                    : std::string("磁盘剩余空间无法读取"));
+}
+
+std::string DeleteBackupConfirmText(const std::string& folderPath, const BackupFolder& folder) {
+  return "确定要删除备份“" + folder.name + "”吗？\n" + folderPath + "\n\n其中的 " +
+         std::to_string(FolderFileCount(folder)) + " 个文件（" + ByteSizeText(FolderBytes(folder)) +
+         "）将被永久删除，无法恢复。";
+}
+
+std::string BackupDeletedLogText(const std::string& folderPath, const BackupFolder& folder) {
+  return "删除备份：" + folderPath + "（" + std::to_string(FolderFileCount(folder)) + " 个文件，" +
+         std::to_string(FolderBytes(folder)) + " 字节）";
+}
+
+}  // namespace vexa
