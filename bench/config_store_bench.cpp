@@ -155,6 +155,9 @@ BENCHMARK(BM_CrtCalls)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(
 // Prints the two figures the targets are about after the usual table.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  // Without colours, which a custom reporter would print whatever
+  // --benchmark_color says, before the RESULT lines too.
+  RatioReporter() : ConsoleReporter(OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration) {

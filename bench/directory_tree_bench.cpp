@@ -66,6 +66,9 @@ BENCHMARK(BM_CreateDirectoryTree)
 // Medians for scripts/benchmark.sh after the usual table.
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
+  // Without colours, which a custom reporter would print whatever
+  // --benchmark_color says, before the RESULT lines too.
+  MedianReporter() : ConsoleReporter(OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration) continue;

@@ -6,10 +6,13 @@
 //            ReadFile plus WriteFile of the same bytes
 //   backup   BackupFiles (the code behind the backup button, without its
 //            message box) on the *.vexa files of a folder, against CopyFileW
+//   restore  RestoreBackupFiles from a backup of that folder, against
+//            CopyFileW of the same files
+//   cli-backup  VexaPanel.exe /backup on those files, against BackupFiles
 // Prints "RESULT <name> <value>" lines for scripts/benchmark.sh.
 //   vexa_win32_bench startup <rounds>    (the empty dialog programs lie beside it)
 //   vexa_win32_bench config <scratch folder> <rounds>
-//   vexa_win32_bench backup <data folder> <rounds>
+//   vexa_win32_bench backup|restore|cli-backup <data folder> <rounds>
 //   vexa_win32_bench crt <rounds>   the C runtime's memchr and memcpy as the
 //            text steps use them, to compare with the same loop natively
 #include <windows.h>
@@ -26,7 +29,10 @@
 #include <vector>
 
 #include "backup/backup.h"
+#include "backup/backup_names.h"
+#include "backup/restore.h"
 #include "base/path_exists.h"
+#include "base/process_win32.h"
 #include "base/wide_text.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
@@ -436,57 +442,134 @@ std::vector<std::string> DataFiles(const std::string& dir) {
   return names;
 }
 
-int Backup(const std::string& folder, int rounds) {
-  std::string dir = WithBackslash(folder);
-  std::vector<std::string> names = DataFiles(dir);
-  names.push_back("vexa.cfg");
-  double bytes = 0;
+// Runs the jobs of each round one after the other, the first one rotating
+// from round to round so that what the page cache holds evens out. Round -1
+// is not counted: it brings the files into the page cache. A job returns
+// its seconds, or a negative number when it failed; ms gets each job's
+// times in ms.
+bool TakeTurns(int rounds, const std::vector<std::function<double()>>& jobs,
+               std::vector<std::vector<double>>* ms) {
+  ms->assign(jobs.size(), {});
+  for (int round = -1; round < rounds; ++round) {
+    for (size_t i = 0; i < jobs.size(); ++i) {
+      const size_t job = (i + static_cast<size_t>(round + 1)) % jobs.size();
+      const double seconds = jobs[job]();
+      if (seconds < 0) return false;
+      if (round >= 0) (*ms)[job].push_back(seconds * 1000);
+    }
+  }
+  return true;
+}
+
+// CopyFileW of the named files from one folder into a new one, deleted
+// again afterwards (with flush, each copy is flushed to the disk too); the
+// seconds, or -1.
+double CopyAll(const std::vector<std::string>& names, const std::string& from, const std::string& to,
+               bool flush = false) {
+  CreateDirectoryW(Wide(to).c_str(), nullptr);
+  double begin = Now();
+  bool ok = true;
   for (const std::string& name : names) {
+    ok = CopyFileW(Wide(from + name).c_str(), Wide(to + name).c_str(), FALSE) && ok;
+    if (!flush) continue;
+    vexa::ScopedHandle copy(CreateFileW(Wide(to + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ok = copy && FlushFileBuffers(copy.Get()) && ok;
+  }
+  double seconds = Now() - begin;
+  RemoveTree(to);
+  return ok ? seconds : -1;
+}
+
+// BackupFiles on dir, as the backup button calls it; the seconds, or -1.
+// The backup folder is deleted again.
+double TimedBackup(const std::string& dir) {
+  double begin = Now();
+  vexa::BackupOutcome outcome = vexa::BackupFiles(dir, false, vexa::LocalBackupTime());
+  double seconds = Now() - begin;
+  RemoveTree(dir + vexa::kBackupRootName);
+  if (!outcome.status.ok) std::fprintf(stderr, "backup: %s\n", outcome.status.message.c_str());
+  return outcome.status.ok ? seconds : -1;
+}
+
+// The second job's times over the first's, round by round.
+std::vector<double> Ratios(const std::vector<std::vector<double>>& ms) {
+  std::vector<double> ratios;
+  for (size_t i = 0; i < ms[0].size(); ++i) ratios.push_back(ms[1][i] / ms[0][i]);
+  return ratios;
+}
+
+// The bytes of the backed-up files of dir (ending in a backslash).
+bool BackupSet(const std::string& dir, std::vector<std::string>* names, double* bytes) {
+  *names = DataFiles(dir);
+  names->push_back("vexa.cfg");
+  *bytes = 0;
+  for (const std::string& name : *names) {
     std::uint64_t size = 0;
     if (!vexa::FileSizeOnDisk(dir + name, &size)) {
       std::fprintf(stderr, "missing %s%s\n", dir.c_str(), name.c_str());
-      return 1;
+      return false;
     }
-    bytes += static_cast<double>(size);
+    *bytes += static_cast<double>(size);
   }
-  std::string copies = dir + "copies\\";
-  std::vector<double> backupTimes, copyTimes, ratios;
-  // Round -1 is not counted: it brings the files into the page cache.
-  for (int round = -1; round < rounds; ++round) {
-    // Alternating which goes first evens out what the page cache holds.
-    double backupSeconds = 0, copySeconds = 0;
-    auto runBackup = [&] {
-      double begin = Now();
-      vexa::BackupOutcome outcome = vexa::BackupFiles(dir, false, vexa::LocalBackupTime());
-      backupSeconds = Now() - begin;
-      if (!outcome.status.ok) std::fprintf(stderr, "backup: %s\n", outcome.status.message.c_str());
-      RemoveTree(dir + "备份\\");
-      return outcome.status.ok;
-    };
-    auto runCopy = [&] {
-      CreateDirectoryW(Wide(copies).c_str(), nullptr);
-      double begin = Now();
-      bool ok = true;
-      for (const std::string& name : names)
-        ok = CopyFileW(Wide(dir + name).c_str(), Wide(copies + name).c_str(), FALSE) && ok;
-      copySeconds = Now() - begin;
-      RemoveTree(copies);
-      return ok;
-    };
-    // cppcheck-suppress duplicateExpressionTernary ; the order differs, not the calls
-    bool ok = (round + 2) % 2 ? runCopy() && runBackup() : runBackup() && runCopy();
-    if (!ok) return 1;
-    if (round < 0) continue;
-    backupTimes.push_back(backupSeconds * 1000);
-    copyTimes.push_back(copySeconds * 1000);
-    ratios.push_back(copySeconds / backupSeconds);  // > 1: the backup is faster
+  return true;
+}
+
+int Backup(const std::string& folder, int rounds) {
+  std::string dir = WithBackslash(folder);
+  std::vector<std::string> names;
+  double bytes = 0;
+  if (!BackupSet(dir, &names, &bytes)) return 1;
+  std::vector<std::vector<double>> ms;
+  if (!TakeTurns(rounds, {[&] { return TimedBackup(dir); },
+                          [&] { return CopyAll(names, dir, dir + "copies\\"); }}, &ms)) {
+    return 1;
   }
-  Samples("backup_ms", backupTimes);
-  Samples("copyfile_ms", copyTimes);
+  Samples("backup_ms", ms[0]);
+  Samples("copyfile_ms", ms[1]);
   Result("backup_bytes", bytes);
-  Result("backup_ms", Median(backupTimes));
-  Result("copyfile_ms", Median(copyTimes));
-  Result("backup_speed_ratio", Median(ratios));
+  Result("backup_ms", Median(ms[0]));
+  Result("copyfile_ms", Median(ms[1]));
+  Result("backup_speed_ratio", Median(Ratios(ms)));  // > 1: the backup is faster
+  return 0;
+}
+
+// RestoreBackupFiles, the restore button's copy, from a backup of the data
+// folder back over its files, against CopyFileW of the same files out of
+// that backup.
+int Restore(const std::string& folder, int rounds) {
+  std::string dir = WithBackslash(folder);
+  vexa::BackupOutcome made = vexa::BackupFiles(dir, false, vexa::LocalBackupTime());
+  if (!made.status.ok) {
+    std::fprintf(stderr, "backup: %s\n", made.status.message.c_str());
+    return 1;
+  }
+  const std::string from = made.directory;
+  std::vector<std::string> names;
+  double bytes = 0;
+  std::vector<std::vector<double>> ms;
+  bool ok = BackupSet(from, &names, &bytes) &&
+            TakeTurns(rounds, {[&] {
+                        double begin = Now();
+                        vexa::RestoreOutcome outcome = vexa::RestoreBackupFiles(dir, from, from);
+                        if (!outcome.status.ok) {
+                          std::fprintf(stderr, "restore: %s\n", outcome.status.message.c_str());
+                          return -1.0;
+                        }
+                        return Now() - begin;
+                      },
+                      [&] { return CopyAll(names, from, dir + "copies\\"); },
+                      [&] { return CopyAll(names, from, dir + "copies\\", true); }}, &ms);
+  RemoveTree(dir + vexa::kBackupRootName);
+  if (!ok) return 1;
+  Samples("restore_ms", ms[0]);
+  Samples("copyfile_restore_ms", ms[1]);
+  Result("restore_bytes", bytes);
+  Result("restore_ms", Median(ms[0]));
+  Result("copyfile_restore_ms", Median(ms[1]));
+  Result("restore_speed_ratio", Median(Ratios(ms)));
+  // The restore flushes every copy before it replaces a live file.
+  Result("copyfile_flushed_restore_ms", Median(ms[2]));
   return 0;
 }
 
@@ -540,12 +623,13 @@ int Status(int rounds) {
   // name every few refreshes.
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
   const std::wstring binaryPath = vexa::Wide("\"" + dir.File("vexa.exe") + "\" -service");
-  SC_HANDLE service = manager ? CreateServiceW(manager, L"VexaPanelBench", L"VexaPanelBench",
-                                               SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                                               SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
-                                               binaryPath.c_str(), nullptr, nullptr, nullptr,
-                                               nullptr, nullptr)
-                              : nullptr;
+  auto install = [&] {
+    return manager ? CreateServiceW(manager, L"VexaPanelBench", L"VexaPanelBench", SERVICE_ALL_ACCESS,
+                                    SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
+                                    binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr)
+                   : nullptr;
+  };
+  SC_HANDLE service = install();
   if (service) {
     status.Refresh(dir.Path(), "6969", vexa::StatusRefresh::kAfresh);
     std::printf("STATUS %s\n", status.Shown().c_str());
@@ -559,6 +643,25 @@ int Status(int rounds) {
     DeleteService(service);
     CloseServiceHandle(service);
   }
+  // The refresh the install button asks for once its service is there: the
+  // service is new to the line, and the registry watch has seen it come.
+  std::vector<double> installedCpu;
+  for (int round = 0; round < rounds && manager; ++round) {
+    double seconds = 0;
+    for (int i = 0; i < kRefreshes && (service = install()) != nullptr; ++i) {
+      double c = CpuSeconds(GetCurrentProcess());
+      status.Refresh(dir.Path(), "6969", vexa::StatusRefresh::kAfresh);
+      seconds += CpuSeconds(GetCurrentProcess()) - c;
+      DeleteService(service);
+      CloseServiceHandle(service);
+    }
+    if (!service) {
+      std::fprintf(stderr, "status: no service installed: %lu\n", GetLastError());
+      break;
+    }
+    installedCpu.push_back(seconds * 1000 / kRefreshes);
+  }
+  if (!installedCpu.empty()) Result("status_refresh_installed_cpu_ms", Median(installedCpu));
   if (manager) CloseServiceHandle(manager);
 
   dir.KillProcessesInside();
@@ -649,6 +752,70 @@ bool CopyData(const std::string& dataDir, const ProgramDir& dir) {
   return ok;
 }
 
+// Runs the panel with arguments in dir until it exits; its exit code, or -1
+// with why filled in when it ran as a window instead or did not end.
+long RunPanelToExit(const ProgramDir& dir, const std::string& arguments, std::string* why) {
+  vexa::ProcessLaunch launch;
+  launch.commandLine = "\"" + dir.File("VexaPanel.exe") + "\" " + arguments;
+  launch.workingDirectory = dir.Path();
+  vexa::StartedProcess started = vexa::StartProcess(launch);
+  const vexa::ScopedHandle& process = started.process;
+  if (!process) {
+    *why = "VexaPanel.exe did not start (error " + std::to_string(started.error) + ")";
+    return -1;
+  }
+  const DWORD pid = GetProcessId(process.Get());
+  const double begin = Now();
+  DWORD code = 0;
+  while (WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+    auto windows = vexa::e2e::TopLevelWindows(pid, "#32770", true);
+    if (!windows.empty() || Now() - begin > 600) {
+      *why = windows.empty() ? "VexaPanel.exe " + arguments + " did not end within 600 s"
+                             : "VexaPanel.exe has no " + arguments + ": it opened its window";
+      if (!windows.empty()) PostMessageA(windows.front(), WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(process.Get(), 10000) != WAIT_OBJECT_0) TerminateProcess(process.Get(), 1);
+      return -1;
+    }
+  }
+  GetExitCodeProcess(process.Get(), &code);
+  return static_cast<long>(code);
+}
+
+// VexaPanel.exe /backup in a program directory holding the data files,
+// against the backup button's code on the same directory.
+int CommandLineBackup(const std::string& dataDir, int rounds) {
+  ProgramDir dir;
+  if (!dir.Ready() || !dir.Write("vexa.cfg", "port = 6969\r\nvexa_max_conns = 64\r\n") ||
+      !CopyData(WithBackslash(dataDir), dir)) {
+    std::fprintf(stderr, "no program directory with the data files\n");
+    return 1;
+  }
+  const std::string backups = dir.File(vexa::kBackupRootName);
+  std::string why;
+  auto commandLine = [&] {
+    const double begin = Now();
+    const long code = RunPanelToExit(dir, "/backup", &why);
+    const double seconds = Now() - begin;
+    const bool made = vexa::PathExists(backups);
+    RemoveTree(backups);
+    if (code == 2 || (code == 0 && !made)) why = "VexaPanel.exe has no /backup";
+    if (code > 0 && why.empty()) why = "VexaPanel.exe /backup exited with " + std::to_string(code);
+    return why.empty() ? seconds : -1;
+  };
+  std::vector<std::vector<double>> ms;
+  const bool ok = TakeTurns(rounds, {commandLine, [&] { return TimedBackup(dir.Path()); }}, &ms);
+  dir.KillProcessesInside();
+  if (!why.empty()) {
+    std::printf("NOTE cli_backup %s\n", why.c_str());
+    return 0;
+  }
+  if (!ok) return 1;
+  Samples("cli_backup_ms", ms[0]);
+  Result("cli_backup_ms", Median(ms[0]));
+  Result("cli_backup_button_ms", Median(ms[1]));
+  return 0;
+}
+
 // Presses OK (or the given button) on the next box of the panel.
 bool Answer(const vexa::e2e::Panel& panel, int button, const char* expectCaption = nullptr) {
   auto box = vexa::e2e::WaitForMessageBox(panel.Pid(), panel.Main(), 120000);
@@ -666,6 +833,8 @@ double PingedJob(const std::string& dataDir, const std::string& job, bool* progr
   if (!dir.Ready()) return -1;
   dir.Write("vexa.cfg", "port = 6969\r\nvexa_max_conns = 64\r\n");
   if (job == "switch") dir.Write("delay-ms", "3000");
+  // The panel checks a switch's success with the service manager.
+  if ((job == "switch" || job == "install") && !dir.SetStandInRealService()) return -1;
   if ((job == "backup" || job == "install") && !CopyData(dataDir, dir)) return -1;
   vexa::e2e::Panel panel;
   if (!panel.Start(dir)) return -1;
@@ -736,10 +905,12 @@ int main(int argc, char** argv) {
   if (what == "startup") return Startup(rounds);
   if (what == "config" && argc > 2) return Config(argv[2], rounds);
   if (what == "backup" && argc > 2) return Backup(argv[2], rounds);
+  if (what == "restore" && argc > 2) return Restore(argv[2], rounds);
+  if (what == "cli-backup" && argc > 2) return CommandLineBackup(argv[2], rounds);
   if (what == "crt") return Crt(rounds);
   if (what == "responsive" && argc > 2) return Responsive(argv[2], rounds);
   if (what == "status") return Status(rounds);
   if (what == "status-parts") return StatusParts(rounds);
-  std::fprintf(stderr, "usage: vexa_win32_bench startup|config|backup|status|responsive <path> [rounds]\n");
+  std::fprintf(stderr, "usage: vexa_win32_bench startup|config|backup|restore|cli-backup|status|responsive <path> [rounds]\n");
   return 2;
 }
