@@ -541,14 +541,8 @@ TEST(OneClickPort6969, StopsAtAFailedInstallWithoutSuccessOrRequest) {
             (std::vector<std::string>{q + " -stop", q + " -stop", q + " -U", q + " -i"}));
   EXPECT_TRUE(recorder.Requests().empty());
 
-  // The log tells the same story, in order.
-  std::vector<std::string> lines = SplitLines(TextFromGbk(s.dir.Read("VexaPanel.log")));
-  std::string texts;
-  for (const std::string& line : lines) {
-    ASSERT_GT(line.size(), 21u);
-    EXPECT_EQ(line.substr(19, 2), "  ") << line;
-    texts += line.substr(21) + "\n";
-  }
+  // The log tells the same story, in order (its lines' form is the log's own test).
+  std::string texts = TextFromGbk(s.dir.Read("VexaPanel.log"));
   for (const std::string& expected :
        {std::string("一键安装：开始"), std::string("保存 vexa.cfg：成功"),
         std::string("一键安装：停止Vexa"), "运行 " + q + " -stop：返回代码 3",
