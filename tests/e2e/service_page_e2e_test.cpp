@@ -79,18 +79,46 @@ std::string StatusOnceItIs(const ServicePage& s, const std::vector<std::string>&
 // service manager has the last word. A switch that only exits 0 is
 // questioned; with a stand-in that really makes the service, each box has
 // the button's own text and the status line follows at once (the list of
-// every service is dear and otherwise read only every few minutes).
+// every service is dear and otherwise read only every few minutes). A long
+// switch keeps the window answering and drops the clicks meanwhile.
 TEST(ServicePage, ServiceButtonsShowTheirMessageWhenTheServiceManagerAgrees) {
   ServicePage s("服务 a&b (1)");
   const std::string tail = " | 控制台：未运行 | 端口 " + s.WriteFreePort() + "：空闲";
+  ASSERT_TRUE(s.dir.Write("delay-ms", "3000"));
   ASSERT_TRUE(s.Start());
   ASSERT_EQ(StatusOnceItIs(s, {"服务：未安装" + tail}), "服务：未安装" + tail);
-  auto box = s.Click(kInstall);
+  ClickItem(s.page, kInstall);
+  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 5000));
+  double longest = 0;
+  int pings = 0;
+  std::optional<MessageBoxInfo> box;
+  {
+    // While the switch's three seconds run. Loose bound: a loaded machine
+    // delays any thread; a window that waits in WaitForSingleObject misses
+    // it by seconds. docs/performance.md has the measured figures.
+    ResponsePinger pinger(s.panel.Main());
+    // A user's click on the backup button while the switch runs: a real
+    // click arrives as button messages, which the panel must not keep.
+    HWND backupButton = Item(s.page, kBackup);
+    PostMessageA(backupButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(backupButton, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    // Painting goes on: the caption can be read while it waits.
+    EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
+    // Pinged until the switch has ended and its box shows.
+    box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
+    longest = pinger.Stop();
+    pings = pinger.Pings();
+  }
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kServiceCaption);
   EXPECT_EQ(box->text, "vexa.exe 报告成功，但服务仍未安装。");
   SaveScreenshot(box->window, "service-install-unconfirmed");
   ASSERT_TRUE(PressButton(*box, IDOK));
+  EXPECT_TRUE(s.NoBox());
+  EXPECT_FALSE(s.dir.Exists("备份"));
+  EXPECT_GE(pings, 20);
+  EXPECT_LE(longest, 500.0) << "the main window did not answer for " << longest << " ms";
+  ASSERT_TRUE(s.dir.Remove("delay-ms"));
 
   ASSERT_TRUE(s.dir.SetStandInRealService());
   std::vector<std::string> expectedCalls = {Quoted(s.dir) + " -i"};
@@ -190,7 +218,7 @@ TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
   std::string standIn = VEXA_E2E_CONSOLE_STANDIN;
   for (char& c : standIn) c = c == '/' ? '\\' : c;
   ASSERT_TRUE(s.dir.CopyIn(standIn, "vexa.exe"));
-  const std::string port = s.WriteFreePort();
+  s.WriteFreePort();
   ASSERT_TRUE(s.Start());
   ClickItem(s.page, kConsoleStart);
   std::vector<std::string> calls;
@@ -198,11 +226,9 @@ TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
     calls = s.dir.StandInCalls();
     return calls.size() == 2;
   }, 10000));
+  // Ready; the status line's reading of a console without a window is
+  // win32 ConsoleWindows' (the console buttons' test shows the line).
   ASSERT_EQ(calls[1].rfind("ready ", 0), 0u);
-  const std::string pid = calls[1].substr(6);
-  const std::string running =
-      "服务：未安装 | 控制台：运行中 (PID " + pid + ") | 端口 " + port + "：空闲";
-  EXPECT_EQ(StatusOnceItIs(s, {running}), running);
 
   // No window of the class: Ctrl-C, which the panel shares and survives.
   ClickItem(s.page, kConsoleClose);
@@ -211,8 +237,6 @@ TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
   EXPECT_TRUE(s.dir.WaitForLogLine("关闭控制台："));
   EXPECT_TRUE(s.NoBox());
   EXPECT_TRUE(s.panel.Running());
-  const std::string idle = "服务：未安装 | 控制台：未运行 | 端口 " + port + "：空闲";
-  EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
 }
 
 // Starts the directory's vexa.exe with a switch; with a file "delay-ms" it
@@ -468,12 +492,8 @@ TEST(ServicePage, FootShowsTheCreditsAndTwoLinksKeptScrambled) {
   EXPECT_EQ(ItemText(s.page, 1053), "VexaPanel 3.0  Vexa 开发组 制作");
   EXPECT_EQ(ItemText(s.page, 1052), "官方网站");
   EXPECT_EQ(ItemText(s.page, 1054), "技术支持");
-  for (int id : {1052, 1054}) {
-    RECT r = RectIn(Item(s.page, id), s.page);
-    EXPECT_GT(r.right - r.left, 20) << id;
-    EXPECT_GT(r.bottom - r.top, 8) << id;
-    EXPECT_TRUE(StyleOf(Item(s.page, id)) & SS_NOTIFY);
-  }
+  // That both are link labels, sized to their text and taking clicks, is
+  // the label's own test and the looks test's; a click's, the next test's.
   // None of the three texts is readable in the executable.
   std::string exe = ReadFileBytes(s.dir.File("VexaPanel.exe"));
   ASSERT_FALSE(exe.empty());
@@ -598,42 +618,6 @@ TEST(OneClickPort6969, ClearsDataATrackerConsoleHeldOpen) {
                             backup + "\n\n以后可以在浏览器中打开 http://localhost:6969/users.html 创建管理员。");
   ASSERT_TRUE(PressButton(*left, IDOK));
   EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == "一键安装服务器"; }, 5000));
-}
-
-TEST(ServicePage, ALongSwitchKeepsTheWindowAnsweringAndDropsClicksMeanwhile) {
-  ServicePage s;
-  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 6969\r\n"));
-  ASSERT_TRUE(s.dir.Write("delay-ms", "3000"));
-  ASSERT_TRUE(s.Start());
-  ClickItem(s.page, kInstall);
-  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 5000));
-  double longest = 0;
-  int pings = 0;
-  std::optional<MessageBoxInfo> box;
-  {
-    // While the switch's three seconds run. Loose bound: a loaded machine
-    // delays any thread; a window that waits in WaitForSingleObject misses
-    // it by seconds. docs/performance.md has the measured figures.
-    ResponsePinger pinger(s.panel.Main());
-    // A user's click on the backup button while the switch runs: a real
-    // click arrives as button messages, which the panel must not keep.
-    HWND backupButton = Item(s.page, kBackup);
-    PostMessageA(backupButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageA(backupButton, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    // Painting goes on: the caption can be read while it waits.
-    EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
-    // Pinged until the switch has ended and its box shows.
-    box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
-    longest = pinger.Stop();
-    pings = pinger.Pings();
-  }
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, kServiceCaption);
-  ASSERT_TRUE(PressButton(*box, IDOK));
-  EXPECT_TRUE(s.NoBox());
-  EXPECT_FALSE(s.dir.Exists("备份"));
-  EXPECT_GE(pings, 20);
-  EXPECT_LE(longest, 500.0) << "the main window did not answer for " << longest << " ms";
 }
 
 }  // namespace

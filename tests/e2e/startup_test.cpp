@@ -1,5 +1,4 @@
-// Start-up, main window and sliding tab strip of the real VexaPanel.exe
-// (its close and exit are in the keyboard test, which ends with them).
+// Start-up, main window and sliding tab strip of the real VexaPanel.exe.
 #include <windows.h>
 
 #include <cstdlib>
@@ -90,6 +89,22 @@ TEST(Startup, SelectingATabHidesTheOldPageAtOnceAndBringsTheNewOneToItsPlace) {
       EXPECT_EQ(IsVisible(panel.Page(other)), other == tab) << "page " << other;
     EXPECT_NE(SaveScreenshot(panel.Main(), "tab-" + std::to_string(tab)), "");
   }
+}
+
+TEST(Startup, ClosingTheMainWindowEndsTheProcess) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND main = panel.Main();
+
+  EXPECT_TRUE(dir.WaitForLogLine("控制面板启动：" + dir.Path()));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(panel.WaitForExit(10000));
+  EXPECT_EQ(panel.ExitCode(), 0u);
+  EXPECT_TRUE(dir.WaitForLogLine("控制面板退出", 1, 0));
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_TRUE(ProcessesInside(dir.Path()).empty());
 }
 
 TEST(Startup, SkinEntriesRunOneFourEightAtStartAndTwoAtExitOnceEach) {
