@@ -127,8 +127,10 @@ TEST(ServicePage, ServiceButtonsShowTheirMessageWhenTheServiceManagerAgrees) {
   const struct Step {
     int id;
     const char* status;
-  } steps[] = {{kInstall, "服务：已停止"}, {kStart, "服务：运行中"},
-               {kStop, "服务：已停止"},    {kRemove, "服务：未安装"}};
+  } steps[] = {{kInstall, "服务：已停止"},
+               {kStart, "服务：运行中"},
+               {kStop, "服务：已停止"},
+               {kRemove, "服务：未安装"}};
   for (const Step& step : steps) {
     const ServiceButton& button = *FindServiceButton(step.id);
     box = s.Click(step.id);
@@ -355,7 +357,8 @@ TEST(ServicePageConsoles, RestartClosesConsolesOrNamesOneThatStaysAndRecreatesTh
   const std::string q = Quoted(s.dir);
   const std::vector<std::string> switches = {q + " -stop", q + " -U", q + " -i", q + " -start"};
   std::vector<std::string> calls = s.dir.StandInCalls();
-  EXPECT_EQ(calls, (std::vector<std::string>{q, switches[0], switches[1], switches[2], switches[3]}));
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{q, switches[0], switches[1], switches[2], switches[3]}));
   EXPECT_TRUE(WindowsOfClass("ConsoleWindowClass").empty());
   EXPECT_TRUE(s.dir.WaitForLogLine(" -start：返回代码"));
   EXPECT_TRUE(s.NoBox());
@@ -608,14 +611,17 @@ TEST(OneClickPort6969, ClearsDataATrackerConsoleHeldOpen) {
   EXPECT_EQ(dialog->caption, "创建管理员");
   PostMessageA(dialog->window, WM_SYSCOMMAND, SC_CLOSE, 0);
   std::optional<MessageBoxInfo> left;
-  WaitUntil([&] {
-    left = FindMessageBox(s.panel.Pid(), s.panel.Main());
-    return left && left->window != dialog->window;
-  }, 10000);
+  WaitUntil(
+      [&] {
+        left = FindMessageBox(s.panel.Pid(), s.panel.Main());
+        return left && left->window != dialog->window;
+      },
+      10000);
   ASSERT_TRUE(left);
   EXPECT_EQ(left->caption, kAppCaption);
-  EXPECT_EQ(left->text, "您已经退出安装程序!\n\nVexa服务已重新安装，原来的配置与数据文件已备份到：\n" +
-                            backup + "\n\n以后可以在浏览器中打开 http://localhost:6969/users.html 创建管理员。");
+  EXPECT_EQ(left->text,
+            "您已经退出安装程序!\n\nVexa服务已重新安装，原来的配置与数据文件已备份到：\n" + backup +
+                "\n\n以后可以在浏览器中打开 http://localhost:6969/users.html 创建管理员。");
   ASSERT_TRUE(PressButton(*left, IDOK));
   EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == "一键安装服务器"; }, 5000));
 }

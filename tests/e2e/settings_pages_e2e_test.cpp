@@ -622,7 +622,8 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwrittenByAPageOrTheIns
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find("没有写入"), std::string::npos) << box->text;
   ASSERT_TRUE(PressButton(*box, IDOK));
-  EXPECT_TRUE(WaitUntil([&] { return ItemText(service, IDC_SVC_ONE_CLICK) == "一键安装服务器"; }, 5000));
+  EXPECT_TRUE(
+      WaitUntil([&] { return ItemText(service, IDC_SVC_ONE_CLICK) == "一键安装服务器"; }, 5000));
   EXPECT_TRUE(panel.NoBoxOnceIdle());
   EXPECT_EQ(dir.Read("vexa.cfg"), original);
   EXPECT_EQ(dir.Read("users.vexa"), "users");

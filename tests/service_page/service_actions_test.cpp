@@ -368,7 +368,8 @@ TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesShowingEachInTh
     std::string box, end;
   } notRunning[] = {
       {0, "48 vexa.exe 报告成功，但服务没有运行。", "vexa.exe 报告成功，但服务没有运行。"},
-      {3, "16 服务没有运行。\n\n命令 \"vexa.exe -start\" 返回了代码 3，请检查操作是否成功。", "服务没有运行。"},
+      {3, "16 服务没有运行。\n\n命令 \"vexa.exe -start\" 返回了代码 3，请检查操作是否成功。",
+       "服务没有运行。"},
   };
   for (const auto& c : notRunning) {
     RecordingHost h;

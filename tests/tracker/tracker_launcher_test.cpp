@@ -64,7 +64,9 @@ TEST(TrackerLauncher, ATrackerThatIsMissingOrNoProgramIsNamed) {
     const char* name;
     bool directory;
     const char* bytes;  // nullptr: no file
-  } cases[] = {{"空 目录", false, nullptr}, {"目录 同名", true, nullptr}, {"坏 程序", false, "not a program"}};
+  } cases[] = {{"空 目录", false, nullptr},
+               {"目录 同名", true, nullptr},
+               {"坏 程序", false, "not a program"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ScratchDirectory dir(c.name);
@@ -73,8 +75,8 @@ TEST(TrackerLauncher, ATrackerThatIsMissingOrNoProgramIsNamed) {
     if (c.bytes) test::WriteBytes(tracker, c.bytes);
     EXPECT_EQ(TrackerExeExists(dir.Path()), c.bytes != nullptr);
     // A system message with an insert for the program names it again.
-    for (const Status& failed : {RunTrackerCommand(dir.Path(), kStartCommand).status,
-                                 StartTrackerConsole(dir.Path())}) {
+    for (const Status& failed :
+         {RunTrackerCommand(dir.Path(), kStartCommand).status, StartTrackerConsole(dir.Path())}) {
       const std::string head = "无法运行 " + tracker + "：\n";
       ASSERT_FALSE(failed.ok);
       EXPECT_EQ(failed.message.rfind(head, 0), 0u) << failed.message;

@@ -105,7 +105,6 @@ TEST(DialogTemplates, PagesShowTheirCaptionsAndDigitsOnlyFieldsTakeOnlyDigits) {
   EXPECT_EQ(limits.GetItemText(IDC_SYS_DESKTOP_ICON), "添加桌面图标");
   EXPECT_EQ(limits.GetItemText(IDC_SYS_OPEN_README), "打开说明文档");
 
-
   // Every field of the settings pages is an edit; the digits-only ones take
   // only 0 to 9 as they are typed, the rest any text.
   const struct {
@@ -118,10 +117,10 @@ TEST(DialogTemplates, PagesShowTheirCaptionsAndDigitsOnlyFieldsTakeOnlyDigits) {
         1032, 1033, 1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043, 1044, 1046},
        {1028, 1029}},
       {options,  // all digits-only but 1028
-       {1015, 1018, 1019, 1020, 1021, 1022, 1047, 1023, 1024, 1025, 1026, 1027, 1028, 1029, 1043,
-        1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038},
-       {1015, 1018, 1019, 1020, 1021, 1022, 1047, 1023, 1024, 1025, 1026, 1027, 1029, 1043, 1031,
-        1032, 1033, 1034, 1035, 1036, 1037, 1038}},
+       {1015, 1018, 1019, 1020, 1021, 1022, 1047, 1023, 1024, 1025, 1026, 1027,
+        1028, 1029, 1043, 1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038},
+       {1015, 1018, 1019, 1020, 1021, 1022, 1047, 1023, 1024, 1025, 1026,
+        1027, 1029, 1043, 1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038}},
       {limits,
        {1015, 1018, 1021, 1022, 1023, 1024, 1025, 1026, 1027},
        {1015, 1018, 1021, 1022, 1023, 1024, 1025, 1026, 1027}},
