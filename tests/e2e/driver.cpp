@@ -479,7 +479,6 @@ std::vector<std::string> ProgramDir::StandInCalls() const {
 bool ProgramDir::SetStandInExitCode(int code) const {
   return Write("exit-code", std::to_string(code));
 }
-bool ProgramDir::ClearStandInExitCode() const { return Remove("exit-code"); }
 bool ProgramDir::SetStandInRealService() const { return Write("real-service", "1"); }
 bool ProgramDir::SetStandInIgnoresClose(bool ignore) const {
   return ignore ? Write("ignore-close", "1") : (Remove("ignore-close") || !Exists("ignore-close"));
@@ -690,17 +689,6 @@ bool SetText(HWND window, const std::string& text) {
 
 bool SetItemText(HWND dialog, int id, const std::string& text) {
   return SetText(Item(dialog, id), text);
-}
-
-bool TypeChars(HWND edit, const std::string& chars) {
-  if (!edit) return false;
-  // Wine's ANSI edit takes one byte per WM_CHAR, so a double-byte character
-  // cannot be typed this way.
-  for (unsigned char c : chars) {
-    if (c >= 0x80) return false;
-  }
-  for (unsigned char c : chars) PostMessageA(edit, WM_CHAR, c, 1);
-  return WaitForPostedBefore(edit);
 }
 
 // ---------------------------------------------------------------- keyboard

@@ -106,9 +106,8 @@ class ProgramDir {
   // in order (from "vexa-calls.log", which it writes in UTF-8).
   std::vector<std::string> StandInCalls() const;
   // Makes the stand-in exit with this code for its service switches
-  // (writes the file "exit-code"); ClearStandInExitCode goes back to 0.
+  // (writes the file "exit-code").
   bool SetStandInExitCode(int code) const;
-  bool ClearStandInExitCode() const;
   // Makes the stand-in's switches work on a real service named after this
   // directory (file "real-service"); the directory's end stops and removes it.
   bool SetStandInRealService() const;
@@ -215,15 +214,6 @@ std::string ItemText(HWND dialog, int id);
 // WM_SETTEXT, also copied across processes. Sends no EN_CHANGE-style typing.
 bool SetText(HWND window, const std::string& text);
 bool SetItemText(HWND dialog, int id, const std::string& text);
-
-// Types bytes into an edit as posted WM_CHAR messages, through the panel's
-// message loop like real keystrokes (so a digits-only edit refuses letters),
-// at the caret (the start of a field that was never clicked: clear it with
-// SetText first), and returns once the edit has handled them. ASCII only
-// (false otherwise): under Wine a posted double-byte character arrives as
-// "??", so put Chinese text in with SetText. It uses the edit's modified
-// flag as a marker: the flag is cleared afterwards.
-bool TypeChars(HWND edit, const std::string& chars);
 
 // ---------------------------------------------------------------- keyboard
 

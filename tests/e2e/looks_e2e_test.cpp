@@ -1,7 +1,8 @@
 // What the real panel looks like: the tab slide drawn cleanly at every step,
 // the link labels on the page's own background, every control inside its
-// group box, the busy caption of the install button whole. Each test keeps
-// its pictures in the artefact folder for a person to look at.
+// group box. Each test keeps its pictures in the artefact folder for a
+// person to look at. The install button's busy caption is looked at where
+// the installation shows it (service_page_e2e_test.cpp).
 #include <windows.h>
 
 #include <algorithm>
@@ -311,19 +312,6 @@ TEST(Looks, EveryControlSitsInsideItsGroupBox) {
     WaitForPageAtRest(panel, tab);
     SaveScreenshot(panel.Main(), "groups-tab-" + std::to_string(tab));
   }
-}
-
-TEST(Looks, BusyCaptionOfTheInstallButtonWrapsOnTwoLines) {
-  ProgramDir dir;
-  ASSERT_TRUE(dir.Ready());
-  Panel panel;
-  ASSERT_TRUE(panel.Start(dir));
-  HWND service = panel.Page(0);
-  HWND button = Item(service, IDC_SVC_ONE_CLICK);
-  EXPECT_TRUE(StyleOf(button) & BS_MULTILINE);
-  // The caption the installation shows while it works.
-  ASSERT_TRUE(SetText(button, "请耐心等待，正在初始化Vexa......"));
-  ASSERT_NE(SaveScreenshot(panel.Main(), "service-busy-caption"), "");
 }
 
 }  // namespace

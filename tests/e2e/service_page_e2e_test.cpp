@@ -16,6 +16,7 @@
 #include "tests/e2e/driver.h"
 #include "tracker/status_schedule.h"
 #include "tracker/system_tables_win32.h"
+#include "tracker/tracker_commands.h"
 
 namespace vexa::e2e {
 namespace {
@@ -78,37 +79,65 @@ std::string StatusOnceItIs(const ServicePage& s, const std::vector<std::string>&
 // service manager has the last word. A switch that only exits 0 is
 // questioned; with a stand-in that really makes the service, each box has
 // the button's own text and the status line follows at once (the list of
-// every service is dear and otherwise read only every few minutes).
+// every service is dear and otherwise read only every few minutes). A long
+// switch keeps the window answering and drops the clicks meanwhile.
 TEST(ServicePage, ServiceButtonsShowTheirMessageWhenTheServiceManagerAgrees) {
   ServicePage s("服务 a&b (1)");
   const std::string tail = " | 控制台：未运行 | 端口 " + s.WriteFreePort() + "：空闲";
+  ASSERT_TRUE(s.dir.Write("delay-ms", "3000"));
   ASSERT_TRUE(s.Start());
   ASSERT_EQ(StatusOnceItIs(s, {"服务：未安装" + tail}), "服务：未安装" + tail);
-  auto box = s.Click(kInstall);
+  ClickItem(s.page, kInstall);
+  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 5000));
+  double longest = 0;
+  int pings = 0;
+  std::optional<MessageBoxInfo> box;
+  {
+    // While the switch's three seconds run. Loose bound: a loaded machine
+    // delays any thread; a window that waits in WaitForSingleObject misses
+    // it by seconds. docs/performance.md has the measured figures.
+    ResponsePinger pinger(s.panel.Main());
+    // A user's click on the backup button while the switch runs: a real
+    // click arrives as button messages, which the panel must not keep.
+    HWND backupButton = Item(s.page, kBackup);
+    PostMessageA(backupButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(backupButton, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    // Painting goes on: the caption can be read while it waits.
+    EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
+    // Pinged until the switch has ended and its box shows.
+    box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
+    longest = pinger.Stop();
+    pings = pinger.Pings();
+  }
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kServiceCaption);
   EXPECT_EQ(box->text, "vexa.exe 报告成功，但服务仍未安装。");
   SaveScreenshot(box->window, "service-install-unconfirmed");
   ASSERT_TRUE(PressButton(*box, IDOK));
+  EXPECT_TRUE(s.NoBox());
+  EXPECT_FALSE(s.dir.Exists("备份"));
+  EXPECT_GE(pings, 20);
+  EXPECT_LE(longest, 500.0) << "the main window did not answer for " << longest << " ms";
+  ASSERT_TRUE(s.dir.Remove("delay-ms"));
 
   ASSERT_TRUE(s.dir.SetStandInRealService());
   std::vector<std::string> expectedCalls = {Quoted(s.dir) + " -i"};
+  // The texts and switches are pinned with the buttons' table; here each
+  // click must reach its own.
   const struct Step {
     int id;
-    const char *switchText, *text, *status;
-  } steps[] = {
-      {kInstall, "-i", "Vexa后台服务已安装，在下次系统启动时自动启动，请在 管理工具-->服务 查看",
-       "服务：已停止"},
-      {kStart, "-start", "Vexa后台服务已启动", "服务：运行中"},
-      {kStop, "-stop", "Vexa后台服务已停止", "服务：已停止"},
-      {kRemove, "-U", "Vexa后台服务已删除", "服务：未安装"},
-  };
+    const char* status;
+  } steps[] = {{kInstall, "服务：已停止"},
+               {kStart, "服务：运行中"},
+               {kStop, "服务：已停止"},
+               {kRemove, "服务：未安装"}};
   for (const Step& step : steps) {
+    const ServiceButton& button = *FindServiceButton(step.id);
     box = s.Click(step.id);
-    ASSERT_TRUE(box) << step.switchText;
+    ASSERT_TRUE(box) << button.command;
     EXPECT_EQ(box->caption, kServiceCaption);
-    EXPECT_EQ(box->text, step.text);
-    expectedCalls.push_back(Quoted(s.dir) + " " + step.switchText);
+    EXPECT_EQ(box->text, button.message);
+    expectedCalls.push_back(Quoted(s.dir) + " " + CommandSwitch(button.command));
     EXPECT_EQ(s.dir.StandInCalls(), expectedCalls);
     if (step.id == kInstall) SaveScreenshot(box->window, "service-install-box");
     ASSERT_TRUE(PressButton(*box, IDOK));
@@ -128,8 +157,8 @@ std::vector<DWORD> ConsolesInside(const ServicePage& s) {
 }
 
 // Starts a directory's stand-in as its console instance, as a user would by hand.
-DWORD StartConsoleOf(const ProgramDir& other) {
-  std::string commandLine = "\"" + other.File("vexa.exe") + "\"";
+DWORD StartConsoleOf(const ProgramDir& dir) {
+  std::string commandLine = "\"" + dir.File("vexa.exe") + "\"";
   std::wstring wideLine = Wide(commandLine);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -143,19 +172,14 @@ DWORD StartConsoleOf(const ProgramDir& other) {
   return process.dwProcessId;
 }
 
-TEST(ServicePageConsoles, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShownInTheStatusLine) {
+TEST(ServicePageConsoles, ConsoleButtonsStartAndCloseTheTrackersConsolesShownInTheStatusLine) {
   ServicePage s("控制台 %x% ^");
-  ProgramDir other("其他程序", ProgramDir::Contents::kStandInOnly);
-  ASSERT_TRUE(other.Ready());
   const std::string idle = "服务：未安装 | 控制台：未运行 | 端口 " + s.WriteFreePort() + "：空闲";
   ASSERT_TRUE(s.Start());
   EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
-  // Another program's console, which the panel must leave alone.
-  ASSERT_NE(StartConsoleOf(other), 0u);
-  ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
 
   ClickItem(s.page, kConsoleStart);
-  ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 2; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
   // A second one could not listen on the port: it is not started.
   auto running = s.Click(kConsoleStart);
   ASSERT_TRUE(running);
@@ -164,7 +188,7 @@ TEST(ServicePageConsoles, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShow
   ASSERT_TRUE(PressButton(*running, IDOK));
   // One started by hand beside it: the status line and the close take both.
   ASSERT_NE(StartConsoleOf(s.dir), 0u);
-  ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 3; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 2; }, 10000));
   EXPECT_EQ(s.dir.StandInCalls(), (std::vector<std::string>{Quoted(s.dir), Quoted(s.dir)}));
   std::vector<DWORD> pids = ConsolesInside(s);
   ASSERT_EQ(pids.size(), 2u);
@@ -175,22 +199,20 @@ TEST(ServicePageConsoles, ConsoleButtonsStartAndCloseOnlyTheTrackersConsolesShow
   EXPECT_TRUE(status == head + a + ", " + b + tail || status == head + b + ", " + a + tail) << status;
   SaveScreenshot(s.panel.Main(), "service-status-line");
 
-  // Both of the tracker's close at once and nothing is shown; the other stays.
+  // Both close at once and nothing is shown. Another directory's console
+  // is left alone by the close itself (win32 ConsoleWindows).
   ClickItem(s.page, kConsoleClose);
-  EXPECT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 5000));
+  EXPECT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").empty(); }, 5000));
   EXPECT_TRUE(s.dir.WaitForLogLine("关闭控制台："));
   EXPECT_TRUE(s.NoBox());
   EXPECT_TRUE(ConsolesInside(s).empty());
-  EXPECT_EQ(ProcessesInside(other.Path()).size(), 1u);
   EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
 
-  // Only another program's console is open: there is no tracker console.
   auto box = s.Click(kConsoleClose);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, "提示");
   EXPECT_EQ(box->text, "没有运行Vexa!");
   ASSERT_TRUE(PressButton(*box, IDOK));
-  EXPECT_EQ(WindowsOfClass("ConsoleWindowClass").size(), 1u);
 }
 
 TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
@@ -198,7 +220,7 @@ TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
   std::string standIn = VEXA_E2E_CONSOLE_STANDIN;
   for (char& c : standIn) c = c == '/' ? '\\' : c;
   ASSERT_TRUE(s.dir.CopyIn(standIn, "vexa.exe"));
-  const std::string port = s.WriteFreePort();
+  s.WriteFreePort();
   ASSERT_TRUE(s.Start());
   ClickItem(s.page, kConsoleStart);
   std::vector<std::string> calls;
@@ -206,11 +228,9 @@ TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
     calls = s.dir.StandInCalls();
     return calls.size() == 2;
   }, 10000));
+  // Ready; the status line's reading of a console without a window is
+  // win32 ConsoleWindows' (the console buttons' test shows the line).
   ASSERT_EQ(calls[1].rfind("ready ", 0), 0u);
-  const std::string pid = calls[1].substr(6);
-  const std::string running =
-      "服务：未安装 | 控制台：运行中 (PID " + pid + ") | 端口 " + port + "：空闲";
-  EXPECT_EQ(StatusOnceItIs(s, {running}), running);
 
   // No window of the class: Ctrl-C, which the panel shares and survives.
   ClickItem(s.page, kConsoleClose);
@@ -219,8 +239,6 @@ TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
   EXPECT_TRUE(s.dir.WaitForLogLine("关闭控制台："));
   EXPECT_TRUE(s.NoBox());
   EXPECT_TRUE(s.panel.Running());
-  const std::string idle = "服务：未安装 | 控制台：未运行 | 端口 " + port + "：空闲";
-  EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
 }
 
 // Starts the directory's vexa.exe with a switch; with a file "delay-ms" it
@@ -315,14 +333,6 @@ TEST(ServicePage, PortHeldByAnotherProgramIsAskedAboutBeforeEitherStart) {
   EXPECT_EQ(box->text, "vexa.exe 报告成功，但服务未安装。");
   ASSERT_TRUE(PressButton(*box, IDOK));
   EXPECT_EQ(s.dir.StandInCalls(), std::vector<std::string>{Quoted(s.dir) + " -start"});
-
-  // The restart does not ask; only that no service runs is said.
-  box = s.Click(kRestart);
-  ASSERT_TRUE(box);
-  EXPECT_EQ(s.dir.StandInCalls().size(), 5u);
-  EXPECT_EQ(box->text, "vexa.exe 报告成功，但服务未安装。");
-  ASSERT_TRUE(PressButton(*box, IDOK));
-  EXPECT_TRUE(s.NoBox());
 }
 
 // The directory a backup message names, or "" when the text is not one.
@@ -331,37 +341,7 @@ std::string BackupDirectoryIn(const std::string& text, const std::string& lead) 
   return text.substr(lead.size());
 }
 
-TEST(ServicePage, BackupCopiesConfigurationAndDataIntoANewDirectory) {
-  ServicePage s("备份 测试");
-  std::string data(70000, '\0');
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
-  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 6969\r\n"));
-  ASSERT_TRUE(s.dir.Write("users.vexa", data));
-  ASSERT_TRUE(s.dir.Write("tags.vexa", "tags"));
-  ASSERT_TRUE(s.Start());
-
-  std::vector<std::string> directories;
-  for (int run = 0; run < 2; ++run) {
-    auto box = s.Click(kBackup);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->caption, kAppCaption);
-    std::string backup = BackupDirectoryIn(box->text, "配置与数据文件已备份到目录：\n");
-    ASSERT_NE(backup, "") << box->text;
-    EXPECT_EQ(backup.compare(0, s.dir.File("备份\\").size(), s.dir.File("备份\\")), 0) << backup;
-    EXPECT_EQ(ReadFileBytes(backup + "users.vexa"), data);
-    EXPECT_EQ(ReadFileBytes(backup + "tags.vexa"), "tags");
-    EXPECT_EQ(ReadFileBytes(backup + "vexa.cfg"), "port = 6969\r\n");
-    directories.push_back(backup);
-    if (run == 0) SaveScreenshot(box->window, "service-backup-box");
-    ASSERT_TRUE(PressButton(*box, IDOK));
-  }
-  EXPECT_NE(directories[0], directories[1]);
-  // Backup only: the data stays.
-  EXPECT_EQ(s.dir.Read("users.vexa"), data);
-  EXPECT_TRUE(s.dir.StandInCalls().empty());
-}
-
-TEST(ServicePageConsoles, RestartClosesConsolesAndRecreatesTheServiceShowingNothing) {
+TEST(ServicePageConsoles, RestartClosesConsolesOrNamesOneThatStaysAndRecreatesTheService) {
   ServicePage s;
   s.WriteFreePort();
   ASSERT_TRUE(s.dir.SetStandInRealService());
@@ -375,14 +355,38 @@ TEST(ServicePageConsoles, RestartClosesConsolesAndRecreatesTheServiceShowingNoth
   DWORD elapsed = GetTickCount() - start;
   EXPECT_GE(elapsed, 3000u);  // three pauses of 1000 ms
   const std::string q = Quoted(s.dir);
-  EXPECT_EQ(s.dir.StandInCalls(),
-            (std::vector<std::string>{q, q + " -stop", q + " -U", q + " -i", q + " -start"}));
+  const std::vector<std::string> switches = {q + " -stop", q + " -U", q + " -i", q + " -start"};
+  std::vector<std::string> calls = s.dir.StandInCalls();
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{q, switches[0], switches[1], switches[2], switches[3]}));
   EXPECT_TRUE(WindowsOfClass("ConsoleWindowClass").empty());
   EXPECT_TRUE(s.dir.WaitForLogLine(" -start：返回代码"));
   EXPECT_TRUE(s.NoBox());
   // The status line says how it ended, for a few seconds.
   EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kStatusLine) == "Vexa服务器已重启"; }, 5000))
       << ItemText(s.page, kStatusLine);
+
+  // A console that ignores the close is named within the close's bounds;
+  // the service's switches wait behind the box, then all four run.
+  ASSERT_TRUE(s.dir.SetStandInIgnoresClose(true));
+  ClickItem(s.page, kConsoleStart);
+  ASSERT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
+  DWORD stubborn = 0;
+  GetWindowThreadProcessId(WindowsOfClass("ConsoleWindowClass").front(), &stubborn);
+  start = GetTickCount();
+  auto box = s.Click(kRestart);
+  elapsed = GetTickCount() - start;
+  ASSERT_TRUE(box);
+  EXPECT_LE(elapsed, 5000u);
+  EXPECT_EQ(box->caption, "提示");
+  EXPECT_EQ(box->text, "以下控制台窗口未能关闭：\nvexa (PID " + std::to_string(stubborn) + ")");
+  EXPECT_EQ(s.dir.StandInCalls().size(), 6u);
+  ASSERT_TRUE(PressButton(*box, IDOK));
+  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 10; }, 15000));
+  calls = s.dir.StandInCalls();
+  EXPECT_EQ(std::vector<std::string>(calls.begin() + 6, calls.end()), switches);
+  EXPECT_TRUE(s.dir.WaitForLogLine(" -start：返回代码", 2));
+  EXPECT_TRUE(s.NoBox());
 }
 
 // The one-click installation sets port 6969, where the administrator
@@ -485,59 +489,14 @@ TEST(OneClickPort6969, FromConfirmationToTheAdministratorRequest) {
   EXPECT_EQ(ItemText(s.panel.Page(1), kPortField), "6969");
 }
 
-// Cancel at the confirmation is the flow's, tested natively.
-TEST(OneClickPort6969, CancelledInTheAdministratorDialog) {
-  // The close box and OK with an empty password leave without a request,
-  // as Cancel does (pressed in the tests of a console held open and of
-  // vexa.cfg edited outside).
-  if (!Port6969Free()) GTEST_SKIP() << kPort6969Held;
-  for (bool closeBox : {true, false}) {
-    SCOPED_TRACE(closeBox ? "close box" : "OK with an empty password");
-    HttpRecorder recorder;
-    ServicePage s;
-    ASSERT_TRUE(s.dir.SetStandInRealService());
-    ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 7000\r\n"));
-    ASSERT_TRUE(s.Start());
-    const std::string backup = ConfirmAndPassBackup(s, &recorder);
-    auto dialog = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
-    ASSERT_TRUE(dialog);
-    ASSERT_EQ(dialog->caption, "创建管理员") << dialog->text;
-    if (closeBox) {
-      PostMessageA(dialog->window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    } else {
-      ASSERT_TRUE(SetItemText(dialog->window, kAccountField, "boss"));
-      ASSERT_TRUE(PressButton(*dialog, IDOK));
-    }
-    std::optional<MessageBoxInfo> left;
-    WaitUntil([&] {
-      left = FindMessageBox(s.panel.Pid(), s.panel.Main());
-      return left && left->window != dialog->window;
-    }, 10000);
-    ASSERT_TRUE(left);
-    EXPECT_EQ(left->caption, kAppCaption);
-    // Where the data went and how to create the administrator later.
-    EXPECT_EQ(left->text, "您已经退出安装程序!\n\nVexa服务已重新安装，原来的配置与数据文件已备份到：\n" +
-                              backup + "\n\n以后可以在浏览器中打开 http://localhost:6969/users.html 创建管理员。");
-    ASSERT_TRUE(PressButton(*left, IDOK));
-    EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == "一键安装服务器"; }, 5000));
-    // The service was stopped and re-created all the same.
-    EXPECT_EQ(s.dir.StandInCalls().size(), 5u);
-    EXPECT_TRUE(recorder.Requests().empty());
-  }
-}
-
 TEST(ServicePage, FootShowsTheCreditsAndTwoLinksKeptScrambled) {
   ServicePage s;
   ASSERT_TRUE(s.Start());
   EXPECT_EQ(ItemText(s.page, 1053), "VexaPanel 3.0  Vexa 开发组 制作");
   EXPECT_EQ(ItemText(s.page, 1052), "官方网站");
   EXPECT_EQ(ItemText(s.page, 1054), "技术支持");
-  for (int id : {1052, 1054}) {
-    RECT r = RectIn(Item(s.page, id), s.page);
-    EXPECT_GT(r.right - r.left, 20) << id;
-    EXPECT_GT(r.bottom - r.top, 8) << id;
-    EXPECT_TRUE(StyleOf(Item(s.page, id)) & SS_NOTIFY);
-  }
+  // That both are link labels, sized to their text and taking clicks, is
+  // the label's own test and the looks test's; a click's, the next test's.
   // None of the three texts is readable in the executable.
   std::string exe = ReadFileBytes(s.dir.File("VexaPanel.exe"));
   ASSERT_FALSE(exe.empty());
@@ -605,14 +564,8 @@ TEST(OneClickPort6969, StopsAtAFailedInstallWithoutSuccessOrRequest) {
             (std::vector<std::string>{q + " -stop", q + " -stop", q + " -U", q + " -i"}));
   EXPECT_TRUE(recorder.Requests().empty());
 
-  // The log tells the same story, in order.
-  std::vector<std::string> lines = SplitLines(TextFromGbk(s.dir.Read("VexaPanel.log")));
-  std::string texts;
-  for (const std::string& line : lines) {
-    ASSERT_GT(line.size(), 21u);
-    EXPECT_EQ(line.substr(19, 2), "  ") << line;
-    texts += line.substr(21) + "\n";
-  }
+  // The log tells the same story, in order (its lines' form is the log's own test).
+  std::string texts = TextFromGbk(s.dir.Read("VexaPanel.log"));
   for (const std::string& expected :
        {std::string("一键安装：开始"), std::string("保存 vexa.cfg：成功"),
         std::string("一键安装：停止Vexa"), "运行 " + q + " -stop：返回代码 3",
@@ -651,49 +604,26 @@ TEST(OneClickPort6969, ClearsDataATrackerConsoleHeldOpen) {
   EXPECT_FALSE(s.dir.Exists("users.vexa"));
   // The service's process may have started since: it has no window.
   EXPECT_FALSE(consoleShown());
+  // The close box leaves as Cancel does (an empty value and Cancel at the
+  // confirmation are the flow's, tested natively), saying where the data went.
   auto dialog = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 20000);
   ASSERT_TRUE(dialog);
   EXPECT_EQ(dialog->caption, "创建管理员");
-  ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
-  auto left = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
+  PostMessageA(dialog->window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  std::optional<MessageBoxInfo> left;
+  WaitUntil(
+      [&] {
+        left = FindMessageBox(s.panel.Pid(), s.panel.Main());
+        return left && left->window != dialog->window;
+      },
+      10000);
   ASSERT_TRUE(left);
+  EXPECT_EQ(left->caption, kAppCaption);
+  EXPECT_EQ(left->text,
+            "您已经退出安装程序!\n\nVexa服务已重新安装，原来的配置与数据文件已备份到：\n" + backup +
+                "\n\n以后可以在浏览器中打开 http://localhost:6969/users.html 创建管理员。");
   ASSERT_TRUE(PressButton(*left, IDOK));
-}
-
-TEST(ServicePage, ALongSwitchKeepsTheWindowAnsweringAndDropsClicksMeanwhile) {
-  ServicePage s;
-  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = 6969\r\n"));
-  ASSERT_TRUE(s.dir.Write("delay-ms", "3000"));
-  ASSERT_TRUE(s.Start());
-  ClickItem(s.page, kInstall);
-  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 5000));
-  double longest = 0;
-  int pings = 0;
-  std::optional<MessageBoxInfo> box;
-  {
-    // While the switch's three seconds run. Loose bound: a loaded machine
-    // delays any thread; a window that waits in WaitForSingleObject misses
-    // it by seconds. docs/performance.md has the measured figures.
-    ResponsePinger pinger(s.panel.Main());
-    // A user's click on the backup button while the switch runs: a real
-    // click arrives as button messages, which the panel must not keep.
-    HWND backupButton = Item(s.page, kBackup);
-    PostMessageA(backupButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageA(backupButton, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    // Painting goes on: the caption can be read while it waits.
-    EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
-    // Pinged until the switch has ended and its box shows.
-    box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
-    longest = pinger.Stop();
-    pings = pinger.Pings();
-  }
-  ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, kServiceCaption);
-  ASSERT_TRUE(PressButton(*box, IDOK));
-  EXPECT_TRUE(s.NoBox());
-  EXPECT_FALSE(s.dir.Exists("备份"));
-  EXPECT_GE(pings, 20);
-  EXPECT_LE(longest, 500.0) << "the main window did not answer for " << longest << " ms";
+  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == "一键安装服务器"; }, 5000));
 }
 
 }  // namespace

@@ -527,11 +527,15 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
     ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "添加桌面图标"; }, 3000));
     EXPECT_TRUE(IsEnabled(Item(limits, kDesktopIcon)));
 
-    // The same run can try again once the folder is there.
+    // The same run can try again once the folder is there. The click
+    // focuses the button; disabled, it cannot keep the focus, which goes on
+    // (before, it stayed there and the keyboard reached nothing).
     override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
     ClickItem(limits, kDesktopIcon);
     ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
     EXPECT_FALSE(IsEnabled(Item(limits, kDesktopIcon)));
+    EXPECT_TRUE(WaitUntil([&] { return FocusedId(panel) == IDC_SYS_OPEN_README; }, 3000))
+        << "focus on " << FocusedId(panel);
     EXPECT_FALSE(FindMessageBox(panel.Pid(), panel.Main()));
     EXPECT_TRUE(dir.WaitForLogLine("添加桌面快捷方式：失败，无法保存快捷方式: "));
     EXPECT_TRUE(dir.WaitForLogLine("添加桌面快捷方式 " + desktop.File("Vexa管理服务器.lnk") + "：成功"));
@@ -568,30 +572,14 @@ TEST(CodePageE2e, ShortcutFileHasItsChineseName) {
   EXPECT_EQ(link.description, "Vexa服务端管理工具");
 }
 
-// A disabled button cannot keep the focus; before, the focus stayed on it
-// and the keyboard reached nothing.
-TEST(SettingsPagesE2e, DesktopIconButtonHandsTheFocusOnWhenItIsDisabled) {
-  ProgramDir dir;
-  ASSERT_TRUE(dir.Ready());
-  ProgramDir desktop("-desktop", ProgramDir::Contents::kStandInOnly);
-  ASSERT_TRUE(desktop.Ready());
-  DesktopFolderOverride override;
-  override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
-  Panel panel;
-  ASSERT_TRUE(panel.Start(dir));
-  HWND limits = ShowTab(panel, kLimitsTab);
-  ClickItem(limits, kDesktopIcon);  // a click focuses the button
-  ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
-  EXPECT_FALSE(IsEnabled(Item(limits, kDesktopIcon)));
-  EXPECT_TRUE(WaitUntil([&] { return FocusedId(panel) == IDC_SYS_OPEN_README; }, 3000))
-      << "focus on " << FocusedId(panel);
-}
-
-TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
+// Nothing of vexa.cfg could be read: a page's save or the installation's
+// "port = 6969" alone would wipe every other setting.
+TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwrittenByAPageOrTheInstallation) {
   ProgramDir dir;
   ASSERT_TRUE(dir.Ready());
   const std::string original = "port = 7000\r\nvexa_max_conns = 9\r\n";
   ASSERT_TRUE(dir.Write("vexa.cfg", original));
+  ASSERT_TRUE(dir.Write("users.vexa", "users"));
   HANDLE lock = CreateFileW(Wide(dir.File("vexa.cfg")).c_str(), GENERIC_READ, 0, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
@@ -621,7 +609,26 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwritten) {
   EXPECT_TRUE(HasErrorIcon(*box));
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
   PressButton(*box, IDOK);
+
+  // The installation stops at its save, before anything is cleared.
+  HWND service = ShowTab(panel, 0);
+  ClickItem(service, IDC_SVC_ONE_CLICK);
+  auto confirm = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(confirm);
+  ASSERT_TRUE(PressButton(*confirm, IDOK));
+  box = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->caption, "VexaPanel");
+  EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
+  EXPECT_NE(box->text.find("没有写入"), std::string::npos) << box->text;
+  ASSERT_TRUE(PressButton(*box, IDOK));
+  EXPECT_TRUE(
+      WaitUntil([&] { return ItemText(service, IDC_SVC_ONE_CLICK) == "一键安装服务器"; }, 5000));
+  EXPECT_TRUE(panel.NoBoxOnceIdle());
   EXPECT_EQ(dir.Read("vexa.cfg"), original);
+  EXPECT_EQ(dir.Read("users.vexa"), "users");
+  EXPECT_FALSE(dir.Exists("备份"));
+  EXPECT_TRUE(dir.StandInCalls().empty());
 }
 
 TEST(SettingsPagesE2e, MissingReadmeIsReportedWithItsPathAndTheReason) {

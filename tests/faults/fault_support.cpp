@@ -134,17 +134,6 @@ std::string SystemText(DWORD error) {
   return text;
 }
 
-ExclusiveHandle::ExclusiveHandle(const std::string& path)
-    : handle_(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-
-ExclusiveHandle::~ExclusiveHandle() { Release(); }
-
-void ExclusiveHandle::Release() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
-}
-
 ULONGLONG FreeBytes(const std::string& dir) {
   ULARGE_INTEGER free = {};
   if (!GetDiskFreeSpaceExW(Wide(dir).c_str(), &free, nullptr, nullptr)) return ~0ull;

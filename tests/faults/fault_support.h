@@ -26,10 +26,8 @@ constexpr int kDirectoriesTab = 1;
 constexpr int kOptionsTab = 2;
 constexpr int kLimitsTab = 3;
 constexpr int kSave = IDC_SAVE;
-constexpr int kConsoleStart = IDC_SVC_CONSOLE_START;
 constexpr int kOneClick = IDC_SVC_ONE_CLICK;
 constexpr int kBackup = IDC_SVC_BACKUP;
-constexpr int kRestart = IDC_SVC_RESTART;
 
 extern const char kPageCaption[];     // "Vexa服务器"
 extern const char kAppCaption[];      // "VexaPanel"
@@ -61,20 +59,6 @@ bool NoBoxOnceOneClickStopped(const Panel& panel);
 
 // The system's text for an error code, as the panel quotes it.
 std::string SystemText(DWORD error);
-
-// A file held open by "another program" with no sharing at all.
-class ExclusiveHandle {
- public:
-  explicit ExclusiveHandle(const std::string& path);
-  ~ExclusiveHandle();
-  ExclusiveHandle(const ExclusiveHandle&) = delete;
-  ExclusiveHandle& operator=(const ExclusiveHandle&) = delete;
-  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
-  void Release();
-
- private:
-  HANDLE handle_;
-};
 
 // Takes the free space of a drive away with one big file.
 class DiskFiller {

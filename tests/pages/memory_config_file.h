@@ -10,12 +10,8 @@ class MemoryConfigFile : public ConfigFile {
  public:
   explicit MemoryConfigFile(std::string initial) : bytes(std::move(initial)) {}
 
-  ReadOutcome Read(std::string* out, std::string* reason) override {
+  ReadOutcome Read(std::string* out, std::string* /*reason*/) override {
     if (missing) return ReadOutcome::Missing;
-    if (unreadable) {
-      *reason = "另一个程序正在使用此文件，进程无法访问。";
-      return ReadOutcome::Unreadable;
-    }
     *out = bytes;
     return ReadOutcome::Read;
   }
@@ -29,7 +25,6 @@ class MemoryConfigFile : public ConfigFile {
   }
 
   std::string bytes;
-  bool unreadable = false;
   bool missing = false;  // deleted by another program
   std::string writeError;  // when set, every write fails with it
   int writes = 0;

@@ -275,21 +275,5 @@ TEST(SystemLimitsPage, FailedSaveShowsTheReasonAndKeepsTheValues) {
             "vexa_refresh_static_interval = 1\r\n");
 }
 
-TEST(SystemLimitsPage, SaveIsRefusedWhenVexaCfgWasUnreadableAtStart) {
-  MemoryConfigFile file("vexa_max_conns = 10\r\n");
-  file.unreadable = true;
-  ConfigStore store(file);
-  store.Load();
-  SystemLimitsPage page;
-  page.Initialize(store);
-  EXPECT_EQ(page.ValueOf("vexa_max_conns"), "64");
-
-  file.unreadable = false;
-  PageMessage message = page.SaveChanges(store);
-  EXPECT_EQ(message.icon, PageMessage::Icon::Error);
-  EXPECT_NE(message.text.find("vexa.cfg"), std::string::npos) << message.text;
-  EXPECT_EQ(file.bytes, "vexa_max_conns = 10\r\n");
-}
-
 }  // namespace
 }  // namespace vexa

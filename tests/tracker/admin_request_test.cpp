@@ -15,13 +15,5 @@ TEST(AdminRequest, PercentEncodingKeepsOnlyUnreservedBytes) {
   EXPECT_EQ(PercentEncode(""), "");
 }
 
-TEST(AdminRequest, AddressCarriesEveryPieceInOrder) {
-  EXPECT_EQ(AdminRequestUrl("http://localhost:6969", "boss", "s3cret"),
-            "http://localhost:6969/users.html?us_login=boss&us_password=s3cret"
-            "&us_password_verify=s3cret&us_email=admin%40localhost"
-            "&us_access_view=on&us_access_dl=on&us_access_comments=on&us_access_upload=on"
-            "&us_access_edit=on&us_access_admin=on&us_access_signup=on");
-}
-
 }  // namespace
 }  // namespace vexa

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -73,7 +74,7 @@ TEST(DialogTemplates, AdminDialogShowsItsTexts) {
   EXPECT_EQ(GetWindowLongA(dialog.Item(IDOK), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON);
 }
 
-TEST(DialogTemplates, PagesShowTheirCaptionsAndDigitsOnlyFields) {
+TEST(DialogTemplates, PagesShowTheirCaptionsAndDigitsOnlyFieldsTakeOnlyDigits) {
   Host host;
   ASSERT_TRUE(host.Create(nullptr));
   CDialog service(IDD_SERVICE_PAGE), dirs(IDD_DIRECTORIES_PAGE), options(IDD_OPTIONS_PAGE),
@@ -104,19 +105,37 @@ TEST(DialogTemplates, PagesShowTheirCaptionsAndDigitsOnlyFields) {
   EXPECT_EQ(limits.GetItemText(IDC_SYS_DESKTOP_ICON), "添加桌面图标");
   EXPECT_EQ(limits.GetItemText(IDC_SYS_OPEN_README), "打开说明文档");
 
-  auto digitsOnly = [](const CDialog& page, int id) {
-    return (GetWindowLongA(page.Item(id), GWL_STYLE) & ES_NUMBER) != 0;
+  // Every field of the settings pages is an edit; the digits-only ones take
+  // only 0 to 9 as they are typed, the rest any text.
+  const struct {
+    const CDialog& page;
+    std::vector<int> fields;
+    std::set<int> digitsOnly;
+  } pages[] = {
+      {dirs,
+       {1015, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1028, 1029, 1016, 1031,
+        1032, 1033, 1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1042, 1043, 1044, 1046},
+       {1028, 1029}},
+      {options,  // all digits-only but 1028
+       {1015, 1018, 1019, 1020, 1021, 1022, 1047, 1023, 1024, 1025, 1026, 1027,
+        1028, 1029, 1043, 1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038},
+       {1015, 1018, 1019, 1020, 1021, 1022, 1047, 1023, 1024, 1025, 1026,
+        1027, 1029, 1043, 1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038}},
+      {limits,
+       {1015, 1018, 1021, 1022, 1023, 1024, 1025, 1026, 1027},
+       {1015, 1018, 1021, 1022, 1023, 1024, 1025, 1026, 1027}},
   };
-  EXPECT_TRUE(digitsOnly(dirs, IDC_DIR_PORT));
-  EXPECT_TRUE(digitsOnly(dirs, IDC_DIR_DUMP_XML_INTERVAL));
-  EXPECT_FALSE(digitsOnly(dirs, IDC_DIR_ALLOWED_DIR));
-  EXPECT_FALSE(digitsOnly(options, IDC_OPT_SHOW_COMPLETED));
-  for (int id : {IDC_OPT_SHOW_ADDED, IDC_OPT_COUNT_UNIQUE_PEERS, IDC_OPT_SHOW_UPLOADER}) {
-    EXPECT_TRUE(digitsOnly(options, id)) << id;
+  const std::string typed = "1a-2.3 x";
+  for (const auto& p : pages) {
+    for (int id : p.fields) {
+      SCOPED_TRACE("page " + std::to_string(p.page.TemplateId()) + ", field " + std::to_string(id));
+      HWND edit = p.page.Item(id);
+      ASSERT_EQ(ClassOf(edit), "Edit");
+      SetWindowTextW(edit, L"");
+      for (char c : typed) SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
+      EXPECT_EQ(WindowText(edit), p.digitsOnly.count(id) ? "123" : typed);
+    }
   }
-  for (int id = 1021; id <= 1027; ++id) EXPECT_TRUE(digitsOnly(limits, id)) << id;
-  EXPECT_TRUE(digitsOnly(limits, IDC_SYS_MAX_CONNS));
-  EXPECT_TRUE(digitsOnly(limits, IDC_SYS_MAX_TORRENTS));
 }
 
 TEST(DialogTemplates, RightsRowsRunFromSignUpToAdminWithMembersAboveGuests) {
