@@ -380,11 +380,16 @@ ProgramDir::ProgramDir(const std::string& nameSuffix, Contents contents) {
   static int counter = 0;
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  std::string base = WithBackslash(Narrow(temp)) + "vexa-e2e-" +
-                     std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
-                     nameSuffix;
-  if (!CreateDirectoryW(Wide(base).c_str(), nullptr)) {
-    failure_ = "cannot create " + base + " (error " + std::to_string(GetLastError()) + ")";
+  // Wine reuses process ids, and a run that was killed leaves its folders.
+  std::string base;
+  DWORD error = ERROR_ALREADY_EXISTS;
+  for (int tries = 0; error == ERROR_ALREADY_EXISTS && tries < 1000; ++tries) {
+    base = WithBackslash(Narrow(temp)) + "vexa-e2e-" + std::to_string(GetCurrentProcessId()) +
+           "-" + std::to_string(++counter) + nameSuffix;
+    error = CreateDirectoryW(Wide(base).c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+  }
+  if (error != ERROR_SUCCESS) {
+    failure_ = "cannot create " + base + " (error " + std::to_string(error) + ")";
     return;
   }
   path_ = base + "\\";
