@@ -7,21 +7,24 @@ VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$VEXA_ROOT"
 JOBS=${JOBS:-2}
 
+# Each step's heading says how long the run has taken so far.
+step() { echo "=== $1 (at ${SECONDS} s)"; }
+
 bash scripts/install-deps.sh
 
 werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
 
-echo "=== native build"
+step "native build"
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON -DVEXA_WERROR=$werror >/dev/null
 cmake --build build/native -j "$JOBS"
 
-echo "=== mingw build"
+step "mingw build"
 cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
       -DCMAKE_BUILD_TYPE=Release -DVEXA_WERROR=$werror >/dev/null
 cmake --build build/mingw -j "$JOBS"
 
-echo "=== native tests"
+step "native tests"
 ctest --test-dir build/native --output-on-failure -j "$JOBS"
 
 source scripts/wine-env.sh
@@ -35,19 +38,20 @@ vexa_wine_prepare
 vexa_wineserver_start
 vexa_desktop_keeper_start build/mingw/tools/vexa-desktop-keeper.exe
 
-echo "=== Wine and end-to-end tests (DISPLAY=$DISPLAY)"
+step "Wine and end-to-end tests (DISPLAY=$DISPLAY)"
 ctest --test-dir build/mingw --output-on-failure -j "$JOBS" --timeout 300 -LE cp1252
 
 # The same prefix and wineserver; the panel and the driver run under code
 # page 1252 (VEXA_WINE_LANG, set by the test's own environment).
-echo "=== end-to-end under code page 1252"
+step "end-to-end under code page 1252"
 ctest --test-dir build/mingw --output-on-failure --timeout 300 -L cp1252
 
 # --- reliability: short fuzz runs and static analysis -------------------------
 # Every libFuzzer target for 7 s (clang build in build/fuzz), then clang-tidy
 # and cppcheck over our own code; a crash, broken property or finding fails.
-echo "=== short fuzz runs"
+step "short fuzz runs"
 bash scripts/fuzz.sh short 7
-echo "=== static analysis"
+step "static analysis"
 bash scripts/static-analysis.sh
 # --- end reliability ----------------------------------------------------------
+step "done"
