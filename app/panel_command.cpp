@@ -18,19 +18,6 @@ bool IsSwitch(const std::string& argument, const char* name) {
          EqualsIgnoringAsciiCase(argument.substr(1), name);
 }
 
-// Digits only, so that "+7", "7x" or "0x10" are never taken for a number.
-bool ParseKeep(const std::string& text, unsigned* keep) {
-  if (text.empty() || text.size() > 3) return false;
-  unsigned value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (value < kKeepLeast || value > kKeepMost) return false;
-  *keep = value;
-  return true;
-}
-
 PanelCommand Bad(std::string problem) {
   PanelCommand command;
   command.kind = PanelCommand::Kind::kBadArguments;
@@ -51,7 +38,9 @@ PanelCommand ParsePanelCommand(const std::vector<std::string>& arguments) {
       backup = true;
     } else if (isKeep) {
       keepGiven = true;
-      if (i + 1 == arguments.size() || !ParseKeep(arguments[i + 1], &command.keep)) {
+      // Digits only, so that "+7", "7x" or "0x10" are never taken for a number.
+      if (i + 1 == arguments.size() ||
+          !ParseDecimal(arguments[i + 1], kKeepLeast, kKeepMost, &command.keep)) {
         return Bad("“" + argument + "”后面应是 1 到 999 之间的数字" +
                    (i + 1 < arguments.size() ? "，而不是“" + arguments[i + 1] + "”" : ""));
       }

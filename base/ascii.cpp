@@ -19,4 +19,16 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
   return true;
 }
 
+bool ParseDecimal(const std::string& text, unsigned low, unsigned high, unsigned* value) {
+  if (text.empty() || text.size() > std::to_string(high).size()) return false;
+  unsigned number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (number < low || number > high) return false;
+  *value = number;
+  return true;
+}
+
 }  // namespace vexa

@@ -9,4 +9,8 @@ namespace vexa {
 std::string AsciiUpper(std::string text);
 bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b);
 
+// text as ASCII digits only (no sign, no blank), at most as many as high
+// has, with a value in [low, high]; false, and *value unchanged, otherwise.
+bool ParseDecimal(const std::string& text, unsigned low, unsigned high, unsigned* value);
+
 }  // namespace vexa

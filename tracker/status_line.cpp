@@ -1,5 +1,7 @@
 #include "tracker/status_line.h"
 
+#include "base/ascii.h"
+
 namespace vexa {
 
 namespace {
@@ -14,17 +16,7 @@ std::string PortHolderText(const PortHolder& holder) {
   return kUnknownProgram;
 }
 
-bool ParsePort(const std::string& text, unsigned* port) {
-  if (text.empty() || text.size() > 5) return false;
-  unsigned value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (value == 0 || value > 65535) return false;
-  *port = value;
-  return true;
-}
+bool ParsePort(const std::string& text, unsigned* port) { return ParseDecimal(text, 1, 65535, port); }
 
 PortHolder FindPortHolder(const std::string& portText, const SystemTables& tables,
                           const TrackerProcesses& tracker) {

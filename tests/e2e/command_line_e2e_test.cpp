@@ -32,16 +32,7 @@ void MakeBackupFolder(const ProgramDir& dir, const std::string& name,
 
 // The folders and files directly below 备份\.
 std::vector<std::string> BackupEntries(const ProgramDir& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Wide(dir.File("备份\\*")).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = Narrow(found.cFileName);
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
+  return DirectoryEntries(dir.File("备份\\"));
 }
 
 std::string LogText(const ProgramDir& dir) {

@@ -374,6 +374,19 @@ unsigned short FreePort() {
   return probe.Start(0) ? probe.Port() : 0;
 }
 
+std::vector<std::string> DirectoryEntries(const std::string& dir, bool foldersOnly) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  FindHandle find(FindFirstFileW(Wide(dir + "*").c_str(), &found));
+  if (find.h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = Narrow(found.cFileName);
+    const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (name != "." && name != ".." && (folder || !foldersOnly)) names.push_back(name);
+  } while (FindNextFileW(find.h, &found));
+  return names;
+}
+
 // ------------------------------------------------------- program directory
 
 ProgramDir::ProgramDir(const std::string& nameSuffix, Contents contents) {

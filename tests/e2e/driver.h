@@ -58,6 +58,10 @@ std::string ReadFileBytes(const std::string& path);  // "" when missing
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 
+// The names in dir (ending in a backslash), without "." and "..", in the
+// file system's order; only the folders with foldersOnly.
+std::vector<std::string> DirectoryEntries(const std::string& dir, bool foldersOnly = false);
+
 // Splits at "\r\n" or "\n"; a final line break adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);
 

@@ -51,18 +51,7 @@ std::map<std::string, std::string> FilesIn(const std::string& dir) {
 
 // Folder names below the backup root.
 std::vector<std::string> BackupFolders(const ProgramDir& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Wide(dir.File("备份\\*")).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = Narrow(found.cFileName);
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") {
-      names.push_back(name);
-    }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
+  return DirectoryEntries(dir.File("备份\\"), true);
 }
 
 // Names of the files that differ between two listings, "" when none do.
