@@ -12,13 +12,16 @@
 
 #include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
+#include "tests/ui/box_answers_win32.h"
 
 namespace vexa {
 namespace {
 
+using test::AnswerBox;
 using test::DirectoryExists;
 using test::FileExists;
 using test::ScratchDirectory;
+using test::WaitForBox;
 using test::WriteBytes;
 
 // Three backups, oldest first; the newest holds a folder of its own.
@@ -35,41 +38,10 @@ std::string MakeBackups(const ScratchDirectory& dir) {
   return root;
 }
 
-// The visible box of thread other than the dialog, once it is up.
-HWND WaitForBox(DWORD thread, HWND dialog) {
-  struct Search {
-    HWND dialog;
-    HWND box;
-  } search{dialog, nullptr};
-  for (int i = 0; i < 500 && !search.box; ++i) {
-    Sleep(10);
-    EnumThreadWindows(thread, [](HWND w, LPARAM data) -> BOOL {
-      auto* found = reinterpret_cast<Search*>(data);
-      if (w == found->dialog || !IsWindowVisible(w)) return TRUE;
-      found->box = w;
-      return FALSE;
-    }, reinterpret_cast<LPARAM>(&search));
-  }
-  return search.box;
-}
-
 std::string ItemText(HWND window, int id) {
   wchar_t text[1024] = {};
   GetDlgItemTextW(window, id, text, 1024);
   return Narrow(text);
-}
-
-// Answers the box with button, or with Enter for 0, and waits until it is
-// gone; its text.
-std::string Answer(HWND box, int button) {
-  std::string text = ItemText(box, 0xFFFF);
-  if (button) {
-    PostMessageW(box, WM_COMMAND, button, 0);
-  } else {
-    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
-  }
-  for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);
-  return text;
 }
 
 void ClickDelete(HWND dialog, int line) {
@@ -91,17 +63,17 @@ TEST(RestoreDialog, DeletesTheSelectedBackupAfterAQuestionThatDefaultsToCancel) 
     HWND window = dialog.Handle();
     summaryBefore = ItemText(window, IDC_RESTORE_SUMMARY);
     ClickDelete(window, 1);  // 2月: newest first
-    question = Answer(WaitForBox(thread, window), 0);  // a stray Enter
+    question = AnswerBox(WaitForBox(thread, window), 0);  // Enter: the default button
     keptOnCancel = FileExists(root + "2月1日0时0分0秒\\vexa.cfg");
     ClickDelete(window, 1);
-    Answer(WaitForBox(thread, window), IDOK);
+    AnswerBox(WaitForBox(thread, window), IDOK);
     for (int i = 0; i < 500 && SendDlgItemMessageW(window, IDC_RESTORE_LIST, LB_GETCOUNT, 0, 0) != 2; ++i) {
       Sleep(10);
     }
     summaryAfter = ItemText(window, IDC_RESTORE_SUMMARY);
     ClickDelete(window, 0);  // 3月, holding a folder
-    Answer(WaitForBox(thread, window), IDOK);
-    refusal = Answer(WaitForBox(thread, window), IDOK);
+    AnswerBox(WaitForBox(thread, window), IDOK);
+    refusal = AnswerBox(WaitForBox(thread, window), IDOK);
     linesAfter = SendDlgItemMessageW(window, IDC_RESTORE_LIST, LB_GETCOUNT, 0, 0);
     PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   });

@@ -10,29 +10,17 @@
 #include "base/system_error_win32.h"
 #include "service_page/restore_host_win32.h"
 #include "tests/pages/memory_config_file.h"
+#include "tests/ui/box_answers_win32.h"
 #include "tracker/tracker_launcher.h"
 
 namespace vexa {
 namespace {
 
-// Asks on this thread while another presses Enter in the box, as a stray
-// keystroke would; a box Enter does not close gets OK, so that the test ends.
+// Asks on this thread while another presses the button a stray Enter in the
+// box would press.
 bool AnsweredWithEnter(const std::function<bool()>& ask) {
   const DWORD thread = GetCurrentThreadId();
-  std::thread presser([thread] {
-    HWND box = nullptr;
-    for (int i = 0; i < 1000 && !box; ++i) {
-      Sleep(10);
-      EnumThreadWindows(thread, [](HWND w, LPARAM found) -> BOOL {
-        if (!IsWindowVisible(w)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = w;
-        return FALSE;
-      }, reinterpret_cast<LPARAM>(&box));
-    }
-    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
-    for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(10);
-    if (IsWindow(box)) PostMessageW(box, WM_COMMAND, IDOK, 0);
-  });
+  std::thread presser([thread] { test::AnswerBox(test::WaitForBox(thread), 0); });
   const bool ok = ask();
   presser.join();
   return ok;
