@@ -10,7 +10,7 @@ namespace vexa {
 
 namespace {
 
-const char kSeparator[] = " = ";
+const char kAssignment[] = " = ";
 const char kLineEnd[] = "\r\n";
 
 const char kUnreadableAtLoad[] =
@@ -147,7 +147,7 @@ void ConfigStore::ParseFrom(std::size_t offset) {
 }
 
 std::string ConfigStore::Serialize() const {
-  const std::size_t extra = sizeof kSeparator - 1 + sizeof kLineEnd - 1;
+  const std::size_t extra = sizeof kAssignment - 1 + sizeof kLineEnd - 1;
   std::size_t size = 0;
   for (const Slot& slot : slots_) {
     if (slot.value.length != 0) size += slot.key.length + slot.value.length + extra;
@@ -159,8 +159,8 @@ std::string ConfigStore::Serialize() const {
     if (slot.value.length == 0) continue;
     std::memcpy(q, base + slot.key.offset, slot.key.length);
     q += slot.key.length;
-    std::memcpy(q, kSeparator, sizeof kSeparator - 1);
-    q += sizeof kSeparator - 1;
+    std::memcpy(q, kAssignment, sizeof kAssignment - 1);
+    q += sizeof kAssignment - 1;
     std::memcpy(q, base + slot.value.offset, slot.value.length);
     q += slot.value.length;
     std::memcpy(q, kLineEnd, sizeof kLineEnd - 1);

@@ -9,7 +9,7 @@ namespace vexa {
 
 extern const char kActionLogName[];     // "VexaPanel.log"
 extern const char kActionLogOldName[];  // "VexaPanel.log.1"
-constexpr unsigned long long kActionLogLimitBytes = 1024 * 1024;
+constexpr unsigned long long kActionLogLimitBytes = 1024ULL * 1024;
 
 struct LogTime {
   unsigned year, month, day, hour, minute, second;

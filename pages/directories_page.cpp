@@ -48,7 +48,7 @@ const char kWebDirectoryKey[] = "vexa_file_dir";
 const char* const kDirectoryKeys[] = {"allowed_dir", "vexa_upload_dir", kWebDirectoryKey,
                                       "vexa_access_log_dir"};
 
-std::vector<FieldSpec> Table() {
+std::vector<FieldSpec> DirectoriesTable() {
   const FieldKind kText = FieldKind::Text;
   return {
       {IDC_DIR_ALLOWED_DIR, "BT发布主目录", "allowed_dir", "c:\\VEVorive\\Upload", kText},
@@ -89,7 +89,7 @@ std::vector<FieldSpec> Table() {
 
 DirectoriesPage::DirectoriesPage(std::string programDirectory, DirectorySystem& directories,
                                  HomePageFile& homePage)
-    : SettingsPage(kDirectoriesPageName, Table(), {}, {}, "保存设置成功"),
+    : SettingsPage(kDirectoriesPageName, DirectoriesTable(), {}, {}, "保存设置成功"),
       programDirectory_(std::move(programDirectory)),
       ansiProgramDirectory_(AnsiOrEmpty(programDirectory_)),
       directories_(directories),

@@ -6,7 +6,7 @@ namespace vexa {
 
 namespace {
 
-std::vector<FieldSpec> Table() {
+std::vector<FieldSpec> DisplayOptionsTable() {
   const FieldKind kDigits = FieldKind::Digits;
   return {
       {IDC_OPT_SHOW_ADDED, "显示最后更新?", "vexa_show_added", "0", kDigits},
@@ -42,6 +42,6 @@ std::vector<FieldSpec> Table() {
 const char kDisplayOptionsPageName[] = "选项设置";
 
 DisplayOptionsPage::DisplayOptionsPage()
-    : SettingsPage(kDisplayOptionsPageName, Table(), {}, {}, "保存设置成功") {}
+    : SettingsPage(kDisplayOptionsPageName, DisplayOptionsTable(), {}, {}, "保存设置成功") {}
 
 }  // namespace vexa

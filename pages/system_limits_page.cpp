@@ -11,7 +11,7 @@ std::string ReadmeOpenErrorText(const std::string& path, const std::string& reas
 
 namespace {
 
-std::vector<FieldSpec> Table() {
+std::vector<FieldSpec> SystemLimitsTable() {
   return {
       {IDC_SYS_MAX_CONNS, "最大并发连接", "vexa_max_conns", "64", FieldKind::Digits},
       {IDC_SYS_MAX_TORRENTS, "最大链表文件数", "vexa_max_torrents", "1000", FieldKind::Digits},
@@ -51,7 +51,7 @@ std::vector<std::string> SaveOrder() {
 const char kSystemLimitsPageName[] = "系统设置";
 
 SystemLimitsPage::SystemLimitsPage()
-    : SettingsPage(kSystemLimitsPageName, Table(), LoadOrder(), SaveOrder(), "保存设置成功") {
+    : SettingsPage(kSystemLimitsPageName, SystemLimitsTable(), LoadOrder(), SaveOrder(), "保存设置成功") {
   LimitRange("vexa_compression_level", 0, 9);
 }
 

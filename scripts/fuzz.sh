@@ -96,16 +96,29 @@ run() {
 
 case "$mode" in
   short)
+    # JOBS targets at a time, each on a core of its own.
     seconds=${2:-7}
-    for t in "${targets[@]}"; do
-      log="$build/logs/$t-short.log"
+    failed=0
+    short_run() {
+      local t=$1 log="$build/logs/$1-short.log"
       if ! run "$t" -max_total_time="$seconds" >"$log" 2>&1; then
         echo "fuzz: $t FAILED, see $log"
         grep -A4 -E 'property violated|ERROR:' "$log" | head -20 || true
-        exit 1
+        return 1
       fi
       echo "fuzz: $t $(grep -E '^Done' "$log")"
+    }
+    pids=()
+    for t in "${targets[@]}"; do
+      short_run "$t" &
+      pids+=($!)
+      if [ ${#pids[@]} -ge "${JOBS:-2}" ]; then
+        wait "${pids[0]}" || failed=1
+        pids=("${pids[@]:1}")
+      fi
     done
+    for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+    exit $failed
     ;;
   long)
     t=${2:?target: ${targets[*]}}

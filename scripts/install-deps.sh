@@ -3,7 +3,7 @@
 # Safe to run again: it only asks apt for what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
+packages=(cmake make ninja-build g++ g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
           wine wine64 xvfb fonts-wqy-zenhei fonts-wqy-microhei locales googletest libbenchmark-dev
           liblnk-utils imagemagick xdotool curl python3 zip unzip
           clang libclang-rt-14-dev clang-tidy cppcheck)

@@ -15,6 +15,15 @@ bash scripts/install-deps.sh
 werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
 
+# Ninja compiles a source as soon as what it needs exists, where make waits
+# for whole libraries; a build directory of another generator starts afresh.
+export CMAKE_GENERATOR=Ninja
+for dir in build/native build/mingw build/fuzz; do
+  if [ -f "$dir/CMakeCache.txt" ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$dir/CMakeCache.txt"; then
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+  fi
+done
+
 step "native build"
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug -DVEXA_SANITIZE=ON -DVEXA_WERROR=$werror >/dev/null
 cmake --build build/native -j "$JOBS"

@@ -6,7 +6,7 @@ namespace vexa {
 
 namespace {
 
-const char kSeparator[] = " | ";
+const char kPartSeparator[] = " | ";
 const char kUnknownProgram[] = "未知程序";
 
 }  // namespace
@@ -91,7 +91,7 @@ std::string PortSegment(const std::string& portText, const PortHolder& holder) {
 
 std::string StatusLineText(const TrackerProcesses& tracker, const std::string& portText,
                            const PortHolder& holder) {
-  return ServiceSegment(tracker) + kSeparator + ConsoleSegment(tracker) + kSeparator +
+  return ServiceSegment(tracker) + kPartSeparator + ConsoleSegment(tracker) + kPartSeparator +
          PortSegment(portText, holder);
 }
 

@@ -115,8 +115,9 @@ bool ReadProcessTable(std::vector<unsigned long long>* buffer) {
 
 // The table's names are counted, not terminated.
 std::wstring WideName(const UNICODE_STRING& name) {
-  if (!name.Buffer) return L"";
-  return std::wstring(name.Buffer, name.Length / sizeof(wchar_t));
+  std::wstring text;
+  if (name.Buffer) text.assign(name.Buffer, name.Length / sizeof(wchar_t));
+  return text;
 }
 
 // The file name of a path, e.g. "vexa.exe".

@@ -17,9 +17,9 @@
 namespace vexa {
 namespace {
 
-class Host : public CDialog {
+class TabHost : public CDialog {
  public:
-  Host() : CDialog(IDD_MAIN) { BindControl(IDC_TABS, &tabs); }
+  TabHost() : CDialog(IDD_MAIN) { BindControl(IDC_TABS, &tabs); }
   CSoundTabCtrl tabs;
 };
 
@@ -88,7 +88,7 @@ class SoundTabCtrlTest : public ::testing::Test {
     }
   }
 
-  Host host;
+  TabHost host;
   std::vector<std::unique_ptr<CDialog>> pages;
 };
 

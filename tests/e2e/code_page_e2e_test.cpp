@@ -17,9 +17,6 @@
 namespace vexa::e2e {
 namespace {
 
-constexpr int kDirectoriesTab = 1;
-constexpr int kWebDirectory = 1019;
-constexpr int kLogDirectory = 1020;
 
 std::string CodePageName() { return "cp" + std::to_string(GetACP()); }
 
@@ -84,10 +81,10 @@ TEST(CodePageE2e, VexaCfgKeepsTheCodePagesBytesAndRefusesWhatItCannotHold) {
   Panel panel;
   ASSERT_TRUE(panel.Start(dir));
   HWND page = ShowTab(panel, kDirectoriesTab);
-  EXPECT_EQ(ItemText(page, kWebDirectory), heldText);
+  EXPECT_EQ(ItemText(page, IDC_DIR_FILE_DIR), heldText);
 
   // Refused, naming the field; nothing written, no directory made.
-  ASSERT_TRUE(SetItemText(page, kLogDirectory, foreign));
+  ASSERT_TRUE(SetItemText(page, IDC_DIR_ACCESS_LOG_DIR, foreign));
   ClickItem(page, IDC_SAVE);
   auto refused = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(refused);
@@ -97,7 +94,7 @@ TEST(CodePageE2e, VexaCfgKeepsTheCodePagesBytesAndRefusesWhatItCannotHold) {
   EXPECT_FALSE(dir.Exists(foreign));
 
   // What the code page holds round-trips byte for byte.
-  ASSERT_TRUE(SetItemText(page, kLogDirectory, ""));
+  ASSERT_TRUE(SetItemText(page, IDC_DIR_ACCESS_LOG_DIR, ""));
   ClickItem(page, IDC_SAVE);
   auto saved = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(saved);

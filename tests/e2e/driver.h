@@ -35,6 +35,16 @@
 
 namespace vexa::e2e {
 
+// --------------------------------------------------------- the panel's layout
+
+// The main window's tabs in order; each page's top left corner is at
+// (kPageX, kPageY) of the main window's client area.
+constexpr int kServiceTab = 0, kDirectoriesTab = 1, kOptionsTab = 2, kLimitsTab = 3;
+constexpr LONG kPageX = 4, kPageY = 28;
+// Captions of the boxes: the application's, and the settings pages'.
+constexpr char kAppCaption[] = "VexaPanel";
+constexpr char kPageCaption[] = "Vexa服务器";
+
 // ---------------------------------------------------------------- locations
 
 // Folders of the build, each ending in a backslash. Fixed when the tests are

@@ -16,7 +16,6 @@
 namespace vexa::e2e {
 namespace {
 
-constexpr int kOptionsTab = 2;
 constexpr int kServiceTabStops[] = {
     IDC_SVC_INSTALL,       IDC_SVC_START,     IDC_SVC_STOP,      IDC_SVC_REMOVE,
     IDC_SVC_CONSOLE_START, IDC_SVC_CONSOLE_CLOSE, IDC_SVC_ONE_CLICK, IDC_SVC_RESTART,

@@ -18,8 +18,6 @@
 namespace vexa::e2e {
 namespace {
 
-constexpr int kDirectoriesTab = 1;
-constexpr LONG kPageX = 4;
 constexpr LONG kSlideStep = 45;
 
 bool SameColour(COLORREF a, COLORREF b, int tolerance = 24) {

@@ -20,9 +20,6 @@
 namespace vexa::e2e {
 namespace {
 
-constexpr int kBackup = 1075, kRestore = 1091, kRestoreList = 1092;
-constexpr int kConsoleStart = 1009;
-constexpr char kAppCaption[] = "VexaPanel";
 constexpr char kBackupLead[] = "配置与数据文件已备份到目录：\n";
 constexpr char kCfg[] = "port = 7000\r\nvexa_max_conns = 80\r\nvexa_custom_title = 维克萨 嘰\r\n";
 
@@ -82,7 +79,7 @@ struct RestorePanel {
   }
   // A backup with the button; the folder its message names.
   std::string Backup() {
-    auto box = Click(page, kBackup);
+    auto box = Click(page, IDC_SVC_BACKUP);
     if (!box) return "";
     PressButton(*box, IDOK);
     if (box->text.rfind(kBackupLead, 0) != 0) return "";
@@ -90,7 +87,7 @@ struct RestorePanel {
   }
   // The dialog "恢复备份", open.
   std::optional<MessageBoxInfo> OpenDialog() {
-    auto dialog = Click(page, kRestore);
+    auto dialog = Click(page, IDC_SVC_RESTORE);
     if (dialog) {
       EXPECT_EQ(dialog->caption, "恢复备份");
     }
@@ -111,10 +108,10 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   ASSERT_TRUE(s.dir.Write("tags.vexa", "tags"));
   ASSERT_TRUE(s.Start());
   SaveScreenshot(s.panel.Main(), "service-page-restore-button");
-  EXPECT_EQ(ItemText(s.page, kRestore), "恢复备份数据");
+  EXPECT_EQ(ItemText(s.page, IDC_SVC_RESTORE), "恢复备份数据");
   // The partner of the backup button, below it, clear of the status line.
-  RECT backup = RectIn(Item(s.page, kBackup), s.page);
-  RECT restore = RectIn(Item(s.page, kRestore), s.page);
+  RECT backup = RectIn(Item(s.page, IDC_SVC_BACKUP), s.page);
+  RECT restore = RectIn(Item(s.page, IDC_SVC_RESTORE), s.page);
   RECT status = RectIn(Item(s.page, IDC_SVC_STATUS), s.page);
   EXPECT_EQ(restore.left, backup.left);
   EXPECT_EQ(restore.right, backup.right);
@@ -139,7 +136,7 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
 
   auto dialog = s.OpenDialog();
   ASSERT_TRUE(dialog);
-  HWND list = Item(dialog->window, kRestoreList);
+  HWND list = Item(dialog->window, IDC_RESTORE_LIST);
   std::vector<std::string> items = ListBoxItems(list);
   ASSERT_EQ(items.size(), 1u);
   const std::string root = s.dir.File("备份\\");
@@ -191,7 +188,7 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   // The backup made first is the newest, marked as the restore's own.
   dialog = s.OpenDialog();
   ASSERT_TRUE(dialog);
-  items = ListBoxItems(Item(dialog->window, kRestoreList));
+  items = ListBoxItems(Item(dialog->window, IDC_RESTORE_LIST));
   ASSERT_EQ(items.size(), 2u);
   const std::string preName = pre.substr(root.size(), pre.size() - root.size() - 1);
   EXPECT_EQ(items[0].rfind(preName + "（恢复前自动备份）\t", 0), 0u) << items[0];
@@ -223,7 +220,7 @@ TEST(Restore, ARunningTrackerConsoleRefusesTheRestoreAndTheDialogLeftChangesNoth
   // No backups yet: the list says so and OK does nothing.
   auto dialog = s.OpenDialog();
   ASSERT_TRUE(dialog);
-  HWND list = Item(dialog->window, kRestoreList);
+  HWND list = Item(dialog->window, IDC_RESTORE_LIST);
   EXPECT_EQ(ListBoxItems(list), std::vector<std::string>{"（“备份”目录中还没有备份）"});
   EXPECT_FALSE(IsEnabled(Item(dialog->window, IDOK)));
   SaveScreenshot(dialog->window, "restore-dialog-empty");
@@ -253,20 +250,20 @@ TEST(Restore, ARunningTrackerConsoleRefusesTheRestoreAndTheDialogLeftChangesNoth
   // does nothing; Escape leaves.
   dialog = s.OpenDialog();
   ASSERT_TRUE(dialog);
-  EXPECT_EQ(ListBoxSelection(Item(dialog->window, kRestoreList)), 0);
-  SendMessageA(Item(dialog->window, kRestoreList), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  EXPECT_EQ(ListBoxSelection(Item(dialog->window, IDC_RESTORE_LIST)), 0);
+  SendMessageA(Item(dialog->window, IDC_RESTORE_LIST), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   ClickItem(dialog->window, IDOK);
   ASSERT_TRUE(s.panel.WaitForIdle());
   EXPECT_TRUE(IsVisible(dialog->window));
-  PostMessageA(Item(dialog->window, kRestoreList), WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(Item(dialog->window, IDC_RESTORE_LIST), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog->window) || !IsVisible(dialog->window); }, 5000));
   unchanged("OK without a choice, then Escape");
 
-  ClickItem(s.page, kConsoleStart);
+  ClickItem(s.page, IDC_SVC_CONSOLE_START);
   ASSERT_TRUE(WaitUntil([&] { return ProcessesInside(s.dir.Path()).size() == 2; }, 10000));
   dialog = s.OpenDialog();
   ASSERT_TRUE(dialog);
-  SendMessageA(Item(dialog->window, kRestoreList), LB_SETCURSEL, 0, 0);
+  SendMessageA(Item(dialog->window, IDC_RESTORE_LIST), LB_SETCURSEL, 0, 0);
   ASSERT_TRUE(PressButton(*dialog, IDOK));
   // Said at once: no confirmation is asked for that could only be refused.
   auto refused = WaitForMessageBox(s.panel.Pid(), s.panel.Main());

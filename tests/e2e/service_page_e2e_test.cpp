@@ -21,14 +21,7 @@
 namespace vexa::e2e {
 namespace {
 
-constexpr int kInstall = 1008, kStart = 1005, kStop = 1006, kRemove = 1007;
-constexpr int kConsoleStart = 1009, kConsoleClose = 1010;
-constexpr int kOneClick = 1074, kRestart = 1076, kBackup = 1075;
-constexpr int kStatusLine = 1090;
-constexpr int kAccountField = 1075, kPasswordField = 1076;
-constexpr int kPortField = 1029;  // on the directories page
 constexpr char kServiceCaption[] = "Vexa后台服务";
-constexpr char kAppCaption[] = "VexaPanel";
 constexpr char kConfirmText[] =
     "安装程序将清空并同时备份原来的数据\n您可以使用这个一键搞定所有设置\n您确认要开始安装吗?";
 constexpr char kBusyCaption[] = "请耐心等待，正在初始化Vexa......";
@@ -69,7 +62,7 @@ struct ServicePage {
 std::string StatusOnceItIs(const ServicePage& s, const std::vector<std::string>& expected) {
   std::string text;
   WaitUntil([&] {
-    text = ItemText(s.page, kStatusLine);
+    text = ItemText(s.page, IDC_SVC_STATUS);
     return std::find(expected.begin(), expected.end(), text) != expected.end();
   }, 5000, 50);
   return text;
@@ -87,7 +80,7 @@ TEST(ServicePage, ServiceButtonsShowTheirMessageWhenTheServiceManagerAgrees) {
   ASSERT_TRUE(s.dir.Write("delay-ms", "3000"));
   ASSERT_TRUE(s.Start());
   ASSERT_EQ(StatusOnceItIs(s, {"服务：未安装" + tail}), "服务：未安装" + tail);
-  ClickItem(s.page, kInstall);
+  ClickItem(s.page, IDC_SVC_INSTALL);
   ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 5000));
   double longest = 0;
   int pings = 0;
@@ -99,11 +92,11 @@ TEST(ServicePage, ServiceButtonsShowTheirMessageWhenTheServiceManagerAgrees) {
     ResponsePinger pinger(s.panel.Main());
     // A user's click on the backup button while the switch runs: a real
     // click arrives as button messages, which the panel must not keep.
-    HWND backupButton = Item(s.page, kBackup);
+    HWND backupButton = Item(s.page, IDC_SVC_BACKUP);
     PostMessageA(backupButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageA(backupButton, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     // Painting goes on: the caption can be read while it waits.
-    EXPECT_EQ(ItemText(s.page, kOneClick), "一键安装服务器");
+    EXPECT_EQ(ItemText(s.page, IDC_SVC_ONE_CLICK), "一键安装服务器");
     // Pinged until the switch has ended and its box shows.
     box = WaitForMessageBox(s.panel.Pid(), s.panel.Main(), 10000);
     longest = pinger.Stop();
@@ -127,10 +120,10 @@ TEST(ServicePage, ServiceButtonsShowTheirMessageWhenTheServiceManagerAgrees) {
   const struct Step {
     int id;
     const char* status;
-  } steps[] = {{kInstall, "服务：已停止"},
-               {kStart, "服务：运行中"},
-               {kStop, "服务：已停止"},
-               {kRemove, "服务：未安装"}};
+  } steps[] = {{IDC_SVC_INSTALL, "服务：已停止"},
+               {IDC_SVC_START, "服务：运行中"},
+               {IDC_SVC_STOP, "服务：已停止"},
+               {IDC_SVC_REMOVE, "服务：未安装"}};
   for (const Step& step : steps) {
     const ServiceButton& button = *FindServiceButton(step.id);
     box = s.Click(step.id);
@@ -139,11 +132,11 @@ TEST(ServicePage, ServiceButtonsShowTheirMessageWhenTheServiceManagerAgrees) {
     EXPECT_EQ(box->text, button.message);
     expectedCalls.push_back(Quoted(s.dir) + " " + CommandSwitch(button.command));
     EXPECT_EQ(s.dir.StandInCalls(), expectedCalls);
-    if (step.id == kInstall) SaveScreenshot(box->window, "service-install-box");
+    if (step.id == IDC_SVC_INSTALL) SaveScreenshot(box->window, "service-install-box");
     ASSERT_TRUE(PressButton(*box, IDOK));
     std::string status;
     EXPECT_TRUE(WaitUntil([&] {
-      status = ItemText(s.page, kStatusLine);
+      status = ItemText(s.page, IDC_SVC_STATUS);
       return status.rfind(step.status, 0) == 0 && status.find(tail) != std::string::npos;
     }, 5000, 50)) << status;
   }
@@ -178,10 +171,10 @@ TEST(ServicePageConsoles, ConsoleButtonsStartAndCloseTheTrackersConsolesShownInT
   ASSERT_TRUE(s.Start());
   EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
 
-  ClickItem(s.page, kConsoleStart);
+  ClickItem(s.page, IDC_SVC_CONSOLE_START);
   ASSERT_TRUE(WaitUntil([&] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
   // A second one could not listen on the port: it is not started.
-  auto running = s.Click(kConsoleStart);
+  auto running = s.Click(IDC_SVC_CONSOLE_START);
   ASSERT_TRUE(running);
   EXPECT_EQ(running->caption, "Vexa服务器");
   EXPECT_EQ(running->text.rfind("Vexa控制台已在运行（PID ", 0), 0u) << running->text;
@@ -201,14 +194,14 @@ TEST(ServicePageConsoles, ConsoleButtonsStartAndCloseTheTrackersConsolesShownInT
 
   // Both close at once and nothing is shown. Another directory's console
   // is left alone by the close itself (win32 ConsoleWindows).
-  ClickItem(s.page, kConsoleClose);
+  ClickItem(s.page, IDC_SVC_CONSOLE_CLOSE);
   EXPECT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").empty(); }, 5000));
   EXPECT_TRUE(s.dir.WaitForLogLine("关闭控制台："));
   EXPECT_TRUE(s.NoBox());
   EXPECT_TRUE(ConsolesInside(s).empty());
   EXPECT_EQ(StatusOnceItIs(s, {idle}), idle);
 
-  auto box = s.Click(kConsoleClose);
+  auto box = s.Click(IDC_SVC_CONSOLE_CLOSE);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, "提示");
   EXPECT_EQ(box->text, "没有运行Vexa!");
@@ -222,7 +215,7 @@ TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
   ASSERT_TRUE(s.dir.CopyIn(standIn, "vexa.exe"));
   s.WriteFreePort();
   ASSERT_TRUE(s.Start());
-  ClickItem(s.page, kConsoleStart);
+  ClickItem(s.page, IDC_SVC_CONSOLE_START);
   std::vector<std::string> calls;
   ASSERT_TRUE(WaitUntil([&] {
     calls = s.dir.StandInCalls();
@@ -233,7 +226,7 @@ TEST(ServicePageConsoles, TrackerInARealConsoleIsEndedByCtrlCAndThePanelStays) {
   ASSERT_EQ(calls[1].rfind("ready ", 0), 0u);
 
   // No window of the class: Ctrl-C, which the panel shares and survives.
-  ClickItem(s.page, kConsoleClose);
+  ClickItem(s.page, IDC_SVC_CONSOLE_CLOSE);
   EXPECT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 3; }, 5000));
   EXPECT_EQ(s.dir.StandInCalls().back(), "ctrl-c");
   EXPECT_TRUE(s.dir.WaitForLogLine("关闭控制台："));
@@ -277,7 +270,7 @@ TEST(ServicePage, StatusLineRestsWhileHiddenOrMinimisedAndIsCurrentWhenShownAgai
   ASSERT_NE(pid, 0u);
   ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 1; }, 10000));
   LetRefreshesPass(StatusSchedule::kProcessesEvery + 1);
-  EXPECT_EQ(ItemText(s.page, kStatusLine), none);
+  EXPECT_EQ(ItemText(s.page, IDC_SVC_STATUS), none);
   ShowTab(s.panel, 0);
   const std::string running = "服务：未安装 | 控制台：运行中 (PID " + std::to_string(pid) + tail;
   EXPECT_EQ(StatusOnceItIs(s, {running}), running);
@@ -290,7 +283,7 @@ TEST(ServicePage, StatusLineRestsWhileHiddenOrMinimisedAndIsCurrentWhenShownAgai
   ASSERT_TRUE(tracker && TerminateProcess(tracker.Get(), 1));
   ASSERT_EQ(WaitForSingleObject(tracker.Get(), 5000), WAIT_OBJECT_0);
   LetRefreshesPass(2);
-  EXPECT_EQ(ItemText(s.page, kStatusLine), running);
+  EXPECT_EQ(ItemText(s.page, IDC_SVC_STATUS), running);
   PostMessageA(s.panel.Main(), WM_SYSCOMMAND, SC_RESTORE, 0);
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(s.panel.Main()) == 0; }, 5000));
   EXPECT_EQ(StatusOnceItIs(s, {none}), none);
@@ -306,15 +299,15 @@ TEST(ServicePage, PortHeldByAnotherProgramIsAskedAboutBeforeEitherStart) {
   // Wine names no owner of a port (PID 0); Windows would name this test.
   std::string status;
   EXPECT_TRUE(WaitUntil([&] {
-    status = ItemText(s.page, kStatusLine);
+    status = ItemText(s.page, IDC_SVC_STATUS);
     return status.find(" | 端口 " + port + "：被 ") != std::string::npos;
   }, 5000, 50)) << status;
 
   const std::string question = "端口 " + port + " 已被其他程序占用";
-  for (int id : {kStart, kConsoleStart}) {
+  for (int id : {IDC_SVC_START, IDC_SVC_CONSOLE_START}) {
     auto box = s.Click(id);
     ASSERT_TRUE(box) << id;
-    if (id == kStart) SaveScreenshot(box->window, "service-port-question");
+    if (id == IDC_SVC_START) SaveScreenshot(box->window, "service-port-question");
     EXPECT_EQ(box->text.rfind(question, 0), 0u) << box->text;
     ASSERT_TRUE(PressButton(*box, IDCANCEL));
     EXPECT_TRUE(s.NoBox());
@@ -323,7 +316,7 @@ TEST(ServicePage, PortHeldByAnotherProgramIsAskedAboutBeforeEitherStart) {
   EXPECT_TRUE(s.dir.StandInCalls().empty());
   EXPECT_TRUE(ConsolesInside(s).empty());
 
-  auto box = s.Click(kStart);
+  auto box = s.Click(IDC_SVC_START);
   ASSERT_TRUE(box);
   ASSERT_TRUE(PressButton(*box, IDOK));
   box = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
@@ -346,11 +339,11 @@ TEST(ServicePageConsoles, RestartClosesConsolesOrNamesOneThatStaysAndRecreatesTh
   s.WriteFreePort();
   ASSERT_TRUE(s.dir.SetStandInRealService());
   ASSERT_TRUE(s.Start());
-  ClickItem(s.page, kConsoleStart);
+  ClickItem(s.page, IDC_SVC_CONSOLE_START);
   ASSERT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
 
   DWORD start = GetTickCount();
-  ClickItem(s.page, kRestart);
+  ClickItem(s.page, IDC_SVC_RESTART);
   ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 5; }, 15000));
   DWORD elapsed = GetTickCount() - start;
   EXPECT_GE(elapsed, 3000u);  // three pauses of 1000 ms
@@ -363,18 +356,18 @@ TEST(ServicePageConsoles, RestartClosesConsolesOrNamesOneThatStaysAndRecreatesTh
   EXPECT_TRUE(s.dir.WaitForLogLine(" -start：返回代码"));
   EXPECT_TRUE(s.NoBox());
   // The status line says how it ended, for a few seconds.
-  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kStatusLine) == "Vexa服务器已重启"; }, 5000))
-      << ItemText(s.page, kStatusLine);
+  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, IDC_SVC_STATUS) == "Vexa服务器已重启"; }, 5000))
+      << ItemText(s.page, IDC_SVC_STATUS);
 
   // A console that ignores the close is named within the close's bounds;
   // the service's switches wait behind the box, then all four run.
   ASSERT_TRUE(s.dir.SetStandInIgnoresClose(true));
-  ClickItem(s.page, kConsoleStart);
+  ClickItem(s.page, IDC_SVC_CONSOLE_START);
   ASSERT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
   DWORD stubborn = 0;
   GetWindowThreadProcessId(WindowsOfClass("ConsoleWindowClass").front(), &stubborn);
   start = GetTickCount();
-  auto box = s.Click(kRestart);
+  auto box = s.Click(IDC_SVC_RESTART);
   elapsed = GetTickCount() - start;
   ASSERT_TRUE(box);
   EXPECT_LE(elapsed, 5000u);
@@ -406,7 +399,7 @@ bool Port6969Free() {
 // port 6969 once the data is cleared: before, a listener there stops the
 // installation.
 std::string ConfirmAndPassBackup(ServicePage& s, HttpRecorder* recorder = nullptr) {
-  auto confirm = s.Click(kOneClick);
+  auto confirm = s.Click(IDC_SVC_ONE_CLICK);
   if (!confirm) return "no confirmation";
   EXPECT_EQ(confirm->caption, kAppCaption);
   EXPECT_EQ(confirm->text, kConfirmText);
@@ -414,7 +407,7 @@ std::string ConfirmAndPassBackup(ServicePage& s, HttpRecorder* recorder = nullpt
   PressButton(*confirm, IDOK);
   auto backup = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
   if (!backup) return "no backup message";
-  EXPECT_EQ(ItemText(s.page, kOneClick), kBusyCaption);
+  EXPECT_EQ(ItemText(s.page, IDC_SVC_ONE_CLICK), kBusyCaption);
   EXPECT_EQ(backup->caption, kAppCaption);
   std::string directory = BackupDirectoryIn(backup->text, "旧的配置与数据文件已全部清空\n");
   EXPECT_NE(directory, "") << backup->text;
@@ -455,17 +448,17 @@ TEST(OneClickPort6969, FromConfirmationToTheAdministratorRequest) {
   EXPECT_LE(std::abs((box.top + box.bottom) - (main.top + main.bottom)), 4)
       << box.top << "-" << box.bottom << " in " << main.top << "-" << main.bottom;
   // The busy caption, on two lines of its button, whole.
-  EXPECT_EQ(ItemText(s.page, kOneClick), "请耐心等待，正在初始化Vexa......");
-  EXPECT_TRUE(StyleOf(Item(s.page, kOneClick)) & BS_MULTILINE);
+  EXPECT_EQ(ItemText(s.page, IDC_SVC_ONE_CLICK), "请耐心等待，正在初始化Vexa......");
+  EXPECT_TRUE(StyleOf(Item(s.page, IDC_SVC_ONE_CLICK)) & BS_MULTILINE);
   SaveScreenshot(s.panel.Main(), "service-admin-dialog-over-panel");
   const std::string q = Quoted(s.dir);
   EXPECT_EQ(s.dir.StandInCalls(),
             (std::vector<std::string>{q + " -stop", q + " -stop", q + " -U", q + " -i",
                                       q + " -start"}));
-  EXPECT_EQ(ItemText(dialog->window, kAccountField), "");
-  EXPECT_EQ(ItemText(dialog->window, kPasswordField), "");
-  ASSERT_TRUE(SetItemText(dialog->window, kAccountField, "管理 a&b=c"));
-  ASSERT_TRUE(SetItemText(dialog->window, kPasswordField, "p#%+ 1"));
+  EXPECT_EQ(ItemText(dialog->window, IDC_ADMIN_ACCOUNT), "");
+  EXPECT_EQ(ItemText(dialog->window, IDC_ADMIN_PASSWORD), "");
+  ASSERT_TRUE(SetItemText(dialog->window, IDC_ADMIN_ACCOUNT, "管理 a&b=c"));
+  ASSERT_TRUE(SetItemText(dialog->window, IDC_ADMIN_PASSWORD, "p#%+ 1"));
   SaveScreenshot(dialog->window, "service-admin-dialog");
   ASSERT_TRUE(PressButton(*dialog, IDOK));
 
@@ -482,11 +475,11 @@ TEST(OneClickPort6969, FromConfirmationToTheAdministratorRequest) {
   EXPECT_EQ(done->caption, kAppCaption);
   EXPECT_EQ(done->text, "创建超级用户成功!安装完成!");
   ASSERT_TRUE(PressButton(*done, IDOK));
-  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == kFinishedCaption; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, IDC_SVC_ONE_CLICK) == kFinishedCaption; }, 5000));
   SaveScreenshot(s.panel.Main(), "service-page-after-install");
   // The directories page shows the port the installation stored, so that
   // its next save keeps it.
-  EXPECT_EQ(ItemText(s.panel.Page(1), kPortField), "6969");
+  EXPECT_EQ(ItemText(s.panel.Page(1), IDC_DIR_PORT), "6969");
 }
 
 TEST(ServicePage, FootShowsTheCreditsAndTwoLinksKeptScrambled) {
@@ -556,7 +549,7 @@ TEST(OneClickPort6969, StopsAtAFailedInstallWithoutSuccessOrRequest) {
                            "返回了代码 3，请检查操作是否成功。");
   SaveScreenshot(stopped->window, "service-install-stopped");
   ASSERT_TRUE(PressButton(*stopped, IDOK));
-  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == "一键安装服务器"; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, IDC_SVC_ONE_CLICK) == "一键安装服务器"; }, 5000));
   EXPECT_TRUE(s.dir.WaitForLogLine("一键安装：在安装服务时停止"));
   EXPECT_TRUE(s.NoBox());  // no administrator dialog, no success text
   const std::string q = Quoted(s.dir);
@@ -585,7 +578,7 @@ TEST(OneClickPort6969, ClearsDataATrackerConsoleHeldOpen) {
   ASSERT_TRUE(s.dir.Write("hold-file", "users.vexa"));
   ASSERT_TRUE(s.dir.SetStandInRealService());
   ASSERT_TRUE(s.Start());
-  ClickItem(s.page, kConsoleStart);
+  ClickItem(s.page, IDC_SVC_CONSOLE_START);
   const auto consoleShown = [&] {
     const std::vector<DWORD> pids = ConsolesInside(s);
     for (HWND window : WindowsOfClass("ConsoleWindowClass")) {
@@ -623,7 +616,7 @@ TEST(OneClickPort6969, ClearsDataATrackerConsoleHeldOpen) {
             "您已经退出安装程序!\n\nVexa服务已重新安装，原来的配置与数据文件已备份到：\n" + backup +
                 "\n\n以后可以在浏览器中打开 http://localhost:6969/users.html 创建管理员。");
   ASSERT_TRUE(PressButton(*left, IDOK));
-  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, kOneClick) == "一键安装服务器"; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, IDC_SVC_ONE_CLICK) == "一键安装服务器"; }, 5000));
 }
 
 }  // namespace

@@ -20,15 +20,7 @@
 namespace vexa::e2e {
 namespace {
 
-// Tabs in the order of the main window.
-constexpr int kDirectoriesTab = 1;
-constexpr int kOptionsTab = 2;
-constexpr int kLimitsTab = 3;
 
-constexpr int kSave = IDC_SAVE;
-constexpr int kDesktopIcon = IDC_SYS_DESKTOP_ICON;
-
-const char kCaption[] = "Vexa服务器";
 
 // The six lines the system limits page adds to a file without its keys.
 const char kLimitsAdded[] =
@@ -51,13 +43,18 @@ BoxIcon IconOf(const MessageBoxInfo& box) {
     }
   }
   if (icon == nullptr) return BoxIcon::None;
-  // Another test's window may cover the box for a moment: read until the
-  // icon's colours show (an orange one never does and stays Other).
+  // Another test's box may cover this one (boxes sit at the middle of their
+  // owners): read only while every corner of the icon is the box's own,
+  // until its colours show (an orange one never does and stays Other).
   BoxIcon seen = BoxIcon::Other;
   auto shown = [&] {
     SetForegroundWindow(box.window);
     PaintNow(box.window);
     RECT rect = RectIn(icon, nullptr);
+    for (POINT corner : {POINT{rect.left, rect.top}, POINT{rect.right - 1, rect.top},
+                         POINT{rect.left, rect.bottom - 1}, POINT{rect.right - 1, rect.bottom - 1}}) {
+      if (GetAncestor(WindowFromPoint(corner), GA_ROOT) != box.window) return false;
+    }
     HDC screen = GetDC(nullptr);
     int red = 0, blue = 0;
     for (int y = rect.top; y < rect.bottom; ++y) {
@@ -93,7 +90,7 @@ struct ShownBox {
 };
 
 std::optional<ShownBox> SaveAndConfirm(const Panel& panel, HWND page) {
-  ClickItem(page, kSave);
+  ClickItem(page, IDC_SAVE);
   auto box = WaitForMessageBox(panel.Pid(), panel.Main());
   if (!box) return std::nullopt;
   ShownBox shown{*box, IconOf(*box)};
@@ -137,7 +134,7 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
 
   auto box = SaveAndConfirm(panel, limits);
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->info.caption, kCaption);
+  EXPECT_EQ(box->info.caption, kPageCaption);
   EXPECT_EQ(box->info.text, "保存设置成功");
   EXPECT_EQ(box->icon, BoxIcon::Blue);
   file += kLimitsAdded;
@@ -164,7 +161,7 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "upload\\"));
   box = SaveAndConfirm(panel, directories);
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->info.caption, kCaption);
+  EXPECT_EQ(box->info.caption, kPageCaption);
   EXPECT_EQ(box->info.text, "自动校验设置目录完毕!\n保存设置成功");
   EXPECT_EQ(box->icon, BoxIcon::Blue);
   EXPECT_EQ(ItemText(directories, IDC_DIR_UPLOAD_DIR), "upload");
@@ -226,7 +223,7 @@ TEST(SettingsPagesE2e, DigitsOnlyFieldHoldingPastedTextRefusesTheSaveAndTakesThe
     ASSERT_TRUE(SetItemText(page, c.control, c.text));
     auto box = SaveAndConfirm(panel, page);
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->info.caption, kCaption);
+    EXPECT_EQ(box->info.caption, kPageCaption);
     EXPECT_EQ(box->info.text, c.message);
     EXPECT_EQ(box->icon, BoxIcon::Red);
     EXPECT_TRUE(WaitUntil([&] { return FocusedId(panel) == c.control; }, 3000))
@@ -278,10 +275,10 @@ TEST(SettingsPagesE2e, DirectoriesThatCannotBeCreatedAreNamedAndTheSaveGoesOn) {
   Panel panel;
   ASSERT_TRUE(panel.Start(dir));
   HWND directories = ShowTab(panel, kDirectoriesTab);
-  ClickItem(directories, kSave);
+  ClickItem(directories, IDC_SAVE);
   auto box = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, kCaption);
+  EXPECT_EQ(box->caption, kPageCaption);
   EXPECT_TRUE(HasErrorIcon(*box));
   EXPECT_NE(box->text.find("Q:\\gone"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find("默认首页无法写入"), std::string::npos) << box->text;
@@ -349,10 +346,10 @@ TEST(SettingsPagesE2e, VexaCfgChangedByAnotherProgramIsNeverOverwrittenSilently)
   const std::string outside = "port = 7100\r\nvexa_allow_sort = 2\r\nadded = x\r\n";
   ASSERT_TRUE(dir.Write("vexa.cfg", outside));
   ASSERT_TRUE(SetItemText(options, sortField, "5"));
-  ClickItem(options, kSave);
+  ClickItem(options, IDC_SAVE);
   auto question = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(question);
-  EXPECT_EQ(question->caption, kCaption);
+  EXPECT_EQ(question->caption, kPageCaption);
   EXPECT_EQ(question->text.rfind("vexa.cfg 在本程序启动后已被其他程序修改", 0), 0u)
       << question->text;
   EXPECT_TRUE(question->HasButton(IDYES));
@@ -365,7 +362,7 @@ TEST(SettingsPagesE2e, VexaCfgChangedByAnotherProgramIsNeverOverwrittenSilently)
   EXPECT_EQ(dir.Read("vexa.cfg"), outside);
   EXPECT_EQ(ItemText(options, sortField), "5");
 
-  ClickItem(options, kSave);
+  ClickItem(options, IDC_SAVE);
   question = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(question);
   ASSERT_TRUE(PressButton(*question, IDYES));
@@ -404,7 +401,7 @@ TEST(SettingsPagesE2e, ClosingWithUnsavedChangesAsksAndSavesOnYes) {
       ASSERT_TRUE(PressButton(*box, button));
     }
   };
-  const std::string question = std::string(kCaption) + "|以下页面有未保存的修改：\n    ";
+  const std::string question = std::string(kPageCaption) + "|以下页面有未保存的修改：\n    ";
   const std::string choices =
       "\n\n选择“是”：保存这些页面，然后关闭。\n选择“否”：不保存，直接关闭。\n选择“取消”：不关闭。";
   closeAnswering(panel, {IDCANCEL});
@@ -417,9 +414,9 @@ TEST(SettingsPagesE2e, ClosingWithUnsavedChangesAsksAndSavesOnYes) {
   EXPECT_TRUE(panel.WaitForExit(10000));
   const std::string both = question + "选项设置\n    系统设置" + choices;
   EXPECT_EQ(boxes, (std::vector<std::string>{
-                       both, both, std::string(kCaption) + "|保存设置成功",
-                       std::string(kCaption) + "|“最大并发连接”只能填写数字。",
-                       question + "系统设置" + choices, std::string(kCaption) + "|保存设置成功"}));
+                       both, both, std::string(kPageCaption) + "|保存设置成功",
+                       std::string(kPageCaption) + "|“最大并发连接”只能填写数字。",
+                       question + "系统设置" + choices, std::string(kPageCaption) + "|保存设置成功"}));
   const std::string saved = dir.Read("vexa.cfg");
   EXPECT_NE(saved.find("vexa_show_added = 3\r\nvexa_show_info_hash"), std::string::npos);
   EXPECT_NE(saved.find("vexa_max_conns = 99\r\n"), std::string::npos) << saved;
@@ -514,26 +511,26 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
     // After the start: Wine's shell writes the Shell Folders values afresh.
     override.Set(desktop.File("missing"));
     HWND limits = ShowTab(panel, kLimitsTab);
-    ClickItem(limits, kDesktopIcon);
+    ClickItem(limits, IDC_SYS_DESKTOP_ICON);
     auto box = WaitForMessageBox(panel.Pid(), panel.Main());
     ASSERT_TRUE(box);
     // The system's default caption, not the page's.
-    EXPECT_NE(box->caption, kCaption);
+    EXPECT_NE(box->caption, kPageCaption);
     EXPECT_FALSE(box->caption.empty());
     // The reason follows on its own line: the folder the shortcut went to is missing.
     EXPECT_EQ(box->text.rfind("向桌面上添加快捷方式失败\n无法保存快捷方式: ", 0), 0u) << box->text;
     EXPECT_EQ(IconOf(*box), BoxIcon::Blue);
     PressButton(*box, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "添加桌面图标"; }, 3000));
-    EXPECT_TRUE(IsEnabled(Item(limits, kDesktopIcon)));
+    ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, IDC_SYS_DESKTOP_ICON) == "添加桌面图标"; }, 3000));
+    EXPECT_TRUE(IsEnabled(Item(limits, IDC_SYS_DESKTOP_ICON)));
 
     // The same run can try again once the folder is there. The click
     // focuses the button; disabled, it cannot keep the focus, which goes on
     // (before, it stayed there and the keyboard reached nothing).
     override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
-    ClickItem(limits, kDesktopIcon);
-    ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
-    EXPECT_FALSE(IsEnabled(Item(limits, kDesktopIcon)));
+    ClickItem(limits, IDC_SYS_DESKTOP_ICON);
+    ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, IDC_SYS_DESKTOP_ICON) == "桌面图标已创建"; }, 5000));
+    EXPECT_FALSE(IsEnabled(Item(limits, IDC_SYS_DESKTOP_ICON)));
     EXPECT_TRUE(WaitUntil([&] { return FocusedId(panel) == IDC_SYS_OPEN_README; }, 3000))
         << "focus on " << FocusedId(panel);
     EXPECT_FALSE(FindMessageBox(panel.Pid(), panel.Main()));
@@ -562,9 +559,9 @@ TEST(CodePageE2e, ShortcutFileHasItsChineseName) {
     // while the panel starts up.
     override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
     HWND limits = ShowTab(panel, kLimitsTab);
-    ClickItem(limits, kDesktopIcon);
+    ClickItem(limits, IDC_SYS_DESKTOP_ICON);
     ASSERT_TRUE(
-        WaitUntil([&] { return ItemText(limits, kDesktopIcon) == "桌面图标已创建"; }, 5000));
+        WaitUntil([&] { return ItemText(limits, IDC_SYS_DESKTOP_ICON) == "桌面图标已创建"; }, 5000));
   }
   ASSERT_TRUE(desktop.Exists("Vexa管理服务器.lnk"));
   LinkContents link = ReadLink(desktop.File("Vexa管理服务器.lnk"));
@@ -590,7 +587,7 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwrittenByAPageOrTheIns
   // Said once, right after the window shows, with the system's reason.
   auto told = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(told);
-  EXPECT_EQ(told->caption, kCaption);
+  EXPECT_EQ(told->caption, kPageCaption);
   EXPECT_EQ(told->owner, panel.Main());
   EXPECT_TRUE(HasErrorIcon(*told));
   EXPECT_EQ(told->text.rfind("无法读取 vexa.cfg", 0), 0u) << told->text;
@@ -602,23 +599,23 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwrittenByAPageOrTheIns
   HWND limits = ShowTab(panel, kLimitsTab);
   EXPECT_EQ(ItemText(limits, IDC_SYS_MAX_CONNS), "64");
   // ... and saving it would erase the file's settings: refused.
-  ClickItem(limits, kSave);
+  ClickItem(limits, IDC_SAVE);
   auto box = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, kCaption);
+  EXPECT_EQ(box->caption, kPageCaption);
   EXPECT_TRUE(HasErrorIcon(*box));
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
   PressButton(*box, IDOK);
 
   // The installation stops at its save, before anything is cleared.
-  HWND service = ShowTab(panel, 0);
+  HWND service = ShowTab(panel, kServiceTab);
   ClickItem(service, IDC_SVC_ONE_CLICK);
   auto confirm = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(confirm);
   ASSERT_TRUE(PressButton(*confirm, IDOK));
   box = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, "VexaPanel");
+  EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find("没有写入"), std::string::npos) << box->text;
   ASSERT_TRUE(PressButton(*box, IDOK));
@@ -645,7 +642,7 @@ TEST(SettingsPagesE2e, MissingReadmeIsReportedWithItsPathAndTheReason) {
   ClickItem(limits, IDC_SYS_OPEN_README);
   auto box = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->caption, kCaption);
+  EXPECT_EQ(box->caption, kPageCaption);
   EXPECT_EQ(box->owner, panel.Main());
   EXPECT_EQ(IconOf(*box), BoxIcon::Red);
   std::vector<std::string> lines = SplitLines(box->text);

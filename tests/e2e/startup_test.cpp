@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource.h"
 #include "tests/e2e/driver.h"
 
 namespace vexa::e2e {
@@ -14,13 +15,6 @@ namespace {
 
 constexpr int kTabCount = 4;
 const char* const kTabCaptions[kTabCount] = {"管理服务", "目录设置", "选项设置", "系统设置"};
-constexpr LONG kPageX = 4;
-constexpr LONG kPageY = 28;
-constexpr int kInstallServiceButton = 1008;
-constexpr int kDirectoriesTab = 1;
-constexpr int kPortField = 1029;
-constexpr int kFileDirField = 1019;
-constexpr int kSaveButton = 1017;
 
 TEST(Startup, MainWindowShowsFourTabsWithOnlyTheServicePageInPlace) {
   // Blanks, and 嘰 whose GBK trail byte is the backslash, in the program's path.
@@ -53,7 +47,7 @@ TEST(Startup, MainWindowShowsFourTabsWithOnlyTheServicePageInPlace) {
     EXPECT_EQ(rect.top, kPageY);
   }
   // Tab 0 carries the service page.
-  EXPECT_EQ(ItemText(panel.Page(0), kInstallServiceButton), "安装后台服务");
+  EXPECT_EQ(ItemText(panel.Page(0), IDC_SVC_INSTALL), "安装后台服务");
   EXPECT_NE(SaveScreenshot(panel.Main(), "startup"), "");
 }
 
@@ -141,11 +135,11 @@ TEST(Startup, VexaCfgOfTheProgramDirectoryIsLoadedBeforeThePagesWhateverTheWorki
 
   HWND page = panel.Page(kDirectoriesTab);
   ASSERT_TRUE(page);
-  EXPECT_EQ(ItemText(page, kPortField), "7123");
-  EXPECT_EQ(ItemText(page, kFileDirField), "数据\\文件");
+  EXPECT_EQ(ItemText(page, IDC_DIR_PORT), "7123");
+  EXPECT_EQ(ItemText(page, IDC_DIR_FILE_DIR), "数据\\文件");
 
-  ASSERT_TRUE(SetItemText(page, kPortField, "7124"));
-  ClickItem(page, kSaveButton);
+  ASSERT_TRUE(SetItemText(page, IDC_DIR_PORT, "7124"));
+  ClickItem(page, IDC_SAVE);
   auto saved = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(saved);
   PressButton(*saved, IDOK);
@@ -154,7 +148,7 @@ TEST(Startup, VexaCfgOfTheProgramDirectoryIsLoadedBeforeThePagesWhateverTheWorki
   EXPECT_TRUE(dir.Exists("数据\\文件"));
   EXPECT_FALSE(work.Exists("数据"));
 
-  ClickItem(panel.Page(0), kInstallServiceButton);
+  ClickItem(panel.Page(0), IDC_SVC_INSTALL);
   auto installed = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(installed);
   PressButton(*installed, IDOK);

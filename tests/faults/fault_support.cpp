@@ -7,8 +7,6 @@
 
 namespace vexa::faults {
 
-const char kPageCaption[] = "Vexa服务器";
-const char kAppCaption[] = "VexaPanel";
 const char kSaveFailed[] = "保存设置失败：";
 const char kSaved[] = "保存设置成功";
 
@@ -103,10 +101,11 @@ std::optional<MessageBoxInfo> ClickAndRead(const Panel& panel, HWND page, int id
 }
 
 std::optional<MessageBoxInfo> ConfirmOneClick(const Panel& panel) {
-  e2e::ClickItem(panel.Page(kServiceTab), kOneClick);
+  e2e::ClickItem(panel.Page(kServiceTab), IDC_SVC_ONE_CLICK);
   auto confirm = e2e::WaitForMessageBox(panel.Pid(), panel.Main(), kBoxTimeoutMs);
-  if (!confirm || !confirm->HasButton(IDCANCEL)) return std::nullopt;
-  e2e::PressButton(*confirm, IDOK);
+  if (!confirm || !confirm->HasButton(IDCANCEL) || !e2e::PressButton(*confirm, IDOK)) {
+    return std::nullopt;
+  }
   return e2e::WaitForMessageBox(panel.Pid(), panel.Main(), kBoxTimeoutMs);
 }
 
@@ -117,7 +116,7 @@ std::optional<MessageBoxInfo> RunOneClick(const Panel& panel, const std::string&
 
 bool NoBoxOnceOneClickStopped(const Panel& panel) {
   HWND service = panel.Page(kServiceTab);
-  return e2e::WaitUntil([&] { return e2e::ItemText(service, kOneClick) == kInstallIdleCaption; },
+  return e2e::WaitUntil([&] { return e2e::ItemText(service, IDC_SVC_ONE_CLICK) == kInstallIdleCaption; },
                         kBoxTimeoutMs) &&
          panel.NoBoxOnceIdle();
 }

@@ -19,18 +19,13 @@ using e2e::MessageBoxInfo;
 using e2e::Panel;
 using e2e::ProgramDir;
 using e2e::ShowTab;
+using e2e::kAppCaption;
+using e2e::kDirectoriesTab;
+using e2e::kLimitsTab;
+using e2e::kOptionsTab;
+using e2e::kPageCaption;
+using e2e::kServiceTab;
 
-// Tabs in the order of the main window, and the controls the tests press.
-constexpr int kServiceTab = 0;
-constexpr int kDirectoriesTab = 1;
-constexpr int kOptionsTab = 2;
-constexpr int kLimitsTab = 3;
-constexpr int kSave = IDC_SAVE;
-constexpr int kOneClick = IDC_SVC_ONE_CLICK;
-constexpr int kBackup = IDC_SVC_BACKUP;
-
-extern const char kPageCaption[];     // "Vexa服务器"
-extern const char kAppCaption[];      // "VexaPanel"
 extern const char kSaveFailed[];      // the page's lead line of a failed save
 extern const char kSaved[];           // "保存设置成功"
 

@@ -68,18 +68,18 @@ TEST(FileFaults, ReadOnlyVexaCfgIsRefusedOnEveryPageAndStaysIntact) {
 
   HWND limits = ShowTab(s.panel, kLimitsTab);
   ASSERT_TRUE(SetItemText(limits, IDC_SYS_MAX_CONNS, "99"));
-  ExpectSaveRefused(ClickAndRead(s.panel, limits, kSave, "fault-read-only-cfg"),
+  ExpectSaveRefused(ClickAndRead(s.panel, limits, IDC_SAVE, "fault-read-only-cfg"),
                     ERROR_ACCESS_DENIED);
 
   HWND options = ShowTab(s.panel, kOptionsTab);
   ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "5"));
-  ExpectSaveRefused(ClickAndRead(s.panel, options, kSave), ERROR_ACCESS_DENIED);
+  ExpectSaveRefused(ClickAndRead(s.panel, options, IDC_SAVE), ERROR_ACCESS_DENIED);
 
   HWND directories = ShowTab(s.panel, kDirectoriesTab);
   // Keep the absolute defaults off the prefix's C: drive.
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_ALLOWED_DIR, "pub"));
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "upload"));
-  auto box = ClickAndRead(s.panel, directories, kSave);
+  auto box = ClickAndRead(s.panel, directories, IDC_SAVE);
   ExpectSaveRefused(box, ERROR_ACCESS_DENIED);
   // The directory steps ran and say so; only the file was refused.
   if (box) {
@@ -110,7 +110,7 @@ TEST(FileFaults, OneClickAfterAnOutsideEditAsksBeforeAnythingIsCleared) {
   EXPECT_EQ(question->caption, kPageCaption);
   EXPECT_EQ(question->text.rfind("vexa.cfg 在本程序启动后已被其他程序修改", 0), 0u)
       << question->text;
-  ASSERT_TRUE(question->HasButton(IDYES) && question->HasButton(IDNO));
+  ASSERT_TRUE(question->HasButton(IDYES) && question->HasButton(IDNO)) << question->text;
   ASSERT_TRUE(e2e::PressButton(*question, IDNO));
   auto box = e2e::WaitForMessageBox(s.panel.Pid(), s.panel.Main());
   ASSERT_TRUE(box);
@@ -124,7 +124,7 @@ TEST(FileFaults, OneClickAfterAnOutsideEditAsksBeforeAnythingIsCleared) {
 
   question = ConfirmOneClick(s.panel);
   ASSERT_TRUE(question);
-  ASSERT_TRUE(question->HasButton(IDYES));
+  ASSERT_TRUE(question->HasButton(IDYES)) << question->text;
   ASSERT_TRUE(e2e::PressButton(*question, IDYES));
   box = e2e::WaitForMessageBox(s.panel.Pid(), s.panel.Main());
   ASSERT_TRUE(box);

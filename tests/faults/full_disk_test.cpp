@@ -86,7 +86,7 @@ TEST_F(OnSmallDrive, FullDiskDuringASaveKeepsVexaCfgAndTheNextSaveWorks) {
   ASSERT_TRUE(SetItemText(options, IDC_OPT_SHOW_ADDED, "5"));
   ASSERT_TRUE(filler_->FillLeaving(0));
 
-  auto box = ClickAndRead(panel, options, kSave, "fault-full-disk-save");
+  auto box = ClickAndRead(panel, options, IDC_SAVE, "fault-full-disk-save");
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kPageCaption);
   EXPECT_NE(box->text.find(kSaveFailed), std::string::npos) << box->text;
@@ -97,7 +97,7 @@ TEST_F(OnSmallDrive, FullDiskDuringASaveKeepsVexaCfgAndTheNextSaveWorks) {
   HWND directories = ShowTab(panel, kDirectoriesTab);
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_ALLOWED_DIR, "pub"));
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_UPLOAD_DIR, "upload"));
-  box = ClickAndRead(panel, directories, kSave);
+  box = ClickAndRead(panel, directories, IDC_SAVE);
   ASSERT_TRUE(box);
   EXPECT_NE(box->text.find(kSaveFailed), std::string::npos) << box->text;
   EXPECT_EQ(box->text.find(kSaved), std::string::npos) << box->text;
@@ -106,7 +106,7 @@ TEST_F(OnSmallDrive, FullDiskDuringASaveKeepsVexaCfgAndTheNextSaveWorks) {
   // Space again: the values still on the page are saved.
   filler_->Release();
   ShowTab(panel, kOptionsTab);
-  box = ClickAndRead(panel, options, kSave);
+  box = ClickAndRead(panel, options, IDC_SAVE);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->text, kSaved);
   EXPECT_NE(dir_->Read("vexa.cfg").find("vexa_show_added = 5\r\n"), std::string::npos);
@@ -118,7 +118,7 @@ TEST_F(OnSmallDrive, FullDiskDuringASaveKeepsVexaCfgAndTheNextSaveWorks) {
 TEST_F(OnSmallDrive, ABackupThatCannotFitIsRefusedBeforeAnythingIsCopied) {
   Panel& panel = StartPanel();
   ASSERT_TRUE(filler_->FillLeaving(256ull * 1024));
-  auto box = ClickAndRead(panel, panel.Page(kServiceTab), kBackup, "fault-full-disk-backup");
+  auto box = ClickAndRead(panel, panel.Page(kServiceTab), IDC_SVC_BACKUP, "fault-full-disk-backup");
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kAppCaption);
   EXPECT_EQ(box->text.rfind("磁盘空间不足：备份需要 1.0 MB，磁盘只剩 ", 0), 0u) << box->text;
@@ -162,7 +162,7 @@ TEST_F(OnSmallDrive, FullDiskDuringARestoreLeavesEveryLiveFileAsItWas) {
   // Larger than the room a backup must leave, so that the backup before the
   // restore fits where the restore's copy does not.
   ASSERT_TRUE(dir_->Write("users.vexa", std::string(kRestoredSize, 'u')));
-  auto box = ClickAndRead(panel, service, kBackup);
+  auto box = ClickAndRead(panel, service, IDC_SVC_BACKUP);
   ASSERT_TRUE(box);
   ASSERT_EQ(box->text.rfind("配置与数据文件已备份到目录：\n", 0), 0u) << box->text;
   // Small now, so that the backup before the restore still fits.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/log/recording_sink.h"
+
 namespace vexa {
 namespace {
 
@@ -85,16 +87,9 @@ TEST(ActionLogFile, FailuresAreReportedButNeverStopTheWriting) {
   EXPECT_FALSE(AppendActionLogLine(file, "lost\r\n"));
 }
 
-class RecordingSink : public ActionLogSink {
- public:
-  std::vector<std::string> lines;
-  void Write(const std::string& text) override { lines.push_back(text); }
-};
-
 TEST(ActionLogSink, EventsGoToTheInstalledSinkAndNowhereWithoutOne) {
   LogAction("before any sink");
-  RecordingSink sink;
-  SetActionLogSink(&sink);
+  test::RecordingSink sink;
   LogAction("one");
   LogAction("two");
   SetActionLogSink(nullptr);

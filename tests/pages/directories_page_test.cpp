@@ -47,8 +47,8 @@ class FakeHomePage : public HomePageFile {
   std::string error;
 };
 
-struct Loaded {
-  explicit Loaded(std::string bytes, const char* program = kProgram)
+struct LoadedDirectories {
+  explicit LoadedDirectories(std::string bytes, const char* program = kProgram)
       : file(std::move(bytes)), store(file), page(program, directories, homePage) {
     store.Load();
     page.Initialize(store);
@@ -74,7 +74,7 @@ TEST(DirectoriesPage, HomePageIs618GbkBytesWithoutLineEnd) {
 
 TEST(DirectoriesPage, DefaultsCreateTheDirectoriesAndTheHomePageAndAppendInTableOrder) {
   const std::string before = "vexa_max_conns = 64\r\n";
-  Loaded loaded(before);
+  LoadedDirectories loaded(before);
   EXPECT_EQ(loaded.page.ValueOf("allowed_dir"), "c:\\VEVorive\\Upload");
   EXPECT_EQ(loaded.page.ValueOf("vexa_file_dir"), "file");
   EXPECT_EQ(loaded.page.ValueOf("vexa_tag1"), "");
@@ -111,7 +111,7 @@ TEST(DirectoriesPage, DefaultsCreateTheDirectoriesAndTheHomePageAndAppendInTable
 // nothing, and the typed text stays.
 TEST(DirectoriesPage, PortThatIsNoNumberFrom1To65535RefusesTheWholeSave) {
   const std::string before = "port = 7000\r\n";
-  Loaded loaded(before);
+  LoadedDirectories loaded(before);
   loaded.page.ValueOf("port") = "7001http://x";
   loaded.page.ValueOf("vexa_file_dir") = "web";
 
@@ -134,7 +134,7 @@ TEST(DirectoriesPage, PortThatIsNoNumberFrom1To65535RefusesTheWholeSave) {
 }
 
 TEST(DirectoriesPage, DirectoryFieldsComeBackCleanedAndTheHomePageFollowsTheWebDirectory) {
-  Loaded loaded(
+  LoadedDirectories loaded(
       "allowed_dir = D:\\tools\\up\r\n"
       "vexa_upload_dir = \r\n"
       "vexa_file_dir = web\\\r\n"
@@ -174,12 +174,12 @@ TEST(DirectoriesPage, DirectoryFieldsComeBackCleanedAndTheHomePageFollowsTheWebD
 }
 
 TEST(DirectoriesPage, AnExistingHomePageOrDirectoryOfThatNameIsLeftAlone) {
-  Loaded loaded("");
+  LoadedDirectories loaded("");
   loaded.homePage.files["D:\\tools\\file\\index.html"] = "edited";
   loaded.page.SaveChanges(loaded.store);
   EXPECT_EQ(loaded.homePage.files["D:\\tools\\file\\index.html"], "edited");
 
-  Loaded withDirectory("vexa_file_dir = web\r\n");
+  LoadedDirectories withDirectory("vexa_file_dir = web\r\n");
   withDirectory.homePage.directories.insert("D:\\tools\\web\\index.html");
   PageMessage message = withDirectory.page.SaveChanges(withDirectory.store);
   EXPECT_TRUE(withDirectory.homePage.files.empty());
@@ -187,7 +187,7 @@ TEST(DirectoriesPage, AnExistingHomePageOrDirectoryOfThatNameIsLeftAlone) {
 }
 
 TEST(DirectoriesPage, FailuresAreNamedAndTheConfigurationIsStillSaved) {
-  Loaded loaded("");
+  LoadedDirectories loaded("");
   loaded.directories.failing = {"c:\\VEVorive", "c:\\VEVorive\\Upload", "D:\\tools\\file"};
   loaded.directories.reason = "拒绝访问。";
   loaded.homePage.error = "系统找不到指定的路径。";
@@ -209,7 +209,7 @@ TEST(DirectoriesPage, FailuresAreNamedAndTheConfigurationIsStillSaved) {
 }
 
 TEST(DirectoriesPage, HomePageFailureAloneIsReportedAndSaveFailureFollowsIt) {
-  Loaded loaded("port = 80\r\n");
+  LoadedDirectories loaded("port = 80\r\n");
   loaded.homePage.error = "拒绝访问。";
   loaded.file.writeError = "磁盘已满。";
   PageMessage message = loaded.page.SaveChanges(loaded.store);
@@ -224,7 +224,7 @@ TEST(DirectoriesPage, HomePageFailureAloneIsReportedAndSaveFailureFollowsIt) {
 // Neither GBK nor 1252 can name it: cleaned without it, the relative
 // directories would be made below the working directory.
 TEST(DirectoriesPage, AProgramDirectoryTheCodePageCannotNameLeavesRelativeDirectoriesAlone) {
-  Loaded loaded("", "D:\\한국\\");
+  LoadedDirectories loaded("", "D:\\한국\\");
   PageMessage message = loaded.page.SaveChanges(loaded.store);
   EXPECT_EQ(message.icon, PageMessage::Icon::Error);
   EXPECT_EQ(message.text.rfind("程序目录含有系统代码页无法表示的字符，相对目录没有校验和创建:\n"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "log/action_log.h"
+#include "tests/log/recording_sink.h"
 #include "tests/pages/memory_config_file.h"
 
 namespace vexa {
@@ -18,8 +18,8 @@ void Tick(std::int32_t (&boxes)[kAccessRightCount], Boxes values) {
   for (int bit = 0; bit < kAccessRightCount; ++bit) boxes[bit] = values[bit];
 }
 
-struct Loaded {
-  explicit Loaded(std::string bytes) : file(std::move(bytes)), store(file) {
+struct LoadedLimits {
+  explicit LoadedLimits(std::string bytes) : file(std::move(bytes)), store(file) {
     store.Load();
     page.Initialize(store);
   }
@@ -30,7 +30,7 @@ struct Loaded {
 
 TEST(SystemLimitsPage, FileWithoutItsKeysShowsDefaultsAndSaveAppendsSixLines) {
   const std::string before = "port = 80\r\nunknown = x\r\n";
-  Loaded loaded(before);
+  LoadedLimits loaded(before);
   SystemLimitsPage& page = loaded.page;
 
   EXPECT_EQ(page.ValueOf("vexa_max_conns"), "64");
@@ -59,7 +59,7 @@ TEST(SystemLimitsPage, FileWithoutItsKeysShowsDefaultsAndSaveAppendsSixLines) {
 }
 
 TEST(SystemLimitsPage, MasksTickTheirOwnRowAndAreWrittenBackAsSevenBits) {
-  Loaded loaded("vexa_guest_access = 5\r\nvexa_member_access = 255\r\n");
+  LoadedLimits loaded("vexa_guest_access = 5\r\nvexa_member_access = 255\r\n");
   SystemLimitsPage& page = loaded.page;
   // bit positions: 浏览 1, 下载 2, 留言 4, 上传 8, 编辑 16, 管理 32, 注册 64
   EXPECT_EQ(ToVector(page.guestBoxes), (Boxes{1, 0, 1, 0, 0, 0, 0}));
@@ -100,7 +100,7 @@ TEST(SystemLimitsPage, MaskTextIsReadLikeStrtolWithA32BitLong) {
       {"007", {1, 1, 1, 0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
-    Loaded loaded(std::string("vexa_member_access = 3\r\nvexa_guest_access = ") + c.text + "\r\n");
+    LoadedLimits loaded(std::string("vexa_member_access = 3\r\nvexa_guest_access = ") + c.text + "\r\n");
     EXPECT_EQ(ToVector(loaded.page.guestBoxes), c.boxes) << c.text;
     EXPECT_EQ(ToVector(loaded.page.memberBoxes), (Boxes{1, 1, 0, 0, 0, 0, 0})) << c.text;
   }
@@ -108,13 +108,13 @@ TEST(SystemLimitsPage, MaskTextIsReadLikeStrtolWithA32BitLong) {
   EXPECT_EQ(ParseAccessMask("2147483648"), 0x7FFFFFFFu);
   EXPECT_EQ(ParseAccessMask("-2147483648"), 0x80000000u);
 
-  Loaded notNumber("vexa_guest_access = abc\r\n");
+  LoadedLimits notNumber("vexa_guest_access = abc\r\n");
   notNumber.page.SaveChanges(notNumber.store);
   EXPECT_EQ(notNumber.store.Get("vexa_guest_access", "?"), "0");
 }
 
 TEST(SystemLimitsPage, EmptyAndClearedFieldsAreNotWritten) {
-  Loaded loaded(
+  LoadedLimits loaded(
       "vexa_max_conns =\r\n"
       "vexa_per_page = 30\r\n"
       "socket_timeout = 5\r\n"
@@ -150,20 +150,13 @@ TEST(SettingsPage, DigitsOnlyMeansTheDigitsZeroToNineOrNothing) {
   EXPECT_EQ(DigitsOnlyText("压缩等级 0至9"), "“压缩等级 0至9”只能填写数字。");
 }
 
-struct RecordingSink : ActionLogSink {
-  RecordingSink() { SetActionLogSink(this); }
-  ~RecordingSink() override { SetActionLogSink(nullptr); }
-  void Write(const std::string& text) override { lines.push_back(text); }
-  std::vector<std::string> lines;
-};
-
 // Another program raises vexa_max_conns while the user edits socket_timeout.
 // No writes nothing; Yes writes the user's changes over the file as it now
 // is, the page shows the file's values for the rest, and the other pages are
 // told. The log has the answers and what the save changed.
 TEST(SystemLimitsPage, SaveOverAnOutsideEditWritesOnlyWhatTheUserChanged) {
-  RecordingSink log;
-  Loaded loaded("vexa_max_conns = 64\r\nsocket_timeout = 15\r\nport = 80\r\n");
+  test::RecordingSink log;
+  LoadedLimits loaded("vexa_max_conns = 64\r\nsocket_timeout = 15\r\nport = 80\r\n");
   SystemLimitsPage& page = loaded.page;
   int told = 0;
   loaded.store.SetOutsideChangeListener([&] { ++told; });
@@ -204,7 +197,7 @@ TEST(SystemLimitsPage, SaveOverAnOutsideEditWritesOnlyWhatTheUserChanged) {
 // Another program deleted vexa.cfg: No writes nothing; Yes writes every
 // setting the panel holds, not just this page's.
 TEST(SystemLimitsPage, SaveAfterVexaCfgWasDeletedWritesTheWholeStoreOnYes) {
-  Loaded loaded("port = 80\r\nallowed_dir = up\r\n");
+  LoadedLimits loaded("port = 80\r\nallowed_dir = up\r\n");
   loaded.page.ValueOf("socket_timeout") = "20";
   loaded.file.missing = true;
   auto answer = [](bool yes) {
@@ -225,7 +218,7 @@ TEST(SystemLimitsPage, ReadmeErrorNamesThePathAndTheSystemReason) {
 // The first offending field in table order is named; the masks are not encoded.
 TEST(SystemLimitsPage, SaveNamesTheFirstFieldThatHoldsOtherTextOrANumberOutOfRange) {
   const std::string before = "vexa_guest_access = 3\r\n";
-  Loaded loaded(before);
+  LoadedLimits loaded(before);
   loaded.page.ValueOf("vexa_max_hops") = "2a";
   loaded.page.ValueOf("vexa_compression_level") = "9 ";
   loaded.page.guestBoxes[6] = 1;
@@ -247,7 +240,7 @@ TEST(SystemLimitsPage, SaveNamesTheFirstFieldThatHoldsOtherTextOrANumberOutOfRan
 
 TEST(SystemLimitsPage, FailedSaveShowsTheReasonAndKeepsTheValues) {
   const std::string before = "vexa_max_conns = 10\r\n";
-  Loaded loaded(before);
+  LoadedLimits loaded(before);
   loaded.file.writeError = "拒绝访问。";
   loaded.page.ValueOf("vexa_max_conns") = "99";
   loaded.page.guestBoxes[0] = 1;
