@@ -92,6 +92,8 @@ using ScopedModule = ScopedHandleT<ModuleTraits>;
 struct FindHandleTraits {
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  // cppcheck's windows.cfg defines INVALID_HANDLE_VALUE as 0.
+  // cppcheck-suppress knownConditionTrueFalse
   static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
   static void Close(Handle h) { FindClose(h); }
 };

@@ -9,7 +9,7 @@
 #
 # Most of clang-tidy's time goes to what every source includes (<windows.h>,
 # GoogleTest, the C++ library), so our sources are read in batches: one
-# translation unit includes up to 10 sources compiled with the same flags.
+# translation unit includes up to 20 sources compiled with the same flags.
 set -euo pipefail
 VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$VEXA_ROOT"
@@ -31,7 +31,7 @@ out=build/analysis
 python3 - "$VEXA_ROOT" "$out" <<'PY'
 import json, os, re, shlex, sys
 root, out = sys.argv[1], sys.argv[2]
-batch_size = 10
+batch_size = 20
 seen = set()
 
 def ours(path):
@@ -58,6 +58,8 @@ for build in ("native", "fuzz", "mingw"):
     groups = {}
     for entry in json.load(open(os.path.join("build", build, "compile_commands.json"))):
         path = os.path.realpath(entry["file"])
+        if not path.endswith((".cpp", ".cxx", ".cc")):
+            continue  # the resource scripts
         sources = [path]
         if "/Unity/unity_" in path:
             sources = re.findall(r'#include "([^"]+)"', open(path).read())

@@ -108,6 +108,8 @@ TEST(Keyboard, TabWalksFromTheStripThroughThePageAndCtrlTabSwitchesTabs) {
   for (int id : expected) {
     walked.push_back(FocusAfter(panel, "Tab", id));
     HWND focus = FocusOf(panel);
+    // cppcheck takes FocusOf for a pure function; each key moves the focus.
+    // cppcheck-suppress knownConditionTrueFalse
     if (focus != tabs) {
       EXPECT_EQ(GetParent(focus), service);
     }
