@@ -16,6 +16,7 @@
 #include "pages/system_limits_page.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
+#include "tests/shell/link_contents_win32.h"
 
 namespace vexa::e2e {
 namespace {
@@ -468,36 +469,8 @@ class DesktopFolderOverride {
   std::string original_;
 };
 
-struct LinkContents {
-  std::string path, workingDirectory, description;
-};
-
-LinkContents ReadLink(const std::string& file) {
-  LinkContents contents;
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkW* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link)))) {
-    IPersistFile* persist = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-      if (SUCCEEDED(persist->Load(Wide(file).c_str(), STGM_READ))) {
-        wchar_t buffer[MAX_PATH] = {};
-        link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH);
-        contents.path = Narrow(buffer);
-        buffer[0] = 0;
-        link->GetWorkingDirectory(buffer, MAX_PATH);
-        contents.workingDirectory = Narrow(buffer);
-        buffer[0] = 0;
-        link->GetDescription(buffer, MAX_PATH);
-        contents.description = Narrow(buffer);
-      }
-      persist->Release();
-    }
-    link->Release();
-  }
-  CoUninitialize();
-  return contents;
-}
+using test::LinkContents;
+using test::ReadLink;
 
 // Both outcomes in one test: they share the Shell Folders value.
 TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {

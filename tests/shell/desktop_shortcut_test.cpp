@@ -8,9 +8,13 @@
 #include <gtest/gtest.h>
 
 #include "base/wide_text.h"
+#include "tests/shell/link_contents_win32.h"
 
 namespace vexa {
 namespace {
+
+using test::LinkContents;
+using test::ReadLink;
 
 const char kName[] = "Vexa管理服务器";
 const char kDescription[] = "Vexa服务端管理工具";
@@ -23,37 +27,6 @@ std::string TempDirectory(const std::string& leaf) {
   dir += "\\" + leaf;
   CreateDirectoryW(Wide(dir).c_str(), nullptr);
   return dir;
-}
-
-struct LinkContents {
-  std::string path, workingDirectory, description;
-};
-
-LinkContents ReadLink(const std::string& file) {
-  LinkContents contents;
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkW* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link)))) {
-    IPersistFile* persist = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-      if (SUCCEEDED(persist->Load(Wide(file).c_str(), STGM_READ))) {
-        wchar_t buffer[MAX_PATH] = {};
-        link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH);
-        contents.path = Narrow(buffer);
-        buffer[0] = 0;
-        link->GetWorkingDirectory(buffer, MAX_PATH);
-        contents.workingDirectory = Narrow(buffer);
-        buffer[0] = 0;
-        link->GetDescription(buffer, MAX_PATH);
-        contents.description = Narrow(buffer);
-      }
-      persist->Release();
-    }
-    link->Release();
-  }
-  CoUninitialize();
-  return contents;
 }
 
 void SetDesktopValue(HKEY key, const std::string& folder) {
