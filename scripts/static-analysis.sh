@@ -89,51 +89,45 @@ PY
 
 # The MinGW compiler's own C++ and system include directories.
 mingw_cxx=x86_64-w64-mingw32-g++-posix
-mingw_args=(--extra-arg=--target=x86_64-w64-mingw32 --extra-arg=-nostdinc++)
-while read -r dir; do
-  mingw_args+=(--extra-arg=-isystem"$dir")
-done < <($mingw_cxx -xc++ -E -v - </dev/null 2>&1 |
-         sed -n '/^#include <...> search starts here:/,/^End of search list/p' |
-         sed -n 's/^ //p' | grep -E 'c\+\+|/x86_64-w64-mingw32/include$')
+{
+  echo --extra-arg=--target=x86_64-w64-mingw32
+  echo --extra-arg=-nostdinc++
+  $mingw_cxx -xc++ -E -v - </dev/null 2>&1 |
+    sed -n '/^#include <...> search starts here:/,/^End of search list/p' |
+    sed -n 's/^ //p' | grep -E 'c\+\+|/x86_64-w64-mingw32/include$' | sed 's/^/--extra-arg=-isystem/'
+} >"$out/mingw.args"
 
-# Findings in any of our files, the sources included by a batch too. Clang
-# has no GBK execution character set; literals do not matter here.
-ours="^$VEXA_ROOT/(app|backup|base|bench|config|controls|fuzz|log|pages|service_page|shell|skin|tests|tools|tracker|ui)/"
-tidy() {
-  local build=$1
-  shift
-  [ -s "$out/$build.files" ] || return 0
-  xargs -a "$out/$build.files" -n 1 -P "$JOBS" clang-tidy -p "$out/$build" --quiet \
-      --header-filter="$ours" --extra-arg=-fexec-charset=UTF-8 --extra-arg=-Wno-error "$@" \
-      >"$out/tidy-$build.log" 2>&1
-}
+# Every clang-tidy batch and both cppcheck runs share one pool of JOBS
+# workers, longest first, so that no core waits for another's last batch.
+# A job writes its findings to a log of its own, and a .failed file beside
+# it when there are any.
+rm -rf "$out/logs"
+mkdir -p "$out/logs"
+{
+  echo "cppcheck mingw"
+  for build in mingw native fuzz; do
+    [ -s "$out/$build.files" ] || continue
+    while read -r batch; do
+      echo "$(grep -c . "$batch") tidy $build $batch"
+    done <"$out/$build.files"
+  done | sort -rn | cut -d' ' -f2-
+  echo "cppcheck native"
+} >"$out/jobs"
+xargs -a "$out/jobs" -L 1 -P "$JOBS" bash scripts/static-analysis-job.sh "$out" || true
 
 status=0
-for build in native fuzz mingw; do
-  args=()
-  if [ "$build" = mingw ]; then args=("${mingw_args[@]}"); fi
-  if tidy "$build" "${args[@]}"; then
-    echo "clang-tidy ($build): clean"
-  else
-    echo "clang-tidy ($build): findings"
-    grep -E '(warning|error):' "$out/tidy-$build.log" | sort -u || cat "$out/tidy-$build.log"
+for run in "clang-tidy native" "clang-tidy fuzz" "clang-tidy mingw" "cppcheck native" "cppcheck mingw"; do
+  read -r tool build <<<"$run"
+  if ls "$out/logs/${tool#clang-}-$build"*.failed >/dev/null 2>&1; then
+    echo "$tool ($build): findings"
+    if [ "$tool" = cppcheck ]; then
+      cat "$out/logs/cppcheck-$build.log"
+    else  # a header's finding comes once from every batch that includes it
+      cat "$out/logs/tidy-$build"-*.log | grep -E '(warning|error):' | sort -u
+    fi
     status=1
-  fi
-done
-
-for build in native mingw; do
-  platform=(--platform=unix64)
-  if [ "$build" = mingw ]; then platform=(--platform=win64 --library=windows); fi
-  if cppcheck --project="$out/$build/compile_commands.json" -i /usr/src/googletest \
-        -I "$VEXA_ROOT" "${platform[@]}" --library=googletest --std=c++17 \
-        --enable=warning,style,performance,portability --inline-suppr \
-        --suppressions-list=.cppcheck-suppressions --error-exitcode=1 --quiet \
-        -j "$JOBS" >"$out/cppcheck-$build.log" 2>&1; then
-    echo "cppcheck ($build): clean"
   else
-    echo "cppcheck ($build): findings"
-    cat "$out/cppcheck-$build.log"
-    status=1
+    echo "$tool ($build): clean"
   fi
 done
 exit $status
