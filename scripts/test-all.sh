@@ -66,10 +66,8 @@ wineserver -w  # the prefix's own server, of idle priority, is gone
 vexa_wineserver_start
 vexa_desktop_keeper_start build/mingw/tools/vexa-desktop-keeper.exe
 
-# One test more than there are cores: most of a Wine test's time goes to
-# waiting for windows.
 step "Wine and end-to-end tests (DISPLAY=$DISPLAY)"
-ctest --test-dir build/mingw --output-on-failure -j "$((JOBS + 1))" --timeout 300 -LE cp1252
+ctest --test-dir build/mingw --output-on-failure -j "$JOBS" --timeout 300 -LE cp1252
 
 # The same prefix and wineserver; the panel and the driver run under code
 # page 1252 (VEXA_WINE_LANG, set by the test's own environment).
