@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make ninja-build g++ g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
-          wine wine64 xvfb fonts-wqy-zenhei fonts-wqy-microhei locales googletest libbenchmark-dev
+          wine wine64 xvfb fonts-wqy-zenhei fonts-wqy-microhei locales googletest libgtest-dev libgmock-dev libbenchmark-dev
           liblnk-utils imagemagick xdotool curl python3 zip unzip
           clang libclang-rt-14-dev clang-tidy cppcheck)
 

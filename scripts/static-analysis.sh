@@ -27,32 +27,47 @@ out=build/analysis
 
 # Our sources in each database, each analysed once (native first, then what
 # only the fuzz and MinGW builds compile); the test programs' batches of
-# sources are taken apart into their sources again.
+# sources are taken apart into their sources again. Sources of several
+# programs share a batch when their flags differ only in include paths,
+# optimisation and path constants; a batch holds at most one main().
 python3 - "$VEXA_ROOT" "$out" <<'PY'
-import json, os, re, shlex, sys
+import json, math, os, re, shlex, sys
 root, out = sys.argv[1], sys.argv[2]
 batch_size = 20
 seen = set()
+entry_point = re.compile(r"\b(w?main|w?WinMain|LLVMFuzzerTestOneInput|BENCHMARK_MAIN)\s*\(")
 
 def ours(path):
     return path.startswith(root + "/") and not path.startswith(root + "/build/")
 
-# The flags without the source, what it makes and the precompiled header,
-# and the program it is part of: two programs' sources are never read
-# together.
+# The flags without the source, what it makes and the precompiled header.
 def flags(entry):
     args = entry.get("arguments") or shlex.split(entry["command"])
-    kept, skip, program = [], None, ""
+    kept, skip = [], None
     for arg in args:
-        if skip == "-o":
-            program = arg.split(".dir/")[0]
         if skip:
             skip = None
         elif arg in ("-o", "-MT", "-MF", "-include"):
             skip = arg
         elif arg not in ("-c", "-MD", "-Winvalid-pch", entry["file"]):
             kept.append(arg)
-    return program, kept
+    return kept
+
+# What must be alike for sources to share a batch, and what is merged:
+# include paths and string constants (-DNAME="...").
+def split(args):
+    same, merged, pending = [], [], None
+    for arg in args:
+        if pending:
+            merged.append(pending + arg)
+            pending = None
+        elif arg in ("-isystem", "-I"):
+            pending = arg
+        elif arg.startswith(("-I", "-O")) or re.match(r'-D\w+="', arg):
+            merged.append(arg)
+        else:
+            same.append(arg)
+    return tuple(same), merged
 
 for build in ("native", "fuzz", "mingw"):
     groups = {}
@@ -63,23 +78,37 @@ for build in ("native", "fuzz", "mingw"):
         sources = [path]
         if "/Unity/unity_" in path:
             sources = re.findall(r'#include "([^"]+)"', open(path).read())
-        program, args = flags(entry)
-        key = (entry["directory"], program, tuple(args))
+        same, merged = split(flags(entry))
+        group = groups.setdefault((entry["directory"], same), {"args": [], "sources": []})
+        group["args"] += [arg for arg in merged if arg not in group["args"]]
         for source in map(os.path.realpath, sources):
             if ours(source) and source not in seen:
                 seen.add(source)
-                groups.setdefault(key, []).append(source)
+                group["sources"].append(source)
     os.makedirs(os.path.join(out, build), exist_ok=True)
     database, count = [], 0
-    for (directory, _, args), sources in groups.items():
-        sources.sort()
-        for start in range(0, len(sources), batch_size):
+    for (directory, same), group in groups.items():
+        sources = sorted(group["sources"])
+        if not sources:
+            continue
+        # Two definitions of one constant: not one batch.
+        defined = [a.split("=")[0] for a in group["args"] if a.startswith("-D")]
+        if len(defined) != len(set(defined)):
+            sys.exit("%s: a constant with two values in %s" % (build, sources))
+        entries = [s for s in sources if entry_point.search(open(s, errors="replace").read())]
+        batches = [[s] for s in entries]
+        batches += [[] for _ in range(max(0, math.ceil(len(sources) / batch_size) - len(batches)))]
+        for source in sources:
+            if source not in entries:
+                min(batches, key=len).append(source)
+        for batch in batches:
             name = os.path.abspath(os.path.join(out, build, "batch-%d.cpp" % len(database)))
             with open(name, "w") as f:
                 f.write("".join('#include "%s"  // NOLINT(bugprone-suspicious-include)\n' % s
-                                for s in sources[start:start + batch_size]))
+                                for s in sorted(batch)))
+            args = [same[0]] + group["args"] + list(same[1:])
             database.append({"directory": directory, "file": name,
-                             "command": shlex.join(list(args) + ["-c", name])})
+                             "command": shlex.join(args + ["-c", name])})
         count += len(sources)
     json.dump(database, open(os.path.join(out, build, "compile_commands.json"), "w"), indent=1)
     with open(os.path.join(out, build + ".files"), "w") as f:

@@ -40,12 +40,6 @@ std::string FromEnvironment(const char* name, const char* fallback) {
   return WithBackslash(dir);
 }
 
-std::string Lower(const std::string& s) {
-  std::wstring wide = Wide(s);
-  CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-  return Narrow(wide);
-}
-
 struct Handle {
   HANDLE h = nullptr;
   explicit Handle(HANDLE handle) : h(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
@@ -287,6 +281,12 @@ bool WaitForThreadIdle(HWND window) {
 }
 
 }  // namespace
+
+std::string Lower(const std::string& text) {
+  std::wstring wide = Wide(text);
+  CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
+}
 
 // ---------------------------------------------------------------- locations
 

@@ -65,6 +65,8 @@ std::string SkinRecorderDll();
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 10);
 
 std::string ReadFileBytes(const std::string& path);  // "" when missing
+// Lower case as Windows folds file names.
+std::string Lower(const std::string& text);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 

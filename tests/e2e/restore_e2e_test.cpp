@@ -145,9 +145,9 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   EXPECT_EQ(items[0], keptName + "\t3 个文件\t" + ByteSizeText(keptBytes)) << items[0];
   EXPECT_EQ(ListBoxSelection(list), 0);  // the newest
   // Centred on the main window.
-  RECT main = RectIn(s.panel.Main(), nullptr), box = RectIn(dialog->window, nullptr);
-  EXPECT_LE(std::abs((main.left + main.right) - (box.left + box.right)), 4);
-  EXPECT_LE(std::abs((main.top + main.bottom) - (box.top + box.bottom)), 4);
+  RECT owner = RectIn(s.panel.Main(), nullptr), box = RectIn(dialog->window, nullptr);
+  EXPECT_LE(std::abs((owner.left + owner.right) - (box.left + box.right)), 4);
+  EXPECT_LE(std::abs((owner.top + owner.bottom) - (box.top + box.bottom)), 4);
   SaveScreenshot(dialog->window, "restore-dialog");
   ASSERT_TRUE(PressButton(*dialog, IDOK));
 

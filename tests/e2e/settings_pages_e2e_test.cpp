@@ -77,12 +77,6 @@ BoxIcon IconOf(const MessageBoxInfo& box) {
 
 bool HasErrorIcon(const MessageBoxInfo& box) { return IconOf(box) == BoxIcon::Red; }
 
-std::string Lower(const std::string& text) {
-  std::wstring wide = Wide(text);
-  CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-  return Narrow(wide);
-}
-
 // Clicks the save button and returns the box it brings up, with the colour
 // of its icon, closed again.
 struct ShownBox {
