@@ -26,10 +26,14 @@ done
 
 source scripts/wine-env.sh
 background=()
+serial_prefix=$WINEPREFIX-serial
+serial_xvfb=
 cleanup() {
   for pid in "${background[@]}"; do kill -- "-$pid" 2>/dev/null || true; done
   vexa_wineserver_stop
   vexa_xvfb_stop
+  WINEPREFIX=$serial_prefix vexa_wineserver_stop
+  VEXA_XVFB_PID=$serial_xvfb vexa_xvfb_stop
 }
 trap cleanup EXIT
 # A job beside the builds runs in a session of its own (so that the cleanup
@@ -63,16 +67,40 @@ ctest --test-dir build/native --output-on-failure -j "$JOBS"
 
 if ! wait "$prepare"; then cat build/wine-prepare.log; exit 1; fi
 wineserver -w  # the prefix's own server, of idle priority, is gone
+
+# The tests labelled serial need a desktop to themselves (real keys, the
+# screen's DPI, the slide's pixels, where the focus goes). They run one at a
+# time on a second one: a copy of the prefix with a wineserver and an X
+# display of its own, beside the other tests instead of after them.
+rm -rf "$serial_prefix"
+cp -a "$WINEPREFIX" "$serial_prefix"
+keeper=build/mingw/tools/vexa-desktop-keeper.exe
 vexa_wineserver_start
-vexa_desktop_keeper_start build/mingw/tools/vexa-desktop-keeper.exe
+vexa_desktop_keeper_start "$keeper"
+(
+  export WINEPREFIX=$serial_prefix
+  VEXA_FORCE_XVFB=1 vexa_xvfb_start
+  echo "$DISPLAY $VEXA_XVFB_PID" >build/serial-display
+  vexa_wineserver_start
+  vexa_desktop_keeper_start "$keeper"
+)
+read -r serial_display serial_xvfb <build/serial-display
+# Both runs would list the test programs' tests at once, into the same files.
+ctest --test-dir build/mingw -N >/dev/null
 
-step "Wine and end-to-end tests (DISPLAY=$DISPLAY)"
-ctest --test-dir build/mingw --output-on-failure -j "$JOBS" --timeout 300 -LE cp1252
-
-# The same prefix and wineserver; the panel and the driver run under code
-# page 1252 (VEXA_WINE_LANG, set by the test's own environment).
-step "end-to-end under code page 1252"
-ctest --test-dir build/mingw --output-on-failure --timeout 300 -L cp1252
+# The tests labelled cp1252 run the panel and the driver under code page
+# 1252 (VEXA_WINE_LANG, set by the test's own environment).
+step "Wine and end-to-end tests (DISPLAY=$DISPLAY; serial ones on $serial_display)"
+WINEPREFIX=$serial_prefix DISPLAY=$serial_display setsid \
+  ctest --test-dir build/mingw --output-on-failure --timeout 300 -L serial >build/serial-tests.log 2>&1 &
+serial=$!
+background+=("$serial")
+status=0
+ctest --test-dir build/mingw --output-on-failure -j "$JOBS" --timeout 300 -LE serial || status=1
+wait "$serial" || status=1
+echo "--- the tests that need a desktop to themselves ($serial_display)"
+cat build/serial-tests.log
+[ "$status" -eq 0 ] || exit 1
 
 # --- reliability: short fuzz runs and static analysis -------------------------
 # Every libFuzzer target for 7 s (clang build in build/fuzz), then clang-tidy

@@ -94,9 +94,11 @@ vexa_wineserver_start() {
 # process starts that explorer, which keeps the test's output pipe open.
 vexa_desktop_keeper_start() {
   [ -f "$1" ] || { echo "wine: no desktop keeper at $1" >&2; return 1; }
+  local before
+  before=$(pgrep -fc 'explorer.exe /desktop' || true)  # another prefix's
   setsid wine "$1" </dev/null >/dev/null 2>&1 &
   for _ in $(seq 100); do
-    pgrep -f 'explorer.exe /desktop' >/dev/null && return 0
+    [ "$(pgrep -fc 'explorer.exe /desktop')" -gt "$before" ] && return 0
     sleep 0.1
   done
   echo "wine: the desktop's explorer did not start" >&2
