@@ -91,7 +91,8 @@ for build in ("native", "fuzz", "mingw"):
         sources = sorted(group["sources"])
         if not sources:
             continue
-        # Two definitions of one constant: not one batch.
+        # One constant with two values would make a batch read one source
+        # wrongly; stop and say so rather than analyse it that way.
         defined = [a.split("=")[0] for a in group["args"] if a.startswith("-D")]
         if len(defined) != len(set(defined)):
             sys.exit("%s: a constant with two values in %s" % (build, sources))
