@@ -13,15 +13,19 @@
 #include "config/program_directory.h"
 #include "log/action_log.h"
 #include "log/action_log_win32.h"
+#include "ui/message_box_win32.h"
 
 namespace vexa {
 
 namespace {
 
+const char kFinishedLog[] = "命令行运行结束，退出码 ";
+
 // A GUI program has no console of its own: it borrows the one it was
 // started from. Output sent to a file or a pipe goes there instead, in
-// the ANSI code page as a console program's would.
-void Say(const std::string& text) {
+// the ANSI code page as a console program's would. False when there was
+// neither: started from Explorer, a shortcut or a task.
+bool Say(const std::string& text) {
   const std::string line = text + "\r\n";
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   // FILE_TYPE_UNKNOWN also for no handle at all.
@@ -31,9 +35,9 @@ void Say(const std::string& text) {
     if (!TextToAnsi(line, &bytes)) bytes = line;
     DWORD written = 0;
     WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    return;
+    return true;
   }
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
   const ScopedHandle console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, 0, nullptr));
@@ -44,10 +48,18 @@ void Say(const std::string& text) {
     WriteConsoleW(console.Get(), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
   }
   FreeConsole();
+  return true;
+}
+
+// Help asked for, or a mistyped switch, from a shortcut has no console to
+// answer in: a box does. A backup's result never shows one, since nobody
+// may be there to close it.
+void SayOrShow(const std::string& text, UINT icon) {
+  if (!Say(text)) AppMessageBox(text, MB_OK | icon);
 }
 
 int Finish(int code, const std::string& said) {
-  LogAction("命令行运行结束，退出码 " + std::to_string(code));
+  LogAction(kFinishedLog + std::to_string(code));
   Say(said);
   return code;
 }
@@ -65,12 +77,18 @@ std::vector<std::string> ProcessArguments() {
 }
 
 int RunPanelCommand(const PanelCommand& command) {
+  if (command.kind == PanelCommand::Kind::kHelp) {
+    SayOrShow(kPanelUsageText, MB_ICONINFORMATION);
+    return kExitDone;
+  }
   SetProgramDirectory(GetProgramDirectory());
   const std::string& directory = ProgramDirectory();
   StartActionLog(directory);
   if (command.kind != PanelCommand::Kind::kBackup) {
     LogAction("命令行参数有误：" + command.problem);
-    return Finish(kExitBadArguments, command.problem + "\n" + kPanelUsageText);
+    LogAction(kFinishedLog + std::to_string(kExitBadArguments));
+    SayOrShow(command.problem + "\n" + kPanelUsageText, MB_ICONWARNING);
+    return kExitBadArguments;
   }
   LogAction(command.keep ? "命令行备份开始，保留最新的 " + std::to_string(command.keep) + " 个备份"
                          : std::string("命令行备份开始"));
@@ -80,19 +98,19 @@ int RunPanelCommand(const PanelCommand& command) {
     return Finish(kExitFailed, kDataJobBusyText);
   }
   const ULONGLONG start = GetTickCount64();
-  const BackupOutcome outcome = BackupFiles(directory, false, LocalBackupTime());
+  const BackupOutcome outcome = BackupFiles(directory, BackupKind::kPlain, LocalBackupTime());
   LogAction(BackupLogLine(false, outcome, GetTickCount64() - start));
   if (!outcome.status.ok) return Finish(kExitFailed, outcome.status.message);
 
   std::string said = BackupDoneMessage(false, outcome.directory, outcome.configMissing);
   int code = kExitDone;
   if (command.keep > 0) {
-    const KeepOutcome kept = KeepNewestBackups(directory, command.keep);
+    const KeepOutcome kept = KeepNewestBackups(directory, command.keep, BackupFolderName(outcome.directory));
     for (const std::string& line : kept.lines) {
       LogAction(line);
       said += "\n" + line;
     }
-    if (!kept.ok) code = kExitFailed;
+    if (!kept.ok) code = kExitKeepIncomplete;
   }
   return Finish(code, said);
 }

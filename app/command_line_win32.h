@@ -1,7 +1,9 @@
 #pragma once
-// The runs of VexaPanel.exe that open no window: "/backup [/keep N]" and
-// arguments it does not understand. Their result goes to VexaPanel.log
-// and to the console the program was started from, if any.
+// The runs of VexaPanel.exe that open no main window: "/backup [/keep N]",
+// "/?" and arguments it does not understand. Their result goes to
+// VexaPanel.log (not for "/?") and to the console the program was started
+// from or its redirected output; the usage, with no one to read it there,
+// to a box.
 #include <string>
 #include <vector>
 

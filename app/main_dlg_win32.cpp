@@ -4,6 +4,7 @@
 
 #include <type_traits>
 
+#include "backup/restore.h"
 #include "base/descramble.h"
 #include "base/system_error_win32.h"
 #include "config/program_directory.h"
@@ -31,6 +32,8 @@ const char kUnsavedChoices[] =
     "选择“取消”：不关闭。";
 // Posted at initialisation, so that its box comes after the window shows.
 constexpr UINT kReportUnreadableConfig = WM_APP + 1;
+// Windows ends a program that takes longer over WM_ENDSESSION anyway.
+constexpr unsigned long kEndSessionWaitMs = 4000;
 }  // namespace
 
 CMainDlg::CMainDlg(ConfigStore& store)
@@ -218,6 +221,14 @@ INT_PTR CMainDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_QUERYENDSESSION:
       SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, AllowSessionEnd(Handle()) ? TRUE : FALSE);
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends anyway (a forced logoff, a user who chose to go
+      // on): the process goes once this returns, so a restore that is
+      // replacing files finishes that first.
+      if (wParam && !WaitForFilesReplaced(kEndSessionWaitMs)) {
+        LogAction("会话结束时恢复备份仍在替换文件，未能等到它完成");
+      }
       return TRUE;
     case kReportUnreadableConfig:
       ReportUnreadableConfig();

@@ -8,6 +8,7 @@
 #include "config/config_store.h"
 #include "config/program_directory.h"
 #include "log/action_log.h"
+#include "log/action_log_win32.h"
 #include "skin/skin_api_win32.h"
 
 namespace vexa {
@@ -25,8 +26,9 @@ ConfigStore& PanelConfigStore() {
 
 }  // namespace
 
-int CPanelApp::Run(HINSTANCE instance) {
+int CPanelApp::Run(HINSTANCE instance, const std::vector<std::string>& ignored) {
   instance_ = instance;
+  ignored_ = ignored;
   // InitInstance always asks for no loop of its own: the main window's modal
   // loop was the run.
   InitInstance();
@@ -46,6 +48,12 @@ bool CPanelApp::InitInstance() {
 
   SkinApplyToDialogs("Dialog");
 
+  if (!ignored_.empty()) {
+    // The main window would start the log itself; started here, the line
+    // comes just before the window's own first line.
+    StartActionLog(GetProgramDirectory());
+    LogAction(IgnoredArgumentsLogText(ignored_));
+  }
   {
     CMainDlg dialog(PanelConfigStore());
     dialog.DoModal(nullptr);
@@ -66,5 +74,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const vexa::PanelCommand command = vexa::ParsePanelCommand(vexa::ProcessArguments());
   if (command.kind != vexa::PanelCommand::Kind::kWindow) return vexa::RunPanelCommand(command);
   static vexa::CPanelApp app;
-  return app.Run(instance);
+  return app.Run(instance, command.ignored);
 }

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "base/scoped_handles_win32.h"
 
@@ -11,8 +13,9 @@ namespace vexa {
 
 class CPanelApp {
  public:
-  // The whole run; returns the process exit code.
-  int Run(HINSTANCE instance);
+  // The whole run; returns the process exit code. ignored: the arguments
+  // the window opens without, for the log.
+  int Run(HINSTANCE instance, const std::vector<std::string>& ignored);
 
  private:
   // Start-up; false: no message loop of its own, go straight to exit.
@@ -20,6 +23,7 @@ class CPanelApp {
   int ExitInstance();
 
   HINSTANCE instance_ = nullptr;
+  std::vector<std::string> ignored_;
   std::optional<ScopedCoInitialize> com_;
 };
 

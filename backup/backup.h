@@ -4,6 +4,7 @@
 // data files whose copies are complete.
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "backup/backup_names.h"
 #include "base/status.h"
@@ -14,11 +15,18 @@ BackupTime LocalBackupTime();
 
 struct BackupOutcome {
   Status status;          // the file error that ended the backup
-  std::string directory;  // full path of the new backup directory, with a backslash
+  // Full path of the new backup directory, with a backslash; empty when
+  // none was made (a failure, or nothing to back up).
+  std::string directory;
   unsigned files = 0;     // files copied completely
   unsigned long long bytes = 0;
   bool configMissing = false;  // there was no vexa.cfg to copy
   bool spaceShort = false;     // refused before copying: the drive is too full
+  // Neither vexa.cfg nor a data file: no folder made, status says so.
+  bool nothing = false;
+  // Clearing only: data files whose copies are in the backup but that
+  // could not be removed (status names them).
+  std::vector<std::string> notCleared = {};
 };
 
 // The action log's line for a backup that took elapsedMs.
@@ -34,14 +42,18 @@ struct BackupProgress {
   std::atomic<unsigned long long> bytesTotal{0};
 };
 
-// The whole backup on the files of programDirectory; copies nothing when
-// the files would not fit on the drive with room to spare. Stops at the first
-// file error, leaving that file (and every later one) in place. A missing
-// vexa.cfg is no error: the data files are copied and configMissing says so.
-// With flushCopies every copy is on the disk before the backup counts, as
-// one that files are about to be replaced from must be (clearing always is).
-BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
-                          const BackupTime& time, BackupProgress* progress = nullptr,
-                          bool flushCopies = false);
+// The whole backup on the files of programDirectory, whole or not at all:
+// every file is copied into a new working folder, each copy new, flushed
+// and checked, and only then is the folder renamed to its time stamp; a
+// failure removes the working folder. Copies nothing when the files would
+// not fit on the drive with room to spare, or when there is nothing to
+// back up. A missing vexa.cfg alone is no error: the data files are copied
+// and configMissing says so. Clearing removes the data files only once the
+// backup is complete. Working folders a killed run left are removed first.
+// kBeforeRestore marks the backup with the restore's note before it is
+// named, so that no backup of what a restore replaces is ever unmarked.
+enum class BackupKind { kPlain, kClearing, kBeforeRestore };
+BackupOutcome BackupFiles(const std::string& programDirectory, BackupKind kind,
+                          const BackupTime& time, BackupProgress* progress = nullptr);
 
 }  // namespace vexa

@@ -1,5 +1,6 @@
 #include "backup/backup_names.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "backup/backup.h"
@@ -65,13 +66,33 @@ std::optional<BackupName> ParseBackupName(const std::string& name) {
   return parsed;
 }
 
-std::string UniqueBackupName(const std::string& stamped,
-                             const std::function<bool(const std::string&)>& exists) {
-  std::string candidate = stamped;
-  if (!exists(candidate)) return candidate;
-  candidate += " 0";
-  for (int next = 1; exists(candidate); ++next) candidate += " " + std::to_string(next);
-  return candidate;
+std::string NextBackupName(const std::string& stamped, const std::string& candidate) {
+  // Each extension is a blank and a number, counted from 0.
+  const std::string tail = candidate.substr(stamped.size());
+  return candidate + " " + std::to_string(std::count(tail.begin(), tail.end(), ' '));
+}
+
+const char kWorkingFolderPrefix[] = "~正在备份 ";
+const char kDeletingFolderPrefix[] = "~正在删除 ";
+
+bool IsUnfinishedFolderName(const std::string& name) {
+  return name.rfind(kWorkingFolderPrefix, 0) == 0 || name.rfind(kDeletingFolderPrefix, 0) == 0;
+}
+
+std::string BackupFolderName(const std::string& backupDirectory) {
+  // In UTF-8 a backslash byte is always a backslash.
+  const std::string folder = backupDirectory.substr(0, backupDirectory.rfind('\\'));
+  return folder.substr(folder.rfind('\\') + 1);
+}
+
+std::string NothingToBackUpText(const std::string& programDirectory) {
+  return "没有可备份的文件：程序目录中既没有 vexa.cfg，也没有数据文件（*.vexa）。\n" +
+         programDirectory;
+}
+
+std::string BackupFolderFailedText(const std::string& folder, const std::string& reason) {
+  return "无法创建备份目录：\n" + folder + (reason.empty() ? "" : "\n" + reason) +
+         "\n没有复制任何文件。";
 }
 
 const char kPreRestoreNoteName[] = "恢复前自动备份.txt";
@@ -139,6 +160,12 @@ std::string BackupLogText(bool clearing, const std::string& directory, unsigned 
 
 std::string BackupLogLine(bool clearing, const BackupOutcome& outcome,
                           unsigned long long elapsedMs) {
+  const char* job = clearing ? "清空并备份数据" : "备份数据";
+  if (outcome.nothing) return job + ("：" + outcome.status.message);
+  if (outcome.directory.empty()) {
+    return job + ("失败，没有留下备份目录：" + outcome.status.message) + "，用时 " +
+           LogSeconds(elapsedMs) + " 秒";
+  }
   return BackupLogText(clearing, outcome.directory, outcome.files, outcome.bytes,
                        outcome.status.ok ? "" : outcome.status.message, outcome.configMissing) +
          "，用时 " + LogSeconds(elapsedMs) + " 秒";

@@ -1,7 +1,6 @@
 #pragma once
 // The texts of the data backup: time stamp, directory names, messages and
 // the file errors that end it.
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -32,9 +31,24 @@ struct BackupName {
 // nullopt for every other name, so that nothing else is ever taken for a backup.
 std::optional<BackupName> ParseBackupName(const std::string& name);
 
-// The first of S, "S 0", "S 0 1", "S 0 1 2", ... for which exists is false.
-std::string UniqueBackupName(const std::string& stamped,
-                             const std::function<bool(const std::string&)>& exists);
+// The name to try when candidate is taken: S, "S 0", "S 0 1", "S 0 1 2", ...
+std::string NextBackupName(const std::string& stamped, const std::string& candidate);
+
+// A backup is copied into a working folder and renamed to its time stamp
+// only when every copy is complete; a folder is renamed away before it is
+// deleted. Neither name ever parses as a backup's, so a half-made or
+// half-deleted folder is never listed, counted or restored.
+extern const char kWorkingFolderPrefix[];   // "~正在备份 "
+extern const char kDeletingFolderPrefix[];  // "~正在删除 "
+bool IsUnfinishedFolderName(const std::string& name);
+
+// The last name of a backup directory's path ("…\\备份\\12月6日5时59分9秒\\").
+std::string BackupFolderName(const std::string& backupDirectory);
+
+// Neither vexa.cfg nor a data file: no backup is made.
+std::string NothingToBackUpText(const std::string& programDirectory);
+// The folder "备份\" (or a folder below it) could not be made.
+std::string BackupFolderFailedText(const std::string& folder, const std::string& reason);
 
 // The final message, backupDirectory ending in a backslash; configMissing
 // adds that there was no vexa.cfg to back up.

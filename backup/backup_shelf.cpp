@@ -1,5 +1,6 @@
 #include "backup/backup_shelf.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "backup/backup_names.h"
@@ -40,14 +41,28 @@ std::uint64_t FolderBytes(const BackupFolder& folder) {
   return folder.totalBytes + folder.otherBytes;
 }
 
-KeepPlan PlanKeepNewest(std::vector<BackupFolder> folders, unsigned keep) {
+KeepPlan PlanKeepNewest(std::vector<BackupFolder> folders, unsigned keep,
+                        const std::string& madeNow) {
   SortNewestFirst(folders);
+  // The new backup first: the others' times may lie ahead of the clock.
+  std::stable_partition(folders.begin(), folders.end(),
+                        [&](const BackupFolder& folder) { return folder.name == madeNow; });
   KeepPlan plan;
   unsigned seen = 0;
   for (BackupFolder& folder : folders) {
-    if (!ParseBackupName(folder.name) || ++seen <= keep) continue;
-    if (folder.otherFiles > 0 || folder.subfolders > 0) {
-      plan.spared.push_back(std::move(folder));
+    if (!ParseBackupName(folder.name)) continue;
+    if (folder.isLink || folder.beforeRestore) {
+      const char* why = folder.isLink ? "它是一个链接"
+                                      : "它是恢复前自动做的备份，只能在“恢复备份”中手工删除";
+      plan.spared.push_back({std::move(folder), why});
+      continue;
+    }
+    const bool foreign = folder.otherFiles > 0 || folder.subfolders > 0;
+    // An empty folder holds nothing to keep, and must not stand in for a backup.
+    const bool empty = folder.fileCount == 0 && !foreign;
+    if (!empty && ++seen <= keep) continue;
+    if (foreign) {
+      plan.spared.push_back({std::move(folder), "其中有备份之外的文件或目录"});
     } else {
       plan.remove.push_back(std::move(folder));
     }
@@ -58,8 +73,13 @@ KeepPlan PlanKeepNewest(std::vector<BackupFolder> folders, unsigned keep) {
 std::string BackupShelfText(const std::vector<BackupFolder>& folders,
                             std::optional<std::uint64_t> freeBytes) {
   std::uint64_t total = 0;
-  for (const BackupFolder& folder : folders) total += FolderBytes(folder);
-  return "共 " + std::to_string(folders.size()) + " 个备份，占用 " +
+  std::size_t count = 0;
+  for (const BackupFolder& folder : folders) {
+    if (!ParseBackupName(folder.name)) continue;
+    ++count;
+    total += FolderBytes(folder);
+  }
+  return "共 " + std::to_string(count) + " 个备份，占用 " +
          Decimal(static_cast<double>(total) / kMegabyte, "MB") + "；" +
          (freeBytes ? "磁盘剩余 " + Decimal(static_cast<double>(*freeBytes) / kGigabyte, "GB")
                     : std::string("磁盘剩余空间无法读取"));

@@ -24,15 +24,25 @@ int FolderFileCount(const BackupFolder& folder);
 std::uint64_t FolderBytes(const BackupFolder& folder);
 
 // "/keep N": of the folders named as the backup names them, those beyond
-// the newest keep. A folder holding what no backup holds (another file, a
-// folder) is spared: it is not only the panel's.
+// the newest keep, madeNow (the backup just made) always the newest of
+// them whatever the clock says of the others. A folder holding what no
+// backup holds (another file, a folder) is spared: it is not only the
+// panel's; so is a restore's own backup, which may hold the only copy of
+// what the restore replaced, and a link. A backup holding no file is no
+// backup to keep.
+struct SparedBackup {
+  BackupFolder folder;
+  std::string why;
+};
 struct KeepPlan {
   std::vector<BackupFolder> remove;  // oldest last
-  std::vector<BackupFolder> spared;
+  std::vector<SparedBackup> spared;
 };
-KeepPlan PlanKeepNewest(std::vector<BackupFolder> folders, unsigned keep);
+KeepPlan PlanKeepNewest(std::vector<BackupFolder> folders, unsigned keep,
+                        const std::string& madeNow);
 
-// "共 N 个备份，占用 X MB；磁盘剩余 Y GB" under the restore dialog's list.
+// "共 N 个备份，占用 X MB；磁盘剩余 Y GB" under the restore dialog's list:
+// only the folders named as the backup names them are counted.
 std::string BackupShelfText(const std::vector<BackupFolder>& folders,
                             std::optional<std::uint64_t> freeBytes);
 // The question before a folder is deleted from the restore dialog.

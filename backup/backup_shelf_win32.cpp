@@ -5,6 +5,7 @@
 #include "backup/file_error_win32.h"
 #include "backup/restore.h"
 #include "base/wide_text.h"
+#include "log/action_log.h"
 
 namespace vexa {
 
@@ -16,49 +17,112 @@ std::optional<std::uint64_t> FreeDiskBytes(const std::string& directory) {
   return available.QuadPart;
 }
 
-Status DeleteBackupFolder(const std::string& folderPath) {
-  // Every name first: a folder that cannot be deleted whole keeps every file.
-  std::vector<std::string> files;
+namespace {
+
+bool IsLink(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// folderPath without its final backslash, as the system names a folder.
+std::string FolderName(const std::string& folderPath) {
+  return folderPath.substr(0, folderPath.size() - 1);
+}
+
+// The plain files of a folder; an error when it holds a folder or cannot be read.
+Status FilesOfFolder(const std::string& folderPath, std::vector<std::string>* files) {
   WIN32_FIND_DATAW found;
   ScopedFindHandle search(FindFirstFileW(Wide(folderPath + "*").c_str(), &found));
   if (!search) return FileError(folderPath, GetLastError());
   do {
     const std::string name = Narrow(found.cFileName);
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      files.push_back(name);
+      files->push_back(name);
     } else if (name != "." && name != "..") {
       return Status::Error("备份目录中有子目录“" + name + "”，它不是本程序的备份，没有删除：\n" +
                            folderPath);
     }
   } while (FindNextFileW(search.Get(), &found));
-  search.Reset();
+  return Status::Ok();
+}
 
+Status RefuseLink(const std::string& folderPath) {
+  if (!IsLink(GetFileAttributesW(Wide(FolderName(folderPath)).c_str()))) return Status::Ok();
+  return Status::Error("备份目录是一个链接，不是本程序的备份，没有删除：\n" + folderPath);
+}
+
+}  // namespace
+
+Status RemoveFolderOfFiles(const std::string& folderPath) {
+  Status status = RefuseLink(folderPath);
+  // Every name first: a folder that cannot be deleted whole keeps every file.
+  std::vector<std::string> files;
+  if (status.ok) status = FilesOfFolder(folderPath, &files);
+  if (!status.ok) return status;
   for (const std::string& name : files) {
+    // A link among the files is deleted itself, never what it points to.
     const std::wstring path = Wide(folderPath + name);
     // A copy made read-only by hand is still part of the backup.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!DeleteFileW(path.c_str())) return FileError(folderPath + name, GetLastError());
   }
-  if (!RemoveDirectoryW(Wide(folderPath).c_str())) return FileError(folderPath, GetLastError());
+  if (!RemoveDirectoryW(Wide(FolderName(folderPath)).c_str())) {
+    return FileError(folderPath, GetLastError());
+  }
   return Status::Ok();
 }
 
-KeepOutcome KeepNewestBackups(const std::string& programDirectory, unsigned keep) {
+FolderDeletion DeleteBackupFolder(const std::string& folderPath) {
+  FolderDeletion deletion;
+  // Refused before the rename, so that a folder left whole keeps its name.
+  std::vector<std::string> files;
+  deletion.status = RefuseLink(folderPath);
+  if (deletion.status.ok) deletion.status = FilesOfFolder(folderPath, &files);
+  if (!deletion.status.ok) return deletion;
+
+  const std::string folder = FolderName(folderPath);
+  const std::size_t cut = folder.rfind('\\') + 1;
+  const std::string aside = folder.substr(0, cut) + kDeletingFolderPrefix + folder.substr(cut);
+  std::string renamed = aside;
+  for (int next = 1;; ++next) {
+    if (MoveFileExW(Wide(folder).c_str(), Wide(renamed).c_str(), 0)) break;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) || next > 999) {
+      deletion.status = FileError(folderPath, error);
+      return deletion;
+    }
+    renamed = aside + " " + std::to_string(next);
+  }
+  deletion.status = RemoveFolderOfFiles(renamed + "\\");
+  if (!deletion.status.ok) deletion.left = renamed + "\\";
+  return deletion;
+}
+
+std::string FolderDeletionFailedText(const std::string& folderPath,
+                                     const FolderDeletion& deletion) {
+  std::string text = "未能删除备份 " + folderPath + "：\n" + deletion.status.message;
+  if (!deletion.left.empty()) {
+    text += "\n备份已不完整，剩下的文件在目录 " + deletion.left + " 中，可以手工删除。";
+  }
+  return text;
+}
+
+KeepOutcome KeepNewestBackups(const std::string& programDirectory, unsigned keep,
+                              const std::string& madeNow) {
   const std::string root = programDirectory + kBackupRootName;
-  const KeepPlan plan = PlanKeepNewest(ListBackupFolders(programDirectory), keep);
+  const KeepPlan plan = PlanKeepNewest(ListBackupFolders(programDirectory), keep, madeNow);
   KeepOutcome outcome;
-  for (const BackupFolder& folder : plan.spared) {
-    outcome.lines.push_back("保留旧备份 " + root + folder.name + "\\：其中有备份之外的文件或目录");
+  for (const SparedBackup& spared : plan.spared) {
+    outcome.lines.push_back("保留旧备份 " + root + spared.folder.name + "\\：" + spared.why);
   }
   // Oldest first, as a reader of the log expects.
   for (auto folder = plan.remove.rbegin(); folder != plan.remove.rend(); ++folder) {
     const std::string path = root + folder->name + "\\";
-    const Status deleted = DeleteBackupFolder(path);
-    if (deleted.ok) {
+    const FolderDeletion deleted = DeleteBackupFolder(path);
+    if (deleted.status.ok) {
       outcome.lines.push_back(BackupDeletedLogText(path, *folder));
     } else {
       outcome.ok = false;
-      outcome.lines.push_back("未能删除旧备份 " + path + "：" + deleted.message);
+      outcome.lines.push_back(FolderDeletionFailedText(path, deleted));
     }
   }
   if (plan.remove.empty()) {
@@ -67,19 +131,23 @@ KeepOutcome KeepNewestBackups(const std::string& programDirectory, unsigned keep
   return outcome;
 }
 
-// Global: a backup scheduled to run while nobody is logged on runs in a
-// session of its own.
-DataJobLock::DataJobLock(const std::string& programDirectory)
-    : mutex_(CreateMutexW(nullptr, FALSE,
-                          DirectoryMutexName(L"Global\\VexaPanel.job.", programDirectory).c_str())) {
-  if (!mutex_) {
-    // Denied: another user's panel made it and holds it. Any other failure
-    // leaves nothing to agree on, and the job goes ahead as it always did.
-    held_ = GetLastError() != ERROR_ACCESS_DENIED;
-    return;
+void RemoveUnfinishedFolders(const std::string& backupRoot) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle search(FindFirstFileW(Wide(backupRoot + "*").c_str(), &found));
+  if (!search) return;
+  do {
+    const std::string name = Narrow(found.cFileName);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsUnfinishedFolderName(name)) {
+      names.push_back(name);
+    }
+  } while (FindNextFileW(search.Get(), &found));
+  search.Reset();
+  for (const std::string& name : names) {
+    const Status removed = RemoveFolderOfFiles(backupRoot + name + "\\");
+    LogAction(removed.ok ? "已删除上次未完成的备份目录 " + (backupRoot + name) + "\\"
+                         : "未能删除上次未完成的备份目录：" + removed.message);
   }
-  hold_.emplace(mutex_.Get(), 0);
-  held_ = hold_->Held();
 }
 
 }  // namespace vexa

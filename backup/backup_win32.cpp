@@ -10,32 +10,80 @@
 #include "backup/file_error_win32.h"
 #include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
+#include "base/system_error_win32.h"
 #include "base/wide_text.h"
 
 namespace vexa {
 
 namespace {
 
-// Copies source to copy byte for byte. With removeSource the source is
-// deleted only once the copy is written, flushed, closed and as long as the
-// source, so a failure never loses the only copy of the data.
-Status CopyFileBytes(const std::string& source, const std::string& copy, bool removeSource,
-                     bool flush, BackupProgress* progress) {
+// How many working folders of one second are tried before giving up: each
+// taken name is a folder someone else made.
+constexpr int kMostWorkingNames = 1000;
+
+Status CopyIntoBackup(const std::string& source, const std::string& copy,
+                      BackupProgress* progress) {
   CopyRequest request;
   request.source = source;
   request.target = copy;
   // The tracker may hold its data files open while it runs.
   request.sourceShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  // Only a copy that replaces its source, or that a restore may have to put
-  // back, must be on the disk first; waiting for that on a plain backup made
-  // it several times slower than CopyFile, which does not wait either.
-  request.flush = removeSource || flush ? CopyFlush::kInSlices : CopyFlush::kNone;
+  request.createNew = true;
+  // A backup counts only once it is on the disk: a restore or a clearing
+  // may rely on it right away.
+  request.flush = CopyFlush::kInSlices;
   request.bytesDone = progress ? &progress->bytesDone : nullptr;
   std::uint64_t copied = 0;
-  Status status = CopyFileVerified(request, &copied);
-  if (!status.ok) return status;
-  if (removeSource && !DeleteFileW(Wide(source).c_str())) return FileError(source, GetLastError());
-  return Status::Ok();
+  return CopyFileVerified(request, &copied);
+}
+
+// A folder the backup made itself: a name already taken (a folder, a file,
+// a junction planted there) is never written into; the next one is tried.
+Status MakeWorkingFolder(const std::string& root, const std::string& stamp, std::string* folder) {
+  const std::string first = root + kWorkingFolderPrefix + stamp;
+  for (int next = 0; next < kMostWorkingNames; ++next) {
+    *folder = first + (next ? " " + std::to_string(next) : "");
+    if (CreateDirectoryW(Wide(*folder).c_str(), nullptr)) return Status::Ok();
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) {
+      return Status::Error(BackupFolderFailedText(*folder + "\\", SystemMessage(error)));
+    }
+  }
+  return Status::Error(BackupFolderFailedText(first + "\\", SystemMessage(ERROR_ALREADY_EXISTS)));
+}
+
+// Renames the complete working folder to the first free name of the stamp;
+// the backup's full path with a backslash.
+Status NameBackup(const std::string& working, const std::string& stamped, std::string* directory) {
+  std::string candidate = stamped;
+  for (int tried = 0;; ++tried) {
+    if (MoveFileExW(Wide(working).c_str(), Wide(candidate).c_str(), MOVEFILE_WRITE_THROUGH)) {
+      *directory = candidate + "\\";
+      return Status::Ok();
+    }
+    const DWORD error = GetLastError();
+    if ((error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) ||
+        tried == kMostWorkingNames) {
+      return FileError(candidate + "\\", error);
+    }
+    candidate = NextBackupName(stamped, candidate);
+  }
+}
+
+// Half a backup must never list as one: the failure removes it and says so.
+void AbandonWorkingFolder(const std::string& working, Status* failure) {
+  const Status removed = RemoveFolderOfFiles(working + "\\");
+  failure->message += removed.ok ? "\n\n备份没有完成，已删除未完成的备份目录。"
+                                 : "\n\n备份没有完成，未完成的备份目录未能删除：\n" + removed.message;
+}
+
+// The backup root, made when missing; a reason naming it when it cannot be.
+Status MakeBackupRoot(const std::string& root) {
+  if (CreateDirectoryW(Wide(root).c_str(), nullptr)) return Status::Ok();
+  const DWORD error = GetLastError();
+  if (error != ERROR_ALREADY_EXISTS) return Status::Error(BackupFolderFailedText(root, SystemMessage(error)));
+  if (DirectoryExists(root)) return Status::Ok();
+  return Status::Error(BackupFolderFailedText(root, "那里已有一个同名的文件。"));
 }
 
 // Names of the plain files matching *.vexa, in the order the file system
@@ -69,8 +117,8 @@ BackupTime LocalBackupTime() {
   return {now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
-                          const BackupTime& time, BackupProgress* progress, bool flushCopies) {
+BackupOutcome BackupFiles(const std::string& programDirectory, BackupKind kind,
+                          const BackupTime& time, BackupProgress* progress) {
   BackupOutcome outcome;
   const std::vector<std::string> dataFiles = DataFileNames(programDirectory);
   BackupProgress unused;
@@ -78,14 +126,19 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
   // A lost vexa.cfg is just what a user may want back from a backup: the
   // restore's own backup must not stop at it.
   outcome.configMissing = FileMissing(programDirectory + kConfigFileName);
-  progress->filesTotal = static_cast<unsigned>(dataFiles.size() + (outcome.configMissing ? 0 : 1));
+  if (dataFiles.empty() && outcome.configMissing) {
+    outcome.nothing = true;
+    outcome.status = Status::Error(NothingToBackUpText(programDirectory));
+    return outcome;
+  }
+  std::vector<std::string> files = dataFiles;
+  if (!outcome.configMissing) files.push_back(kConfigFileName);
+  progress->filesTotal = static_cast<unsigned>(files.size());
   std::uint64_t total = 0;
-  for (const std::string& file : dataFiles) {
+  for (const std::string& file : files) {
     std::uint64_t size = 0;
     if (FileSizeOnDisk(programDirectory + file, &size)) total += size;
   }
-  std::uint64_t configSize = 0;
-  if (FileSizeOnDisk(programDirectory + kConfigFileName, &configSize)) total += configSize;
   progress->bytesTotal = total;
 
   // A copy that cannot fit would only fill the drive under the tracker.
@@ -98,29 +151,47 @@ BackupOutcome BackupFiles(const std::string& programDirectory, bool clearing,
     return outcome;
   }
 
-  if (!PathExists(root)) CreateDirectoryW(Wide(root).c_str(), nullptr);
-  const std::string name =
-      UniqueBackupName(root + BackupTimeStamp(time),
-                       [](const std::string& candidate) { return PathExists(candidate + "\\"); });
-  // A directory that could not be made shows up as the first copy failing.
-  CreateDirectoryW(Wide(name).c_str(), nullptr);
-  outcome.directory = name + "\\";
+  outcome.status = MakeBackupRoot(root);
+  if (!outcome.status.ok) return outcome;
+  RemoveUnfinishedFolders(root);
+  const std::string stamp = BackupTimeStamp(time);
+  std::string working;
+  outcome.status = MakeWorkingFolder(root, stamp, &working);
+  if (!outcome.status.ok) return outcome;
 
-  auto copyOne = [&](const std::string& file, bool removeSource) {
-    const ULONGLONG before = progress->bytesDone;
-    outcome.status = CopyFileBytes(programDirectory + file, outcome.directory + file,
-                                   removeSource, flushCopies, progress);
-    if (!outcome.status.ok) return false;
+  const std::string into = working + '\\';
+  for (const std::string& file : files) {
+    const unsigned long long before = progress->bytesDone;
+    outcome.status = CopyIntoBackup(programDirectory + file, into + file, progress);
+    if (!outcome.status.ok) {
+      AbandonWorkingFolder(working, &outcome.status);
+      return outcome;
+    }
     ++progress->filesDone;
     ++outcome.files;
     outcome.bytes += progress->bytesDone - before;
-    return true;
-  };
-  for (const std::string& file : dataFiles) {
-    if (!copyOne(file, clearing)) return outcome;
   }
-  // vexa.cfg is copied but always kept: the installation has just written it.
-  if (!outcome.configMissing) copyOne(kConfigFileName, false);
+  if (kind == BackupKind::kBeforeRestore) {
+    outcome.status = CreateNewFile(into + kPreRestoreNoteName, kPreRestoreNoteText);
+  }
+  if (outcome.status.ok) outcome.status = NameBackup(working, root + stamp, &outcome.directory);
+  if (!outcome.status.ok) {
+    AbandonWorkingFolder(working, &outcome.status);
+    return outcome;
+  }
+
+  // Only now that every copy is there under its name: the data files go.
+  for (const std::string& file : kind == BackupKind::kClearing ? dataFiles : std::vector<std::string>()) {
+    if (!DeleteFileW(Wide(programDirectory + file).c_str())) {
+      const Status error = FileError(programDirectory + file, GetLastError());
+      if (outcome.notCleared.empty()) outcome.status = error;
+      outcome.notCleared.push_back(file);
+    }
+  }
+  if (!outcome.notCleared.empty()) {
+    outcome.status.message += "\n\n备份已完成：" + outcome.directory + "\n以下数据文件未能清空：";
+    for (const std::string& file : outcome.notCleared) outcome.status.message += "\n" + file;
+  }
   return outcome;
 }
 

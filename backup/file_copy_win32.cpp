@@ -25,8 +25,10 @@ Status CopyFileVerified(const CopyRequest& request, std::uint64_t* copied) {
   ScopedHandle in(CreateFileW(source.c_str(), GENERIC_READ, request.sourceShare, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in) return FileError(request.source, GetLastError());
-  ScopedHandle out(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  ScopedHandle out(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr,
+                               request.createNew ? CREATE_NEW : CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Not removed by the guard below: a file that was there is not ours.
   if (!out) return FileError(request.target, GetLastError());
   // A copy cut short (a full disk, a read error) must not pass for a whole
   // one later: it goes unless the copy turns out complete.

@@ -20,6 +20,8 @@ enum class CopyFlush {
 struct CopyRequest {
   std::string source;  // UTF-8 paths
   std::string target;  // created or overwritten
+  // The target must not exist yet: a file planted there is never written into.
+  bool createNew = false;
   // How the source is shared while it is read: the tracker may hold its
   // data files open for writing while a backup copies them.
   DWORD sourceShare = FILE_SHARE_READ;

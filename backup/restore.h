@@ -27,4 +27,8 @@ RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
                                   const std::string& preRestoreFolder,
                                   BackupProgress* progress = nullptr);
 
+// False when a restore of this process is still replacing live files after
+// timeoutMs: a process ended then would leave them half old, half new.
+bool WaitForFilesReplaced(unsigned long timeoutMs);
+
 }  // namespace vexa

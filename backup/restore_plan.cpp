@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "backup/backup_names.h"
+#include "backup/backup_shelf.h"
 #include "base/ascii.h"
 #include "tracker/status_line.h"
 #include "ui/message_box_flags.h"
@@ -51,6 +52,12 @@ StampOrder StampOrderOf(const std::string& name) {
   return order;
 }
 
+// Where the files a restore replaced were kept.
+std::string PreRestoreText(const std::string& preRestoreFolder) {
+  if (preRestoreFolder.empty()) return "恢复之前程序目录中没有配置与数据文件，无需先备份。";
+  return kPreRestoreLine + preRestoreFolder;
+}
+
 // Log lines are one line each.
 std::string OneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
@@ -66,6 +73,7 @@ bool IsRestorableFileName(const std::string& name) {
 
 void SortNewestFirst(std::vector<BackupFolder>& folders) {
   std::stable_sort(folders.begin(), folders.end(), [](const BackupFolder& a, const BackupFolder& b) {
+    if (a.newestFileTime != b.newestFileTime) return a.newestFileTime > b.newestFileTime;
     if (a.createdTime != b.createdTime) return a.createdTime > b.createdTime;
     const StampOrder stampA = StampOrderOf(a.name), stampB = StampOrderOf(b.name);
     if (!(stampA == stampB)) return stampB < stampA;
@@ -137,7 +145,7 @@ std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& 
     for (const std::string& name : outcome.notUndone) text += "\n" + name;
     text += "\n";
   }
-  return text + kPreRestoreLine + preRestoreFolder;
+  return text + PreRestoreText(preRestoreFolder);
 }
 
 namespace {
@@ -172,7 +180,7 @@ std::string RestoreDoneText(const RestoreReport& report) {
   const std::string difference =
       RestorePlanDifference(report.planned, report.restored.restoredNames);
   if (!difference.empty()) text += "\n\n" + difference;
-  text += std::string("\n\n") + kPreRestoreLine + report.preRestoreFolder;
+  text += "\n\n" + PreRestoreText(report.preRestoreFolder);
   if (report.noConfigBefore) text += "\n（恢复之前没有 vexa.cfg）";
   if (!report.reload.ok) {
     text += "\n\n未能重新读取 vexa.cfg，各设置页仍显示恢复之前的设置，请重新启动本程序：\n" +
@@ -215,31 +223,42 @@ void RestoreBackupButton(RestoreHost& host) {
   }
   if (!host.ConfirmAppMessage(RestoreConfirmText(path))) return;
   host.Log("恢复备份开始：" + path);
+  // Stops before anything changed: the lock is released, then told.
+  auto stop = [&host](const std::string& log, const std::string& text) {
+    host.ReleaseJobLock();
+    host.Log(OneLine(log));
+    host.ShowAppMessage(text, kIconExclamation);
+  };
+  if (!host.TakeJobLock()) {
+    host.Log(std::string("恢复备份已拒绝：") + kDataJobBusyText);
+    host.ShowAppMessage(kDataJobBusyText, kIconExclamation);
+    return;
+  }
 
   // 2. The folder may have changed while the question was up.
   const std::optional<BackupFolder> now = ReadFolderAgain(host, folder.name);
   if (!now || now->fileCount == 0) {
     const std::string text = (now ? kRestoreEmptyFolderText : kRestoreFolderGoneText) + path;
-    host.Log(OneLine("恢复备份已停止：" + text));
-    host.ShowAppMessage(text, kIconExclamation);
-    return;
+    return stop("恢复备份已停止：" + text, text);
   }
-  // 3. The state before the restore, so that the restore can be undone.
+  // 3. The state before the restore, so that the restore can be undone;
+  //    an empty program directory has nothing to keep.
   const BackupOutcome backup = host.BackupCurrentFiles();
-  if (!backup.status.ok) {
-    host.Log(OneLine("恢复备份已停止，未能先备份当前文件：" + backup.status.message));
-    host.ShowAppMessage(RestoreBackupFailedText(backup), kIconExclamation);
-    return;
+  if (!backup.status.ok && !backup.nothing) {
+    return stop("恢复备份已停止，未能先备份当前文件：" + backup.status.message,
+                RestoreBackupFailedText(backup));
   }
-  host.Log("恢复备份：当前文件已备份到 " + backup.directory +
-           (backup.configMissing ? "（没有 vexa.cfg）" : ""));
+  host.Log(backup.nothing ? std::string("恢复备份：程序目录中没有配置与数据文件，无需先备份")
+                          : "恢复备份：当前文件已备份到 " + backup.directory +
+                                (backup.configMissing ? "（没有 vexa.cfg）" : ""));
   // 4. The copy.
   RestoreReport report;
   report.folderPath = path;
   report.preRestoreFolder = backup.directory;
-  report.noConfigBefore = backup.configMissing;
+  report.noConfigBefore = backup.configMissing && !backup.nothing;
   report.planned = now->fileNames;
   report.restored = host.RestoreFiles(path, backup.directory);
+  host.ReleaseJobLock();
   const RestoreOutcome& restored = report.restored;
   if (!restored.status.ok) {
     host.Log(OneLine("恢复备份失败：" + restored.status.message) +

@@ -26,6 +26,10 @@ struct BackupFolder {
   int otherFiles = 0;          // files a backup does not make (the restore's note aside)
   std::uint64_t otherBytes = 0;  // size of every file but those a restore takes back
   int subfolders = 0;          // no backup makes any
+  // FILETIME ticks of the newest last write of its files: unlike the
+  // folder's creation time, it stays when the folder is copied elsewhere.
+  std::uint64_t newestFileTime = 0;
+  bool isLink = false;  // a junction or link planted under a backup's name
 };
 
 // What came of copying a backup's files over the live ones.
@@ -46,8 +50,9 @@ struct RestoreOutcome {
 // holds only these, so only these can be put back afterwards.
 bool IsRestorableFileName(const std::string& name);
 
-// Newest first: by creation time, then by the time stamp of the name, then
-// by the numbers that make a name unique within one second (" 0", " 0 1").
+// Newest first: by the newest file each holds, then by creation time, then
+// by the time stamp of the name, then by the numbers that make a name
+// unique within one second (" 0", " 0 1").
 void SortNewestFirst(std::vector<BackupFolder>& folders);
 
 // One line of the list: the name, then a tab, the file count, a tab, the size.
@@ -81,7 +86,7 @@ std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& 
 // What the final box reports.
 struct RestoreReport {
   std::string folderPath;            // the backup restored
-  std::string preRestoreFolder;      // the backup made first
+  std::string preRestoreFolder;      // the backup made first; empty when there was nothing to back up
   bool noConfigBefore = false;       // there was no vexa.cfg to back up first
   std::vector<std::string> planned;  // the folder's files when the restore began
   RestoreOutcome restored;
@@ -111,6 +116,10 @@ class RestoreHost {
   // Whether a tracker process of this program directory runs (service or
   // console).
   virtual TrackerRunCheck CheckTrackerRuns() = 0;
+  // The lock that keeps other panels and the command-line backup out while
+  // files are copied; false when another one holds it.
+  virtual bool TakeJobLock() = 0;
+  virtual void ReleaseJobLock() = 0;
   // The backup button's copy into a new time-stamped folder.
   virtual BackupOutcome BackupCurrentFiles() = 0;
   virtual RestoreOutcome RestoreFiles(const std::string& folderPath,
@@ -122,7 +131,8 @@ class RestoreHost {
 };
 
 // The button "恢复备份数据": choose, refuse while the tracker runs, confirm,
-// read the folder again, back up the current files, restore, reload, report.
+// take the lock, read the folder again, back up the current files, restore,
+// release the lock, reload, report.
 void RestoreBackupButton(RestoreHost& host);
 
 }  // namespace vexa

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "backup/backup_names.h"
 #include "backup/file_copy_win32.h"
 #include "backup/file_error_win32.h"
@@ -92,7 +94,27 @@ bool Undo(const std::string& programDirectory, const std::string& name, bool exi
   return false;
 }
 
+// Signalled while no restore replaces files; made once, never closed.
+HANDLE FilesSettled() {
+  static HANDLE settled = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  return settled;
+}
+
+// From the first replaced file to the last one put back after a failure.
+class ReplacingFiles {
+ public:
+  ReplacingFiles() { ResetEvent(FilesSettled()); }
+  ~ReplacingFiles() { SetEvent(FilesSettled()); }
+  ReplacingFiles(const ReplacingFiles&) = delete;
+  ReplacingFiles& operator=(const ReplacingFiles&) = delete;
+};
+
 }  // namespace
+
+bool WaitForFilesReplaced(unsigned long timeoutMs) {
+  HANDLE settled = FilesSettled();
+  return !settled || WaitForSingleObject(settled, timeoutMs) == WAIT_OBJECT_0;
+}
 
 namespace {
 
@@ -106,7 +128,12 @@ void ReadFolderContents(const std::string& folderPath, BackupFolder* folder) {
     const std::uint64_t size = JoinHalves(found.nFileSizeHigh, found.nFileSizeLow);
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (name != "." && name != "..") ++folder->subfolders;
-    } else if (IsRestorableFileName(name)) {
+      continue;
+    }
+    folder->newestFileTime =
+        std::max(folder->newestFileTime, JoinHalves(found.ftLastWriteTime.dwHighDateTime,
+                                                    found.ftLastWriteTime.dwLowDateTime));
+    if (IsRestorableFileName(name)) {
       ++folder->fileCount;
       folder->totalBytes += size;
       folder->fileNames.push_back(name);
@@ -131,12 +158,17 @@ std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory)
   if (!search) return folders;
   do {
     const std::string name = Narrow(found.cFileName);
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == ".." ||
+        IsUnfinishedFolderName(name)) {
+      continue;
+    }
     BackupFolder folder;
     folder.name = name;
+    folder.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     folder.createdTime =
         JoinHalves(found.ftCreationTime.dwHighDateTime, found.ftCreationTime.dwLowDateTime);
-    ReadFolderContents(root + name + "\\", &folder);
+    // Never read through a link: what it points to is not ours.
+    if (!folder.isLink) ReadFolderContents(root + name + "\\", &folder);
     folders.push_back(folder);
   } while (FindNextFileW(search.Get(), &found));
   return folders;
@@ -168,6 +200,7 @@ RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
     if (progress) ++progress->filesDone;
   }
 
+  const ReplacingFiles replacing;
   std::vector<bool> existed;
   existed.reserve(files.size());
   for (const FoundFile& file : files) existed.push_back(PathExists(programDirectory + file.name));

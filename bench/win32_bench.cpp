@@ -485,7 +485,8 @@ double CopyAll(const std::vector<std::string>& names, const std::string& from, c
 // The backup folder is deleted again.
 double TimedBackup(const std::string& dir) {
   double begin = Now();
-  vexa::BackupOutcome outcome = vexa::BackupFiles(dir, false, vexa::LocalBackupTime());
+  vexa::BackupOutcome outcome =
+      vexa::BackupFiles(dir, vexa::BackupKind::kPlain, vexa::LocalBackupTime());
   double seconds = Now() - begin;
   RemoveTree(dir + vexa::kBackupRootName);
   if (!outcome.status.ok) std::fprintf(stderr, "backup: %s\n", outcome.status.message.c_str());
@@ -539,7 +540,8 @@ int Backup(const std::string& folder, int rounds) {
 // that backup.
 int Restore(const std::string& folder, int rounds) {
   std::string dir = WithBackslash(folder);
-  vexa::BackupOutcome made = vexa::BackupFiles(dir, false, vexa::LocalBackupTime());
+  vexa::BackupOutcome made =
+      vexa::BackupFiles(dir, vexa::BackupKind::kPlain, vexa::LocalBackupTime());
   if (!made.status.ok) {
     std::fprintf(stderr, "backup: %s\n", made.status.message.c_str());
     return 1;

@@ -43,7 +43,16 @@ std::string LogSeconds(unsigned long long milliseconds) {
 bool AppendActionLogLine(ActionLogFile& file, const std::string& line) {
   unsigned long long size = 0;
   // A log that cannot be moved aside keeps growing rather than losing lines.
-  if (file.Size(&size) && size > kActionLogLimitBytes) file.RenameToOld();
+  // Not waited for: a backup in another process holds the lock for minutes,
+  // and no line may stall; the next line tries again.
+  if (file.Size(&size) && size > kActionLogLimitBytes) {
+    if (const auto hold = file.TryHoldRotation()) {
+      // Looked at again: another writer that saw the same full log may have
+      // moved it aside meanwhile, and moving its fresh log over the full one
+      // would lose a megabyte of lines.
+      if (file.Size(&size) && size > kActionLogLimitBytes) file.RenameToOld();
+    }
+  }
   return file.Append(line);
 }
 

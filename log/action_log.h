@@ -3,6 +3,7 @@
 // per event, "YYYY-MM-DD HH:MM:SS  text", GBK with CR LF, kept near a
 // megabyte by renaming a full file to VexaPanel.log.1. A log that cannot be
 // written is silently skipped: it must never stop the panel.
+#include <memory>
 #include <string>
 
 namespace vexa {
@@ -25,16 +26,26 @@ std::string LogSeconds(unsigned long long milliseconds);
 // The file system under the log, so that rotation can be tested natively.
 class ActionLogFile {
  public:
+  // Held while one writer of the directory moves the log aside.
+  class RotationHold {
+   public:
+    virtual ~RotationHold() = default;
+  };
+
   virtual ~ActionLogFile() = default;
   // Size of VexaPanel.log; false when there is none (or it cannot be read).
   virtual bool Size(unsigned long long* size) = 0;
+  // The lock every writer of the directory takes to move the log aside,
+  // tried once without waiting; empty when another process holds it.
+  virtual std::unique_ptr<RotationHold> TryHoldRotation() = 0;
   // Renames VexaPanel.log to VexaPanel.log.1, replacing an older one.
   virtual bool RenameToOld() = 0;
   virtual bool Append(const std::string& bytes) = 0;
 };
 
-// Appends one line, first moving aside a log that has passed the limit.
-// False when the line could not be written (nothing else is done about it).
+// Appends one line, first moving aside a log that has passed the limit when
+// the rotation's lock is free. False when the line could not be written
+// (nothing else is done about it).
 bool AppendActionLogLine(ActionLogFile& file, const std::string& line);
 
 // Where LogAction sends its events: the file writer from start-up on, a

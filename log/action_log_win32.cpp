@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "base/directory_mutex_win32.h"
+#include "base/directory_lock_win32.h"
 #include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
@@ -15,24 +15,20 @@ namespace vexa {
 
 namespace {
 
-// A panel that never lets go of the lock (suspended, say) must not silence
-// the others: they then append without moving the log aside.
-constexpr DWORD kRotationWaitMs = 2000;
-
-}  // namespace
-
-std::wstring ActionLogLockName(const std::string& directory) {
-  return DirectoryMutexName(L"Local\\VexaPanel.log.", directory);
-}
-
-namespace {
-
 class CWinActionLogFile : public ActionLogFile {
  public:
   explicit CWinActionLogFile(const std::string& directory)
-      : path_(Wide(directory + kActionLogName)), oldPath_(Wide(directory + kActionLogOldName)) {}
+      : directory_(directory),
+        path_(Wide(directory + kActionLogName)),
+        oldPath_(Wide(directory + kActionLogOldName)) {}
 
   bool Size(unsigned long long* size) override { return FileSizeOnDisk(Narrow(path_), size); }
+
+  std::unique_ptr<RotationHold> TryHoldRotation() override {
+    auto hold = std::make_unique<CRotationHold>(directory_);
+    if (!hold->lock.Held()) return nullptr;
+    return hold;
+  }
 
   bool RenameToOld() override {
     return MoveFileExW(path_.c_str(), oldPath_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
@@ -51,15 +47,19 @@ class CWinActionLogFile : public ActionLogFile {
   }
 
  private:
+  struct CRotationHold : RotationHold {
+    explicit CRotationHold(const std::string& directory) : lock(directory) {}
+    DirectoryLock lock;
+  };
+
+  std::string directory_;
   std::wstring path_;
   std::wstring oldPath_;
 };
 
 class CWinActionLog : public ActionLogSink {
  public:
-  explicit CWinActionLog(const std::string& directory)
-      : file_(directory),
-        rotation_(CreateMutexW(nullptr, FALSE, ActionLogLockName(directory).c_str())) {}
+  explicit CWinActionLog(const std::string& directory) : file_(directory) {}
 
   void Write(const std::string& text) override {
     SYSTEMTIME now;
@@ -69,21 +69,12 @@ class CWinActionLog : public ActionLogSink {
     const std::string line = TextToGbk(ActionLogLine(
         {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}, text));
     const CriticalSection::Lock hold(lock_);
-    // Held while this panel looks at the log's size and moves it aside:
-    // otherwise a second panel that saw the same full log would move this
-    // one's fresh log over the full one, and a megabyte of lines would be lost.
-    const MutexHold others(rotation_.Get(), kRotationWaitMs);
-    if (others.Held()) {
-      AppendActionLogLine(file_, line);
-    } else {
-      file_.Append(line);
-    }
+    AppendActionLogLine(file_, line);
   }
 
  private:
   CWinActionLogFile file_;
   CriticalSection lock_;  // the worker threads of the jobs log too
-  ScopedHandle rotation_;  // the other panels of this directory
 };
 
 }  // namespace

@@ -7,11 +7,9 @@
 
 namespace vexa {
 
-// The named mutex that every panel of one program directory holds while it
-// looks at the log's size and moves it aside.
-std::wstring ActionLogLockName(const std::string& directory);
-
-// A writer appending to directory + "VexaPanel.log" with the local time.
+// A writer appending to directory + "VexaPanel.log" with the local time. It
+// moves a full log aside only under the directory's lock (the lock file of
+// base/directory_lock_win32.h, which a job holds while it copies).
 std::unique_ptr<ActionLogSink> NewActionLogWriter(const std::string& directory);
 
 // From now on LogAction appends to programDirectory + "VexaPanel.log".

@@ -6,6 +6,7 @@
 #include "backup/backup_shelf.h"
 #include "backup/backup_shelf_win32.h"
 #include "backup/restore.h"
+#include "base/path_exists.h"
 #include "base/wide_text.h"
 #include "log/action_log.h"
 #include "ui/message_box_win32.h"
@@ -52,7 +53,13 @@ void CRestoreDlg::Fill(int select) {
   EnableItem(IDOK, any);
   EnableItem(IDC_RESTORE_DELETE, any);
   SetDlgItemTextW(Handle(), IDC_RESTORE_SUMMARY,
-                  Wide(BackupShelfText(folders_, FreeDiskBytes(directory_))).c_str());
+                  Wide(BackupShelfText(folders_, FreeDiskBytes(BackupDrivePath()))).c_str());
+}
+
+// The backups' own drive: "备份" may be a junction to another disk.
+std::string CRestoreDlg::BackupDrivePath() const {
+  const std::string root = directory_ + kBackupRootName;
+  return DirectoryExists(root) ? root : directory_;
 }
 
 int CRestoreDlg::Selected() const {
@@ -71,6 +78,17 @@ void CRestoreDlg::Accept() {
   EndDialog(IDOK);
 }
 
+// Under the job lock, so that a backup or a restore of another panel (or
+// the nightly one) never works in a folder being deleted; released before
+// any box.
+Status CRestoreDlg::DeleteLocked(const std::string& path) {
+  const DataJobLock lock(directory_);
+  if (!lock.Held()) return Status::Error(kDataJobBusyText);
+  const FolderDeletion deletion = DeleteBackupFolder(path);
+  if (deletion.status.ok) return Status::Ok();
+  return Status::Error(FolderDeletionFailedText(path, deletion));
+}
+
 void CRestoreDlg::DeleteSelected() {
   const int selected = Selected();
   if (selected < 0) return;
@@ -79,13 +97,12 @@ void CRestoreDlg::DeleteSelected() {
   if (!PageConfirm(Handle(), DeleteBackupConfirmText(path, folder), kAppTitle, MB_ICONWARNING)) {
     return;
   }
-  const Status deleted = DeleteBackupFolder(path);
+  const Status deleted = DeleteLocked(path);
   if (deleted.ok) {
     LogAction(BackupDeletedLogText(path, folder));
   } else {
-    LogAction("未能删除备份 " + path + "：" + deleted.message);
-    PageMessageBox(Handle(), "未能删除备份：\n" + deleted.message, kAppTitle,
-                   MB_OK | MB_ICONEXCLAMATION);
+    LogAction(deleted.message);
+    PageMessageBox(Handle(), deleted.message, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
   }
   // Also after a failure: the folder may be half gone, or gone already.
   Fill(selected);

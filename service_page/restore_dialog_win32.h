@@ -32,6 +32,8 @@ class CRestoreDlg : public CDialog {
   int Selected() const;  // -1 without a selection
   void Accept();
   void DeleteSelected();
+  Status DeleteLocked(const std::string& path);
+  std::string BackupDrivePath() const;
 
   std::string directory_;
   std::vector<BackupFolder> folders_;

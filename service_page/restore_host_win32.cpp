@@ -36,21 +36,20 @@ TrackerRunCheck RestoreServiceHost::CheckTrackerRuns() {
   return JudgeTrackerRun(QueryTrackerProcesses(ProgramDirectory()));
 }
 
-// The lock stays until the restore is over, so that no other panel copies
-// between the backup and the files it keeps.
-BackupOutcome RestoreServiceHost::BackupCurrentFiles() {
+bool RestoreServiceHost::TakeJobLock() {
   jobLock_.emplace(ProgramDirectory());
-  return backup_.BackupBeforeRestore();
+  if (jobLock_->Held()) return true;
+  jobLock_.reset();
+  return false;
 }
+
+void RestoreServiceHost::ReleaseJobLock() { jobLock_.reset(); }
+
+BackupOutcome RestoreServiceHost::BackupCurrentFiles() { return backup_.BackupBeforeRestore(); }
 
 RestoreOutcome RestoreServiceHost::RestoreFiles(const std::string& folderPath,
                                                 const std::string& preRestoreFolder) {
   const std::string& directory = ProgramDirectory();
-  if (!jobLock_ || !jobLock_->Held()) {
-    RestoreOutcome busy;
-    busy.status = Status::Error(kDataJobBusyText);
-    return busy;
-  }
   BackupProgress progress;
   // The copy runs beside the window, which keeps answering but takes no input.
   return RunShowingProgress(status_, CopyJob::kRestore, progress, [&] {

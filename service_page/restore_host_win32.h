@@ -27,6 +27,8 @@ class RestoreServiceHost : public RestoreHost {
   bool ConfirmAppMessage(const std::string& text) override;
   void ShowAppMessage(const std::string& text, unsigned icon) override;
   TrackerRunCheck CheckTrackerRuns() override;
+  bool TakeJobLock() override;
+  void ReleaseJobLock() override;
   BackupOutcome BackupCurrentFiles() override;
   RestoreOutcome RestoreFiles(const std::string& folderPath,
                               const std::string& preRestoreFolder) override;

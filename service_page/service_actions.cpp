@@ -83,8 +83,11 @@ std::string PortTakenText(const std::string& port, const PortHolder& holder) {
 }
 
 std::string InstallLeftText(const std::string& backupDirectory, const std::string& usersPage) {
-  return std::string(kInstallLeftText) + "\n\nVexa服务已重新安装，原来的配置与数据文件已备份到：\n" +
-         backupDirectory + "\n\n以后可以在浏览器中打开 " + usersPage + " 创建管理员。";
+  const std::string kept =
+      backupDirectory.empty() ? "Vexa服务已重新安装（程序目录中原来没有配置与数据文件，无需备份）。"
+                              : "Vexa服务已重新安装，原来的配置与数据文件已备份到：\n" + backupDirectory;
+  return std::string(kInstallLeftText) + "\n\n" + kept + "\n\n以后可以在浏览器中打开 " +
+         usersPage + " 创建管理员。";
 }
 
 std::string RequestNotSentText(const std::string& reason, const std::string& url) {
@@ -243,6 +246,8 @@ void OpenWebFileDirectory(TrackerHost& host) {
 
 std::optional<std::string> BackupData(TrackerHost& host, bool clearing) {
   BackupOutcome outcome = host.BackupFiles(clearing);
+  // An empty program directory has nothing for the installation to keep.
+  if (clearing && outcome.nothing) return std::string();
   if (!outcome.status.ok) {
     host.ShowAppMessage(outcome.status.message, kIconExclamation);
     return std::nullopt;

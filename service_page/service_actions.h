@@ -120,7 +120,7 @@ void OpenWebFileDirectory(TrackerHost& host);
 
 // Backs up (and in clearing mode removes) the data files, then shows the
 // final message or the file error; the backup directory when it went
-// through.
+// through, "" when clearing found nothing to back up (and said nothing).
 std::optional<std::string> BackupData(TrackerHost& host, bool clearing);
 void BackupButton(TrackerHost& host);
 

@@ -126,16 +126,14 @@ TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
   return StatusLine().Look(ProgramDirectory(), port, how);
 }
 
-BackupOutcome ServiceHost::BackupFiles(bool clearing) { return RunBackup(clearing, clearing); }
-
-BackupOutcome ServiceHost::BackupBeforeRestore() {
-  BackupOutcome outcome = RunBackup(false, true);
-  // Only a mark for the restore dialog: the backup holds without it.
-  if (outcome.status.ok) CreateNewFile(outcome.directory + kPreRestoreNoteName, kPreRestoreNoteText);
-  return outcome;
+BackupOutcome ServiceHost::BackupFiles(bool clearing) {
+  return RunBackup(clearing ? BackupKind::kClearing : BackupKind::kPlain);
 }
 
-BackupOutcome ServiceHost::RunBackup(bool clearing, bool flushCopies) {
+BackupOutcome ServiceHost::BackupBeforeRestore() { return RunBackup(BackupKind::kBeforeRestore); }
+
+BackupOutcome ServiceHost::RunBackup(BackupKind kind) {
+  const bool clearing = kind == BackupKind::kClearing;
   // A second panel of this directory, or the command-line backup, may be
   // copying the same files or replacing them.
   const DataJobLock lock(ProgramDirectory());
@@ -152,8 +150,7 @@ BackupOutcome ServiceHost::RunBackup(bool clearing, bool flushCopies) {
   BackupOutcome outcome =
       RunShowingProgress(status_, clearing ? CopyJob::kClearing : CopyJob::kBackup, progress,
                          [&] {
-                           return vexa::BackupFiles(directory, clearing, time, &progress,
-                                                    flushCopies);
+                           return vexa::BackupFiles(directory, kind, time, &progress);
                          });
   LogAction(BackupLogLine(clearing, outcome, GetTickCount64() - start));
   return outcome;

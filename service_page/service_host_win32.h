@@ -25,8 +25,7 @@ class ServiceHost : public TrackerHost {
   ConsoleCloseResult CloseConsoleWindows() override;
   TrackerSnapshot LookAtTracker(const std::string& port) override;
   BackupOutcome BackupFiles(bool clearing) override;
-  // The plain backup, each copy on the disk before it counts: files are
-  // about to be replaced from it.
+  // The plain backup, marked as the one a restore made of what it replaces.
   BackupOutcome BackupBeforeRestore();
   Status ShellOpen(const std::string& target) override;
   void Sleep(unsigned milliseconds) override;
@@ -43,7 +42,7 @@ class ServiceHost : public TrackerHost {
   bool ConfirmAppMessage(const std::string& text) override;
 
  private:
-  BackupOutcome RunBackup(bool clearing, bool flushCopies);
+  BackupOutcome RunBackup(BackupKind kind);
   CServiceStatus& StatusLine() { return status_ ? *status_ : ownStatus_; }
 
   HWND page_;

@@ -27,17 +27,6 @@ constexpr UINT kStatusPeriodMs = 1000;
 constexpr UINT_PTR kFirstStatusTimerId = 1091;
 constexpr UINT kFirstStatusDelayMs = 10;
 
-// The jobs a logoff must not cut short, as the system names them; the
-// others are over in seconds.
-std::string JobOf(int button) {
-  switch (button) {
-    case IDC_SVC_BACKUP: return "备份数据";
-    case IDC_SVC_RESTORE: return "恢复备份";
-    case IDC_SVC_ONE_CLICK: return "一键安装服务器（清空并备份数据）";
-    default: return std::string();
-  }
-}
-
 }  // namespace
 
 CSetting::CSetting(ConfigStore& store) : CDialog(kTemplateId), store_(store) {
@@ -93,7 +82,7 @@ bool CSetting::OnCommand(int id, int code, HWND control) {
   // A click that reaches the page while a job waits (a posted one, say) is
   // dropped like any other input then, not run inside the job.
   if (PanelBusy()) return true;
-  BusyPanel busy(JobOf(id));
+  const BusyPanel busy;
   ServiceHost host(Handle(), store_, &status_);
   if (const ServiceButton* button = FindServiceButton(id)) {
     RunServiceButton(host, *button);

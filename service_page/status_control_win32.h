@@ -64,6 +64,11 @@ template <typename Copy>
 auto RunShowingProgress(CServiceStatus* status, CopyJob job, const BackupProgress& progress,
                         Copy copy) -> decltype(copy()) {
   const ProgressLine line(job, GetTickCount64());
+  // A logoff is refused only while files are copied or replaced, never
+  // while a box of the job waits for the user.
+  const BusyPanel busy(job == CopyJob::kRestore    ? "恢复备份"
+                       : job == CopyJob::kClearing ? "一键安装服务器（清空并备份数据）"
+                                                   : "备份数据");
   bool shown = false;
   auto result = RunPumping(copy, [&] {
     const std::string text = line.TextAt(GetTickCount64(), progress);
@@ -71,7 +76,7 @@ auto RunShowingProgress(CServiceStatus* status, CopyJob job, const BackupProgres
     status->SetOverride(text);
     shown = true;
   });
-  if (shown) status->ClearOverride();
+  if (shown && status) status->ClearOverride();
   return result;
 }
 

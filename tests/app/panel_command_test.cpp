@@ -24,7 +24,16 @@ TEST(PanelCommand, BackupWithKeepOrAWindowAndEveryOtherLineIsRefused) {
       {{"/keep", "3"}, Kind::kBadArguments, 0, "“/keep”只能与“/backup”一起使用"},
       {{"/backup", "/backup"}, Kind::kBadArguments, 0, "参数“/backup”重复了"},
       {{"/backup", "C:\\x.vexa"}, Kind::kBadArguments, 0, "无法识别的参数“C:\\x.vexa”"},
-      {{"backup"}, Kind::kBadArguments, 0, nullptr},
+      {{"backup"}, Kind::kBadArguments, 0, "参数“backup”前少了“/”"},
+      // A dropped file opens the window; beside a switch a word is a typo in
+      // a task's line, and so is a switch without its "/".
+      {{"C:\\a b\\vexa.cfg", ""}, Kind::kWindow, 0, ""},
+      {{"C:\\x.cfg", "/backup"}, Kind::kBadArguments, 0, "无法识别的参数“C:\\x.cfg”"},
+      {{"/backup", "/keep", "7", "KEEP"}, Kind::kBadArguments, 0, "参数“KEEP”前少了“/”"},
+      {{"/?"}, Kind::kHelp, 0, ""},
+      {{"-Help"}, Kind::kHelp, 0, ""},
+      {{"/backup", "/?"}, Kind::kBadArguments, 0, "“/?”只能单独使用"},
+      {{"/x"}, Kind::kBadArguments, 0, "无法识别的参数“/x”"},
   };
   for (const auto& row : rows) {
     std::string line;
@@ -38,6 +47,7 @@ TEST(PanelCommand, BackupWithKeepOrAWindowAndEveryOtherLineIsRefused) {
       EXPECT_EQ(command.problem, row.problem) << line;
     }
     EXPECT_EQ(command.problem.empty(), row.kind != Kind::kBadArguments) << line;
+    EXPECT_EQ(command.ignored.size(), row.kind == Kind::kWindow ? row.arguments.size() : 0) << line;
   }
 }
 

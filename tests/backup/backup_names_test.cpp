@@ -21,20 +21,21 @@ TEST(BackupNames, StampHasNoLeadingZerosAndChineseUnits) {
 }
 
 TEST(BackupNames, CandidatesGrowByBlankAndNextNumber) {
-  std::set<std::string> existing;
-  std::vector<std::string> asked;
-  auto exists = [&](const std::string& name) {
-    asked.push_back(name);
-    return existing.count(name) > 0;
-  };
-  EXPECT_EQ(UniqueBackupName("R\\S", exists), "R\\S");
-  existing.insert("R\\S");
-  EXPECT_EQ(UniqueBackupName("R\\S", exists), "R\\S 0");
-  existing.insert("R\\S 0");
-  existing.insert("R\\S 0 1");
-  asked.clear();
-  EXPECT_EQ(UniqueBackupName("R\\S", exists), "R\\S 0 1 2");
-  EXPECT_EQ(asked, (std::vector<std::string>{"R\\S", "R\\S 0", "R\\S 0 1", "R\\S 0 1 2"}));
+  std::vector<std::string> names = {"R\\S"};
+  for (int i = 0; i < 3; ++i) names.push_back(NextBackupName("R\\S", names.back()));
+  EXPECT_EQ(names, (std::vector<std::string>{"R\\S", "R\\S 0", "R\\S 0 1", "R\\S 0 1 2"}));
+  EXPECT_EQ(NextBackupName("R\\S", "R\\S 0 1 2 3 4 5 6 7 8 9"), "R\\S 0 1 2 3 4 5 6 7 8 9 10");
+
+  EXPECT_EQ(BackupFolderName("C:\\a b\\备份\\12月6日5时59分9秒 0\\"), "12月6日5时59分9秒 0");
+  EXPECT_EQ(BackupFolderName(""), "");
+  // The names of a backup being made or deleted are never a backup's.
+  for (const char* name : {"~正在备份 12月6日5时59分9秒", "~正在删除 12月6日5时59分9秒 0"}) {
+    EXPECT_TRUE(IsUnfinishedFolderName(name)) << name;
+    EXPECT_FALSE(ParseBackupName(name)) << name;
+  }
+  for (const char* name : {"12月6日5时59分9秒", "正在备份 x", "~正在备份", "手工备份"}) {
+    EXPECT_FALSE(IsUnfinishedFolderName(name)) << name;
+  }
 }
 
 TEST(BackupNames, FinalMessagesEndInTheDirectory) {

@@ -1,5 +1,8 @@
 #include "backup/restore_plan.h"
 
+#include "backup/backup_names.h"
+#include "backup/backup_shelf.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -118,6 +121,12 @@ class RecordingRestoreHost : public RestoreHost {
     calls.push_back("check tracker");
     return running;
   }
+  bool lockFree = true;
+  bool TakeJobLock() override {
+    calls.push_back(lockFree ? "lock" : "lock refused");
+    return lockFree;
+  }
+  void ReleaseJobLock() override { calls.push_back("unlock"); }
   BackupOutcome BackupCurrentFiles() override {
     calls.push_back("backup");
     return backup;
@@ -148,8 +157,10 @@ TEST(RestoreButton, ChoosesChecksConfirmsReadsAgainBacksUpRestoresReloadsAndRepo
                   "check tracker",
                   std::string("confirm 确定要从以下备份恢复配置与数据文件吗？\n") + kChosen +
                       "\n\n恢复之前，当前的配置与数据文件会先备份到“备份”目录中的一个新目录。",
-                  "list", "backup", std::string("restore ") + kChosen + " keeping " + kPre,
-                  "reload",
+                  "lock", "list", "backup",
+                  std::string("restore ") + kChosen + " keeping " + kPre,
+                  // Released before the box, which may stay open for hours.
+                  "unlock", "reload",
                   std::string("box 64 已从备份恢复 3 个配置与数据文件：\n") + kChosen +
                       "\n\n恢复之前的配置与数据文件保存在目录：\n" + kPre));
   EXPECT_THAT(host.logLines,
@@ -217,8 +228,9 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
   RecordingRestoreHost host;
   host.backup = {Status::Error("The disk is full while accessing C:\\p\\备份\\x\\users.vexa."), ""};
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 6u);
-  EXPECT_EQ(host.calls[5],
+  ASSERT_EQ(host.calls.size(), 8u);
+  EXPECT_EQ(host.calls[6], "unlock");
+  EXPECT_EQ(host.calls[7],
             "box 48 未能先备份当前的配置与数据文件，没有恢复任何文件：\nThe disk is full while "
             "accessing C:\\p\\备份\\x\\users.vexa.");
 
@@ -227,8 +239,8 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
   host.restore = {Status::Error("The disk is full while accessing C:\\p\\users.vexa.restore.tmp."),
                   0, 0, {}};
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 7u);
-  EXPECT_EQ(host.calls[6],
+  ASSERT_EQ(host.calls.size(), 9u);
+  EXPECT_EQ(host.calls[8],
             std::string("box 48 恢复备份失败：\nThe disk is full while accessing "
                         "C:\\p\\users.vexa.restore.tmp.\n\n当前的配置与数据文件都保持原样。\n"
                         "恢复之前的配置与数据文件保存在目录：\n") + kPre);
@@ -241,9 +253,9 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
   host.restore = {Status::Error("Access to C:\\p\\tags.vexa was denied."), 1, 10,
                   {"users.vexa", "vexa.cfg"}};
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 8u);
-  EXPECT_EQ(host.calls[6], "reload");
-  EXPECT_EQ(host.calls[7],
+  ASSERT_EQ(host.calls.size(), 10u);
+  EXPECT_EQ(host.calls[8], "reload");
+  EXPECT_EQ(host.calls[9],
             std::string("box 48 恢复备份失败：\nAccess to C:\\p\\tags.vexa was denied.\n\n"
                         "以下文件已是备份中的内容，未能改回：\nusers.vexa\nvexa.cfg\n"
                         "恢复之前的配置与数据文件保存在目录：\n") + kPre);
@@ -252,13 +264,36 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
   host = RecordingRestoreHost();
   host.reload = Status::Error("Access to C:\\p\\vexa.cfg was denied.");
   RestoreBackupButton(host);
-  ASSERT_EQ(host.calls.size(), 8u);
-  EXPECT_EQ(host.calls[7],
+  ASSERT_EQ(host.calls.size(), 10u);
+  EXPECT_EQ(host.calls[9],
             std::string("box 48 已从备份恢复 3 个配置与数据文件：\n") + kChosen +
                 "\n\n恢复之前的配置与数据文件保存在目录：\n" + kPre +
                 "\n\n未能重新读取 vexa.cfg，各设置页仍显示恢复之前的设置，请重新启动本程序：\n"
                 "Access to C:\\p\\vexa.cfg was denied.");
   EXPECT_EQ(host.logLines[3], "恢复备份：未能重新读取 vexa.cfg：Access to C:\\p\\vexa.cfg was denied.");
+
+  // Another panel, or the nightly backup, is copying: nothing is read or copied.
+  host = RecordingRestoreHost();
+  host.lockFree = false;
+  RestoreBackupButton(host);
+  ASSERT_EQ(host.calls.size(), 5u);
+  EXPECT_EQ(host.calls[3], "lock refused");
+  EXPECT_EQ(host.calls[4], std::string("box 48 ") + kDataJobBusyText);
+}
+
+// An empty program directory has nothing to keep: the restore goes on
+// without a backup of its own and says so.
+TEST(RestoreButton, NothingToBackUpFirstIsNoReasonToStop) {
+  RecordingRestoreHost host;
+  host.backup = {Status::Error(NothingToBackUpText("C:\\p\\")), ""};
+  host.backup.nothing = true;
+  host.backup.configMissing = true;
+  RestoreBackupButton(host);
+  ASSERT_EQ(host.calls.size(), 10u);
+  EXPECT_EQ(host.calls[6], std::string("restore ") + kChosen + " keeping ");
+  EXPECT_EQ(host.calls[9], std::string("box 64 已从备份恢复 3 个配置与数据文件：\n") + kChosen +
+                               "\n\n恢复之前程序目录中没有配置与数据文件，无需先备份。");
+  EXPECT_EQ(host.logLines[1], "恢复备份：程序目录中没有配置与数据文件，无需先备份");
 }
 
 // The folder is read again after the confirmation, and the final box says

@@ -43,7 +43,7 @@ struct Restorable {
     Write("users.vexa", Binary(3000, 1));
     Write("dstate.vexa", Binary(200000, 7));  // several copy chunks
     Write("vexa.cfg", "port = 7000\r\n");
-    backup = BackupFiles(dir.Path(), false, {1, 2, 3, 4, 5}).directory;
+    backup = BackupFiles(dir.Path(), BackupKind::kPlain, {1, 2, 3, 4, 5}).directory;
     // Files a backup never holds, beside it: not restored.
     WriteBytes(backup + "notes.txt", "not restored");
     WriteBytes(backup + "VexaPanel.exe", "not restored");
@@ -52,8 +52,7 @@ struct Restorable {
     Write("users.vexa", "changed users");
     Write("vexa.cfg", "port = 8000\r\n");
     Write("extra.vexa", "made after the backup");
-    pre = BackupFiles(dir.Path(), false, {1, 2, 3, 4, 6}).directory;
-    WriteBytes(pre + kPreRestoreNoteName, kPreRestoreNoteText);  // as a restore marks it
+    pre = BackupFiles(dir.Path(), BackupKind::kBeforeRestore, {1, 2, 3, 4, 6}).directory;
     before = Files(dir.Path());
   }
   void Write(const std::string& name, const std::string& bytes) { WriteBytes(P(name), bytes); }
@@ -65,6 +64,8 @@ struct Restorable {
 
 TEST(Restore, PutsBackTheBackupsFilesByteForByteAndLeavesTheRest) {
   Restorable r("恢复 a&b 嘰");
+  // The restore's own backup is marked from the moment it has its name.
+  EXPECT_EQ(ReadBytes(r.pre + kPreRestoreNoteName), kPreRestoreNoteText);
   RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);
   ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
   EXPECT_EQ(outcome.files, 4);
@@ -154,6 +155,7 @@ TEST(Restore, AReplaceRefusedForAMomentIsTriedAgain) {
   const std::string last = r.P(order.back());
   ScopedHandle held(CreateFileW(Wide(last).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
+  bool replacing = false;
   // Let go once every other file is in place: the restore has met the refusal.
   std::thread release([&] {
     auto othersMoved = [&] {
@@ -164,10 +166,14 @@ TEST(Restore, AReplaceRefusedForAMomentIsTriedAgain) {
     };
     const ULONGLONG until = GetTickCount64() + 20000;
     while (!othersMoved() && GetTickCount64() < until) Sleep(1);
+    // Half the files replaced: an ending session must wait for the rest.
+    replacing = !WaitForFilesReplaced(50);
     held.Reset();
   });
   RestoreOutcome outcome = RestoreBackupFiles(r.dir.Path(), r.backup, r.pre);
   release.join();
+  EXPECT_TRUE(replacing);
+  EXPECT_TRUE(WaitForFilesReplaced(0));
   ASSERT_TRUE(outcome.status.ok) << outcome.status.message;
   EXPECT_EQ(ReadBytes(last), ReadBytes(r.backup + order.back()));
 }

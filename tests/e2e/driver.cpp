@@ -601,6 +601,7 @@ testing::AssertionResult Panel::Start(const ProgramDir& dir, const PanelOptions&
   if (process_) return testing::AssertionFailure() << "panel already started";
   std::string exe = dir.File(options.exeName);
   std::string commandLine = "\"" + exe + "\"";
+  if (!options.arguments.empty()) commandLine += " " + options.arguments;
   std::string workingDir = options.workingDir.empty() ? dir.Path() : options.workingDir;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);

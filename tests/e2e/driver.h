@@ -159,6 +159,8 @@ std::vector<HWND> WindowsOfClass(const char* className);
 // ------------------------------------------------------------------- panel
 
 struct PanelOptions {
+  // Appended to the quoted program path on its command line.
+  std::string arguments;
   // Working directory of the process; empty means the program directory.
   std::string workingDir;
   // Executable inside the program directory.

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "backup/backup_names.h"
+#include "backup/backup_shelf_win32.h"
 #include "backup/restore_plan.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
@@ -169,6 +170,9 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   ASSERT_EQ(folders.size(), 2u);
   const std::string pre = root + (folders[0] == keptName ? folders[1] : folders[0]) + "\\";
   EXPECT_NE(done->text.find(pre), std::string::npos) << done->text;
+  // Nothing is copied any more: the box, which may stay open all night,
+  // holds no lock that would refuse the nightly backup.
+  EXPECT_TRUE(DataJobLock(s.dir.Path()).Held());
   ASSERT_TRUE(PressButton(*done, IDOK));
 
   // Byte for byte as backed up; what came later stays; the changed files

@@ -50,8 +50,9 @@ void CollectBelow(const std::string& root, const std::string& relative,
 Snapshot TakeSnapshot(const std::string& dir) {
   Snapshot files;
   ForEachEntry(dir, [&](const std::string& name, bool isDirectory) {
-    // The action log records every attempt, failed ones too.
-    if (name.rfind("VexaPanel.log", 0) == 0) return;
+    // The action log records every attempt, failed ones too; the job lock
+    // file is made by the first job that takes it.
+    if (name.rfind("VexaPanel.log", 0) == 0 || name == "VexaPanel.lock") return;
     if (!isDirectory) files[name] = e2e::ReadFileBytes(dir + name);
   });
   return files;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,11 +38,18 @@ class MemoryLogFile : public ActionLogFile {
  public:
   std::string current, old;
   bool exists = false, canAppend = true, canRename = true;
+  // What another writer does before the rotation's lock comes to this one.
+  std::function<void()> beforeHold;
   std::vector<std::string> calls;
 
   bool Size(unsigned long long* size) override {
     *size = current.size();
     return exists;
+  }
+  std::unique_ptr<RotationHold> TryHoldRotation() override {
+    calls.push_back("hold");
+    if (beforeHold) beforeHold();
+    return std::make_unique<Hold>(calls);
   }
   bool RenameToOld() override {
     calls.push_back("rename");
@@ -57,6 +66,13 @@ class MemoryLogFile : public ActionLogFile {
     exists = true;
     return true;
   }
+
+ private:
+  struct Hold : RotationHold {
+    explicit Hold(std::vector<std::string>& calls) : calls(calls) {}
+    ~Hold() override { calls.push_back("release"); }
+    std::vector<std::string>& calls;
+  };
 };
 
 TEST(ActionLogFile, RotatesOnlyOnceTheFileHasPassedOneMebibyte) {
@@ -72,7 +88,31 @@ TEST(ActionLogFile, RotatesOnlyOnceTheFileHasPassedOneMebibyte) {
   EXPECT_TRUE(AppendActionLogLine(file, "third\r\n"));  // past it: moved aside first
   EXPECT_EQ(file.current, "third\r\n");
   EXPECT_EQ(file.old.size(), kActionLogLimitBytes + 8);
-  EXPECT_EQ(file.calls, (std::vector<std::string>{"append", "append", "rename", "append"}));
+  // The lock only for a full log, and the rename under it.
+  EXPECT_EQ(file.calls,
+            (std::vector<std::string>{"append", "append", "hold", "rename", "release", "append"}));
+}
+
+// Two writers see the same full log; the other one gets the lock first and
+// moves the log aside. This one, holding the lock next, must leave the
+// other's fresh log (or its absence) where it is: moving it over the full
+// one loses a megabyte of lines.
+TEST(ActionLogFile, AWriterHoldingTheLockLooksAgainBeforeMovingTheLogAside) {
+  const std::string full(kActionLogLimitBytes + 1, 'x');
+  for (const std::string otherWrote : {"other\r\n", ""}) {
+    MemoryLogFile file;
+    file.exists = true;
+    file.current = full;
+    file.beforeHold = [&] {
+      file.old = file.current;
+      file.current = otherWrote;
+      file.exists = !otherWrote.empty();
+    };
+    EXPECT_TRUE(AppendActionLogLine(file, "mine\r\n"));
+    EXPECT_TRUE(file.old == full) << "the full log was lost, other wrote: " << otherWrote;
+    EXPECT_EQ(file.current, otherWrote + "mine\r\n");
+    EXPECT_EQ(file.calls, (std::vector<std::string>{"hold", "release", "append"})) << otherWrote;
+  }
 }
 
 TEST(ActionLogFile, FailuresAreReportedButNeverStopTheWriting) {

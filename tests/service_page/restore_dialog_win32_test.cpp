@@ -10,6 +10,9 @@
 #include <string>
 #include <thread>
 
+#include "backup/backup_names.h"
+#include "backup/backup_shelf.h"
+#include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
 #include "tests/ui/box_answers_win32.h"
@@ -55,8 +58,8 @@ TEST(RestoreDialog, DeletesTheSelectedBackupAfterAQuestionThatDefaultsToCancel) 
   const std::string root = MakeBackups(dir);
   CRestoreDlg dialog(dir.Path());
   const DWORD thread = GetCurrentThreadId();
-  std::string question, summaryBefore, summaryAfter, refusal;
-  LRESULT linesAfter = 0;
+  std::string question, summaryBefore, summaryAfter, refusal, busy, halfDeleted, summaryLast;
+  LRESULT linesAfter = 0, linesLast = 0;
   bool keptOnCancel = false;
   std::thread user([&] {
     for (int i = 0; i < 500 && !(dialog.Handle() && IsWindowVisible(dialog.Handle())); ++i) Sleep(10);
@@ -75,6 +78,26 @@ TEST(RestoreDialog, DeletesTheSelectedBackupAfterAQuestionThatDefaultsToCancel) 
     AnswerBox(WaitForBox(thread, window), IDOK);
     refusal = AnswerBox(WaitForBox(thread, window), IDOK);
     linesAfter = SendDlgItemMessageW(window, IDC_RESTORE_LIST, LB_GETCOUNT, 0, 0);
+    {
+      // Another panel's job (or the nightly backup) holds the lock file.
+      ScopedHandle job(CreateFileW(Wide(dir.Path() + "VexaPanel.lock").c_str(),
+                                   GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+      ClickDelete(window, 1);  // 1月
+      AnswerBox(WaitForBox(thread, window), IDOK);
+      busy = AnswerBox(WaitForBox(thread, window), IDOK);
+    }
+    {
+      // A file of it that cannot be deleted: what is left is named, and no
+      // longer lists as a backup. (Windows refuses the rename itself then,
+      // and the backup stays whole.)
+      ScopedHandle held(CreateFileW(Wide(root + "1月1日0时0分0秒\\vexa.cfg").c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      ClickDelete(window, 1);
+      AnswerBox(WaitForBox(thread, window), IDOK);
+      halfDeleted = AnswerBox(WaitForBox(thread, window), IDOK);
+    }
+    linesLast = SendDlgItemMessageW(window, IDC_RESTORE_LIST, LB_GETCOUNT, 0, 0);
+    summaryLast = ItemText(window, IDC_RESTORE_SUMMARY);
     PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   });
   EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
@@ -88,6 +111,14 @@ TEST(RestoreDialog, DeletesTheSelectedBackupAfterAQuestionThatDefaultsToCancel) 
   EXPECT_NE(refusal.find("子目录“mine”"), std::string::npos) << refusal;
   EXPECT_TRUE(FileExists(root + "3月1日0时0分0秒\\vexa.cfg"));
   EXPECT_EQ(linesAfter, 2);
+  EXPECT_EQ(busy, kDataJobBusyText);
+  const std::string aside = root + kDeletingFolderPrefix + "1月1日0时0分0秒\\";
+  EXPECT_NE(halfDeleted.find("备份已不完整，剩下的文件在目录 " + aside + " 中"), std::string::npos)
+      << halfDeleted;
+  EXPECT_TRUE(FileExists(aside + "vexa.cfg"));
+  EXPECT_EQ(linesLast, 1);
+  // The folder beside the backups is no backup.
+  EXPECT_EQ(summaryLast.rfind("共 1 个备份", 0), 0u) << summaryLast;
   EXPECT_FALSE(dialog.Chosen());
 }
 

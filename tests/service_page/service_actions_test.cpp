@@ -330,9 +330,14 @@ TEST(BackupButton, ShowsTheDirectoryOrTheFileError) {
   BackupButton(host);
   host.backup = {Status::Error("Access to C:\\p\\a.vexa was denied."), ""};
   BackupButton(host);
+  host.backup = {Status::Error(NothingToBackUpText("C:\\p\\")), ""};
+  host.backup.nothing = true;
+  BackupButton(host);
   EXPECT_THAT(host.log,
               ElementsAre("backup", "app box 0 配置与数据文件已备份到目录：\nC:\\p\\备份\\1月2日3时4分5秒\\",
-                          "backup", "app box 48 Access to C:\\p\\a.vexa was denied."));
+                          "backup", "app box 48 Access to C:\\p\\a.vexa was denied.", "backup",
+                          "app box 48 没有可备份的文件：程序目录中既没有 vexa.cfg，也没有数据文件（*.vexa）。"
+                          "\nC:\\p\\"));
 }
 
 TEST(RestartTracker, ClosesConsolesThenRunsFourSwitchesWithPausesShowingEachInTheStatusLine) {
@@ -439,6 +444,18 @@ TEST(OneClickInstallation, CancelOrAnEmptyValueLeavesWithoutRequestAndSaysWhereT
     EXPECT_EQ(std::vector<std::string>(h.log.end() - 4, h.log.end()), tail) << answer;
     EXPECT_THAT(h.log, ::testing::Contains("backup clearing"));
   }
+  // An empty program directory: no backup, no box about one, and the end says so.
+  RecordingHost empty;
+  empty.adminGiven = false;
+  empty.backup = {Status::Error(NothingToBackUpText("C:\\p\\")), ""};
+  empty.backup.nothing = true;
+  RunOneClickInstallation(empty);
+  const auto backup = std::find(empty.log.begin(), empty.log.end(), "backup clearing");
+  ASSERT_LT(backup - empty.log.begin() + 1, static_cast<std::ptrdiff_t>(empty.log.size()));
+  EXPECT_EQ(backup[1], "log 一键安装：重新安装并启动服务");
+  EXPECT_EQ(*(empty.log.end() - 3),
+            "app box 0 您已经退出安装程序!\n\nVexa服务已重新安装（程序目录中原来没有配置与数据文件，"
+            "无需备份）。\n\n以后可以在浏览器中打开 http://localhost:6969/users.html 创建管理员。");
 }
 
 TrackerSnapshot Snapshot(std::vector<unsigned long> consoles, unsigned long servicePid, const PortHolder& port = {}) {

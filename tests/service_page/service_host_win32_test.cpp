@@ -12,6 +12,7 @@
 #include "tests/pages/memory_config_file.h"
 #include "tests/ui/box_answers_win32.h"
 #include "tracker/tracker_launcher.h"
+#include "ui/busy_panel_win32.h"
 
 namespace vexa {
 namespace {
@@ -42,6 +43,19 @@ TEST(ServiceHostShell, AFailedOpenCarriesTheSystemsReason) {
   EXPECT_TRUE(!opened.ok && (opened.message == SystemMessage(ERROR_FILE_NOT_FOUND) ||
                              opened.message == SystemMessage(ERROR_PATH_NOT_FOUND)))
       << opened.message;
+}
+
+// A logoff is refused while files are copied, named by the job, and no
+// longer once the copy is over and its box may wait for the user.
+TEST(ServiceHostBusy, ALogoffIsRefusedOnlyWhileFilesAreCopied) {
+  const BusyPanel click;  // the button's own, unnamed
+  BackupProgress progress;
+  // The window's thread only pumps meanwhile: nothing writes the name then.
+  EXPECT_EQ(RunShowingProgress(nullptr, CopyJob::kRestore, progress, [] { return RunningJob(); }),
+            "恢复备份");
+  EXPECT_EQ(RunShowingProgress(nullptr, CopyJob::kClearing, progress, [] { return RunningJob(); }),
+            "一键安装服务器（清空并备份数据）");
+  EXPECT_EQ(RunningJob(), "");
 }
 
 }  // namespace
