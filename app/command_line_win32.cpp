@@ -92,14 +92,10 @@ int RunPanelCommand(const PanelCommand& command) {
   }
   LogAction(command.keep ? "命令行备份开始，保留最新的 " + std::to_string(command.keep) + " 个备份"
                          : std::string("命令行备份开始"));
+  // Held on through /keep, so that no panel restores from a folder it deletes.
+  // cppcheck-suppress unreadVariable ; held for its lifetime
   const DataJobLock lock(directory);
-  if (!lock.Held()) {
-    LogAction(std::string("命令行备份已拒绝：") + kDataJobBusyText);
-    return Finish(kExitFailed, kDataJobBusyText);
-  }
-  const ULONGLONG start = GetTickCount64();
-  const BackupOutcome outcome = BackupFiles(directory, BackupKind::kPlain, LocalBackupTime());
-  LogAction(BackupLogLine(false, outcome, GetTickCount64() - start));
+  const BackupOutcome outcome = GuardedBackup(directory, BackupKind::kPlain);
   if (!outcome.status.ok) return Finish(kExitFailed, outcome.status.message);
 
   std::string said = BackupDoneMessage(false, outcome.directory, outcome.configMissing);

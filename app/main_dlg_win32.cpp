@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <type_traits>
 
+#include "app/panel_claim_win32.h"
 #include "backup/restore.h"
 #include "base/descramble.h"
 #include "base/system_error_win32.h"
@@ -23,6 +25,7 @@ namespace vexa {
 namespace {
 constexpr unsigned char kCaptionKey = 0x6B;
 constexpr auto kStoredCaption = ScrambleLiteral(kMainWindowCaption, kCaptionKey);
+const char kServicePageName[] = "管理服务";
 const char kPageNotCreated[] = "无法创建页面：";
 const char kPanelStartedLog[] = "控制面板启动：";
 const char kUnsavedPages[] = "以下页面有未保存的修改：";
@@ -47,19 +50,28 @@ CMainDlg::CMainDlg(ConfigStore& store)
 CMainDlg::~CMainDlg() { store_.SetOutsideChangeListener(nullptr); }
 
 template <typename Page>
-void CMainDlg::AddPage(const std::string& caption) {
-  auto page = std::make_unique<Page>(store_);
+HWND CMainDlg::BuildPage(const std::string& caption, int tab) {
+  auto page = std::make_unique<Page>(store_, ProgramDirectory());
   if (!page->Create(tabs.Handle())) {
-    // A tab without its page would show nothing and switch to nothing.
     DWORD error = GetLastError();
     AppMessageBox(kPageNotCreated + caption + "\n" + SystemMessage(error), MB_OK | MB_ICONERROR);
-    return;
+    return nullptr;
   }
-  tabs.AddPage(caption, page->Handle());
   if constexpr (std::is_base_of_v<StoreView, Page>) {
-    storeViews_.push_back(SettingsTab{page.get(), static_cast<int>(pages_.size())});
+    // The close question names the pages and saves them in tab order.
+    auto later = std::find_if(storeViews_.begin(), storeViews_.end(),
+                              [tab](const SettingsTab& built) { return built.tab > tab; });
+    storeViews_.insert(later, SettingsTab{page.get(), tab});
   }
+  HWND window = page->Handle();
   pages_.push_back(std::move(page));
+  return window;
+}
+
+template <typename Page>
+void CMainDlg::AddPageBuiltLater(const std::string& caption) {
+  const int tab = static_cast<int>(SendMessageW(tabs.Handle(), TCM_GETITEMCOUNT, 0, 0));
+  tabs.AddPage(caption, [this, caption, tab] { return BuildPage<Page>(caption, tab); });
 }
 
 void CMainDlg::RefreshPages() {
@@ -94,6 +106,7 @@ bool CMainDlg::ConfirmClose() {
 bool CMainDlg::OnInit() {
   CDialog::OnInit();  // attaches the tab strip to control 1003
   SetAppMainWindow(Handle());
+  PublishPanelWindow(Handle());
   SetProgramDirectory(GetProgramDirectory());
   StartActionLog(ProgramDirectory());
   LogAction(kPanelStartedLog + ProgramDirectory());
@@ -103,10 +116,13 @@ bool CMainDlg::OnInit() {
   store_.SetOutsideChangeListener([this] { RefreshPages(); });
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  AddPage<CSetting>("管理服务");
-  AddPage<CFileAndDir>(kDirectoriesPageName);
-  AddPage<Coption>(kDisplayOptionsPageName);
-  AddPage<CBTsystem>(kSystemLimitsPageName);
+  // A tab without its page would show nothing and switch to nothing.
+  if (HWND service = BuildPage<CSetting>(kServicePageName, 0)) {
+    tabs.AddPage(kServicePageName, service);
+  }
+  AddPageBuiltLater<CFileAndDir>(kDirectoriesPageName);
+  AddPageBuiltLater<Coption>(kDisplayOptionsPageName);
+  AddPageBuiltLater<CBTsystem>(kSystemLimitsPageName);
   SetText(DescrambleText(kStoredCaption, kCaptionKey));
   CentreOnWorkArea();
   if (!store_.LoadStatus().ok) PostMessageW(Handle(), kReportUnreadableConfig, 0, 0);

@@ -24,11 +24,10 @@ class CMainDlg : public CDialog {
   explicit CMainDlg(ConfigStore& store);
   ~CMainDlg() override;
 
-  const CSoundTabCtrl& Tabs() const { return tabs; }
-
-  // Every settings page shows the store's values again. The store calls it
-  // whenever they changed other than by a page's own save: the one-click
-  // installation's port, a reload after another program changed vexa.cfg,
+  // Every settings page built so far shows the store's values again; one not
+  // built yet reads them when it is. The store calls it whenever they
+  // changed other than by a page's own save: the one-click installation's
+  // port, a reload after another program changed vexa.cfg,
   // ConfigStore::ReloadAndRefresh (restoring a backup).
   void RefreshPages();
 
@@ -39,8 +38,13 @@ class CMainDlg : public CDialog {
   bool PreTranslateKey(MSG* msg) override;
 
  private:
+  // The page of a tab, made now; null after telling the user it could not be.
   template <typename Page>
-  void AddPage(const std::string& caption);
+  HWND BuildPage(const std::string& caption, int tab);
+  // A tab whose page is built when it is first needed: only the first page
+  // shows at start, and the others' windows would double the start-up.
+  template <typename Page>
+  void AddPageBuiltLater(const std::string& caption);
   void OnPaint();
   // Tab and Shift+Tab between the strip and the current page's controls.
   void MoveFocus(bool backwards);
@@ -54,13 +58,14 @@ class CMainDlg : public CDialog {
   ConfigStore& store_;
   HICON icon;          // shared resource icon: not destroyed
   CSoundTabCtrl tabs;  // control 1003
-  // The pages' owners; the strip reaches each page as its tab's item data.
+  // The owners of the pages built so far; the strip reaches each page as its
+  // tab's item data.
   std::vector<std::unique_ptr<CDialog>> pages_;
   struct SettingsTab {
     StoreView* view;  // a settings page among pages_
     int tab;
   };
-  std::vector<SettingsTab> storeViews_;
+  std::vector<SettingsTab> storeViews_;  // in tab order, whatever the order built
   bool confirmingClose_ = false;  // the close question or its saves are on screen
 };
 

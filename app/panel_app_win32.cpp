@@ -4,6 +4,7 @@
 
 #include "app/command_line_win32.h"
 #include "app/main_dlg_win32.h"
+#include "app/panel_claim_win32.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
 #include "config/program_directory.h"
@@ -16,6 +17,12 @@ namespace vexa {
 namespace {
 
 const char kPanelExitedLog[] = "控制面板退出";
+const char kSwitchedToOtherPanel[] = "另一个控制面板已打开此目录，已切换到它";
+const char kOtherPanelNotShown[] =
+    "另一个控制面板正在打开或关闭此目录，没有等到它的窗口，本次启动退出";
+// A panel still starting shows its window within this time, one closing
+// lets the directory go.
+constexpr unsigned long kWaitForOtherPanelMs = 5000;
 
 // vexa.cfg beside the program, shared by every page of the run.
 ConfigStore& PanelConfigStore() {
@@ -29,13 +36,21 @@ ConfigStore& PanelConfigStore() {
 int CPanelApp::Run(HINSTANCE instance, const std::vector<std::string>& ignored) {
   instance_ = instance;
   ignored_ = ignored;
-  // InitInstance always asks for no loop of its own: the main window's modal
-  // loop was the run.
+  // A second window of one directory would ask the first one's questions
+  // about vexa.cfg again: the window already open is shown instead.
+  CPanelClaim claim;
+  const PanelClaim found = claim.TakeOrShowHolder(GetProgramDirectory(), kWaitForOtherPanelMs);
+  if (found != PanelClaim::kTaken) {
+    StartActionLog(GetProgramDirectory());
+    if (!ignored_.empty()) LogAction(IgnoredArgumentsLogText(ignored_));
+    LogAction(found == PanelClaim::kHolderShown ? kSwitchedToOtherPanel : kOtherPanelNotShown);
+    return 0;
+  }
   InitInstance();
   return ExitInstance();
 }
 
-bool CPanelApp::InitInstance() {
+void CPanelApp::InitInstance() {
   SkinStartup(instance_, "Demo", "Demo", nullptr);
   SkinLoadResource(instance_, "DEFAULT", "SKINMAGIC");
 
@@ -59,7 +74,6 @@ bool CPanelApp::InitInstance() {
     dialog.DoModal(nullptr);
   }
   LogAction(kPanelExitedLog);
-  return false;
 }
 
 int CPanelApp::ExitInstance() {

@@ -1,6 +1,7 @@
 #pragma once
-// The application object: skinning component up, common controls, the main
-// window run modally, skinning component down.
+// The application object: one panel per program directory, skinning
+// component up, common controls, the main window run modally, skinning
+// component down.
 #include <windows.h>
 
 #include <optional>
@@ -18,8 +19,7 @@ class CPanelApp {
   int Run(HINSTANCE instance, const std::vector<std::string>& ignored);
 
  private:
-  // Start-up; false: no message loop of its own, go straight to exit.
-  bool InitInstance();
+  void InitInstance();
   int ExitInstance();
 
   HINSTANCE instance_ = nullptr;

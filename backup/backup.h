@@ -56,4 +56,11 @@ enum class BackupKind { kPlain, kClearing, kBeforeRestore };
 BackupOutcome BackupFiles(const std::string& programDirectory, BackupKind kind,
                           const BackupTime& time, BackupProgress* progress = nullptr);
 
+// The backup every job makes (the button, the clearing, the restore's own,
+// the command line): at the local time, under the program directory's job
+// lock (refused with kDataJobBusyText while another process holds it), and
+// logged with its figures.
+BackupOutcome GuardedBackup(const std::string& programDirectory, BackupKind kind,
+                            BackupProgress* progress = nullptr);
+
 }  // namespace vexa

@@ -1,6 +1,6 @@
 #pragma once
-// The texts of the data backup: time stamp, directory names, messages and
-// the file errors that end it.
+// The names of the data backup (time stamp, folder names, the restore's
+// note) and the messages that name them.
 #include <optional>
 #include <string>
 
@@ -61,30 +61,5 @@ extern const char kConfigMissingNote[];
 extern const char kPreRestoreNoteName[];
 extern const char kPreRestoreNoteText[];
 extern const char kPreRestoreMark[];
-
-// "512 字节", "1.5 KB", "384.0 MB", "1.00 GB" (units of 1024).
-std::string ByteSizeText(unsigned long long bytes);
-
-// The action log's line for a finished or failed backup; error is empty
-// when it went through.
-std::string BackupLogText(bool clearing, const std::string& directory, unsigned files,
-                          unsigned long long bytes, const std::string& error,
-                          bool configMissing = false);
-
-enum class FileErrorCause {
-  NotFound,
-  BadPath,
-  AccessDenied,
-  SharingViolation,
-  LockViolation,
-  DiskFull,
-  HardwareError,
-  Incomplete,  // the copy ended up shorter or longer than its source
-  Generic,
-};
-
-// The message for a file that ended the backup, naming the file; the
-// system's reason follows on its own line when there is one.
-std::string FileErrorText(FileErrorCause cause, const std::string& path, const std::string& reason);
 
 }  // namespace vexa

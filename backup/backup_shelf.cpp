@@ -1,27 +1,14 @@
 #include "backup/backup_shelf.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "backup/backup_names.h"
+#include "base/byte_size.h"
 
 namespace vexa {
 
 const char kDataJobBusyText[] =
     "同一目录的另一个控制面板（或命令行备份）正在备份或恢复数据，请等它结束后再试。";
-
-namespace {
-
-std::string Decimal(double value, const char* unit) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.1f %s", value, unit);
-  return text;
-}
-
-constexpr double kMegabyte = 1024.0 * 1024;
-constexpr double kGigabyte = kMegabyte * 1024;
-
-}  // namespace
 
 bool BackupFits(std::uint64_t needBytes, std::uint64_t freeBytes) {
   return freeBytes >= kBackupSpareBytes && needBytes <= freeBytes - kBackupSpareBytes;
@@ -79,10 +66,10 @@ std::string BackupShelfText(const std::vector<BackupFolder>& folders,
     ++count;
     total += FolderBytes(folder);
   }
-  return "共 " + std::to_string(count) + " 个备份，占用 " +
-         Decimal(static_cast<double>(total) / kMegabyte, "MB") + "；" +
-         (freeBytes ? "磁盘剩余 " + Decimal(static_cast<double>(*freeBytes) / kGigabyte, "GB")
-                    : std::string("磁盘剩余空间无法读取"));
+  const std::string room = freeBytes ? "磁盘剩余 " + ByteSizeIn(*freeBytes, ByteUnit::kGigabyte)
+                                     : std::string("磁盘剩余空间无法读取");
+  return "共 " + std::to_string(count) + " 个备份，占用 " + ByteSizeIn(total, ByteUnit::kMegabyte) +
+         "；" + room;
 }
 
 std::string DeleteBackupConfirmText(const std::string& folderPath, const BackupFolder& folder) {

@@ -4,6 +4,7 @@
 #include "backup/backup_shelf.h"
 #include "backup/file_error_win32.h"
 #include "backup/restore.h"
+#include "base/folder_entries_win32.h"
 #include "base/wide_text.h"
 #include "log/action_log.h"
 
@@ -30,18 +31,15 @@ std::string FolderName(const std::string& folderPath) {
 
 // The plain files of a folder; an error when it holds a folder or cannot be read.
 Status FilesOfFolder(const std::string& folderPath, std::vector<std::string>* files) {
-  WIN32_FIND_DATAW found;
-  ScopedFindHandle search(FindFirstFileW(Wide(folderPath + "*").c_str(), &found));
-  if (!search) return FileError(folderPath, GetLastError());
-  do {
-    const std::string name = Narrow(found.cFileName);
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      files->push_back(name);
-    } else if (name != "." && name != "..") {
-      return Status::Error("备份目录中有子目录“" + name + "”，它不是本程序的备份，没有删除：\n" +
-                           folderPath);
+  const FolderEntries listed = ListFolder(folderPath);
+  if (listed.error != ERROR_SUCCESS) return FileError(folderPath, listed.error);
+  for (const FolderEntry& entry : listed.entries) {
+    if (entry.IsFolder()) {
+      return Status::Error("备份目录中有子目录“" + entry.name +
+                           "”，它不是本程序的备份，没有删除：\n" + folderPath);
     }
-  } while (FindNextFileW(search.Get(), &found));
+    files->push_back(entry.name);
+  }
   return Status::Ok();
 }
 
@@ -132,20 +130,10 @@ KeepOutcome KeepNewestBackups(const std::string& programDirectory, unsigned keep
 }
 
 void RemoveUnfinishedFolders(const std::string& backupRoot) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  ScopedFindHandle search(FindFirstFileW(Wide(backupRoot + "*").c_str(), &found));
-  if (!search) return;
-  do {
-    const std::string name = Narrow(found.cFileName);
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsUnfinishedFolderName(name)) {
-      names.push_back(name);
-    }
-  } while (FindNextFileW(search.Get(), &found));
-  search.Reset();
-  for (const std::string& name : names) {
-    const Status removed = RemoveFolderOfFiles(backupRoot + name + "\\");
-    LogAction(removed.ok ? "已删除上次未完成的备份目录 " + (backupRoot + name) + "\\"
+  for (const FolderEntry& entry : ListFolder(backupRoot).entries) {
+    if (!entry.IsFolder() || !IsUnfinishedFolderName(entry.name)) continue;
+    const Status removed = RemoveFolderOfFiles(backupRoot + entry.name + "\\");
+    LogAction(removed.ok ? "已删除上次未完成的备份目录 " + (backupRoot + entry.name) + "\\"
                          : "未能删除上次未完成的备份目录：" + removed.message);
   }
 }

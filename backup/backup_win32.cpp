@@ -8,10 +8,12 @@
 #include "backup/backup_shelf_win32.h"
 #include "backup/file_copy_win32.h"
 #include "backup/file_error_win32.h"
+#include "base/create_new_file.h"
+#include "base/folder_entries_win32.h"
 #include "base/path_exists.h"
-#include "base/scoped_handles_win32.h"
 #include "base/system_error_win32.h"
 #include "base/wide_text.h"
+#include "log/action_log.h"
 
 namespace vexa {
 
@@ -90,23 +92,10 @@ Status MakeBackupRoot(const std::string& root) {
 // gives them, read before anything is deleted.
 std::vector<std::string> DataFileNames(const std::string& programDirectory) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  ScopedFindHandle search(
-      FindFirstFileW(Wide(programDirectory + kDataFilePattern).c_str(), &found));
-  if (!search) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      names.push_back(Narrow(found.cFileName));
-  } while (FindNextFileW(search.Get(), &found));
+  for (const FolderEntry& entry : ListFolder(programDirectory, kDataFilePattern).entries) {
+    if (!entry.IsFolder()) names.push_back(entry.name);
+  }
   return names;
-}
-
-// Only a file that is not there: one that cannot be looked up for another
-// reason is copied and fails with that reason.
-bool FileMissing(const std::string& path) {
-  if (GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-  const DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -124,8 +113,9 @@ BackupOutcome BackupFiles(const std::string& programDirectory, BackupKind kind,
   BackupProgress unused;
   if (!progress) progress = &unused;
   // A lost vexa.cfg is just what a user may want back from a backup: the
-  // restore's own backup must not stop at it.
-  outcome.configMissing = FileMissing(programDirectory + kConfigFileName);
+  // restore's own backup must not stop at it. One that cannot be looked up
+  // for another reason is copied and fails with that reason.
+  outcome.configMissing = PathMissing(programDirectory + kConfigFileName);
   if (dataFiles.empty() && outcome.configMissing) {
     outcome.nothing = true;
     outcome.status = Status::Error(NothingToBackUpText(programDirectory));
@@ -192,6 +182,23 @@ BackupOutcome BackupFiles(const std::string& programDirectory, BackupKind kind,
     outcome.status.message += "\n\n备份已完成：" + outcome.directory + "\n以下数据文件未能清空：";
     for (const std::string& file : outcome.notCleared) outcome.status.message += "\n" + file;
   }
+  return outcome;
+}
+
+BackupOutcome GuardedBackup(const std::string& programDirectory, BackupKind kind,
+                            BackupProgress* progress) {
+  // A second panel of this directory, or the command-line backup, may be
+  // copying the same files or replacing them.
+  const DataJobLock lock(programDirectory);
+  if (!lock.Held()) {
+    BackupOutcome busy;
+    busy.status = Status::Error(kDataJobBusyText);
+    LogAction(std::string("备份数据已拒绝：") + kDataJobBusyText);
+    return busy;
+  }
+  const ULONGLONG start = GetTickCount64();
+  BackupOutcome outcome = BackupFiles(programDirectory, kind, LocalBackupTime(), progress);
+  LogAction(BackupLogLine(kind == BackupKind::kClearing, outcome, GetTickCount64() - start));
   return outcome;
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "backup/backup_names.h"
+#include "base/byte_size.h"
 
 namespace vexa {
 

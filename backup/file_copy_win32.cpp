@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "backup/backup_names.h"
+#include "backup/file_error.h"
 #include "backup/file_error_win32.h"
 #include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"

@@ -1,6 +1,6 @@
 #include "backup/file_error_win32.h"
 
-#include "backup/backup_names.h"
+#include "backup/file_error.h"
 #include "base/system_error_win32.h"
 
 namespace vexa {

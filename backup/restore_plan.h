@@ -1,8 +1,6 @@
 #pragma once
-// Restoring a backup folder of "备份\": which folders there are and how
-// they are listed, which files a restore takes back, its texts, and the
-// order of its steps, written against the few things it needs from the
-// system so that the order can be followed exactly.
+// The folders of "备份\" as the restore sees them: what each holds, how
+// they are listed, which files a restore takes back and what came of it.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,8 +8,6 @@
 
 #include "backup/backup.h"
 #include "base/status.h"
-#include "tracker/status_line.h"
-#include "tracker/tracker_processes.h"
 
 namespace vexa {
 
@@ -42,6 +38,9 @@ struct RestoreOutcome {
   // is as it was before the restore.
   std::vector<std::string> notUndone;
   std::vector<std::string> restoredNames = {};  // the files restored, when status is ok
+  // Stopped right before the first file would have been replaced (status
+  // says why): every live file is as it was.
+  bool stoppedBeforeReplace = false;
 };
 
 // The files a restore takes back are those a backup makes: vexa.cfg and
@@ -61,78 +60,5 @@ std::string BackupListEntry(const BackupFolder& folder);
 // The temporary name beside a live file that its restored copy is written to.
 std::string RestoreTemporaryName(const std::string& fileName);
 
-// Whether the tracker of this program directory runs, as far as can be told.
-struct TrackerRunCheck {
-  bool known = true;  // false: it could not be told; detail says why
-  bool running = false;
-  std::string detail;  // which processes run, or why it could not be told
-};
-
-// Running when a tracker process runs or its service is on its way up or
-// down; not known when the process list could not be read or a process named
-// like the tracker hides its path, which might be ours.
-TrackerRunCheck JudgeTrackerRun(const TrackerProcesses& tracker);
-
 extern const char kNoBackupsText[];
-extern const char kRestoreEmptyFolderText[];
-extern const char kRestoreFolderGoneText[];
-
-std::string RestoreConfirmText(const std::string& folderPath);
-// The refusal while the tracker runs, or while that cannot be told.
-std::string RestoreRefusedText(const TrackerRunCheck& check);
-// A drive too full for that backup comes first, as in every backup's box.
-std::string RestoreBackupFailedText(const BackupOutcome& backup);
-std::string RestoreFailedText(const RestoreOutcome& outcome, const std::string& preRestoreFolder);
-// What the final box reports.
-struct RestoreReport {
-  std::string folderPath;            // the backup restored
-  std::string preRestoreFolder;      // the backup made first; empty when there was nothing to back up
-  bool noConfigBefore = false;       // there was no vexa.cfg to back up first
-  std::vector<std::string> planned;  // the folder's files when the restore began
-  RestoreOutcome restored;
-  Status reload;  // what came of reading vexa.cfg again
-};
-// The files planned but not restored, and those restored unplanned, as a
-// text; "" when the restore took exactly the plan.
-std::string RestorePlanDifference(const std::vector<std::string>& planned,
-                                  const std::vector<std::string>& restored);
-std::string RestoreDoneText(const RestoreReport& report);
-
-// Where the restore meets the panel and the system.
-class RestoreHost {
- public:
-  virtual ~RestoreHost() = default;
-
-  // Backup root with a backslash: ProgramDirectory + "备份\".
-  virtual std::string BackupRoot() = 0;
-  virtual std::vector<BackupFolder> ListBackupFolders() = 0;
-  // The dialog "恢复备份" over the folders, newest first, where the user
-  // may also delete some; the one chosen, nullopt for Cancel.
-  virtual std::optional<BackupFolder> ChooseBackup() = 0;
-  // The application's OK/Cancel box; true for OK.
-  virtual bool ConfirmAppMessage(const std::string& text) = 0;
-  // The application's box (its title as caption, OK) with this icon.
-  virtual void ShowAppMessage(const std::string& text, unsigned icon) = 0;
-  // Whether a tracker process of this program directory runs (service or
-  // console).
-  virtual TrackerRunCheck CheckTrackerRuns() = 0;
-  // The lock that keeps other panels and the command-line backup out while
-  // files are copied; false when another one holds it.
-  virtual bool TakeJobLock() = 0;
-  virtual void ReleaseJobLock() = 0;
-  // The backup button's copy into a new time-stamped folder.
-  virtual BackupOutcome BackupCurrentFiles() = 0;
-  virtual RestoreOutcome RestoreFiles(const std::string& folderPath,
-                                      const std::string& preRestoreFolder) = 0;
-  // Reads vexa.cfg again into the store and shows it on every page; the
-  // reason when it could not be read (the store then stays as it was).
-  virtual Status ReloadConfiguration() = 0;
-  virtual void Log(const std::string& line) = 0;
-};
-
-// The button "恢复备份数据": choose, refuse while the tracker runs, confirm,
-// take the lock, read the folder again, back up the current files, restore,
-// release the lock, reload, report.
-void RestoreBackupButton(RestoreHost& host);
-
 }  // namespace vexa

@@ -8,8 +8,8 @@
 #include "backup/file_copy_win32.h"
 #include "backup/file_error_win32.h"
 #include "base/ascii.h"
+#include "base/folder_entries_win32.h"
 #include "base/path_exists.h"
-#include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 
 namespace vexa {
@@ -30,15 +30,11 @@ struct FoundFile {
 // The plain files of a folder that a restore takes back.
 std::vector<FoundFile> RestorableFiles(const std::string& folderPath) {
   std::vector<FoundFile> files;
-  WIN32_FIND_DATAW found;
-  ScopedFindHandle search(FindFirstFileW(Wide(folderPath + "*").c_str(), &found));
-  if (!search) return files;
-  do {
-    const std::string name = Narrow(found.cFileName);
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsRestorableFileName(name)) {
-      files.push_back({name, JoinHalves(found.nFileSizeHigh, found.nFileSizeLow)});
+  for (const FolderEntry& entry : ListFolder(folderPath).entries) {
+    if (!entry.IsFolder() && IsRestorableFileName(entry.name)) {
+      files.push_back({entry.name, entry.size});
     }
-  } while (FindNextFileW(search.Get(), &found));
+  }
   return files;
 }
 
@@ -120,32 +116,25 @@ namespace {
 
 // Everything a folder holds, sorted into what a restore takes back and the rest.
 void ReadFolderContents(const std::string& folderPath, BackupFolder* folder) {
-  WIN32_FIND_DATAW found;
-  ScopedFindHandle search(FindFirstFileW(Wide(folderPath + "*").c_str(), &found));
-  if (!search) return;
-  do {
-    const std::string name = Narrow(found.cFileName);
-    const std::uint64_t size = JoinHalves(found.nFileSizeHigh, found.nFileSizeLow);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (name != "." && name != "..") ++folder->subfolders;
+  for (const FolderEntry& entry : ListFolder(folderPath).entries) {
+    if (entry.IsFolder()) {
+      ++folder->subfolders;
       continue;
     }
-    folder->newestFileTime =
-        std::max(folder->newestFileTime, JoinHalves(found.ftLastWriteTime.dwHighDateTime,
-                                                    found.ftLastWriteTime.dwLowDateTime));
-    if (IsRestorableFileName(name)) {
+    folder->newestFileTime = std::max(folder->newestFileTime, entry.lastWriteTime);
+    if (IsRestorableFileName(entry.name)) {
       ++folder->fileCount;
-      folder->totalBytes += size;
-      folder->fileNames.push_back(name);
+      folder->totalBytes += entry.size;
+      folder->fileNames.push_back(entry.name);
     } else {
-      folder->otherBytes += size;
-      if (EqualsIgnoringAsciiCase(name, kPreRestoreNoteName)) {
+      folder->otherBytes += entry.size;
+      if (EqualsIgnoringAsciiCase(entry.name, kPreRestoreNoteName)) {
         folder->beforeRestore = true;
       } else {
         ++folder->otherFiles;
       }
     }
-  } while (FindNextFileW(search.Get(), &found));
+  }
 }
 
 }  // namespace
@@ -153,31 +142,24 @@ void ReadFolderContents(const std::string& folderPath, BackupFolder* folder) {
 std::vector<BackupFolder> ListBackupFolders(const std::string& programDirectory) {
   std::vector<BackupFolder> folders;
   const std::string root = programDirectory + kBackupRootName;
-  WIN32_FIND_DATAW found;
-  ScopedFindHandle search(FindFirstFileW(Wide(root + "*").c_str(), &found));
-  if (!search) return folders;
-  do {
-    const std::string name = Narrow(found.cFileName);
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == ".." ||
-        IsUnfinishedFolderName(name)) {
-      continue;
-    }
+  for (const FolderEntry& entry : ListFolder(root).entries) {
+    if (!entry.IsFolder() || IsUnfinishedFolderName(entry.name)) continue;
     BackupFolder folder;
-    folder.name = name;
-    folder.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    folder.createdTime =
-        JoinHalves(found.ftCreationTime.dwHighDateTime, found.ftCreationTime.dwLowDateTime);
+    folder.name = entry.name;
+    folder.isLink = entry.IsLink();
+    folder.createdTime = entry.createdTime;
     // Never read through a link: what it points to is not ours.
-    if (!folder.isLink) ReadFolderContents(root + name + "\\", &folder);
+    if (!folder.isLink) ReadFolderContents(root + entry.name + "\\", &folder);
     folders.push_back(folder);
-  } while (FindNextFileW(search.Get(), &found));
+  }
   return folders;
 }
 
 RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
                                   const std::string& folderPath,
                                   const std::string& preRestoreFolder,
-                                  BackupProgress* progress) {
+                                  BackupProgress* progress,
+                                  const std::function<Status()>& beforeReplace) {
   RestoreOutcome outcome;
   const std::vector<FoundFile> files = RestorableFiles(folderPath);
   if (progress) {
@@ -200,6 +182,14 @@ RestoreOutcome RestoreBackupFiles(const std::string& programDirectory,
     if (progress) ++progress->filesDone;
   }
 
+  if (beforeReplace) {
+    outcome.status = beforeReplace();
+    if (!outcome.status.ok) {
+      RemoveTemporaries(programDirectory, files, 0, files.size());
+      outcome.stoppedBeforeReplace = true;
+      return outcome;
+    }
+  }
   const ReplacingFiles replacing;
   std::vector<bool> existed;
   existed.reserve(files.size());

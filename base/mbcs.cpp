@@ -7,21 +7,6 @@ std::size_t CharLength(const std::string& text, std::size_t pos) {
   return 1;
 }
 
-std::size_t FindCharMb(const std::string& text, char c, std::size_t from) {
-  for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-    if (i >= from && text[i] == c) return i;
-  }
-  return std::string::npos;
-}
-
-std::size_t FindLastCharMb(const std::string& text, char c) {
-  std::size_t found = std::string::npos;
-  for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-    if (text[i] == c) found = i;
-  }
-  return found;
-}
-
 std::string RemoveCharMb(const std::string& text, char c) {
   std::string out;
   out.reserve(text.size());

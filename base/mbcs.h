@@ -18,9 +18,6 @@ bool IsLeadByte(unsigned char c);
 // with nothing after it counts as one byte.
 std::size_t CharLength(const std::string& text, std::size_t pos);
 
-std::size_t FindCharMb(const std::string& text, char c, std::size_t from = 0);
-std::size_t FindLastCharMb(const std::string& text, char c);
-
 // Removes every single-byte character c, leaving double-byte characters whole.
 std::string RemoveCharMb(const std::string& text, char c);
 

@@ -1,19 +1,32 @@
 #include <windows.h>
 
 #include "base/path_exists.h"
-#include "base/scoped_handles_win32.h"
-#include "base/system_error_win32.h"
 #include "base/wide_text.h"
 
 namespace vexa {
 
-bool PathExists(const std::string& path) {
-  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+namespace {
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
+
+}  // namespace
+
+bool PathExists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
 
 bool DirectoryExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  const DWORD attributes = Attributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool PathMissing(const std::string& path) {
+  if (Attributes(path) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 bool FileSizeOnDisk(const std::string& path, std::uint64_t* size) {
@@ -21,35 +34,6 @@ bool FileSizeOnDisk(const std::string& path, std::uint64_t* size) {
   if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
   *size = JoinHalves(data.nFileSizeHigh, data.nFileSizeLow);
   return true;
-}
-
-Status CreateNewFile(const std::string& path, const std::string& bytes) {
-  ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_EXISTS) return Status::Ok();
-    return Status::Error(SystemMessage(error, path));
-  }
-  DWORD written = 0;
-  BOOL ok =
-      WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  DWORD error = GetLastError();
-  if (ok && written != bytes.size()) {
-    ok = FALSE;
-    error = ERROR_DISK_FULL;
-  }
-  if (ok && !file.Close()) {
-    ok = FALSE;
-    error = GetLastError();
-  }
-  if (!ok) {
-    // A cut-off file would count as existing and never be written again.
-    file.Close();
-    DeleteFileW(Wide(path).c_str());
-    return Status::Error(SystemMessage(error, path));
-  }
-  return Status::Ok();
 }
 
 }  // namespace vexa

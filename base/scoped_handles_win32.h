@@ -99,6 +99,14 @@ struct FindHandleTraits {
 };
 using ScopedFindHandle = ScopedHandleT<FindHandleTraits>;
 
+struct MappedViewTraits {  // MapViewOfFile's views
+  using Handle = void*;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { UnmapViewOfFile(h); }
+};
+using ScopedMappedView = ScopedHandleT<MappedViewTraits>;
+
 // A critical section for its owner's lifetime; Lock holds it for a scope.
 class CriticalSection {
  public:

@@ -522,8 +522,11 @@ int Backup(const std::string& folder, int rounds) {
   double bytes = 0;
   if (!BackupSet(dir, &names, &bytes)) return 1;
   std::vector<std::vector<double>> ms;
-  if (!TakeTurns(rounds, {[&] { return TimedBackup(dir); },
-                          [&] { return CopyAll(names, dir, dir + "copies\\"); }}, &ms)) {
+  const std::string copies = dir + "copies\\";
+  if (!TakeTurns(rounds,
+                 {[&] { return TimedBackup(dir); }, [&] { return CopyAll(names, dir, copies); },
+                  [&] { return CopyAll(names, dir, copies, true); }},
+                 &ms)) {
     return 1;
   }
   Samples("backup_ms", ms[0]);
@@ -532,6 +535,8 @@ int Backup(const std::string& folder, int rounds) {
   Result("backup_ms", Median(ms[0]));
   Result("copyfile_ms", Median(ms[1]));
   Result("backup_speed_ratio", Median(Ratios(ms)));  // > 1: the backup is faster
+  // The backup flushes every copy to the disk before it counts as made.
+  Result("copyfile_flushed_ms", Median(ms[2]));
   return 0;
 }
 
@@ -857,6 +862,14 @@ double PingedJob(const std::string& dataDir, const std::string& job, bool* progr
     } else if (job == "switch") {
       vexa::e2e::ClickItem(page, 1008);
       ok = answer(IDOK);
+    } else if (job == "first-tabs") {
+      // Each settings page is built when its tab is first chosen; the
+      // start-up's own last steps, which the idle job times, go first.
+      Sleep(1000);
+      for (int tab : {1, 2, 3}) {
+        vexa::e2e::SelectTab(panel.Tabs(), tab);
+        ok = ok && vexa::e2e::WaitForPageAtRest(panel, tab);
+      }
     } else if (job == "backup") {
       vexa::e2e::ClickItem(page, 1075);
       vexa::e2e::WaitUntil([&] {
@@ -881,7 +894,7 @@ double PingedJob(const std::string& dataDir, const std::string& job, bool* progr
 
 int Responsive(const std::string& dataDir, int rounds) {
   const std::string data = WithBackslash(dataDir);
-  for (const char* job : {"idle", "switch", "backup", "install"}) {
+  for (const char* job : {"idle", "first-tabs", "switch", "backup", "install"}) {
     std::vector<double> longest;
     bool progressSeen = false;
     for (int round = 0; round < rounds; ++round) {
@@ -892,8 +905,10 @@ int Responsive(const std::string& dataDir, int rounds) {
       }
       longest.push_back(ms);
     }
-    Samples(std::string("freeze_") + job + "_ms", longest);
-    Result(std::string("freeze_") + job + "_ms", *std::max_element(longest.begin(), longest.end()));
+    std::string name = std::string("freeze_") + job + "_ms";
+    std::replace(name.begin(), name.end(), '-', '_');
+    Samples(name, longest);
+    Result(name, *std::max_element(longest.begin(), longest.end()));
     if (std::string(job) == "backup") Result("backup_progress_seen", progressSeen ? 1 : 0);
   }
   return 0;

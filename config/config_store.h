@@ -85,10 +85,10 @@ class ConfigStore {
   // exists but could not be read, which every save will then refuse.
   Status LoadStatus() const;
 
-  // True when vexa.cfg is no longer what the last Load, Reload or Save saw:
-  // created, removed, or another size, time or content. A file that cannot
-  // be read now, or could not at Load, tells nothing: the save reports it.
-  bool ChangedOnDisk() { return OutsideChangeNow().has_value(); }
+  // How vexa.cfg changed since the last Load, Reload or Save (created,
+  // removed, or another size, time or content); nullopt when it did not. A
+  // file that cannot be read now, or could not at Load, tells nothing: the
+  // save reports it.
   std::optional<OutsideChangeKind> OutsideChangeNow();
   // Reads vexa.cfg again in place of every entry, as at start-up. When the
   // file cannot be read the store stays as it was and the reason comes back.

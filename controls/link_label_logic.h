@@ -1,7 +1,9 @@
 #pragma once
 // The text and arithmetic of the hyperlink label: fitting its window to its
-// text, the browser fallback command and the texts of a failed open.
+// text, the browser fallback command and the text of a failed open.
 #include <string>
+
+#include "base/status.h"
 
 namespace vexa {
 
@@ -24,24 +26,24 @@ std::string CutBrowserCommand(const std::string& command);
 // CutBrowserCommand, a blank and the target.
 std::string BrowserFallbackCommand(const std::string& command, const std::string& target);
 
-// "Unable to open hyperlink:\n\n" and the text for the shell's result code.
-std::string OpenErrorMessage(int code);
+// The error box's text: what failed and the system's reason.
+std::string OpenErrorMessage(const std::string& reason);
 
-// What opening a link needs from the system. Result codes are the shell's
-// and WinExec's: above 32 for success.
+// What opening a link needs from the system; a failure carries the
+// system's reason.
 class LinkOpener {
  public:
   virtual ~LinkOpener() = default;
-  virtual int ShellOpen(const std::string& target) = 0;
+  virtual Status ShellOpen(const std::string& target) = 0;
   // The default value of a key under HKEY_CLASSES_ROOT; false when unreadable.
   virtual bool ReadClassDefault(const std::string& subKey, std::string* value) = 0;
-  virtual int Run(const std::string& commandLine) = 0;
+  virtual Status Run(const std::string& commandLine) = 0;
 };
 
-// The shell's "open" first; when it fails, the browser command registered
-// for .htm documents with the target. "" when the link opened, otherwise the
-// text of the error box, for the browser's code when it was tried and the
-// shell's when there was none.
+// The shell's default action first; when it fails, the browser command
+// registered for .htm documents with the target. "" when the link opened,
+// otherwise the text of the error box, with the browser's reason when it
+// was tried and the shell's when there was none.
 std::string OpenLink(const std::string& target, LinkOpener& system);
 
 }  // namespace vexa

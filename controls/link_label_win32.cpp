@@ -1,11 +1,12 @@
 #include "controls/link_label_win32.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include "base/process_win32.h"
+#include "base/system_error_win32.h"
 #include "base/wide_text.h"
 #include "controls/link_label_logic.h"
+#include "shell/shell_open_win32.h"
 #include "ui/message_box_win32.h"
 #include "ui/window_geometry.h"
 
@@ -35,15 +36,7 @@ TOOLINFOW LabelTool(HWND hwnd) {
 
 class SystemLinkOpener : public LinkOpener {
  public:
-  explicit SystemLinkOpener(int showCommand) : showCommand_(showCommand) {}
-
-  int ShellOpen(const std::string& target) override {
-    HINSTANCE shell =
-        ShellExecuteW(nullptr, L"open", Wide(target).c_str(), nullptr, nullptr, showCommand_);
-    // Success is any value above 32, which need not fit an int.
-    const UINT_PTR code = reinterpret_cast<UINT_PTR>(shell);
-    return code > 32 ? 33 : static_cast<int>(code);
-  }
+  Status ShellOpen(const std::string& target) override { return vexa::ShellOpen(target); }
 
   bool ReadClassDefault(const std::string& subKey, std::string* value) override {
     ScopedRegKey key;
@@ -62,19 +55,14 @@ class SystemLinkOpener : public LinkOpener {
     return true;
   }
 
-  // As WinExec did, in its terms: above 31 for success, otherwise the
-  // system's error (0 for one beyond WinExec's codes).
-  int Run(const std::string& commandLine) override {
+  Status Run(const std::string& commandLine) override {
     ProcessLaunch launch;
     launch.commandLine = commandLine;
-    launch.showCommand = showCommand_;
+    launch.showCommand = SW_SHOWNORMAL;
     const StartedProcess started = StartProcess(launch);
-    if (!started.process) return started.error < 32 ? static_cast<int>(started.error) : 0;
-    return 33;
+    if (started.process) return Status::Ok();
+    return Status::Error(SystemMessage(started.error, commandLine));
   }
-
- private:
-  int showCommand_;
 };
 
 }  // namespace
@@ -209,7 +197,7 @@ void CLinkLabel::LeaveCheck() {
 
 void CLinkLabel::FollowLink() {
   isHovering_ = FALSE;
-  SystemLinkOpener system(SW_SHOW);
+  SystemLinkOpener system;
   const std::string error = OpenLink(target_, system);
   isVisited_ = error.empty();
   if (isVisited_) {

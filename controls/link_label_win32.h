@@ -27,8 +27,7 @@ class CLinkLabel : public CControl {
   // Sizes the window to its text in the underlined font plus its border.
   void FitToText();
 
-  bool IsHovering() const { return isHovering_ != 0; }
-  bool IsVisited() const { return isVisited_ != 0; }
+  // Red under the pointer, purple once opened, blue before.
   COLORREF CurrentColor() const;
 
   bool OnReflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;

@@ -124,7 +124,7 @@ void CSoundTabCtrl::OnAttach() {
   SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ex | WS_EX_CONTROLPARENT);
 }
 
-void CSoundTabCtrl::AddPage(const std::string& caption, HWND page) {
+int CSoundTabCtrl::InsertTab(const std::string& caption, HWND page) {
   std::wstring text = Wide(caption);
   TCITEMW item = {};
   item.mask = TCIF_TEXT | TCIF_PARAM;
@@ -132,12 +132,46 @@ void CSoundTabCtrl::AddPage(const std::string& caption, HWND page) {
   item.lParam = reinterpret_cast<LPARAM>(page);
   SendMessageW(Handle(), TCM_INSERTITEMW, static_cast<WPARAM>(pageCount),
                reinterpret_cast<LPARAM>(&item));
+  return pageCount++;
+}
+
+void CSoundTabCtrl::AddPage(const std::string& caption, HWND page) {
+  const int index = InsertTab(caption, page);
+  PlaceNewPage(page);
+  ShowWindow(page, index == 0 ? SW_SHOW : SW_HIDE);
+}
+
+void CSoundTabCtrl::AddPage(const std::string& caption, PageBuilder build) {
+  if (pageCount == 0) {
+    AddPage(caption, build());
+    return;
+  }
+  unbuilt_[InsertTab(caption, nullptr)] = std::move(build);
+}
+
+void CSoundTabCtrl::BuildPage(int index) {
+  auto waiting = unbuilt_.find(index);
+  if (waiting == unbuilt_.end()) return;
+  // Out of the list first: whatever the build asks of the strip finds no
+  // builder to run again.
+  PageBuilder build = std::move(waiting->second);
+  unbuilt_.erase(waiting);
+  HWND page = build();
+  if (!page) return;
+  TCITEMW item = {};
+  item.mask = TCIF_PARAM;
+  item.lParam = reinterpret_cast<LPARAM>(page);
+  SendMessageW(Handle(), TCM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  PlaceNewPage(page);
+  // Shown by its selection's slide, never before.
+  ShowWindow(page, SW_HIDE);
+}
+
+void CSoundTabCtrl::PlaceNewPage(HWND page) {
   PageBox place = PagePlace();
   pageOrigin = {place.left, place.top};
   SetWindowPos(page, nullptr, place.left, place.top, place.right - place.left,
                place.bottom - place.top, kPlaceFlags);
-  ShowWindow(page, pageCount == 0 ? SW_SHOW : SW_HIDE);
-  ++pageCount;
 }
 
 PageBox CSoundTabCtrl::PagePlace() const {
@@ -173,6 +207,7 @@ bool CSoundTabCtrl::OnReflect(UINT message, WPARAM, LPARAM lParam, LRESULT* resu
 }
 
 void CSoundTabCtrl::OnSelChanging() {
+  pendingSlide_ = nullptr;
   int current = static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0));
   HWND page = PageAt(current);
   if (!page) return;
@@ -182,6 +217,7 @@ void CSoundTabCtrl::OnSelChanging() {
 
 void CSoundTabCtrl::OnSelChanged() {
   int current = static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0));
+  const bool building = unbuilt_.count(current) != 0;
   HWND page = PageAt(current);
   if (!page) return;
   if (!slideEnabled) {
@@ -192,11 +228,26 @@ void CSoundTabCtrl::OnSelChanged() {
   slideWidth = r.right - r.left;
   slideArea_ = {pageOrigin.x, r.top, pageOrigin.x + slideWidth, r.bottom};
   PlacePage(page, SlideStartX(r.left, slideWidth), r.top);
+  if (building) {
+    // Its first picture waits for the next turn of the message loop, so the
+    // window answers in between: building the page and painting its picture
+    // in one go held it for 130 ms under Wine.
+    KillTimer(Handle(), kSlideTimerId);
+    slidingPage = nullptr;
+    pendingSlide_ = page;
+    PostMessageW(Handle(), kBeginSlideMessage, 0, 0);
+    return;
+  }
+  BeginSlide(page);
+}
+
+void CSoundTabCtrl::BeginSlide(HWND page) {
+  pendingSlide_ = nullptr;
   PaintSlideImage(page);
   KeepSlideBackground();
   if (!slideImage_ || !slideBackground_) {
     // Without pictures there is nothing to slide: the page simply appears.
-    PlacePage(page, pageOrigin.x, r.top);
+    PlacePage(page, pageOrigin.x, PageRectInStrip(page).top);
     ShowWindow(page, SW_SHOW);
     return;
   }
@@ -216,6 +267,7 @@ void CSoundTabCtrl::OnSlideTimer() {
 }
 
 void CSoundTabCtrl::FinishSlide() {
+  if (pendingSlide_) BeginSlide(pendingSlide_);
   if (!slidingPage) return;
   PlacePage(slidingPage, pageOrigin.x, PageRectInStrip(slidingPage).top);
   DrawSlideStep();
@@ -290,11 +342,11 @@ void CSoundTabCtrl::DrawSlideStep() {
 // page hidden in the middle of a slide keeps the picture it had.
 void CSoundTabCtrl::KeepPageImage(HWND page) {
   if (!IsWindowVisible(page) || PageRectInStrip(page).left != pageOrigin.x) return;
-  // What the screen shows may lag the page: a control may still wait for a
-  // repaint asked for since (its focus or default frame changed), and its
-  // place then still holds older pixels. Every control paints itself now,
-  // over the same pixels without erasing, before they are copied.
-  RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // A control may still wait for a repaint asked for since (its focus or
+  // default frame changed), and its place then still holds older pixels:
+  // what waits is painted now. Painting every control again cost 35 to 50 ms
+  // of every switch under Wine.
+  RedrawWindow(page, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
   PageCanvas canvas(page);
   if (!canvas.picture.Ready()) return;
   BitBlt(canvas.picture.Get(), 0, 0, canvas.client.right, canvas.client.bottom, canvas.pageDc.Get(),
@@ -333,6 +385,17 @@ RECT CSoundTabCtrl::PageRectInStrip(HWND page) const {
 }
 
 LRESULT CSoundTabCtrl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A tab's item data is its page, to this program (PageAt) and to any other
+  // that reads it: asked for, the page is built. Both item structures start
+  // with the mask.
+  if ((message == TCM_GETITEMW || message == TCM_GETITEMA) && lParam &&
+      (reinterpret_cast<const TCITEMW*>(lParam)->mask & TCIF_PARAM)) {
+    BuildPage(static_cast<int>(wParam));
+  }
+  if (message == kBeginSlideMessage) {
+    if (pendingSlide_) BeginSlide(pendingSlide_);
+    return 0;
+  }
   if (message == WM_TIMER) OnSlideTimer();
   if (message == WM_DESTROY) KillTimer(Handle(), kSlideTimerId);
   LRESULT result = DefaultProc(message, wParam, lParam);

@@ -12,7 +12,7 @@
 
 #include "config/program_directory.h"
 #include "fuzz/gbk_reference.h"
-#include "tracker/tracker_commands.h"
+#include "tracker/web_address.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "fuzz/gbk_reference.h"
 #include "tracker/admin_request.h"
-#include "tracker/tracker_commands.h"
+#include "tracker/web_address.h"
 
 namespace {
 

@@ -1,13 +1,9 @@
 #include "pages/bt_system_page_win32.h"
 
-#include <shellapi.h>
-
 #include <string>
 
-#include "base/system_error_win32.h"
-#include "base/wide_text.h"
-#include "config/program_directory.h"
 #include "shell/desktop_shortcut.h"
+#include "shell/shell_open_win32.h"
 #include "ui/message_box_win32.h"
 
 namespace vexa {
@@ -24,7 +20,8 @@ const char kReadme[] = "Readme.txt";
 
 }  // namespace
 
-CBTsystem::CBTsystem(ConfigStore& store) : CPageDialog(IDD_LIMITS_PAGE, store) {
+CBTsystem::CBTsystem(ConfigStore& store, std::string programDirectory)
+    : CPageDialog(IDD_LIMITS_PAGE, store), directory_(std::move(programDirectory)) {
   for (int bit = 0; bit < kAccessRightCount; ++bit) {
     BindCheck(kMemberFirstBox + bit, &page_.memberBoxes[bit]);
     BindCheck(kGuestFirstBox + bit, &page_.guestBoxes[bit]);
@@ -67,19 +64,10 @@ void CBTsystem::OnDesktopIcon() {
 }
 
 void CBTsystem::OnOpenReadme() {
-  const std::string readme = ProgramDirectory() + kReadme;
-  const std::wstring file = Wide(readme);
-  SHELLEXECUTEINFOW open = {};
-  open.cbSize = sizeof open;
-  open.fMask = SEE_MASK_FLAG_NO_UI;  // the page says what went wrong, in its own box
-  open.hwnd = Handle();
-  open.lpFile = file.c_str();
-  open.nShow = SW_SHOWNORMAL;
-  if (ShellExecuteExW(&open)) return;
-  DWORD error = GetLastError();
-  // The shell's own code (file not found, no association) when it set none.
-  if (error == ERROR_SUCCESS) error = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(open.hInstApp));
-  PageMessageBox(Handle(), ReadmeOpenErrorText(readme, SystemMessage(error, readme)), kServerCaption,
+  const std::string readme = directory_ + kReadme;
+  const Status opened = ShellOpen(readme, Handle());
+  if (opened.ok) return;
+  PageMessageBox(Handle(), ReadmeOpenErrorText(readme, opened.message), kServerCaption,
                  MB_OK | MB_ICONERROR);
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 // The system limits page, tab "系统设置".
+#include <string>
+#include <utility>
+
 #include "pages/page_dialog_win32.h"
 #include "pages/system_limits_page.h"
 
@@ -7,7 +10,7 @@ namespace vexa {
 
 class CBTsystem : public CPageDialog<SystemLimitsPage> {
  public:
-  explicit CBTsystem(ConfigStore& store);
+  CBTsystem(ConfigStore& store, std::string programDirectory);
 
  protected:
   bool OnCommand(int id, int code, HWND control) override;
@@ -15,6 +18,8 @@ class CBTsystem : public CPageDialog<SystemLimitsPage> {
  private:
   void OnDesktopIcon();
   void OnOpenReadme();
+
+  std::string directory_;  // where Readme.txt is
 };
 
 }  // namespace vexa

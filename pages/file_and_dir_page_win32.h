@@ -9,7 +9,7 @@ namespace vexa {
 
 class CFileAndDir : public CPageDialog<DirectoriesPage> {
  public:
-  explicit CFileAndDir(ConfigStore& store);
+  CFileAndDir(ConfigStore& store, const std::string& programDirectory);
 
  protected:
   // The save cleans the directory texts.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/create_new_file.h"
 #include "base/path_exists.h"
 
 namespace vexa {

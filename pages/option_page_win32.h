@@ -7,7 +7,9 @@ namespace vexa {
 
 class Coption : public CPageDialog<DisplayOptionsPage> {
  public:
-  explicit Coption(ConfigStore& store) : CPageDialog(IDD_OPTIONS_PAGE, store) {}
+  // Its fields name no path: the program directory is not needed.
+  Coption(ConfigStore& store, const std::string& /*programDirectory*/)
+      : CPageDialog(IDD_OPTIONS_PAGE, store) {}
 };
 
 }  // namespace vexa

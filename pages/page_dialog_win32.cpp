@@ -1,6 +1,6 @@
 #include "pages/page_dialog_win32.h"
 
-#include "config/outside_change_win32.h"
+#include "ui/outside_change_win32.h"
 #include "ui/message_box_win32.h"
 
 namespace vexa {

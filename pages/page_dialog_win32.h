@@ -75,7 +75,9 @@ class CPageDialog : public CDialog, public StoreView {
 
   bool OnInit() override {
     page_.Initialize(store_);
-    return CDialog::OnInit();
+    CDialog::OnInit();
+    // Built when first needed, hidden: the focus stays where the user has it.
+    return false;
   }
 
   bool OnCommand(int id, int code, HWND control) override {

@@ -122,7 +122,6 @@ class SettingsPage {
   // The first field that keeps the page from being saved, as its message.
   std::optional<PageMessage> CheckFields() const;
   PageMessage Refusal(std::size_t row, std::string text) const;
-  void LogChanges(const ConfigStore& store, const std::vector<bool>& written) const;
 
   std::string name_;
   std::vector<FieldSpec> fields_;

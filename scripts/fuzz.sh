@@ -24,13 +24,13 @@ if [ -n "${CI:-}" ]; then werror=ON; fi
 declare -A sources=(
   [config_store]="config/config_store.cpp"
   [check_directory]="config/check_directory.cpp base/mbcs.cpp"
-  [path_component]="tracker/tracker_commands.cpp config/program_directory.cpp base/mbcs.cpp"
+  [path_component]="tracker/web_address.cpp config/program_directory.cpp base/mbcs.cpp"
   [percent_encode]="tracker/admin_request.cpp"
 )
 declare -A functions=(
   [config_store]="ConfigStore::|FindEqualsByCharacters|TrimSpaces|CharLengthAt|HasHighBytes"
   [check_directory]="CheckDirectory|CreateDirectoryTree|IsAbsolutePath|RemoveCharMb|RemoveTextMb|CharLength"
-  [path_component]="LastPathComponent|WebFileDirectoryUrl|DirectoryOfPath|ReplaceCharMb|FindCharMb|FindLastCharMb|CharLength"
+  [path_component]="LastPathComponent|WebFileDirectoryUrl|DirectoryOfPath|ReplaceCharMb|CharLength"
   [percent_encode]="PercentEncode|AdminRequestUrl|IsUnreserved"
 )
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "service_page/service_actions.h"
+#include "jobs/tracker_jobs.h"
 #include "ui/dialog_win32.h"
 
 namespace vexa {

@@ -1,6 +1,7 @@
 #include "service_page/service_host_win32.h"
 
 #include "backup/backup.h"
+#include "backup/restore.h"
 #include "backup/backup_names.h"
 #include "backup/backup_shelf.h"
 #include "backup/backup_shelf_win32.h"
@@ -8,11 +9,12 @@
 #include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
-#include "config/outside_change_win32.h"
-#include "config/program_directory.h"
+#include "ui/outside_change_win32.h"
 #include "log/action_log.h"
 #include "resources/resource.h"
 #include "service_page/admin_dialog_win32.h"
+#include "service_page/restore_dialog_win32.h"
+#include "shell/shell_open_win32.h"
 #include "tracker/console_windows_win32.h"
 #include "tracker/tracker_launcher.h"
 #include "ui/busy_panel_win32.h"
@@ -49,9 +51,9 @@ std::string ConsoleCloseLogText(const ConsoleCloseResult& result) {
 
 }  // namespace
 
-std::string ServiceHost::TrackerPath() { return TrackerExePath(ProgramDirectory()); }
+std::string ServiceHost::TrackerPath() { return TrackerExePath(directory_); }
 
-bool ServiceHost::TrackerExists() { return TrackerExeExists(ProgramDirectory()); }
+bool ServiceHost::TrackerExists() { return TrackerExeExists(directory_); }
 
 // The store holds vexa.cfg's ANSI bytes; the page works in UTF-8. The
 // defaults here are plain ASCII, the same in both.
@@ -80,13 +82,15 @@ Status ServiceHost::ConfigSetAndSave(const std::string& key, const std::string& 
 TrackerRun ServiceHost::RunTrackerCommand(const std::string& command) {
   switchRan_ = true;
   CommandWait wait;
+  // The window keeps answering, but takes no input, while vexa.exe runs.
+  wait.waitFor = [](void* handle, unsigned long ms) { return WaitPumping(handle, ms); };
   wait.keepWaiting = [&] {
     LogAction("命令 " + command + " 已运行 " + LogSeconds(wait.askAfterMs) + " 秒，询问是否继续等待");
     return AppMessageBox(KeepWaitingText(command, wait.askAfterMs / 1000),
                          MB_YESNO | MB_ICONQUESTION) == IDYES;
   };
   const ULONGLONG start = GetTickCount64();
-  TrackerRun run = vexa::RunTrackerCommand(ProgramDirectory(), command, wait);
+  TrackerRun run = vexa::RunTrackerCommand(directory_, command, wait);
   const std::string line = QuotedCommandLine(TrackerPath(), CommandSwitch(command));
   const std::string took = "，用时 " + LogSeconds(GetTickCount64() - start) + " 秒";
   if (run.status.ok) {
@@ -98,7 +102,7 @@ TrackerRun ServiceHost::RunTrackerCommand(const std::string& command) {
 }
 
 Status ServiceHost::StartTrackerConsole() {
-  Status started = vexa::StartTrackerConsole(ProgramDirectory());
+  Status started = vexa::StartTrackerConsole(directory_);
   LogAction("在控制台中启动 " + QuotedCommandLine(TrackerPath(), "") + "：" +
             (started.ok ? std::string("已启动") : started.message));
   return started;
@@ -123,38 +127,43 @@ ConsoleCloseResult ServiceHost::CloseConsoleWindows() {
 TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
   const StatusRefresh how = switchRan_ ? StatusRefresh::kAfresh : StatusRefresh::kCurrent;
   switchRan_ = false;
-  return StatusLine().Look(ProgramDirectory(), port, how);
+  return StatusLine().Look(directory_, port, how);
 }
 
-BackupOutcome ServiceHost::BackupFiles(bool clearing) {
-  return RunBackup(clearing ? BackupKind::kClearing : BackupKind::kPlain);
+bool ServiceHost::TakeJobLock() {
+  jobLock_.emplace(directory_);
+  if (jobLock_->Held()) return true;
+  jobLock_.reset();
+  return false;
 }
 
-BackupOutcome ServiceHost::BackupBeforeRestore() { return RunBackup(BackupKind::kBeforeRestore); }
+void ServiceHost::ReleaseJobLock() { jobLock_.reset(); }
 
-BackupOutcome ServiceHost::RunBackup(BackupKind kind) {
-  const bool clearing = kind == BackupKind::kClearing;
-  // A second panel of this directory, or the command-line backup, may be
-  // copying the same files or replacing them.
-  const DataJobLock lock(ProgramDirectory());
-  if (!lock.Held()) {
-    BackupOutcome busy;
-    busy.status = Status::Error(kDataJobBusyText);
-    LogAction(std::string("备份数据已拒绝：") + kDataJobBusyText);
-    return busy;
-  }
-  const std::string& directory = ProgramDirectory();  // fixed at start-up
-  const BackupTime time = LocalBackupTime();
+BackupOutcome ServiceHost::BackupFiles(BackupKind kind) {
   BackupProgress progress;
-  const ULONGLONG start = GetTickCount64();
-  BackupOutcome outcome =
-      RunShowingProgress(status_, clearing ? CopyJob::kClearing : CopyJob::kBackup, progress,
-                         [&] {
-                           return vexa::BackupFiles(directory, kind, time, &progress);
-                         });
-  LogAction(BackupLogLine(clearing, outcome, GetTickCount64() - start));
-  return outcome;
+  const CopyJob shown = kind == BackupKind::kClearing ? CopyJob::kClearing : CopyJob::kBackup;
+  return RunShowingProgress(status_, shown, progress,
+                            [&] { return GuardedBackup(directory_, kind, &progress); });
 }
+
+std::string ServiceHost::BackupRoot() { return directory_ + kBackupRootName; }
+
+std::vector<BackupFolder> ServiceHost::ListBackupFolders() {
+  return vexa::ListBackupFolders(directory_);
+}
+
+RestoreOutcome ServiceHost::RestoreFiles(const std::string& folderPath,
+                                         const std::string& preRestoreFolder,
+                                         const std::function<Status()>& beforeReplace) {
+  BackupProgress progress;
+  // The copy runs beside the window, which keeps answering but takes no
+  // input; the last look at the tracker too.
+  return RunShowingProgress(status_, CopyJob::kRestore, progress, [&] {
+    return RestoreBackupFiles(directory_, folderPath, preRestoreFolder, &progress, beforeReplace);
+  });
+}
+
+Status ServiceHost::ReloadConfiguration() { return store_.ReloadAndRefresh(); }
 
 Status ServiceHost::ShellOpen(const std::string& target) { return vexa::ShellOpen(target); }
 
@@ -169,32 +178,32 @@ std::optional<AdminAnswer> ServiceHost::AskAdministrator() {
   return dialog.Answer();
 }
 
-void ServiceHost::ShowJobStep(const std::string& text) { StatusLine().SetOverride(text); }
-
-void ServiceHost::ShowJobEnd(const std::string& text) {
-  StatusLine().SetOverride(text, GetTickCount64() + kJobEndShownMs);
+std::optional<BackupFolder> ServiceHost::ChooseBackup() {
+  CRestoreDlg dialog(directory_);
+  if (dialog.DoModal(AppMainWindow()) != IDOK) return std::nullopt;
+  return dialog.Chosen();
 }
 
-void ServiceHost::SetInstallCaption(const std::string& caption) {
-  SetDlgItemTextW(page_, IDC_SVC_ONE_CLICK, Wide(caption).c_str());
+void ServiceHost::ShowProgress(JobProgress where, const std::string& text) {
+  switch (where) {
+    case JobProgress::kStep: StatusLine().SetOverride(text); break;
+    case JobProgress::kEnd: StatusLine().SetOverride(text, GetTickCount64() + kJobEndShownMs); break;
+    case JobProgress::kInstallButton:
+      SetDlgItemTextW(page_, IDC_SVC_ONE_CLICK, Wide(text).c_str());
+      break;
+  }
 }
 
-void ServiceHost::ShowPageMessage(const std::string& text, const std::string& caption,
-                                  unsigned icon) {
-  PageMessageBox(page_, text, caption, MB_OK | icon);
+void ServiceHost::Tell(const std::string& text, const std::string& caption, unsigned icon) {
+  if (caption.empty()) {
+    AppMessageBox(text, MB_OK | icon);
+  } else {
+    PageMessageBox(page_, text, caption, MB_OK | icon);
+  }
 }
 
-void ServiceHost::ShowAppMessage(const std::string& text, unsigned icon) {
-  AppMessageBox(text, MB_OK | icon);
-}
-
-bool ServiceHost::ConfirmPageMessage(const std::string& text, const std::string& caption,
-                                     unsigned icon) {
-  return PageConfirm(page_, text, caption, icon);
-}
-
-bool ServiceHost::ConfirmAppMessage(const std::string& text) {
-  return AppConfirm(text);
+bool ServiceHost::Ask(const std::string& text, const std::string& caption, unsigned icon) {
+  return caption.empty() ? AppConfirm(text) : PageConfirm(page_, text, caption, icon);
 }
 
 }  // namespace vexa

@@ -1,12 +1,11 @@
 #include "service_page/service_page_win32.h"
 
+#include <utility>
+
 #include "base/descramble.h"
 #include "base/text_codec.h"
-#include "config/program_directory.h"
-#include "service_page/restore_host_win32.h"
-#include "service_page/service_actions.h"
 #include "service_page/service_host_win32.h"
-#include "tracker/tracker_commands.h"
+#include "service_page/service_page_jobs.h"
 #include "ui/busy_panel_win32.h"
 
 namespace vexa {
@@ -29,7 +28,8 @@ constexpr UINT kFirstStatusDelayMs = 10;
 
 }  // namespace
 
-CSetting::CSetting(ConfigStore& store) : CDialog(kTemplateId), store_(store) {
+CSetting::CSetting(ConfigStore& store, std::string programDirectory)
+    : CDialog(kTemplateId), store_(store), directory_(std::move(programDirectory)) {
   BindText(IDC_SVC_CREDITS, &credits);
   BindControl(IDC_SVC_LINK1, &siteLink1);
   BindControl(IDC_SVC_LINK2, &siteLink2);
@@ -56,7 +56,7 @@ bool CSetting::OnInit() {
 
 void CSetting::RefreshStatus(StatusRefresh how) {
   // The store holds vexa.cfg's ANSI bytes; the line shows UTF-8.
-  status_.Refresh(ProgramDirectory(), TextFromAnsi(store_.Get("port", kDefaultPort)), how);
+  status_.Refresh(directory_, TextFromAnsi(store_.Get("port", kDefaultPort)), how);
 }
 
 bool CSetting::OnTimer(UINT_PTR timerId) {
@@ -82,33 +82,18 @@ bool CSetting::OnCommand(int id, int code, HWND control) {
   // A click that reaches the page while a job waits (a posted one, say) is
   // dropped like any other input then, not run inside the job.
   if (PanelBusy()) return true;
-  const BusyPanel busy;
-  ServiceHost host(Handle(), store_, &status_);
-  if (const ServiceButton* button = FindServiceButton(id)) {
-    RunServiceButton(host, *button);
-  } else {
-    switch (id) {
-      case IDC_SVC_CONSOLE_START: StartConsoleButton(host); break;
-      case IDC_SVC_CONSOLE_CLOSE: CloseConsoleButton(host); break;
-      case IDC_SVC_WEB_MAIN: OpenWebMainPage(host); break;
-      case IDC_SVC_WEB_FILES: OpenWebFileDirectory(host); break;
-      case IDC_SVC_BACKUP: BackupButton(host); break;
-      case IDC_SVC_RESTORE: {
-        RestoreServiceHost restoreHost(store_, host, &status_);
-        RestoreBackupButton(restoreHost);
-        break;
-      }
-      case IDC_SVC_RESTART: RestartButton(host); break;
-      case IDC_SVC_ONE_CLICK: RunOneClickInstallation(host); break;
-      // Enter and Escape on a page must not end it.
-      case IDOK:
-      case IDCANCEL: return true;
-      default: return CDialog::OnCommand(id, code, control);
-    }
+  // Enter and Escape on a page must not end it.
+  if (id == IDOK || id == IDCANCEL) return true;
+  const PageJob* job = FindPageJob(id);
+  if (!job) return CDialog::OnCommand(id, code, control);
+  {
+    const BusyPanel busy;
+    ServiceHost host(Handle(), directory_, store_, &status_);
+    job->run(host.AsJob());
   }
   // Listing every service with its binary path stalls the window for a
   // tenth of a second under load; only installing or removing needs it.
-  RefreshStatus(ButtonMayChangeServices(id) ? StatusRefresh::kAfresh : StatusRefresh::kCurrent);
+  RefreshStatus(job->mayChangeServices ? StatusRefresh::kAfresh : StatusRefresh::kCurrent);
   return true;
 }
 

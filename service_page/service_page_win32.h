@@ -14,7 +14,7 @@ namespace vexa {
 class CSetting : public CDialog {
  public:
   static constexpr UINT kTemplateId = IDD_SERVICE_PAGE;  // 129
-  explicit CSetting(ConfigStore& store);
+  CSetting(ConfigStore& store, std::string programDirectory);
 
  protected:
   bool OnInit() override;
@@ -23,6 +23,7 @@ class CSetting : public CDialog {
 
  private:
   ConfigStore& store_;  // loaded by the main window before this page is created
+  std::string directory_;  // where vexa.exe, vexa.cfg and the backups are
   std::string credits;  // static 1053
   CLinkLabel siteLink1;  // static 1052
   CLinkLabel siteLink2;  // static 1054

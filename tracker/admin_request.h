@@ -2,7 +2,7 @@
 // The address that has the tracker create its first administrator.
 #include <string>
 
-#include "tracker/tracker_commands.h"  // PercentEncode
+#include "tracker/web_address.h"  // PercentEncode
 
 namespace vexa {
 

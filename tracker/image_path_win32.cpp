@@ -1,5 +1,9 @@
 #include "tracker/image_path_win32.h"
 
+#include <optional>
+#include <tuple>
+
+#include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 #include "tracker/tracker_processes.h"
 
@@ -12,14 +16,17 @@ bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring LongPath(const std::wstring& path) {
-  DWORD size = GetLongPathNameW(path.c_str(), nullptr, 0);
-  if (size == 0) return path;
-  std::wstring longPath(size, L'\0');
-  size = GetLongPathNameW(path.c_str(), longPath.data(), size);
-  if (size == 0 || size >= longPath.size()) return path;
-  longPath.resize(size);
-  return longPath;
+// The volume and the file's index on it: the same for every spelling of a
+// file (a subst drive, a junction, a short name, a hard link); nothing when
+// the file cannot be opened.
+std::optional<std::tuple<DWORD, DWORD, DWORD>> FileIdentity(const std::wstring& path) {
+  // No access asked: only the identity is read, whoever holds the file.
+  const ScopedHandle file(CreateFileW(path.c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
+  return std::make_tuple(info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
 }
 
 }  // namespace
@@ -35,9 +42,8 @@ bool SameImageFile(const std::string& a, const std::string& b) {
   const std::wstring wideA = Wide(WithoutLongPathPrefix(a));
   const std::wstring wideB = Wide(WithoutLongPathPrefix(b));
   if (SameIgnoringCase(wideA, wideB)) return true;
-  // Only a short name holds a tilde: the file system is asked only then.
-  if (wideA.find(L'~') == std::wstring::npos && wideB.find(L'~') == std::wstring::npos) return false;
-  return SameIgnoringCase(LongPath(wideA), LongPath(wideB));
+  const auto identityA = FileIdentity(wideA);
+  return identityA && identityA == FileIdentity(wideB);
 }
 
 bool ProcessRunsImage(HANDLE process, const std::string& path) {

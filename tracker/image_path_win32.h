@@ -12,8 +12,9 @@ namespace vexa {
 std::string ImagePathOf(HANDLE process);
 
 // Whether two paths name the same file as the system sees it: every letter
-// without case (not ASCII alone), short 8.3 names made long, "\\?\" and
-// "\??\" prefixes ignored.
+// without case (not ASCII alone), "\\?\" and "\??\" prefixes ignored, and
+// otherwise the same file on the same volume however it is reached (a short
+// 8.3 name, a subst drive, a junction, a hard link).
 bool SameImageFile(const std::string& a, const std::string& b);
 
 // Whether the process behind the handle still runs the program at path.

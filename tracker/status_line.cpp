@@ -26,10 +26,16 @@ PortHolder FindPortHolder(const std::string& portText, const SystemTables& table
     holder.use = PortUse::kInvalid;
     return holder;
   }
+  bool trackerListens = false;
   for (const TcpListener& listener : tables.listeners) {
     if (listener.port != port) continue;
-    // The tracker on one address family outweighs anyone on the other.
-    if (tracker.Owns(listener.pid)) return {PortUse::kTracker, 0, ""};
+    // The port is the tracker's only when every listener on it (either
+    // address family, every address) is: a request sent to it may reach
+    // any of them.
+    if (tracker.Owns(listener.pid)) {
+      trackerListens = true;
+      continue;
+    }
     if (holder.use == PortUse::kOther) continue;
     holder.use = PortUse::kUnknownOwner;
     if (listener.pid == 0) continue;
@@ -40,6 +46,7 @@ PortHolder FindPortHolder(const std::string& portText, const SystemTables& table
       }
     }
   }
+  if (trackerListens && holder.use == PortUse::kFree) holder.use = PortUse::kTracker;
   return holder;
 }
 
@@ -101,6 +108,34 @@ std::string PortQuestionText(const std::string& portText, const PortHolder& hold
   if (tracker.AnyRunning()) return "";
   return "端口 " + portText + " 已被其他程序占用：" + PortHolderText(holder) +
          "。\nVexa服务器可能无法在这个端口上监听。\n\n仍要启动吗?";
+}
+
+TrackerRunCheck JudgeTrackerRun(const TrackerProcesses& tracker) {
+  TrackerRunCheck check;
+  if (!tracker.processesRead) {
+    check.known = false;
+    check.detail = "无法读取正在运行的进程列表。";
+    return check;
+  }
+  // A service on its way up or down is about to hold the files, or still does.
+  const bool serviceBusy = tracker.serviceState == ServiceState::kStartPending ||
+                           tracker.serviceState == ServiceState::kStopPending ||
+                           tracker.serviceState == ServiceState::kRunning;
+  if (tracker.AnyRunning() || serviceBusy) {
+    check.running = true;
+    check.detail = ServiceSegment(tracker) + "\n" + ConsoleSegment(tracker);
+    return check;
+  }
+  if (!tracker.pathsUnread.empty()) {
+    check.known = false;
+    check.detail = UnreadPathText(tracker.pathsUnread.front());
+  }
+  return check;
+}
+
+std::string UnreadPathText(const ProcessEntry& process) {
+  return "无法读取进程 " + process.exeName + " (" + PidText(process.pid) +
+         ") 的程序路径，它可能是本目录的Vexa服务器。";
 }
 
 }  // namespace vexa

@@ -48,6 +48,24 @@ std::string PortSegment(const std::string& portText, const PortHolder& holder);
 std::string StatusLineText(const TrackerProcesses& tracker, const std::string& portText,
                            const PortHolder& holder);
 
+// Whether the tracker of this program directory runs, as far as can be told.
+struct TrackerRunCheck {
+  bool known = true;  // false: it could not be told; detail says why
+  bool running = false;
+  std::string detail;  // which processes run, or why it could not be told
+  // Whatever must not run beside the tracker must not run now.
+  bool MayRun() const { return !known || running; }
+};
+
+// Running when a tracker process runs or its service is on its way up or
+// down; not known when the process list could not be read or a process named
+// like the tracker hides its path, which might be ours.
+// The one judgement of every job that must not run beside the tracker (the
+// restore, the one-click clearing, the console start).
+TrackerRunCheck JudgeTrackerRun(const TrackerProcesses& tracker);
+// The sentence for a process named like the tracker whose path is hidden.
+std::string UnreadPathText(const ProcessEntry& process);
+
 // The question before a start, or "" when none is due: only when another
 // program holds the port and no tracker process of this directory runs.
 std::string PortQuestionText(const std::string& portText, const PortHolder& holder,

@@ -1,6 +1,6 @@
 #pragma once
-// Starting vexa.exe: its service switches (waited for), its console
-// instance (not waited for), and the shell's default action on a target.
+// Starting vexa.exe: its service switches (waited for) and its console
+// instance (not waited for).
 #include <functional>
 #include <string>
 
@@ -25,20 +25,20 @@ struct CommandWait {
   // Asked on the calling thread each time askAfterMs has passed; false
   // stops the wait. Empty: wait for good.
   std::function<bool()> keepWaiting;
+  // How the calling thread waits up to ms for a kernel handle to be
+  // signalled (a window's thread keeps its messages going); empty: a plain
+  // wait.
+  std::function<bool(void* handle, unsigned long ms)> waitFor;
 };
 
 // Runs programDirectory + command ("vexa.exe -i" etc.) directly, without a
-// command interpreter or a window, and waits for its exit code while the
-// thread's windows keep answering. A wait given up leaves the process
+// command interpreter or a window, and waits for its exit code (the start
+// itself on a thread of its own). A wait given up leaves the process
 // running and says so in the status.
 TrackerRun RunTrackerCommand(const std::string& programDirectory, const std::string& command,
                              const CommandWait& wait = {});
 
 // Starts programDirectory + "vexa.exe" in a console window of its own.
 Status StartTrackerConsole(const std::string& programDirectory);
-
-// The shell's default action on target with SW_SHOWNORMAL; does not wait.
-// A failure carries the system's reason.
-Status ShellOpen(const std::string& target);
 
 }  // namespace vexa

@@ -47,31 +47,6 @@ TEST(BackupNames, FinalMessagesEndInTheDirectory) {
             "配置与数据文件已备份到目录：\nC:\\t\\备份\\x\\\n\n程序目录中没有 vexa.cfg，只备份了数据文件。");
 }
 
-TEST(BackupNames, FileErrorsNameTheFile) {
-  EXPECT_EQ(FileErrorText(FileErrorCause::AccessDenied, "C:\\x.vexa", "拒绝访问。"),
-            "Access to C:\\x.vexa was denied.\n拒绝访问。");
-  EXPECT_EQ(FileErrorText(FileErrorCause::Generic, "C:\\100%1.vexa", ""),
-            "An unknown error occurred while accessing C:\\100%1.vexa.");
-}
-
-}  // namespace
-}  // namespace vexa
-
-namespace vexa {
-namespace {
-
-TEST(BackupLog, CountsFilesAndBytesWithSizesInUnitsOf1024) {
-  EXPECT_EQ(ByteSizeText(0), "0 字节");
-  EXPECT_EQ(ByteSizeText(1023), "1023 字节");
-  EXPECT_EQ(ByteSizeText(1024), "1.0 KB");
-  EXPECT_EQ(BackupLogText(true, "C:\\p\\备份\\1月2日3时4分5秒\\", 9, 1073741843, ""),
-            "清空并备份数据到 C:\\p\\备份\\1月2日3时4分5秒\\：9 个文件，1073741843 字节，成功");
-  EXPECT_EQ(BackupLogText(false, "C:\\p\\备份\\x\\", 2, 10, "磁盘已满"),
-            "备份数据到 C:\\p\\备份\\x\\：2 个文件，10 字节，失败：磁盘已满");
-  EXPECT_EQ(BackupLogText(false, "C:\\p\\备份\\x\\", 2, 10, "", true),
-            "备份数据到 C:\\p\\备份\\x\\：2 个文件，10 字节（没有 vexa.cfg），成功");
-}
-
 // The status line during a copy, on a clock that starts at 5 s: nothing in
 // the first second, then files and bytes done of the total.
 TEST(CopyProgress, StatusLineShowsHowFarEachCopyHasComeOnceItRanASecond) {

@@ -8,15 +8,6 @@ namespace {
 // In GBK, 嘰 is 87 5C: its trail byte is the backslash.
 const std::string kTrailBackslash = "\x87\x5C";
 
-TEST(Mbcs, BackslashSearchSkipsTrailBytes) {
-  std::string path = "a\\" + kTrailBackslash + "b";
-  EXPECT_EQ(FindLastCharMb(path, '\\'), 1u);
-  EXPECT_EQ(FindCharMb(kTrailBackslash + "\\", '\\'), 2u);
-  EXPECT_EQ(FindCharMb(kTrailBackslash, '\\'), std::string::npos);
-  // a lone lead byte at the end is one character
-  EXPECT_EQ(FindLastCharMb(std::string("x\\\x87"), '\\'), 1u);
-}
-
 TEST(Mbcs, RemovalsKeepDoubleByteCharactersWhole) {
   EXPECT_EQ(RemoveCharMb("a/" + kTrailBackslash + "/b", '/'), "a" + kTrailBackslash + "b");
   EXPECT_EQ(RemoveCharMb(kTrailBackslash + "\\", '\\'), kTrailBackslash);

@@ -163,22 +163,22 @@ TEST(ConfigFileOnDisk, ChangesByAnotherProgramAreSeenUntilTheFileIsReadAgain) {
   EXPECT_NE(file.LastWriteTime(), 0u);
   ConfigStore store(file);
   store.Load();
-  EXPECT_FALSE(store.ChangedOnDisk());
+  EXPECT_FALSE(store.OutsideChangeNow().has_value());
   store.Set("port", "6969");
   ASSERT_TRUE(store.Save().ok);
-  EXPECT_FALSE(store.ChangedOnDisk());  // its own save is no outside change
+  EXPECT_FALSE(store.OutsideChangeNow().has_value());  // its own save is no outside change
 
   // Same size, one byte different, written within the same second.
   std::string edited = ReadBytes(cfg);
   edited[7] = '7';
   WriteBytes(cfg, edited);
-  EXPECT_TRUE(store.ChangedOnDisk());
+  EXPECT_TRUE(store.OutsideChangeNow().has_value());
   ASSERT_TRUE(store.Reload().ok);
-  EXPECT_FALSE(store.ChangedOnDisk());
+  EXPECT_FALSE(store.OutsideChangeNow().has_value());
   EXPECT_EQ(store.Get("port", ""), "7969");
 
   ASSERT_TRUE(DeleteFileW(Wide(cfg).c_str()));
-  EXPECT_TRUE(store.ChangedOnDisk());
+  EXPECT_TRUE(store.OutsideChangeNow().has_value());
   EXPECT_EQ(file.LastWriteTime(), 0u);
 }
 

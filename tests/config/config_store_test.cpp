@@ -279,9 +279,9 @@ TEST(ConfigStoreOutsideChange, AnyChangeSinceLoadOrSaveAsksAndOnlyYesReloads) {
     file.content = "port = 6969\r\n";
     ConfigStore store(file);
     store.Load();
-    EXPECT_FALSE(store.ChangedOnDisk());
+    EXPECT_FALSE(store.OutsideChangeNow().has_value());
     edit.apply(file);
-    EXPECT_TRUE(store.ChangedOnDisk());
+    EXPECT_TRUE(store.OutsideChangeNow().has_value());
   }
 
   MemoryConfigFile file;
@@ -290,7 +290,7 @@ TEST(ConfigStoreOutsideChange, AnyChangeSinceLoadOrSaveAsksAndOnlyYesReloads) {
   store.Load();
   store.Set("port", "7000");
   ASSERT_TRUE(store.Save().ok);
-  EXPECT_FALSE(store.ChangedOnDisk());  // its own save
+  EXPECT_FALSE(store.OutsideChangeNow().has_value());  // its own save
   int asked = 0;
   int told = 0;
   store.SetOutsideChangeListener([&] { ++told; });
@@ -311,7 +311,7 @@ TEST(ConfigStoreOutsideChange, AnyChangeSinceLoadOrSaveAsksAndOnlyYesReloads) {
   // A file that cannot be read now is left to the save to report; asking
   // without anyone to answer writes nothing.
   file.outcome = ConfigFile::ReadOutcome::Unreadable;
-  EXPECT_FALSE(store.ChangedOnDisk());
+  EXPECT_FALSE(store.OutsideChangeNow().has_value());
   file.outcome = ConfigFile::ReadOutcome::Read;
   EXPECT_FALSE(store.CheckOutsideChange({}).proceed);
 
@@ -325,7 +325,7 @@ TEST(ConfigStoreOutsideChange, AnyChangeSinceLoadOrSaveAsksAndOnlyYesReloads) {
   EXPECT_EQ(store.Get("port", ""), "8000");
   EXPECT_EQ(store.Get("added", ""), "2");
   EXPECT_EQ(store.Get("keep", "gone"), "gone");  // entries are the file's alone
-  EXPECT_FALSE(store.ChangedOnDisk());
+  EXPECT_FALSE(store.OutsideChangeNow().has_value());
   EXPECT_EQ(told, 0);  // the caller tells the pages once it has saved
 
   // A reload that cannot read leaves the store alone and says why.
@@ -350,7 +350,7 @@ TEST(ConfigStoreOutsideChange, ReloadEndsTheRefusalOfAFileUnreadableAtStart) {
   file.outcome = ConfigFile::ReadOutcome::Unreadable;
   ConfigStore store(file);
   store.Load();
-  EXPECT_FALSE(store.ChangedOnDisk());
+  EXPECT_FALSE(store.OutsideChangeNow().has_value());
   EXPECT_FALSE(store.Save().ok);
   file.outcome = ConfigFile::ReadOutcome::Read;
   ASSERT_TRUE(store.Reload().ok);

@@ -43,26 +43,18 @@ TEST(LinkLabelOpen, BrowserCommandIsCutAtItsPlaceholder) {
   EXPECT_EQ(CutBrowserCommand("C:\\浏览器\\web.exe %1"), "C:\\浏览器\\web.exe ");
 }
 
-TEST(LinkLabelOpen, ErrorTextsFollowTheShellCode) {
-  EXPECT_EQ(OpenErrorMessage(2), "Unable to open hyperlink:\n\nThe specified file was not found.");
-  EXPECT_EQ(OpenErrorMessage(26), "Unable to open hyperlink:\n\nA sharing violation occurred. ");
-  EXPECT_EQ(OpenErrorMessage(0),
-            "Unable to open hyperlink:\n\nThe operating system is out\nof memory or resources.");
-  EXPECT_EQ(OpenErrorMessage(30),
-            "Unable to open hyperlink:\n\nThe DDE transaction could not\nbe completed because "
-            "other DDE transactions\nwere being processed.");
-  EXPECT_EQ(OpenErrorMessage(42), "Unable to open hyperlink:\n\nUnknown Error (42) occurred.");
-  EXPECT_EQ(OpenErrorMessage(-1), "Unable to open hyperlink:\n\nUnknown Error (-1) occurred.");
+TEST(LinkLabelOpen, ErrorTextGivesTheSystemsReason) {
+  EXPECT_EQ(OpenErrorMessage("系统找不到指定的文件。"), "无法打开链接：\n\n系统找不到指定的文件。");
 }
 
 // Answers from a script and writes down what is asked.
 struct ScriptedOpener : LinkOpener {
-  int shell, run;
+  Status shell, run;
   std::map<std::string, std::string> classes;
   std::vector<std::string> calls;
-  ScriptedOpener(int s, int r, std::map<std::string, std::string> c)
-      : shell(s), run(r), classes(std::move(c)) {}
-  int ShellOpen(const std::string& target) override {
+  ScriptedOpener(Status s, Status r, std::map<std::string, std::string> c)
+      : shell(std::move(s)), run(std::move(r)), classes(std::move(c)) {}
+  Status ShellOpen(const std::string& target) override {
     calls.push_back("shell " + target);
     return shell;
   }
@@ -73,7 +65,7 @@ struct ScriptedOpener : LinkOpener {
     *value = it->second;
     return true;
   }
-  int Run(const std::string& line) override {
+  Status Run(const std::string& line) override {
     calls.push_back("run " + line);
     return run;
   }
@@ -85,18 +77,22 @@ TEST(LinkLabelOpen, FallsBackToTheHtmBrowserAndNamesTheLastFailureInTheBox) {
   const std::vector<std::string> fallback = {"shell http://x/", "read .htm",
                                              "read htmlfile\\shell\\open\\command",
                                              "run web.exe  http://x/"};
+  const Status opened = Status::Ok();
+  const Status noShell = Status::Error("shell");
   struct Row {
     const char* what;
-    int shell, run;
+    Status shell, run;
     std::map<std::string, std::string> classes;
     std::string box;
     std::vector<std::string> calls;
   } const rows[] = {
-      {"shell opens it", 42, 33, browser, "", {"shell http://x/"}},
-      {"browser opens it", 31, 33, browser, "", fallback},
-      {"browser fails", 31, 2, browser, OpenErrorMessage(2), fallback},
-      {"no .htm class", 31, 33, {}, OpenErrorMessage(31), {"shell http://x/", "read .htm"}},
-      {"no open command", 0, 33, {{".htm", "htmlfile"}}, OpenErrorMessage(0),
+      {"shell opens it", opened, opened, browser, "", {"shell http://x/"}},
+      {"browser opens it", noShell, opened, browser, "", fallback},
+      {"browser fails", noShell, Status::Error("browser"), browser, OpenErrorMessage("browser"),
+       fallback},
+      {"no .htm class", noShell, opened, {}, OpenErrorMessage("shell"),
+       {"shell http://x/", "read .htm"}},
+      {"no open command", noShell, opened, {{".htm", "htmlfile"}}, OpenErrorMessage("shell"),
        {"shell http://x/", "read .htm", "read htmlfile\\shell\\open\\command"}},
   };
   for (const Row& row : rows) {

@@ -197,5 +197,30 @@ TEST_F(SoundTabCtrlTest, ATimerBeforeTheFirstSlideMovesNothing) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(Origin(i).x, 4);
 }
 
+// A page built later: when its item data is first asked for (its caption
+// asks nothing of it), once; a builder that failed is not asked again.
+TEST_F(SoundTabCtrlTest, APageIsBuiltOnceWhenItsItemDataIsFirstAskedFor) {
+  int builds = 0;
+  host.tabs.AddPage("五", [&] {
+    ++builds;
+    pages.push_back(std::make_unique<CDialog>(IDD_OPTIONS_PAGE));
+    return pages.back()->Create(host.tabs.Handle()) ? Page(4) : nullptr;
+  });
+  host.tabs.AddPage("六", [&]() -> HWND {
+    ++builds;
+    return nullptr;
+  });
+  wchar_t text[8] = {};
+  TCITEMW caption = {TCIF_TEXT, 0, 0, text, 8, 0, 0};
+  SendMessageW(host.tabs.Handle(), TCM_GETITEMW, 4, reinterpret_cast<LPARAM>(&caption));
+  EXPECT_EQ(builds, 0);
+  HWND built = host.tabs.PageAt(4);
+  EXPECT_EQ(host.tabs.PageAt(4), built);
+  EXPECT_EQ(host.tabs.PageAt(5), nullptr);
+  EXPECT_EQ(host.tabs.PageAt(5), nullptr);
+  EXPECT_EQ(builds, 2);
+  EXPECT_TRUE(built && built == Page(4));
+}
+
 }  // namespace
 }  // namespace vexa

@@ -241,41 +241,38 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
 }
 
 // A sent message is answered before the messages posted earlier, so a
-// mark is posted behind them instead: an edit's modified flag, which the
-// panel never reads, set by a sent message and cleared by the posted one.
-// Posted messages are handled in order; once the flag is clear again, every
-// message posted to the edit's thread before it has been handled.
-bool WaitForPostedBefore(HWND edit) {
+// mark is posted behind them instead: the tab strip's tooltip window, which
+// the strip has none of and the panel never reads, set to a value that is
+// no window by a sent message and cleared by the posted one. Posted messages
+// are handled in order; once it is clear again, every message posted to the
+// strip's thread before it has been handled.
+bool WaitForPostedBefore(HWND strip) {
+  constexpr WPARAM kMark = 1;
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutA(edit, EM_SETMODIFY, TRUE, 0, SMTO_NORMAL, kAnswerTimeoutMs, &answer))
+  if (!SendMessageTimeoutA(strip, TCM_SETTOOLTIPS, kMark, 0, SMTO_NORMAL, kAnswerTimeoutMs,
+                           &answer))
     return false;
-  PostMessageA(edit, EM_SETMODIFY, FALSE, 0);
+  PostMessageA(strip, TCM_SETTOOLTIPS, 0, 0);
   auto cleared = [&] {
-    return SendMessageTimeoutA(edit, EM_GETMODIFY, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &answer) &&
+    return SendMessageTimeoutA(strip, TCM_GETTOOLTIPS, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs,
+                               &answer) &&
            answer == 0;
   };
   return WaitUntil(cleared, kAnswerTimeoutMs, 5);
 }
 
-BOOL CALLBACK FindEdit(HWND window, LPARAM param) {
-  if (ClassOf(window) != "Edit") return TRUE;
-  *reinterpret_cast<HWND*>(param) = window;
-  return FALSE;
-}
-
 // WaitForPostedBefore for the thread of window, twice: the second mark
 // comes behind what the handling before the first one posted (a WM_CHAR
-// of a key, say). The mark is an edit of a page of the main window, which
-// owns every box.
+// of a key, say). The mark is the tab strip of the main window, which owns
+// every box; the pages with their edits are built only when first needed.
 bool WaitForThreadIdle(HWND window) {
-  HWND edit = nullptr;
-  EnumChildWindows(GetAncestor(window, GA_ROOTOWNER), FindEdit, reinterpret_cast<LPARAM>(&edit));
-  if (!edit) {
+  HWND strip = GetDlgItem(GetAncestor(window, GA_ROOTOWNER), kTabStripId);
+  if (!strip) {
     DWORD_PTR answer = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &answer) != 0;
   }
   for (int mark = 0; mark < 2; ++mark) {
-    if (!WaitForPostedBefore(edit)) return false;
+    if (!WaitForPostedBefore(strip)) return false;
   }
   return true;
 }
@@ -858,6 +855,14 @@ RECT TabDisplayArea(HWND tabs) {
   SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(memory.At(0)));
   if (!memory.Get(0, &area, sizeof(area))) return {};
   return area;
+}
+
+int PagesBuilt(HWND tabs) {
+  int pages = 0;
+  for (HWND child = GetWindow(tabs, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    pages += ClassOf(child) == kDialogClass;
+  }
+  return pages;
 }
 
 void SelectTab(HWND tabs, int index) { SendMessageA(tabs, TCM_SETCURFOCUS, index, 0); }

@@ -287,6 +287,9 @@ RECT TabDisplayArea(HWND tabs);
 // its own TCN_SELCHANGING/TCN_SELCHANGE (a WM_NOTIFY sent from outside would
 // not arrive). Returns when the panel has handled both.
 void SelectTab(HWND tabs, int index);
+// How many page windows the strip holds: a page is built when it is first
+// needed. Counted without asking the strip for a tab's page, which builds it.
+int PagesBuilt(HWND tabs);
 // Waits until the tab's page is shown at its place with its slide over
 // (the slide's last step, which repaints it, has returned); true then.
 bool WaitForPageAtRest(const Panel& panel, int tab);

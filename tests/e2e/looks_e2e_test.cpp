@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
 
@@ -189,58 +191,104 @@ class ScreenDpi {
   bool set_ = false;
 };
 
-// At every DPI each page fills the strip's display area, without covering
-// the tabs or the frame, and holds all its controls; at 96 DPI the pages
-// stand at (4, 28) as they always did.
+// Another font for the dialogs' faces (Wine's replacements, set by
+// scripts/wine-env.sh) while it lives: dialog units follow the font's height.
+class DialogFont {
+ public:
+  explicit DialogFont(const std::string& face) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0,
+                    KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
+    for (const wchar_t* name : kFaces) {
+      std::wstring& old = olds_.emplace_back(128, L'\0');
+      DWORD size = static_cast<DWORD>(old.size() * sizeof(wchar_t));
+      bool had = RegGetValueW(key_, nullptr, name, RRF_RT_REG_SZ, nullptr, old.data(), &size) == 0;
+      old.resize(had ? size / sizeof(wchar_t) - 1 : 0);
+      Write(name, Wide(face));
+    }
+  }
+  ~DialogFont() {
+    for (size_t i = 0; i < olds_.size(); ++i) {
+      if (olds_[i].empty()) {
+        RegDeleteValueW(key_, kFaces[i]);
+      } else {
+        Write(kFaces[i], olds_[i]);
+      }
+    }
+    RegCloseKey(key_);
+  }
+  DialogFont(const DialogFont&) = delete;
+  DialogFont& operator=(const DialogFont&) = delete;
+
+ private:
+  static constexpr const wchar_t* kFaces[] = {L"MS Shell Dlg", L"MS Shell Dlg 2", L"宋体"};
+  void Write(const wchar_t* name, const std::wstring& face) const {
+    RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(face.c_str()),
+                   static_cast<DWORD>((face.size() + 1) * sizeof(wchar_t)));
+  }
+  HKEY key_ = nullptr;
+  std::vector<std::wstring> olds_;
+};
+
+// At every DPI, in two fonts, each page fills the strip's display area,
+// without covering the tabs or the frame, and every control lies inside
+// it; at 96 DPI the pages stand at (4, 28) as they always did.
 TEST(Looks, PagesFillTheTabDisplayAreaAtEveryDpi) {
-  for (DWORD dpi : {96, 120, 144, 192}) {
-    SCOPED_TRACE(dpi);
-    ProgramDir dir;
-    ASSERT_TRUE(dir.Ready());
-    Panel panel;
-    {
-      ScreenDpi screen(dpi);
-      ASSERT_TRUE(screen.Set());
-      ASSERT_TRUE(panel.Start(dir));
-    }
-    HWND tabs = panel.Tabs();
-    RECT area = TabDisplayArea(tabs);
-    ASSERT_LT(area.left, area.right);
-    for (int tab = 0; tab < 4; ++tab) {
-      SCOPED_TRACE(tab);
-      HWND page = ShowTab(panel, tab);
-      RECT r = RectIn(page, tabs);
-      if (dpi == 96) {
-        EXPECT_EQ(r.left, 4);
-        EXPECT_EQ(r.top, 28);
+  // The prefix's font (the suite's), then one whose lines are taller.
+  for (const std::string& font : {std::string(), std::string("WenQuanYi Zen Hei")}) {
+    SCOPED_TRACE(font);
+    const std::string prefix = font.empty() ? "" : "zenhei-";
+    for (DWORD dpi : {96, 120, 144, 192}) {
+      SCOPED_TRACE(dpi);
+      ProgramDir dir;
+      ASSERT_TRUE(dir.Ready());
+      Panel panel;
+      {
+        ScreenDpi screen(dpi);
+        ASSERT_TRUE(screen.Set());
+        std::optional<DialogFont> taller;
+        if (!font.empty()) taller.emplace(font);
+        ASSERT_TRUE(panel.Start(dir));
       }
-      EXPECT_GE(r.left, area.left);
-      EXPECT_GE(r.top, area.top);
-      EXPECT_EQ(r.right, area.right);
-      EXPECT_EQ(r.bottom, area.bottom);
-      for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (!IsVisible(c)) continue;
-        RECT inside = RectIn(c, page);
-        EXPECT_TRUE(inside.left >= 0 && inside.top >= 0 && inside.right <= r.right - r.left &&
-                    inside.bottom <= r.bottom - r.top)
-            << "control " << GetDlgCtrlID(c) << " at " << inside.left << "," << inside.top << "-"
-            << inside.right << "," << inside.bottom;
+      HWND tabs = panel.Tabs();
+      RECT area = TabDisplayArea(tabs);
+      ASSERT_LT(area.left, area.right);
+      for (int tab = 0; tab < 4; ++tab) {
+        SCOPED_TRACE(tab);
+        HWND page = ShowTab(panel, tab);
+        RECT r = RectIn(page, tabs);
+        if (dpi == 96) {
+          EXPECT_EQ(r.left, 4);
+          EXPECT_EQ(r.top, 28);
+        }
+        EXPECT_GE(r.left, area.left);
+        EXPECT_GE(r.top, area.top);
+        EXPECT_EQ(r.right, area.right);
+        EXPECT_EQ(r.bottom, area.bottom);
+        for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+          RECT inside = RectIn(c, tabs);
+          EXPECT_TRUE(inside.left >= area.left && inside.top >= area.top &&
+                      inside.right <= area.right && inside.bottom <= area.bottom)
+              << "control " << GetDlgCtrlID(c) << " at " << inside.left << "," << inside.top << "-"
+              << inside.right << "," << inside.bottom;
+        }
+        SaveScreenshot(panel.Main(),
+                       prefix + "dpi-" + std::to_string(dpi) + "-tab-" + std::to_string(tab));
       }
-      SaveScreenshot(panel.Main(), "dpi-" + std::to_string(dpi) + "-tab-" + std::to_string(tab));
+      // The restore dialog, its list and buttons inside it.
+      ClickItem(ShowTab(panel, 0), IDC_SVC_RESTORE);
+      auto dialog = WaitForMessageBox(panel.Pid(), panel.Main());
+      ASSERT_TRUE(dialog);
+      RECT client = {};
+      GetClientRect(dialog->window, &client);
+      for (int id : {IDC_RESTORE_LIST, IDOK, IDCANCEL}) {
+        RECT r = RectIn(Item(dialog->window, id), dialog->window);
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right &&
+                    r.bottom <= client.bottom)
+            << "control " << id;
+      }
+      SaveScreenshot(dialog->window, prefix + "dpi-" + std::to_string(dpi) + "-restore-dialog");
+      ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
     }
-    // The restore dialog, its list and buttons inside it.
-    ClickItem(ShowTab(panel, 0), IDC_SVC_RESTORE);
-    auto dialog = WaitForMessageBox(panel.Pid(), panel.Main());
-    ASSERT_TRUE(dialog);
-    RECT client = {};
-    GetClientRect(dialog->window, &client);
-    for (int id : {IDC_RESTORE_LIST, IDOK, IDCANCEL}) {
-      RECT r = RectIn(Item(dialog->window, id), dialog->window);
-      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
-          << "control " << id;
-    }
-    SaveScreenshot(dialog->window, "dpi-" + std::to_string(dpi) + "-restore-dialog");
-    ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
   }
 }
 

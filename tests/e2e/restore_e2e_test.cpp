@@ -13,6 +13,7 @@
 #include "backup/backup_names.h"
 #include "backup/backup_shelf_win32.h"
 #include "backup/restore_plan.h"
+#include "base/byte_size.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
 #include "resources/resource.h"
@@ -213,8 +214,9 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   }
 }
 
-// Leaving the dialog and a running tracker change nothing; Cancel at the
-// confirmation is the flow's, tested natively.
+// Leaving the dialog and a running tracker change nothing, also one started
+// while the question is open; Cancel at the confirmation is the flow's,
+// tested natively.
 TEST(Restore, ARunningTrackerConsoleRefusesTheRestoreAndTheDialogLeftChangesNothing) {
   RestorePanel s;
   ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = " + std::to_string(FreePort()) + "\r\n"));
@@ -263,8 +265,30 @@ TEST(Restore, ARunningTrackerConsoleRefusesTheRestoreAndTheDialogLeftChangesNoth
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog->window) || !IsVisible(dialog->window); }, 5000));
   unchanged("OK without a choice, then Escape");
 
-  ClickItem(s.page, IDC_SVC_CONSOLE_START);
+  // A console started while the question is open: looked at again after
+  // it, the restore is refused as before the question.
+  dialog = s.OpenDialog();
+  ASSERT_TRUE(dialog);
+  ASSERT_TRUE(PressButton(*dialog, IDOK));
+  auto question = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
+  ASSERT_TRUE(question);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION console = {};
+  std::wstring line = L"\"" + Wide(s.dir.File("vexa.exe")) + L"\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                             nullptr, Wide(s.dir.Path()).c_str(), &startup, &console));
+  CloseHandle(console.hThread);
+  CloseHandle(console.hProcess);
   ASSERT_TRUE(WaitUntil([&] { return ProcessesInside(s.dir.Path()).size() == 2; }, 10000));
+  ASSERT_TRUE(PressButton(*question, IDOK));
+  auto refusedLate = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
+  ASSERT_TRUE(refusedLate);
+  EXPECT_EQ(refusedLate->text.rfind("Vexa服务器正在运行，没有恢复备份。", 0), 0u) << refusedLate->text;
+  ASSERT_TRUE(PressButton(*refusedLate, IDOK));
+  EXPECT_EQ(Changed(before, dataFiles()), "");
+  EXPECT_EQ(BackupFolders(s.dir).size(), 1u);
+
   dialog = s.OpenDialog();
   ASSERT_TRUE(dialog);
   SendMessageA(Item(dialog->window, IDC_RESTORE_LIST), LB_SETCURSEL, 0, 0);

@@ -16,6 +16,7 @@
 #include "tests/e2e/driver.h"
 #include "tracker/status_schedule.h"
 #include "tracker/system_tables_win32.h"
+#include "jobs/tracker_jobs.h"
 #include "tracker/tracker_commands.h"
 
 namespace vexa::e2e {
@@ -119,13 +120,14 @@ TEST(ServicePage, ServiceButtonsShowTheirMessageWhenTheServiceManagerAgrees) {
   // click must reach its own.
   const struct Step {
     int id;
+    const ServiceSwitch& button;
     const char* status;
-  } steps[] = {{IDC_SVC_INSTALL, "服务：已停止"},
-               {IDC_SVC_START, "服务：运行中"},
-               {IDC_SVC_STOP, "服务：已停止"},
-               {IDC_SVC_REMOVE, "服务：未安装"}};
+  } steps[] = {{IDC_SVC_INSTALL, kInstallSwitch, "服务：已停止"},
+               {IDC_SVC_START, kStartSwitch, "服务：运行中"},
+               {IDC_SVC_STOP, kStopSwitch, "服务：已停止"},
+               {IDC_SVC_REMOVE, kRemoveSwitch, "服务：未安装"}};
   for (const Step& step : steps) {
-    const ServiceButton& button = *FindServiceButton(step.id);
+    const ServiceSwitch& button = step.button;
     box = s.Click(step.id);
     ASSERT_TRUE(box) << button.command;
     EXPECT_EQ(box->caption, kServiceCaption);
@@ -360,8 +362,12 @@ TEST(ServicePageConsoles, RestartClosesConsolesOrNamesOneThatStaysAndRecreatesTh
       << ItemText(s.page, IDC_SVC_STATUS);
 
   // A console that ignores the close is named within the close's bounds;
-  // the service's switches wait behind the box, then all four run.
+  // the service's switches wait behind the box, then all four run. (No
+  // console starts beside the running service: it is stopped first.)
   ASSERT_TRUE(s.dir.SetStandInIgnoresClose(true));
+  auto stopped = s.Click(IDC_SVC_STOP);
+  ASSERT_TRUE(stopped);
+  ASSERT_TRUE(PressButton(*stopped, IDOK));
   ClickItem(s.page, IDC_SVC_CONSOLE_START);
   ASSERT_TRUE(WaitUntil([] { return WindowsOfClass("ConsoleWindowClass").size() == 1; }, 10000));
   DWORD stubborn = 0;
@@ -373,11 +379,11 @@ TEST(ServicePageConsoles, RestartClosesConsolesOrNamesOneThatStaysAndRecreatesTh
   EXPECT_LE(elapsed, 5000u);
   EXPECT_EQ(box->caption, "提示");
   EXPECT_EQ(box->text, "以下控制台窗口未能关闭：\nvexa (PID " + std::to_string(stubborn) + ")");
-  EXPECT_EQ(s.dir.StandInCalls().size(), 6u);
+  EXPECT_EQ(s.dir.StandInCalls().size(), 7u);
   ASSERT_TRUE(PressButton(*box, IDOK));
-  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 10; }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return s.dir.StandInCalls().size() == 11; }, 15000));
   calls = s.dir.StandInCalls();
-  EXPECT_EQ(std::vector<std::string>(calls.begin() + 6, calls.end()), switches);
+  EXPECT_EQ(std::vector<std::string>(calls.begin() + 7, calls.end()), switches);
   EXPECT_TRUE(s.dir.WaitForLogLine(" -start：返回代码", 2));
   EXPECT_TRUE(s.NoBox());
 }

@@ -337,8 +337,11 @@ TEST(SettingsPagesE2e, VexaCfgChangedByAnotherProgramIsNeverOverwrittenSilently)
   DisplayOptionsPage table;
   const int sortField = table.Fields()[table.RowOf("vexa_allow_sort")].control;
   EXPECT_EQ(ItemText(options, sortField), "1");
+  // Built, never shown; the limits page is not built until the end.
+  HWND directories = panel.Page(kDirectoriesTab);
 
-  const std::string outside = "port = 7100\r\nvexa_allow_sort = 2\r\nadded = x\r\n";
+  const std::string outside =
+      "port = 7100\r\nvexa_allow_sort = 2\r\nadded = x\r\nvexa_max_conns = 55\r\n";
   ASSERT_TRUE(dir.Write("vexa.cfg", outside));
   ASSERT_TRUE(SetItemText(options, sortField, "5"));
   ClickItem(options, IDC_SAVE);
@@ -366,9 +369,13 @@ TEST(SettingsPagesE2e, VexaCfgChangedByAnotherProgramIsNeverOverwrittenSilently)
   EXPECT_EQ(saved->text, "保存设置成功");
   PressButton(*saved, IDOK);
   // Only the changed field went over the other program's file.
-  EXPECT_EQ(dir.Read("vexa.cfg"), "port = 7100\r\nvexa_allow_sort = 5\r\nadded = x\r\n");
+  EXPECT_EQ(dir.Read("vexa.cfg"),
+            "port = 7100\r\nvexa_allow_sort = 5\r\nadded = x\r\nvexa_max_conns = 55\r\n");
   EXPECT_EQ(ItemText(options, sortField), "5");
   EXPECT_EQ(ItemText(panel.Page(kDirectoriesTab), IDC_DIR_PORT), "7100");
+  EXPECT_EQ(panel.Page(kDirectoriesTab), directories);
+  EXPECT_EQ(PagesBuilt(panel.Tabs()), 3);
+  EXPECT_EQ(ItemText(ShowTab(panel, kLimitsTab), IDC_SYS_MAX_CONNS), "55");
 }
 
 // Unsaved edits are not lost to a close: the panel names the pages and asks;
@@ -401,6 +408,7 @@ TEST(SettingsPagesE2e, ClosingWithUnsavedChangesAsksAndSavesOnYes) {
       "\n\n选择“是”：保存这些页面，然后关闭。\n选择“否”：不保存，直接关闭。\n选择“取消”：不关闭。";
   closeAnswering(panel, {IDCANCEL});
   EXPECT_TRUE(panel.NoBoxOnceIdle());
+  EXPECT_EQ(PagesBuilt(panel.Tabs()), 3);  // the directories page was never needed
   closeAnswering(panel, {IDYES, IDOK, IDOK});
   EXPECT_TRUE(panel.NoBoxOnceIdle());
   EXPECT_EQ(TabSelection(panel.Tabs()), kLimitsTab);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/wide_text.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
 
@@ -85,6 +86,9 @@ TEST(Startup, SelectingATabHidesTheOldPageAtOnceAndBringsTheNewOneToItsPlace) {
   }
 }
 
+// A second start for the same directory spelt otherwise (short name, other
+// letter case) opens no window: it restores the first one, brings it to the
+// front and exits.
 TEST(Startup, ClosingTheMainWindowEndsTheProcess) {
   ProgramDir dir;
   ASSERT_TRUE(dir.Ready());
@@ -99,6 +103,45 @@ TEST(Startup, ClosingTheMainWindowEndsTheProcess) {
   EXPECT_TRUE(dir.WaitForLogLine("控制面板退出", 1, 0));
   EXPECT_FALSE(IsWindow(main));
   EXPECT_TRUE(ProcessesInside(dir.Path()).empty());
+}
+
+TEST(Startup, ASecondStartShowsTheFirstWindowInsteadOfOpeningAnother) {
+  ProgramDir dir(" 第二次启动");
+  ASSERT_TRUE(dir.Ready());
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND main = panel.Main();
+  EXPECT_TRUE(dir.WaitForLogLine("控制面板启动：" + dir.Path()));
+
+  PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(main) != 0; }, 5000));
+  wchar_t shortPath[MAX_PATH] = L"";
+  ASSERT_GT(GetShortPathNameW(Wide(dir.Path()).c_str(), shortPath, MAX_PATH), 0u);
+  const std::wstring exe = Wide(Lower(Narrow(shortPath))) + L"VexaPanel.exe";
+  ASSERT_NE(Lower(dir.Path()), Lower(Narrow(shortPath)));
+  std::wstring line = L"\"" + exe + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION second = {};
+  ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &second));
+  CloseHandle(second.hThread);
+  bool windowSeen = false;
+  const bool ended = WaitUntil(
+      [&] {
+        windowSeen = windowSeen || !TopLevelWindows(second.dwProcessId).empty();
+        return WaitForSingleObject(second.hProcess, 0) == WAIT_OBJECT_0;
+      },
+      20000);
+  DWORD exitCode = STILL_ACTIVE;
+  GetExitCodeProcess(second.hProcess, &exitCode);
+  if (!ended) TerminateProcess(second.hProcess, 1);
+  CloseHandle(second.hProcess);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_FALSE(windowSeen);
+  EXPECT_TRUE(dir.WaitForLogLine("另一个控制面板已打开此目录，已切换到它"));
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(main) && GetForegroundWindow() == main; }, 5000));
 }
 
 TEST(Startup, SkinEntriesRunOneFourEightAtStartAndTwoAtExitOnceEach) {
@@ -154,6 +197,25 @@ TEST(Startup, VexaCfgOfTheProgramDirectoryIsLoadedBeforeThePagesWhateverTheWorki
   PressButton(*installed, IDOK);
   std::string directory = dir.Path().substr(0, dir.Path().size() - 1);
   EXPECT_EQ(dir.Read("vexa-cwd.log"), directory + "\r\n");
+}
+
+// Three of the four pages are not seen until their tab is chosen: they are
+// built then, before their slide, and read vexa.cfg as the first one did.
+TEST(Startup, OnlyTheServicePageIsBuiltAtStartTheOthersWhenTheirTabIsFirstChosen) {
+  ProgramDir dir;
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_TRUE(dir.Write("vexa.cfg", "port = 7123\r\nvexa_max_conns = 77\r\n"));
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  HWND tabs = panel.Tabs();
+  EXPECT_EQ(PagesBuilt(tabs), 1);
+
+  SelectTab(tabs, kLimitsTab);
+  EXPECT_EQ(PagesBuilt(tabs), 2);
+  ASSERT_TRUE(WaitForPageAtRest(panel, kLimitsTab));
+  EXPECT_EQ(ItemText(panel.Page(kLimitsTab), IDC_SYS_MAX_CONNS), "77");
+  EXPECT_EQ(ItemText(ShowTab(panel, kDirectoriesTab), IDC_DIR_PORT), "7123");
+  EXPECT_EQ(PagesBuilt(tabs), 3);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/wide_text.h"
-#include "service_page/service_actions.h"
+#include "jobs/tracker_jobs.h"
 
 namespace vexa::faults {
 

@@ -271,8 +271,13 @@ TEST(ImagePaths, AreComparedAsTheSystemComparesThem) {
   ASSERT_NE(GetShortPathNameW(Wide(dir.Path() + "vexa.exe").c_str(), shortPath, MAX_PATH), 0u);
   const std::string longPath = dir.Path() + "vexa.exe";
   ASSERT_NE(Narrow(shortPath), longPath);
+  ASSERT_TRUE(CreateHardLinkW(Wide(dir.Path() + "tracker.exe").c_str(), Wide(longPath).c_str(), nullptr));
+  const std::string folder = dir.Path().substr(0, dir.Path().size() - 1);
+  const std::string detour = dir.Path() + "..\\" + folder.substr(folder.rfind('\\') + 1) + "\\vexa.exe";
   const std::tuple<std::string, std::string, bool> cases[] = {
       {"C:\\Ärger\\Σ\\vexa.exe", "c:\\äRGER\\σ\\VEXA.EXE", true},  // every letter, not ASCII alone
+      {detour, longPath, true},  // the same file however it is reached
+      {dir.Path() + "tracker.exe", longPath, true},
       {"\\\\?\\C:\\x\\vexa.exe", "C:\\X\\vexa.exe", true},
       {Narrow(shortPath), longPath, true},
       {"C:\\a\\vexa.exe", "C:\\b\\vexa.exe", false},

@@ -109,7 +109,8 @@ TEST(StatusLine, ShowsServiceConsolesAndPortInThreeSegments) {
 TEST(StatusLine, NamesThePortsHolderOrSaysItIsUnknown) {
   SystemTables tables = Tables();
   TrackerProcesses tracker = FindTrackerProcesses(kTracker, tables);  // consoles 400, 401
-  tables.listeners = {{80, 500}, {6969, 401}, {6969, 0}, {8080, 0}, {8081, 999}, {9000, 500}, {9000, 0}};
+  tables.listeners = {{80, 500},  {6969, 401}, {6969, 0},   {8080, 0},   {8081, 999},
+                      {9000, 500}, {9000, 0},   {7070, 400}, {7070, 401}, {9001, 401}, {9001, 500}};
   struct Case {
     const char* port;
     PortUse use;
@@ -118,7 +119,10 @@ TEST(StatusLine, NamesThePortsHolderOrSaysItIsUnknown) {
   };
   const Case cases[] = {
       {"80", PortUse::kOther, "端口 80：被 httpd.exe (PID 500) 占用", true},
-      {"6969", PortUse::kTracker, "端口 6969：Vexa 监听中", false},  // IPv6 unknown, IPv4 ours
+      // Ours only when every listener is: a request may reach any of them.
+      {"7070", PortUse::kTracker, "端口 7070：Vexa 监听中", false},  // IPv4 and IPv6 ours
+      {"6969", PortUse::kUnknownOwner, "端口 6969：被 未知程序 占用", true},  // IPv6 unknown
+      {"9001", PortUse::kOther, "端口 9001：被 httpd.exe (PID 500) 占用", true},
       {"8080", PortUse::kUnknownOwner, "端口 8080：被 未知程序 占用", true},  // Wine: PID 0
       {"8081", PortUse::kUnknownOwner, "端口 8081：被 未知程序 占用", true},  // PID gone
       {"9000", PortUse::kOther, "端口 9000：被 httpd.exe (PID 500) 占用", true},
@@ -204,6 +208,36 @@ TEST(StatusSchedule, ReadsEachTableWhenItMayHaveChangedAndOtherwiseEveryFewRefre
       EXPECT_EQ(listings.size(), StatusSchedule::kAllServicesEvery / 30 + 1);
       EXPECT_EQ(listings.at(1), StatusSchedule::kAllServicesUnwatchedEvery);
     }
+  }
+}
+
+TEST(StatusLine, JudgesWhetherThisDirectorysTrackerRuns) {
+  const std::string tracker = "C:\\程序 嘰\\vexa.exe";
+  const ProcessEntry panel{10, "VexaPanel.exe", ""};
+  const ProcessEntry otherTracker{11, "vexa.exe", "C:\\其他\\vexa.exe"};
+  struct Row {
+    const char* what;
+    SystemTables tables;
+    bool known, running;
+    const char* detail;
+  } const rows[] = {
+      {"nothing of ours", {{}, {panel, otherTracker}, {}}, true, false, ""},
+      {"a console", {{}, {panel, {42, "VEXA.EXE", "c:\\程序 嘰\\VEXA.exe"}}, {}}, true, true,
+       "服务：未安装\n控制台：运行中 (PID 42)"},
+      {"a service starting",
+       {{{"vexa", tracker, ServiceState::kStartPending, 0}}, {panel}, {}}, true, true,
+       "服务：正在启动\n控制台：未运行"},
+      {"a stopped service", {{{"vexa", tracker, ServiceState::kStopped, 0}}, {panel}, {}}, true,
+       false, ""},
+      {"no process list", {}, false, false, "无法读取正在运行的进程列表。"},
+      {"a tracker hiding its path", {{}, {panel, otherTracker, {12, "Vexa.exe", ""}}, {}}, false,
+       false, "无法读取进程 Vexa.exe (PID 12) 的程序路径，它可能是本目录的Vexa服务器。"},
+  };
+  for (const Row& row : rows) {
+    const TrackerRunCheck check = JudgeTrackerRun(FindTrackerProcesses(tracker, row.tables));
+    EXPECT_EQ(check.known, row.known) << row.what;
+    EXPECT_EQ(check.running, row.running) << row.what;
+    EXPECT_EQ(check.detail, row.detail) << row.what;
   }
 }
 

@@ -1,40 +1,14 @@
 #include "tracker/tracker_commands.h"
+#include "tracker/web_address.h"
 
 #include <gtest/gtest.h>
 
 namespace vexa {
 namespace {
 
-TEST(TrackerCommands, ServiceButtonsRunTheirSwitchAndShowTheirMessage) {
-  struct Row {
-    int id;
-    const char* command;
-    const char* message;
-    unsigned icon;
-  } const rows[] = {
-      {1008, "vexa.exe -i",
-       "Vexa后台服务已安装，在下次系统启动时自动启动，请在 管理工具-->服务 查看", 0x40},
-      {1005, "vexa.exe -start", "Vexa后台服务已启动", 0x40},
-      {1006, "vexa.exe -stop", "Vexa后台服务已停止", 0x10},
-      {1007, "vexa.exe -U", "Vexa后台服务已删除", 0x30},
-  };
-  for (const Row& row : rows) {
-    const ServiceButton* button = FindServiceButton(row.id);
-    ASSERT_NE(button, nullptr) << row.id;
-    EXPECT_STREQ(button->command, row.command);
-    EXPECT_STREQ(button->message, row.message);
-    EXPECT_EQ(button->icon, row.icon);
-  }
-  EXPECT_EQ(FindServiceButton(1009), nullptr);
+TEST(TrackerCommands, SwitchesAreTheTextsAfterTheProgram) {
   EXPECT_EQ(CommandSwitch(kStartCommand), "-start");
   EXPECT_EQ(CommandSwitch(kRemoveCommand), "-U");
-
-  // Only these may leave a new service behind, whose binary path the
-  // status line must then read afresh.
-  for (int id : {1008, 1007, 1074, 1076}) EXPECT_TRUE(ButtonMayChangeServices(id)) << id;
-  for (int id : {1005, 1006, 1009, 1010, 1075, 1091, 1056, 0}) {
-    EXPECT_FALSE(ButtonMayChangeServices(id)) << id;
-  }
 }
 
 TEST(TrackerCommands, BaseUrlUsesThePortAsStored) {

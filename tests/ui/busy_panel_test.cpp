@@ -152,6 +152,7 @@ TEST(TrackerLauncher, ALongSwitchAsksWhetherToWaitAndAGivenUpWaitReturnsAtOnce) 
   Pinger pinger(window.hwnd);
   int asked = 0;
   CommandWait wait;
+  wait.waitFor = [](void* handle, unsigned long ms) { return WaitPumping(handle, ms); };
   wait.askAfterMs = 300;
   wait.keepWaiting = [&] { return ++asked < 2; };
   const ULONGLONG start = GetTickCount64();

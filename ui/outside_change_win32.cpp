@@ -1,4 +1,4 @@
-#include "config/outside_change_win32.h"
+#include "ui/outside_change_win32.h"
 
 #include "ui/message_box_win32.h"
 

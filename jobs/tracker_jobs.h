@@ -1,66 +1,35 @@
 #pragma once
-// What the buttons of the service page do, written against the few things
-// they need from the system, so that their order can be followed exactly.
+// The jobs around the tracker program: its service switches, its console,
+// its web pages, the data backup, the restart and the one-click
+// installation, each written as the steps the user sees.
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "backup/backup.h"
 #include "base/status.h"
+#include "jobs/job_port.h"
 #include "tracker/console_windows.h"
 #include "tracker/status_line.h"
 #include "tracker/tracker_commands.h"
+#include "tracker/web_address.h"
 #include "tracker/tracker_launcher.h"
 
 namespace vexa {
 
-// The administrator dialog's answer, both values exactly as typed.
-struct AdminAnswer {
-  std::string account;
-  std::string password;
+extern const char kServiceCaption[];  // "Vexa后台服务"
+
+// A service switch of vexa.exe and what is shown when the service manager
+// agrees that it did its work.
+struct ServiceSwitch {
+  const char* command;
+  const char* message;
+  unsigned icon;
 };
-
-class TrackerHost {
- public:
-  virtual ~TrackerHost() = default;
-
-  virtual std::string TrackerPath() = 0;  // ProgramDirectory + "vexa.exe"
-  virtual bool TrackerExists() = 0;
-  virtual std::string ConfigGet(const std::string& key, const std::string& defaultValue) = 0;
-  virtual Status ConfigSetAndSave(const std::string& key, const std::string& value) = 0;
-
-  virtual TrackerRun RunTrackerCommand(const std::string& command) = 0;
-  virtual Status StartTrackerConsole() = 0;
-  // Ends the console instances of this directory's tracker alone; other
-  // programs' consoles are never touched.
-  virtual ConsoleCloseResult CloseConsoleWindows() = 0;
-  // Which tracker processes run and who holds the port, read now.
-  virtual TrackerSnapshot LookAtTracker(const std::string& port) = 0;
-  virtual BackupOutcome BackupFiles(bool clearing) = 0;
-  // The shell's default action; the system's reason when it failed.
-  virtual Status ShellOpen(const std::string& target) = 0;
-  virtual void Sleep(unsigned milliseconds) = 0;
-  // Runs the administrator dialog modally; nothing when it was cancelled.
-  virtual std::optional<AdminAnswer> AskAdministrator() = 0;
-  virtual void SetInstallCaption(const std::string& caption) = 0;
-  // The status line shows how a long job goes: a step stands until the next
-  // one; the end stays a few seconds, then the line shows the tracker again.
-  virtual void ShowJobStep(const std::string& text) = 0;
-  virtual void ShowJobEnd(const std::string& text) = 0;
-  // One event for the action log.
-  virtual void Log(const std::string& text) = 0;
-
-  // A box of the page with its own caption and icon.
-  virtual void ShowPageMessage(const std::string& text, const std::string& caption,
-                               unsigned icon) = 0;
-  // The application's box (its title as caption, OK); icon 0 gets the warning icon.
-  virtual void ShowAppMessage(const std::string& text, unsigned icon) = 0;
-  // A page box with OK and Cancel; true for OK.
-  virtual bool ConfirmPageMessage(const std::string& text, const std::string& caption,
-                                  unsigned icon) = 0;
-  // The application's OK/Cancel box; true for OK.
-  virtual bool ConfirmAppMessage(const std::string& text) = 0;
-};
+extern const ServiceSwitch kInstallSwitch;
+extern const ServiceSwitch kStartSwitch;
+extern const ServiceSwitch kStopSwitch;
+extern const ServiceSwitch kRemoveSwitch;
 
 extern const char kNoConsoleText[];        // "没有运行Vexa!"
 extern const char kNoConsoleCaption[];     // "提示"
@@ -71,6 +40,9 @@ extern const char kInstallBusyCaption[];
 extern const char kInstallFinishedCaption[];
 extern const char kInstallIdleCaption[];   // "一键安装服务器", the template's caption
 extern const char kInstallStoppedText[];
+// What a one-click installation that stops after stopping the tracker adds:
+// the tracker is stopped, the port is 6969, how to start it again.
+extern const char kInstallLeftStoppedText[];
 extern const char kRestartLog[];           // the action log's heading of a restart
 extern const char kRestartedText[];        // "Vexa服务器已重启", the status line's end
 
@@ -107,27 +79,37 @@ std::string RequestNotSentText(const std::string& reason, const std::string& url
 
 // Before a start: asks when another program holds the port and no tracker
 // process runs; false when the user cancels.
-bool PortAllowsStart(TrackerHost& host);
-bool PortAllowsStart(TrackerHost& host, const std::string& port, const TrackerSnapshot& now);
-// "启动 控制台窗口" while this directory's tracker console runs.
+bool PortAllowsStart(const Job& job);
+bool PortAllowsStart(const Job& job, const std::string& port, const TrackerSnapshot& now);
+// "启动 控制台窗口" while this directory's tracker console runs, or its
+// service runs or starts (pid 0 when the system does not say).
 std::string ConsoleRunningText(const std::vector<unsigned long>& pids);
+std::string ServiceRunningText(unsigned long pid);
+// "删除后台服务" exited 0 while the service runs: it is gone once it stops.
+extern const char kRemovalPendingText[];
 
-void RunServiceButton(TrackerHost& host, const ServiceButton& button);
-void StartConsoleButton(TrackerHost& host);
-void CloseConsoleButton(TrackerHost& host);
-void OpenWebMainPage(TrackerHost& host);
-void OpenWebFileDirectory(TrackerHost& host);
+void RunServiceSwitch(const Job& job, const ServiceSwitch& which);
+void InstallServiceJob(const Job& job);
+void StartServiceJob(const Job& job);
+void StopServiceJob(const Job& job);
+void RemoveServiceJob(const Job& job);
+void StartConsoleButton(const Job& job);
+void CloseConsoleButton(const Job& job);
+void OpenWebMainPage(const Job& job);
+void OpenWebFileDirectory(const Job& job);
 
 // Backs up (and in clearing mode removes) the data files, then shows the
 // final message or the file error; the backup directory when it went
 // through, "" when clearing found nothing to back up (and said nothing).
-std::optional<std::string> BackupData(TrackerHost& host, bool clearing);
-void BackupButton(TrackerHost& host);
+// afterFailure follows the error in its box.
+std::optional<std::string> BackupData(const Job& job, bool clearing,
+                                      const std::string& afterFailure = "");
+void BackupButton(const Job& job);
 
 // Closes the tracker's consoles and runs its -stop switch; fails when
 // vexa.exe could not be started, or when a process of the tracker still
 // runs a few seconds later (the service manager and the process list say).
-Status StopTracker(TrackerHost& host);
+Status StopTracker(const Job& job);
 
 enum class StartCheck { kIgnoreExitCodes, kStopAtFailedStart };
 
@@ -135,14 +117,14 @@ enum class StartCheck { kIgnoreExitCodes, kStopAtFailedStart };
 // ends early when vexa.exe could not be started and, with
 // kStopAtFailedStart, when -i or -start exits non-zero. A service that does
 // not run after a -start exiting 0 fails it too.
-Status RestartTracker(TrackerHost& host, StartCheck check = StartCheck::kIgnoreExitCodes);
-void RestartButton(TrackerHost& host);
+Status RestartTracker(const Job& job, StartCheck check = StartCheck::kIgnoreExitCodes);
+void RestartButton(const Job& job);
 
 // Saves port 6969, stops the tracker, clears its data into a backup,
 // re-creates and starts the service and asks for the administrator. Nothing
 // is cleared while a tracker process runs or another program holds the
 // port (the request carries the password). Every end but a completed
 // installation gives button 1074 its caption "一键安装服务器" back.
-void RunOneClickInstallation(TrackerHost& host);
+void RunOneClickInstallation(const Job& job);
 
 }  // namespace vexa
