@@ -97,10 +97,7 @@ class RecordingJob : public JobPort, public JobSystem {
     if (saveResult.ok) config[key] = value;
     return saveResult;
   }
-  Status ReloadConfiguration() override {
-    log.push_back("reload");
-    return reload;
-  }
+  Status ReloadConfiguration() override { return Record("reload", reload); }
   TrackerRun RunTrackerCommand(const std::string& command) override {
     log.push_back("run " + command);
     auto it = runs.find(command);
@@ -113,14 +110,8 @@ class RecordingJob : public JobPort, public JobSystem {
     }
     return run;
   }
-  Status StartTrackerConsole() override {
-    log.push_back("console");
-    return consoleStart;
-  }
-  ConsoleCloseResult CloseConsoleWindows() override {
-    log.push_back("close consoles");
-    return closeResult;
-  }
+  Status StartTrackerConsole() override { return Record("console", consoleStart); }
+  ConsoleCloseResult CloseConsoleWindows() override { return Record("close consoles", closeResult); }
   TrackerSnapshot LookAtTracker(const std::string& port) override {
     log.push_back("look port " + port);
     if (snapshots.empty()) return snapshot;
@@ -128,21 +119,17 @@ class RecordingJob : public JobPort, public JobSystem {
     snapshots.erase(snapshots.begin());
     return next;
   }
-  bool TakeJobLock() override {
-    log.push_back(lockFree ? "lock" : "lock refused");
-    return lockFree;
-  }
+  bool TakeJobLock() override { return Record(lockFree ? "lock" : "lock refused", lockFree); }
   void ReleaseJobLock() override { log.push_back("unlock"); }
   BackupOutcome BackupFiles(BackupKind kind) override {
-    log.push_back(kind == BackupKind::kClearing        ? "backup clearing"
+    return Record(kind == BackupKind::kClearing        ? "backup clearing"
                   : kind == BackupKind::kBeforeRestore ? "backup before restore"
-                                                       : "backup");
-    return backup;
+                                                       : "backup",
+                  backup);
   }
   std::string BackupRoot() override { return "C:\\p\\备份\\"; }
   std::vector<BackupFolder> ListBackupFolders() override {
-    log.push_back("list");
-    return foldersLater ? *foldersLater : folders;
+    return Record("list", foldersLater ? *foldersLater : folders);
   }
   RestoreOutcome RestoreFiles(const std::string& folder, const std::string& pre,
                               const std::function<Status()>& beforeReplace) override {
@@ -155,10 +142,7 @@ class RecordingJob : public JobPort, public JobSystem {
     }
     return outcome;
   }
-  Status ShellOpen(const std::string& target) override {
-    log.push_back("open " + target);
-    return openResult;
-  }
+  Status ShellOpen(const std::string& target) override { return Record("open " + target, openResult); }
   void Sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }
   void Log(const std::string& text) override { log.push_back("log " + text); }
 
@@ -167,6 +151,12 @@ class RecordingJob : public JobPort, public JobSystem {
   std::vector<std::string> LogLines() const { return Lines(true); }
 
  private:
+  // Writes the call down and gives the scripted answer.
+  template <typename Answer>
+  Answer Record(const std::string& call, const Answer& answer) {
+    log.push_back(call);
+    return answer;
+  }
   std::vector<std::string> Lines(bool logged) const {
     std::vector<std::string> lines;
     for (const std::string& line : log) {
