@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/program_folder_check_win32.h"
 #include "backup/backup.h"
 #include "backup/backup_names.h"
 #include "backup/backup_shelf.h"
@@ -92,6 +93,12 @@ int RunPanelCommand(const PanelCommand& command) {
   }
   LogAction(command.keep ? "命令行备份开始，保留最新的 " + std::to_string(command.keep) + " 个备份"
                          : std::string("命令行备份开始"));
+  // As SYSTEM every night: a folder others can write to would run their code.
+  const Status folder = CheckProgramFolder(directory);
+  if (!folder.ok) {
+    LogAction("命令行备份未进行：" + folder.message);
+    return Finish(kExitFailed, folder.message);
+  }
   // Held on through /keep, so that no panel restores from a folder it deletes.
   // cppcheck-suppress unreadVariable ; held for its lifetime
   const DataJobLock lock(directory);

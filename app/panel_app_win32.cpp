@@ -2,15 +2,21 @@
 
 #include <commctrl.h>
 
+#include <thread>
+
 #include "app/command_line_win32.h"
 #include "app/main_dlg_win32.h"
 #include "app/panel_claim_win32.h"
+#include "app/program_folder_check_win32.h"
+#include "base/system_library_win32.h"
+#include "base/wide_text.h"
 #include "config/config_file_win32.h"
 #include "config/config_store.h"
 #include "config/program_directory.h"
 #include "log/action_log.h"
 #include "log/action_log_win32.h"
 #include "skin/skin_api_win32.h"
+#include "ui/message_box_flags.h"
 
 namespace vexa {
 
@@ -29,6 +35,32 @@ ConfigStore& PanelConfigStore() {
   static CWinConfigFile file(GetProgramDirectory() + kConfigFileName);
   static ConfigStore store(file);
   return store;
+}
+
+constexpr int kNoticeWaitSteps = 200;  // of 50 ms
+constexpr DWORD kNoticeWaitStepMs = 50;
+
+bool ShowsAWindow(DWORD thread) {
+  bool shown = false;
+  EnumThreadWindows(
+      thread,
+      [](HWND window, LPARAM found) {
+        if (!IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&shown));
+  return shown;
+}
+
+// A box on a thread of its own, so that the panel goes on working while it
+// is open; shown once the main window is, in front of it.
+void ShowNoticeAside(const std::string& text) {
+  std::thread([wide = Wide(text), ui = GetCurrentThreadId()] {
+    for (int i = 0; i < kNoticeWaitSteps && !ShowsAWindow(ui); ++i) Sleep(kNoticeWaitStepMs);
+    MessageBoxW(nullptr, wide.c_str(), Wide(kAppTitle).c_str(),
+                MB_OK | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
+  }).detach();
 }
 
 }  // namespace
@@ -63,11 +95,16 @@ void CPanelApp::InitInstance() {
 
   SkinApplyToDialogs("Dialog");
 
-  if (!ignored_.empty()) {
-    // The main window would start the log itself; started here, the line
-    // comes just before the window's own first line.
+  const Status folder = CheckProgramFolder(GetProgramDirectory());
+  if (!ignored_.empty() || !folder.ok) {
+    // The main window would start the log itself; started here, the lines
+    // come just before the window's own first line.
     StartActionLog(GetProgramDirectory());
-    LogAction(IgnoredArgumentsLogText(ignored_));
+    if (!ignored_.empty()) LogAction(IgnoredArgumentsLogText(ignored_));
+  }
+  if (!folder.ok) {
+    LogAction(folder.message);
+    ShowNoticeAside(folder.message);
   }
   {
     CMainDlg dialog(PanelConfigStore());
@@ -85,6 +122,7 @@ int CPanelApp::ExitInstance() {
 }  // namespace vexa
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  vexa::RestrictDllSearch();
   const vexa::PanelCommand command = vexa::ParsePanelCommand(vexa::ProcessArguments());
   if (command.kind != vexa::PanelCommand::Kind::kWindow) return vexa::RunPanelCommand(command);
   static vexa::CPanelApp app;

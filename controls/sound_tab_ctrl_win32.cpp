@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/scoped_handles_win32.h"
+#include "base/system_library_win32.h"
 #include "base/wide_text.h"
 #include "controls/slide.h"
 #include "ui/window_geometry.h"
@@ -286,7 +287,9 @@ void CSoundTabCtrl::EndSlide() {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
                    SWP_SHOWWINDOW);
   RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  sndPlaySoundW(kTabSound, kTabSoundFlags);
+  static const auto play =
+      SystemFunction<decltype(&sndPlaySoundW)>(L"winmm.dll", "sndPlaySoundW");
+  if (play) play(kTabSound, kTabSoundFlags);
 }
 
 // The page stays hidden while it slides: a shown page and its controls

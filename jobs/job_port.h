@@ -10,7 +10,9 @@
 #include "backup/backup.h"
 #include "backup/restore_plan.h"
 #include "base/status.h"
+#include "tracker/admin_request.h"
 #include "tracker/console_windows.h"
+#include "tracker/service_safety.h"
 #include "tracker/status_line.h"
 #include "tracker/tracker_launcher.h"
 #include "ui/message_box_flags.h"
@@ -68,6 +70,11 @@ class JobSystem {
   virtual ConsoleCloseResult CloseConsoleWindows() = 0;
   // Which tracker processes run and who holds the port, read now.
   virtual TrackerSnapshot LookAtTracker(const std::string& port) = 0;
+  // After an installation: quotes the service's path, sets its recovery
+  // and lets vexa.exe through the firewall; each step's outcome, logged.
+  virtual ServiceSecuring SecureInstalledService() = 0;
+  // Removes the firewall rule the panel made for vexa.exe, no other; logged.
+  virtual Status RemoveFirewallRule() = 0;
 
   // The lock that keeps other panels and the command-line backup out while
   // files are copied; false when another one holds it.
@@ -85,7 +92,12 @@ class JobSystem {
                                       const std::string& preRestoreFolder,
                                       const std::function<Status()>& beforeReplace) = 0;
 
-  // The shell's default action; the system's reason when it failed.
+  // GET target from the tracker's web interface on this machine's port
+  // (a checked port number), waiting up to waitMs for it to listen.
+  virtual TrackerAnswer SendTrackerRequest(const std::string& port, const std::string& target,
+                                           unsigned waitMs) = 0;
+  // The shell's default action, with the logged-on user's rights even
+  // when the panel runs elevated; the system's reason when it failed.
   virtual Status ShellOpen(const std::string& target) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
   // One event for the action log.

@@ -97,16 +97,25 @@ std::string PortTakenText(const std::string& port, const PortHolder& holder) {
          "。\n创建管理员的请求含有密码，不能发给其他程序。请先关闭该程序，再重新安装。";
 }
 
-std::string InstallLeftText(const std::string& backupDirectory, const std::string& usersPage) {
+namespace {
+
+// Where the data went and where the account can be created later.
+std::string InstallKeptText(const std::string& backupDirectory, const std::string& usersPage) {
   const std::string kept =
       backupDirectory.empty() ? "Vexa服务已重新安装（程序目录中原来没有配置与数据文件，无需备份）。"
                               : "Vexa服务已重新安装，原来的配置与数据文件已备份到：\n" + backupDirectory;
-  return std::string(kInstallLeftText) + "\n\n" + kept + "\n\n以后可以在浏览器中打开 " +
-         usersPage + " 创建管理员。";
+  return kept + "\n\n以后可以在浏览器中打开 " + usersPage + " 创建管理员。";
 }
 
-std::string RequestNotSentText(const std::string& reason, const std::string& url) {
-  return "创建管理员的请求未能发送：" + reason + "\n\n请在浏览器中打开以下地址创建管理员：\n" + url;
+}  // namespace
+
+std::string InstallLeftText(const std::string& backupDirectory, const std::string& usersPage) {
+  return std::string(kInstallLeftText) + "\n\n" + InstallKeptText(backupDirectory, usersPage);
+}
+
+std::string AdminNotCreatedText(const std::string& what, const std::string& backupDirectory,
+                                const std::string& usersPage) {
+  return "没有创建管理员：" + what + "\n\n" + InstallKeptText(backupDirectory, usersPage);
 }
 
 namespace {
@@ -235,6 +244,10 @@ void RunServiceSwitch(const Job& job, const ServiceSwitch& button) {
       found = StopPendingRemoval(job);
     }
     if (found.empty()) {
+      // Neither step's failure turns the switch's success into a failure:
+      // the status line's tip and the log name it.
+      if (button.command == kInstallCommand) job.system.SecureInstalledService();
+      if (button.command == kRemoveCommand) job.system.RemoveFirewallRule();
       job.port.Tell(button.message, kServiceCaption, button.icon);
     } else if (found != kRemovalLeftPending) {
       job.port.Tell(UnconfirmedText(found), kServiceCaption, kIconExclamation);
@@ -361,6 +374,7 @@ Status RunRestartSwitches(const Job& job, StartCheck check) {
     if (check == StartCheck::kStopAtFailedStart && startStep && run.exitCode != 0) {
       return Status::Error(kInstallStoppedText + ExitCodeNote(command, run.exitCode));
     }
+    if (command == kInstallCommand && run.exitCode == 0) job.system.SecureInstalledService();
     if (command != kStartCommand) {
       job.system.Sleep(kCommandPauseMs);
     } else {
@@ -473,7 +487,7 @@ void RunOneClickInstallation(const Job& job) {
     job.port.Tell(InvalidPortText(port), "", kIconHand);
     return InstallationStopped(job, "检查端口");
   }
-  const std::optional<AdminAnswer> answer = job.port.AskAdministrator();
+  std::optional<AdminAnswer> answer = job.port.AskAdministrator();
   // The tracker is an ANSI program: the request carries the ANSI code
   // page's bytes, as vexa.cfg does. The dialog refuses what that cannot hold.
   std::string account, password;
@@ -482,18 +496,26 @@ void RunOneClickInstallation(const Job& job) {
     job.port.Tell(InstallLeftText(*backupDirectory, *baseUrl + "/users.html"), "", 0);
     return InstallationStopped(job, "创建管理员");
   }
-  const std::string request = AdminRequestUrl(*baseUrl, account, password);
-  const Status opened = job.system.ShellOpen(request);
-  if (!opened.ok) {
-    // The address holds the password: into the box for the user, not into the log.
-    job.port.Tell(RequestNotSentText(opened.message, request), "", kIconExclamation);
-    return InstallationStopped(job, "发送创建管理员的请求");
+  // Sent by the panel itself: the password is never on a browser's command
+  // line, in its history or in the log, and only the tracker's answer
+  // tells whether the account exists.
+  std::string target = AdminRequestTarget(account, password);
+  const TrackerAnswer created = job.system.SendTrackerRequest(port, target, kAdminRequestWaitMs);
+  WipeText(target);
+  WipeText(password);
+  WipeText(answer->password);
+  const std::string usersPage = *baseUrl + "/users.html";
+  if (!created.Succeeded()) {
+    const std::string what = TrackerAnswerText(created, port, kAdminRequestWaitMs / 1000);
+    job.port.Tell(AdminNotCreatedText(what, *backupDirectory, usersPage), "", kIconExclamation);
+    return InstallationStopped(job, "创建管理员", what);
   }
-  job.system.Sleep(kCommandPauseMs);
-  job.system.Log("一键安装：已发送创建管理员的请求");
+  job.system.Log("一键安装：Vexa已创建管理员 " + answer->account);
   job.port.Tell(kInstallDoneText, "", 0);
   job.port.ShowProgress(JobProgress::kInstallButton, kInstallFinishedCaption);
   job.system.Log("一键安装：完成");
+  // The plain page, for the operator to look at the new account.
+  OpenWebPage(job, usersPage);
 }
 
 }  // namespace vexa

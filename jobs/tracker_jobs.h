@@ -53,6 +53,10 @@ constexpr unsigned kStopLookMs = 500;
 
 constexpr unsigned kCommandPauseMs = 1000;
 
+// How long the administrator request waits for the restarted tracker to
+// listen and answer.
+constexpr unsigned kAdminRequestWaitMs = 15000;
+
 // How long a switch's outcome is awaited while its service is starting or
 // stopping.
 constexpr unsigned kServiceWaitMs = 10000;
@@ -75,7 +79,9 @@ std::string StillRunningText(const std::string& trackerPath, const TrackerProces
 std::string PortTakenText(const std::string& port, const PortHolder& holder);
 // "您已经退出安装程序!" with where the data went and how to go on.
 std::string InstallLeftText(const std::string& backupDirectory, const std::string& usersPage);
-std::string RequestNotSentText(const std::string& reason, const std::string& url);
+// Instead of "创建超级用户成功!安装完成!" when the tracker did not confirm.
+std::string AdminNotCreatedText(const std::string& what, const std::string& backupDirectory,
+                                const std::string& usersPage);
 
 // Before a start: asks when another program holds the port and no tracker
 // process runs; false when the user cancels.

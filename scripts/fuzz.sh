@@ -31,7 +31,7 @@ declare -A functions=(
   [config_store]="ConfigStore::|FindEqualsByCharacters|TrimSpaces|CharLengthAt|HasHighBytes"
   [check_directory]="CheckDirectory|CreateDirectoryTree|IsAbsolutePath|RemoveCharMb|RemoveTextMb|CharLength"
   [path_component]="LastPathComponent|WebFileDirectoryUrl|DirectoryOfPath|ReplaceCharMb|CharLength"
-  [percent_encode]="PercentEncode|AdminRequestUrl|IsUnreserved"
+  [percent_encode]="PercentEncode|AdminRequestTarget|IsUnreserved"
 )
 
 if [ "$mode" = coverage ]; then

@@ -2,6 +2,7 @@
 
 #include "base/text_codec.h"
 #include "config/config_store.h"
+#include "tracker/admin_request.h"
 #include "ui/message_box_win32.h"
 
 namespace vexa {
@@ -14,6 +15,12 @@ const char kPasswordCaption[] = "管理员密码";
 Cmyinput::Cmyinput() : CDialog(kTemplateId) {
   BindText(IDC_ADMIN_PASSWORD, &password_);
   BindText(IDC_ADMIN_ACCOUNT, &account_);
+}
+
+// The password is not left behind in memory given back.
+Cmyinput::~Cmyinput() {
+  WipeText(password_);
+  if (answer_) WipeText(answer_->password);
 }
 
 // The template leaves the place to the system, which is the screen's corner,
@@ -34,6 +41,7 @@ bool Cmyinput::OnCommand(int id, int code, HWND control) {
       const int refused = !TextToAnsi(account_, &ansi)    ? IDC_ADMIN_ACCOUNT
                           : !TextToAnsi(password_, &ansi) ? IDC_ADMIN_PASSWORD
                                                           : 0;
+      WipeText(ansi);
       if (refused != 0) {
         PageMessageBox(
             Handle(),

@@ -15,6 +15,7 @@ class Cmyinput : public CDialog {
   static constexpr UINT kTemplateId = IDD_ADMIN_ACCOUNT;  // 151
 
   Cmyinput();
+  ~Cmyinput() override;
 
   // After OK both values as typed, empty ones included; nothing after
   // Cancel, Escape or the close box.

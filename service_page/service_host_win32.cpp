@@ -15,7 +15,11 @@
 #include "service_page/admin_dialog_win32.h"
 #include "service_page/restore_dialog_win32.h"
 #include "shell/shell_open_win32.h"
+#include "tracker/admin_request_win32.h"
 #include "tracker/console_windows_win32.h"
+#include "tracker/firewall_rules_win32.h"
+#include "tracker/image_path_win32.h"
+#include "tracker/service_config_win32.h"
 #include "tracker/tracker_launcher.h"
 #include "ui/busy_panel_win32.h"
 #include "ui/message_box_win32.h"
@@ -130,6 +134,35 @@ TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
   return StatusLine().Look(directory_, port, how);
 }
 
+ServiceSecuring ServiceHost::SecureInstalledService() {
+  const TrackerProcesses now = LookAtTracker(ConfigGet("port", kDefaultPort)).processes;
+  const InstalledService service{TrackerPath(), now.serviceName, now.serviceBinaryPath,
+                                 RunsElevated()};
+  ServiceConfigWin32 config(service.name, true);
+  FirewallWin32 firewall;
+  ServiceSecuring done = SecureService(service, config, firewall, SameImageFile);
+  for (const std::string& line : done.log) LogAction(line);
+  StatusLine().SetSecuringNote(SecuringFailureLine(done));
+  // A quoted path is a changed service: read again at the next look.
+  switchRan_ = true;
+  return done;
+}
+
+Status ServiceHost::RemoveFirewallRule() {
+  const std::string name = TrackerFirewallRule(TrackerPath()).name;
+  Status removal = Status::Error(kNeedsAdministrator);
+  bool removed = false;
+  if (RunsElevated()) {
+    FirewallWin32 firewall;
+    removal = RemoveTrackerRule(TrackerPath(), firewall, &removed, SameImageFile);
+  }
+  LogAction(!removal.ok ? "未能删除防火墙入站规则 " + name + "：" + removal.message
+            : removed   ? "已删除防火墙入站规则：" + name
+                        : "没有要删除的防火墙入站规则：" + name);
+  StatusLine().SetSecuringNote("");
+  return removal;
+}
+
 bool ServiceHost::TakeJobLock() {
   jobLock_.emplace(directory_);
   if (jobLock_->Held()) return true;
@@ -164,6 +197,14 @@ RestoreOutcome ServiceHost::RestoreFiles(const std::string& folderPath,
 }
 
 Status ServiceHost::ReloadConfiguration() { return store_.ReloadAndRefresh(); }
+
+TrackerAnswer ServiceHost::SendTrackerRequest(const std::string& port, const std::string& target,
+                                              unsigned waitMs) {
+  unsigned number = 0;
+  if (!ParsePort(port, &number)) return TrackerAnswer{TrackerAnswer::Kind::kNoListener, 0, ""};
+  // The window keeps answering while the tracker starts.
+  return RunPumping([&] { return vexa::SendTrackerRequest(static_cast<unsigned short>(number), target, waitMs); });
+}
 
 Status ServiceHost::ShellOpen(const std::string& target) { return vexa::ShellOpen(target); }
 

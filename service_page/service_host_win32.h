@@ -41,6 +41,8 @@ class ServiceHost : public JobPort, public JobSystem {
   Status StartTrackerConsole() override;
   ConsoleCloseResult CloseConsoleWindows() override;
   TrackerSnapshot LookAtTracker(const std::string& port) override;
+  ServiceSecuring SecureInstalledService() override;
+  Status RemoveFirewallRule() override;
   bool TakeJobLock() override;
   void ReleaseJobLock() override;
   BackupOutcome BackupFiles(BackupKind kind) override;
@@ -48,6 +50,8 @@ class ServiceHost : public JobPort, public JobSystem {
   std::vector<BackupFolder> ListBackupFolders() override;
   RestoreOutcome RestoreFiles(const std::string& folderPath, const std::string& preRestoreFolder,
                               const std::function<Status()>& beforeReplace) override;
+  TrackerAnswer SendTrackerRequest(const std::string& port, const std::string& target,
+                                   unsigned waitMs) override;
   Status ShellOpen(const std::string& target) override;
   void Sleep(unsigned milliseconds) override;
   void Log(const std::string& text) override;

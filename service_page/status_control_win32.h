@@ -23,9 +23,12 @@ namespace vexa {
 // How long the end of a long job stays in the status line.
 constexpr ULONGLONG kJobEndShownMs = 8000;
 
+// The line does not hold more at 96 DPI: whether the firewall lets the
+// tracker in and whether its service restarts after a crash stand in the
+// line's tip, read at every current or fresh reading, not by the timer.
 class CServiceStatus {
  public:
-  void Attach(HWND control) { control_ = control; }
+  void Attach(HWND control);
 
   // Reads the system and shows the segments for the configured port.
   void Refresh(const std::string& programDirectory, const std::string& port,
@@ -45,8 +48,16 @@ class CServiceStatus {
   // The text the control shows now.
   const std::string& Shown() const { return shown_; }
 
+  // What an installation could not set ("" when all went through), kept
+  // in the tip; the firewall and the recovery are read again.
+  void SetSecuringNote(const std::string& note);
+  // The tip: the line, the firewall, the recovery, the note.
+  const std::string& Tip() const { return tip_; }
+
  private:
   void Show(const std::string& text);
+  void ReadSafety(const std::string& programDirectory, const TrackerProcesses& tracker);
+  void UpdateTip();
 
   HWND control_ = nullptr;
   TrackerQuery query_;
@@ -55,6 +66,12 @@ class CServiceStatus {
   bool overriding_ = false;
   ULONGLONG overrideUntil_ = 0;
   std::string shown_;
+  HWND tipWindow_ = nullptr;  // owned by the page, which destroys it
+  std::string safety_;        // the firewall's and the recovery's lines
+  std::string securingNote_;
+  bool safetyDue_ = true;
+  std::string tip_;
+  std::wstring tipShown_;  // the tool's text lives here
 };
 
 // Runs a copy that counts into progress beside the window (RunPumping); the

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/system_library_win32.h"
 #include "base/wide_text.h"
 #include "tracker/image_path_win32.h"
 #include "tracker/tracker_launcher.h"
@@ -64,10 +65,13 @@ std::string RegisteredImagePath(HKEY services, const std::string& name) {
 // in the low 16 bits.
 template <typename Table>
 void ReadListeners(ULONG family, std::vector<TcpListener>* listeners) {
+  static const auto getTable =
+      SystemFunction<decltype(&GetExtendedTcpTable)>(L"iphlpapi.dll", "GetExtendedTcpTable");
+  if (!getTable) return;
   std::vector<unsigned char> buffer(std::size_t{16} * 1024);
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD size = static_cast<DWORD>(buffer.size());
-    DWORD error = GetExtendedTcpTable(buffer.data(), &size, FALSE, family,
+    DWORD error = getTable(buffer.data(), &size, FALSE, family,
                                       TCP_TABLE_OWNER_PID_LISTENER, 0);
     if (error == ERROR_INSUFFICIENT_BUFFER) {
       buffer.resize(size + 1024);

@@ -70,6 +70,8 @@ TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const Syst
   if (chosen) {
     found.serviceState = chosen->state;
     found.servicePid = chosen->pid;
+    found.serviceName = chosen->name;
+    found.serviceBinaryPath = chosen->binaryPath;
   }
   for (const ProcessEntry& process : tables.processes) {
     if (process.pid == 0 || process.pid == found.servicePid) continue;

@@ -38,6 +38,8 @@ struct SystemTables {
 struct TrackerProcesses {
   ServiceState serviceState = ServiceState::kNotInstalled;
   unsigned long servicePid = 0;            // the service's process while there is one
+  std::string serviceName;                 // kNotInstalled: none
+  std::string serviceBinaryPath;           // as the service manager keeps it
   std::vector<unsigned long> consolePids;  // tracker processes other than the service's
   // Why it cannot be told that none runs: the process list could not be
   // read, or processes named like the tracker hide their paths (they might

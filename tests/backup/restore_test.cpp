@@ -10,6 +10,7 @@
 
 #include "backup/backup.h"
 #include "backup/backup_names.h"
+#include "base/folder_entries_win32.h"
 #include "base/scoped_handles_win32.h"
 #include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
@@ -26,14 +27,9 @@ using test::WriteBytes;
 // Every plain file of a folder with its bytes.
 std::map<std::string, std::string> Files(const std::string& dir) {
   std::map<std::string, std::string> files;
-  WIN32_FIND_DATAW found;
-  ScopedFindHandle search(FindFirstFileW(Wide(dir + "*").c_str(), &found));
-  if (!search) return files;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      files[Narrow(found.cFileName)] = ReadBytes(dir + Narrow(found.cFileName));
-    }
-  } while (FindNextFileW(search.Get(), &found));
+  for (const FolderEntry& entry : ListFolder(dir).entries) {
+    if (!entry.IsFolder()) files[entry.name] = ReadBytes(dir + entry.name);
+  }
   return files;
 }
 
@@ -118,13 +114,9 @@ TEST(Restore, ACopyThatFailsLeavesEveryLiveFileAsItWas) {
 // restore moves them.
 std::vector<std::string> ReplacedInOrder(const Restorable& r) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  ScopedFindHandle search(FindFirstFileW(Wide(r.backup + "*").c_str(), &found));
-  if (!search) return names;
-  do {
-    const std::string name = Narrow(found.cFileName);
-    if (IsRestorableFileName(name) && r.before.count(name)) names.push_back(name);
-  } while (FindNextFileW(search.Get(), &found));
+  for (const FolderEntry& entry : ListFolder(r.backup).entries) {
+    if (IsRestorableFileName(entry.name) && r.before.count(entry.name)) names.push_back(entry.name);
+  }
   return names;
 }
 

@@ -40,6 +40,15 @@ class ExclusiveHold {
 
 const char kOriginal[] = "port = 80\r\nvexa_file_dir = 数据嘰\r\nunknown_key = kept\r\n";
 
+// A vexa.cfg holding kOriginal in a scratch folder, and a store of it (not loaded).
+struct OriginalCfg {
+  OriginalCfg() { WriteBytes(cfg, kOriginal); }
+  TempDirectory temp;
+  std::string cfg = temp / "vexa.cfg";
+  CWinConfigFile file{cfg};
+  ConfigStore store{file};
+};
+
 TEST(ConfigFileOnDisk, LoadAndSaveUseTheirPathWhateverTheWorkingDirectory) {
   TempDirectory temp;
   TempDirectory elsewhere;
@@ -66,28 +75,21 @@ TEST(ConfigFileOnDisk, LoadAndSaveUseTheirPathWhateverTheWorkingDirectory) {
 }
 
 TEST(ConfigFileOnDisk, SaveReplacesTheFileKeepingItsAttributes) {
-  TempDirectory temp;
-  std::string cfg = temp / "vexa.cfg";
-  WriteBytes(cfg, kOriginal);
+  OriginalCfg c;
   const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
-  ASSERT_TRUE(SetFileAttributesW(Wide(cfg).c_str(), kept));
-
-  CWinConfigFile file(cfg);
-  ConfigStore store(file);
-  store.Load();
-  store.Set("port", "6969");
-  ASSERT_TRUE(store.Save().ok);
-  EXPECT_EQ(ReadBytes(cfg), "port = 6969\r\nvexa_file_dir = 数据嘰\r\nunknown_key = kept\r\n");
-  EXPECT_EQ(GetFileAttributesW(Wide(cfg).c_str()), kept);
-  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+  ASSERT_TRUE(SetFileAttributesW(Wide(c.cfg).c_str(), kept));
+  c.store.Load();
+  c.store.Set("port", "6969");
+  ASSERT_TRUE(c.store.Save().ok);
+  EXPECT_EQ(ReadBytes(c.cfg), "port = 6969\r\nvexa_file_dir = 数据嘰\r\nunknown_key = kept\r\n");
+  EXPECT_EQ(GetFileAttributesW(Wide(c.cfg).c_str()), kept);
+  EXPECT_EQ(c.temp.Names(), Names{"vexa.cfg"});
 }
 
 TEST(ConfigFileOnDisk, SaveAgainstAFileHeldOpenLeavesItUntouched) {
-  TempDirectory temp;
-  std::string cfg = temp / "vexa.cfg";
-  WriteBytes(cfg, kOriginal);
-  CWinConfigFile file(cfg);
-  ConfigStore store(file);
+  OriginalCfg c;
+  const std::string& cfg = c.cfg;
+  ConfigStore& store = c.store;
   store.Load();
   store.Set("port", "6969");
 
@@ -102,7 +104,7 @@ TEST(ConfigFileOnDisk, SaveAgainstAFileHeldOpenLeavesItUntouched) {
       << status.message;
   EXPECT_NE(status.message.find("没有被改动"), std::string::npos);
   EXPECT_EQ(ReadBytes(cfg), kOriginal);
-  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+  EXPECT_EQ(c.temp.Names(), Names{"vexa.cfg"});
   EXPECT_EQ(store.Get("port", ""), "6969");
 
   // Once the other program lets go, the same store saves.
@@ -111,33 +113,27 @@ TEST(ConfigFileOnDisk, SaveAgainstAFileHeldOpenLeavesItUntouched) {
 }
 
 TEST(ConfigFileOnDisk, SaveWaitsOutABriefLock) {
-  TempDirectory temp;
-  std::string cfg = temp / "vexa.cfg";
-  WriteBytes(cfg, kOriginal);
-  CWinConfigFile file(cfg);
-  ConfigStore store(file);
-  store.Load();
-  store.Set("port", "6969");
+  OriginalCfg c;
+  c.store.Load();
+  c.store.Set("port", "6969");
 
-  ExclusiveHold scanner(cfg);
+  ExclusiveHold scanner(c.cfg);
   ASSERT_TRUE(scanner.Held());
   std::thread release([&] {
     Sleep(300);
     scanner.Release();
   });
-  Status status = store.Save();
+  Status status = c.store.Save();
   release.join();
   EXPECT_TRUE(status.ok) << status.message;
-  EXPECT_EQ(ReadBytes(cfg).substr(0, 13), "port = 6969\r\n");
-  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+  EXPECT_EQ(ReadBytes(c.cfg).substr(0, 13), "port = 6969\r\n");
+  EXPECT_EQ(c.temp.Names(), Names{"vexa.cfg"});
 }
 
 TEST(ConfigFileOnDisk, FileLockedAtLoadIsNeverOverwritten) {
-  TempDirectory temp;
-  std::string cfg = temp / "vexa.cfg";
-  WriteBytes(cfg, kOriginal);
-  CWinConfigFile file(cfg);
-  ConfigStore store(file);
+  OriginalCfg c;
+  const std::string& cfg = c.cfg;
+  ConfigStore& store = c.store;
   {
     ExclusiveHold other(cfg);
     ASSERT_TRUE(other.Held());
@@ -152,16 +148,15 @@ TEST(ConfigFileOnDisk, FileLockedAtLoadIsNeverOverwritten) {
   EXPECT_NE(status.message.find(SystemMessage(ERROR_SHARING_VIOLATION)), std::string::npos)
       << status.message;
   EXPECT_EQ(ReadBytes(cfg), kOriginal);
-  EXPECT_EQ(temp.Names(), Names{"vexa.cfg"});
+  EXPECT_EQ(c.temp.Names(), Names{"vexa.cfg"});
 }
 
 TEST(ConfigFileOnDisk, ChangesByAnotherProgramAreSeenUntilTheFileIsReadAgain) {
-  TempDirectory temp;
-  std::string cfg = temp / "vexa.cfg";
-  WriteBytes(cfg, kOriginal);
-  CWinConfigFile file(cfg);
+  OriginalCfg c;
+  const std::string& cfg = c.cfg;
+  CWinConfigFile& file = c.file;
+  ConfigStore& store = c.store;
   EXPECT_NE(file.LastWriteTime(), 0u);
-  ConfigStore store(file);
   store.Load();
   EXPECT_FALSE(store.OutsideChangeNow().has_value());
   store.Set("port", "6969");

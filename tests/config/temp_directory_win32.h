@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/folder_entries_win32.h"
 #include "base/wide_text.h"
 #include "tests/tracker/scratch_directory.h"
 
@@ -23,14 +24,7 @@ class TempDirectory {
 
   static std::vector<std::string> NamesIn(const std::string& dir) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Wide(dir + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-      std::string name = Narrow(found.cFileName);
-      if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (const FolderEntry& entry : ListFolder(dir + "\\").entries) names.push_back(entry.name);
     return names;
   }
 

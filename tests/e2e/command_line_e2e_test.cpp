@@ -2,6 +2,7 @@
 // an exit code, the folders it leaves and the lines it logs and prints; and
 // the lock it shares with the panels of its directory.
 #include <windows.h>
+#include <sddl.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -219,6 +220,43 @@ TEST(CommandLine, WithoutAConsoleAWrongSwitchShowsTheUsageInABox) {
   EXPECT_EQ(WaitForSingleObject(panel.Get(), 10000), WAIT_OBJECT_0);
   GetExitCodeProcess(panel.Get(), &code);
   EXPECT_EQ(code, 2u);
+}
+
+// Under Wine a DACL that gives Everyone everything makes the folder
+// world-writable, and that is what Wine then reports for it.
+TEST(CommandLine, AFolderOthersMayWriteToStopsTheBackupAndWarnsThePanelOnce) {
+  ProgramDir dir("可写");
+  ASSERT_TRUE(dir.Ready());
+  ASSERT_TRUE(dir.Write("vexa.cfg", "port = 6969\r\n"));
+  PSECURITY_DESCRIPTOR open = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+  const BOOL opened = SetFileSecurityW(Wide(dir.Path()).c_str(), DACL_SECURITY_INFORMATION, open);
+  LocalFree(open);
+  ASSERT_TRUE(opened);
+
+  const CommandRun run = RunPanelCommand(dir, "/backup /keep 7");
+  EXPECT_EQ(run.exitCode, 1u) << run.output;
+  EXPECT_THAT(run.output, HasSubstr("可以更改“" + dir.Path() + "”"));
+  EXPECT_THAT(run.output, HasSubstr("icacls \"" + dir.Path().substr(0, dir.Path().size() - 1) +
+                                    "\" /inheritance:r"));
+  EXPECT_FALSE(dir.Exists("备份"));
+  EXPECT_THAT(LogText(dir), HasSubstr("命令行备份未进行：程序目录的权限不安全"));
+
+  Panel panel;
+  ASSERT_TRUE(panel.Start(dir));
+  const auto notice = WaitForMessageBox(panel.Pid(), panel.Main());
+  ASSERT_TRUE(notice);
+  EXPECT_EQ(notice->owner, nullptr);
+  EXPECT_THAT(notice->text, HasSubstr("程序目录的权限不安全"));
+  // The window goes on working beside it.
+  EXPECT_TRUE(IsEnabled(panel.Main()));
+  EXPECT_TRUE(panel.WaitForIdle());
+  EXPECT_TRUE(PressButton(*notice, IDOK));
+  EXPECT_TRUE(panel.Close());
+  std::size_t warned = 0;
+  for (const std::string& line : dir.ActionLog()) warned += line.find("权限不安全") != std::string::npos;
+  EXPECT_EQ(warned, 2u);  // the backup's line and the panel's
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "base/folder_entries_win32.h"
 #include "base/text_codec.h"
 #include "base/wide_text.h"
 #include "controls/slide.h"
@@ -40,43 +41,14 @@ std::string FromEnvironment(const char* name, const char* fallback) {
   return WithBackslash(dir);
 }
 
-struct Handle {
-  HANDLE h = nullptr;
-  explicit Handle(HANDLE handle) : h(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-  ~Handle() {
-    if (h) CloseHandle(h);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  explicit operator bool() const { return h != nullptr; }
-};
-
-struct FindHandle {
-  HANDLE h;
-  explicit FindHandle(HANDLE handle) : h(handle) {}
-  ~FindHandle() {
-    if (h != INVALID_HANDLE_VALUE) FindClose(h);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-};
-
 bool RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAW found;
-  {
-    FindHandle find(FindFirstFileW(Wide(dir + "*").c_str(), &found));
-    if (find.h != INVALID_HANDLE_VALUE) {
-      do {
-        std::string name = Narrow(found.cFileName);
-        if (name == "." || name == "..") continue;
-        std::string path = dir + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          RemoveTree(path + "\\");
-        } else {
-          SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileW(Wide(path).c_str());
-        }
-      } while (FindNextFileW(find.h, &found));
+  for (const FolderEntry& entry : ListFolder(dir).entries) {
+    const std::string path = dir + entry.name;
+    if (entry.IsFolder()) {
+      RemoveTree(path + "\\");
+    } else {
+      SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(Wide(path).c_str());
     }
   }
   return RemoveDirectoryW(Wide(dir).c_str()) != 0;
@@ -143,9 +115,9 @@ bool RemoteTabItem(HWND tabs, int index, TCITEMW& item, std::string* caption) {
     if (reinterpret_cast<const char*>(source) != memory.At(sizeof(TCITEMW))) {
       DWORD pid = 0;
       GetWindowThreadProcessId(tabs, &pid);
-      Handle process(OpenProcess(PROCESS_VM_READ, FALSE, pid));
+      ScopedHandle process(OpenProcess(PROCESS_VM_READ, FALSE, pid));
       if (!process ||
-          !ReadProcessMemory(process.h, source, text, kTextSize - sizeof(wchar_t), nullptr))
+          !ReadProcessMemory(process.Get(), source, text, kTextSize - sizeof(wchar_t), nullptr))
         return false;
     } else if (!memory.Get(sizeof(TCITEMW), text, kTextSize - sizeof(wchar_t))) {
       return false;
@@ -317,24 +289,24 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return "";
   std::string bytes;
   char buffer[65536];
   DWORD read = 0;
-  while (ReadFile(file.h, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+  while (ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
     bytes.append(buffer, read);
   return bytes;
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
-  return WriteFile(file.h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+  return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
 }
 
@@ -373,14 +345,9 @@ unsigned short FreePort() {
 
 std::vector<std::string> DirectoryEntries(const std::string& dir, bool foldersOnly) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  FindHandle find(FindFirstFileW(Wide(dir + "*").c_str(), &found));
-  if (find.h == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = Narrow(found.cFileName);
-    const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (name != "." && name != ".." && (folder || !foldersOnly)) names.push_back(name);
-  } while (FindNextFileW(find.h, &found));
+  for (const FolderEntry& entry : ListFolder(dir).entries) {
+    if (entry.IsFolder() || !foldersOnly) names.push_back(entry.name);
+  }
   return names;
 }
 
@@ -412,21 +379,14 @@ ProgramDir::ProgramDir(const std::string& nameSuffix, Contents contents) {
 
 bool ProgramDir::CopyDist() {
   std::string dist = DistDir();
-  WIN32_FIND_DATAW found;
   int copied = 0;
-  {
-    FindHandle find(FindFirstFileW(Wide(dist + "*").c_str(), &found));
-    if (find.h != INVALID_HANDLE_VALUE) {
-      do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::string name = Narrow(found.cFileName);
-        if (!CopyIn(dist + name, name)) {
-          failure_ = "cannot copy " + dist + name;
-          return false;
-        }
-        ++copied;
-      } while (FindNextFileW(find.h, &found));
+  for (const FolderEntry& entry : ListFolder(dist).entries) {
+    if (entry.IsFolder()) continue;
+    if (!CopyIn(dist + entry.name, entry.name)) {
+      failure_ = "cannot copy " + dist + entry.name;
+      return false;
     }
+    ++copied;
   }
   if (copied == 0) {
     failure_ = "no files in " + dist + " (build the panel first)";
@@ -439,18 +399,8 @@ ProgramDir::~ProgramDir() {
   if (path_.empty()) return;
   // No service of a test may stay in the prefix the next tests share.
   if (Exists("real-service")) {
-    for (const char* command : {" -stop", " -U"}) {
-      std::wstring line = Wide("\"" + File("vexa.exe") + "\"" + command);
-      STARTUPINFOW startup = {};
-      startup.cb = sizeof startup;
-      PROCESS_INFORMATION info = {};
-      if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info)) {
-        continue;
-      }
-      WaitForSingleObject(info.hProcess, 10000);
-      CloseHandle(info.hThread);
-      CloseHandle(info.hProcess);
+    for (const char* command : {"-stop", "-U"}) {
+      WaitForSingleObject(StartStandIn(command).Get(), 10000);
     }
   }
   KillProcessesInside();
@@ -470,6 +420,10 @@ std::string ProgramDir::Read(const std::string& name) const { return ReadFileByt
 bool ProgramDir::Exists(const std::string& name) const { return FileExists(File(name)); }
 bool ProgramDir::Remove(const std::string& name) const {
   return DeleteFileW(Wide(File(name)).c_str()) != 0;
+}
+ScopedHandle ProgramDir::StartStandIn(const std::string& arguments, DWORD flags) const {
+  return StartProcess("\"" + File("vexa.exe") + "\"" + (arguments.empty() ? "" : " " + arguments),
+                      path_, flags);
 }
 bool ProgramDir::CopyIn(const std::string& source, const std::string& name) const {
   return CopyFileW(Wide(source).c_str(), Wide(File(name)).c_str(), FALSE) != 0;
@@ -502,10 +456,10 @@ bool ProgramDir::SetStandInIgnoresClose(bool ignore) const {
 int ProgramDir::KillProcessesInside() const {
   int killed = 0;
   for (DWORD pid : ProcessesInside(path_)) {
-    Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
     if (!process) continue;
-    TerminateProcess(process.h, 1);
-    WaitForSingleObject(process.h, 3000);
+    TerminateProcess(process.Get(), 1);
+    WaitForSingleObject(process.Get(), 3000);
     ++killed;
   }
   return killed;
@@ -513,22 +467,37 @@ int ProgramDir::KillProcessesInside() const {
 
 // ---------------------------------------------------------------- processes
 
+ScopedHandle StartProcess(const std::string& commandLine, const std::string& workingDir,
+                          DWORD flags) {
+  std::wstring line = Wide(commandLine);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                      workingDir.empty() ? nullptr : Wide(workingDir).c_str(), &startup, &info)) {
+    return ScopedHandle();
+  }
+  CloseHandle(info.hThread);
+  return ScopedHandle(info.hProcess);
+}
+
 std::vector<DWORD> ProcessesInside(const std::string& dir) {
   std::vector<DWORD> pids;
   if (dir.empty()) return pids;
   std::string prefix = Lower(WithBackslash(dir));
-  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return pids;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.h, &entry); more;
-       more = Process32NextW(snapshot.h, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
     if (entry.th32ProcessID == GetCurrentProcessId()) continue;
-    Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    ScopedHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
     if (!process) continue;
     wchar_t image[MAX_PATH * 2] = {};
     DWORD size = MAX_PATH * 2;
-    if (!QueryFullProcessImageNameW(process.h, 0, image, &size)) continue;
+    if (!QueryFullProcessImageNameW(process.Get(), 0, image, &size)) continue;
     if (Lower(Narrow(std::wstring(image, size))).compare(0, prefix.size(), prefix) == 0)
       pids.push_back(entry.th32ProcessID);
   }
@@ -557,32 +526,31 @@ std::vector<HWND> WindowsOfClass(const char* className) {
 CommandRun RunPanelCommand(const ProgramDir& dir, const std::string& arguments, DWORD timeoutMs) {
   CommandRun run;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-  Handle reader(readEnd);
-  Handle writer(writeEnd);
-  SetHandleInformation(reader.h, HANDLE_FLAG_INHERIT, 0);
+  ScopedHandle reader, writer;
+  if (!CreatePipe(reader.Receive(), writer.Receive(), &inherit, 0)) return run;
+  SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW start = {};
   start.cb = sizeof start;
   start.dwFlags = STARTF_USESTDHANDLES;
-  start.hStdOutput = writer.h;
-  start.hStdError = writer.h;
+  start.hStdOutput = writer.Get();
+  start.hStdError = writer.Get();
   std::wstring line = L"\"" + Wide(dir.File("VexaPanel.exe")) + L"\" " + Wide(arguments);
   PROCESS_INFORMATION started = {};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                       Wide(dir.Path()).c_str(), &start, &started)) {
     return run;
   }
-  Handle process(started.hProcess);
-  Handle thread(started.hThread);
-  CloseHandle(writer.h);  // the pipe ends when the panel's copy closes
-  writer.h = nullptr;
+  ScopedHandle process(started.hProcess);
+  ScopedHandle thread(started.hThread);
+  writer.Reset();  // the pipe ends when the panel's copy closes
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(reader.h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  WaitForSingleObject(process.h, timeoutMs);
-  GetExitCodeProcess(process.h, &run.exitCode);
+  while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    bytes.append(buffer, got);
+  }
+  WaitForSingleObject(process.Get(), timeoutMs);
+  GetExitCodeProcess(process.Get(), &run.exitCode);
   run.output = TextFromAnsi(bytes);
   return run;
 }
@@ -600,20 +568,15 @@ testing::AssertionResult Panel::Start(const ProgramDir& dir, const PanelOptions&
   std::string commandLine = "\"" + exe + "\"";
   if (!options.arguments.empty()) commandLine += " " + options.arguments;
   std::string workingDir = options.workingDir.empty() ? dir.Path() : options.workingDir;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info = {};
-  std::wstring wideLine = Wide(commandLine);
-  if (!CreateProcessW(Wide(exe).c_str(), wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      Wide(workingDir).c_str(), &startup, &info)) {
+  ScopedHandle process = StartProcess(commandLine, workingDir);
+  if (!process) {
     return testing::AssertionFailure()
            << "CreateProcess " << exe << " failed, error " << GetLastError();
   }
-  CloseHandle(info.hThread);
-  process_ = info.hProcess;
-  pid_ = info.dwProcessId;
+  pid_ = GetProcessId(process.Get());
+  process_ = process.Release();
 
-  bool shown = WaitUntil(
+  WaitUntil(
       [&] {
         if (!Running()) return true;
         auto windows = TopLevelWindows(pid_, kDialogClass, true);
@@ -627,7 +590,6 @@ testing::AssertionResult Panel::Start(const ProgramDir& dir, const PanelOptions&
     return testing::AssertionFailure() << "no visible main window after "
                                        << options.startTimeoutMs << " ms";
   }
-  (void)shown;
   return testing::AssertionSuccess();
 }
 
@@ -925,6 +887,26 @@ bool PressButton(const MessageBoxInfo& box, int id, DWORD timeoutMs) {
                    timeoutMs);
 }
 
+// ------------------------------------------------------------ service page
+
+testing::AssertionResult ServicePage::Start() {
+  if (auto ready = dir.Ready(); !ready) return ready;
+  if (auto started = panel.Start(dir); !started) return started;
+  page = panel.Page(kServiceTab);
+  return page ? testing::AssertionSuccess() : testing::AssertionFailure() << "no service page";
+}
+
+std::optional<MessageBoxInfo> ServicePage::Click(HWND on, int id) {
+  ClickItem(on, id);
+  return WaitForMessageBox(panel.Pid(), panel.Main());
+}
+
+std::string ServicePage::WriteFreePort() {
+  std::string port = std::to_string(FreePort());
+  EXPECT_TRUE(dir.Write("vexa.cfg", "port = " + port + "\r\n"));
+  return port;
+}
+
 // -------------------------------------------------------------- screenshots
 
 Picture CaptureWindow(HWND window) {
@@ -1004,19 +986,51 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
   return SavePicture(CaptureWindow(window), name);
 }
 
+// ----------------------------------------------------------------- registry
+
+RegistryValueOverride::RegistryValueOverride(const std::string& key, const std::string& name)
+    : name_(Wide(name)) {
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, Wide(key).c_str(), 0, nullptr, 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key_.Receive(),
+                      nullptr) != ERROR_SUCCESS) {
+    key_.Release();
+    return;
+  }
+  DWORD size = 0;
+  if (RegQueryValueExW(key_.Get(), name_.c_str(), nullptr, &type_, nullptr, &size) != ERROR_SUCCESS)
+    return;
+  old_.resize(size);
+  had_ = RegQueryValueExW(key_.Get(), name_.c_str(), nullptr, &type_, old_.data(), &size) ==
+         ERROR_SUCCESS;
+  old_.resize(size);
+}
+
+RegistryValueOverride::~RegistryValueOverride() {
+  if (had_) {
+    Put(type_, old_.data(), old_.size());
+  } else if (key_) {
+    RegDeleteValueW(key_.Get(), name_.c_str());
+  }
+}
+
+bool RegistryValueOverride::Set(DWORD value) const { return Put(REG_DWORD, &value, sizeof value); }
+
+bool RegistryValueOverride::Set(const std::string& text) const {
+  const std::wstring wide = Wide(text);
+  return Put(REG_SZ, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+}
+
+bool RegistryValueOverride::Put(DWORD type, const void* data, size_t size) const {
+  return key_ && RegSetValueExW(key_.Get(), name_.c_str(), 0, type, static_cast<const BYTE*>(data),
+                                static_cast<DWORD>(size)) == ERROR_SUCCESS;
+}
+
 // ------------------------------------------------------------ HTTP recorder
 
-HttpRecorder::~HttpRecorder() {
-  Stop();
-  if (lockReady_) DeleteCriticalSection(&lock_);
-}
+HttpRecorder::~HttpRecorder() { Stop(); }
 
 testing::AssertionResult HttpRecorder::Start(unsigned short port) {
   if (thread_) return testing::AssertionFailure() << "recorder already running";
-  if (!lockReady_) {
-    InitializeCriticalSection(&lock_);
-    lockReady_ = true;
-  }
   WSADATA wsa;
   if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return testing::AssertionFailure() << "WSAStartup";
   SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -1101,17 +1115,13 @@ DWORD WINAPI HttpRecorder::Serve(void* param) {
 }
 
 void HttpRecorder::Record(std::string request) {
-  EnterCriticalSection(&lock_);
+  CriticalSection::Lock hold(lock_);
   requests_.push_back(std::move(request));
-  LeaveCriticalSection(&lock_);
 }
 
 std::vector<std::string> HttpRecorder::Requests() const {
-  if (!lockReady_) return {};
-  EnterCriticalSection(&lock_);
-  std::vector<std::string> copy = requests_;
-  LeaveCriticalSection(&lock_);
-  return copy;
+  CriticalSection::Lock hold(lock_);
+  return requests_;
 }
 
 bool HttpRecorder::WaitForRequests(size_t count, DWORD timeoutMs) const {

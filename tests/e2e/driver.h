@@ -33,6 +33,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/scoped_handles_win32.h"
+
 namespace vexa::e2e {
 
 // --------------------------------------------------------- the panel's layout
@@ -111,6 +113,9 @@ class ProgramDir {
   bool Remove(const std::string& name) const;
   // Copies a file from elsewhere in under the given name (replacing one).
   bool CopyIn(const std::string& source, const std::string& name) const;
+  // Starts the stand-in by hand, as a user would, with arguments after its
+  // quoted path and this directory as the working one (StartProcess).
+  ScopedHandle StartStandIn(const std::string& arguments = "", DWORD flags = 0) const;
 
   // The panel's action log "VexaPanel.log" (GBK) as UTF-8 lines.
   std::vector<std::string> ActionLog() const;
@@ -142,6 +147,12 @@ class ProgramDir {
 };
 
 // ---------------------------------------------------------------- processes
+
+// Starts a command line (the program's quoted path first) in workingDir
+// ("" for the test's own) with CreateProcess's flags: the process, empty on
+// failure (GetLastError says why; GetProcessId names it).
+ScopedHandle StartProcess(const std::string& commandLine, const std::string& workingDir = "",
+                          DWORD flags = 0);
 
 // Process ids of the running processes whose executable lies inside dir
 // (compared case-insensitively by full path prefix).
@@ -316,6 +327,26 @@ MessageBoxInfo ReadMessageBox(HWND box);
 // Presses one of the box's buttons (posted BM_CLICK) and waits until the box is gone.
 bool PressButton(const MessageBoxInfo& box, int id, DWORD timeoutMs = 5000);
 
+// ------------------------------------------------------------ service page
+
+// A started panel on its service page, with the stand-in beside it.
+struct ServicePage {
+  explicit ServicePage(const std::string& suffix = "") : dir(suffix) {}
+  testing::AssertionResult Start();
+  // Clicks a control of the page, or of another window, and waits for the
+  // box that comes up.
+  std::optional<MessageBoxInfo> Click(int id) { return Click(page, id); }
+  std::optional<MessageBoxInfo> Click(HWND on, int id);
+  // Once the panel is idle: true when no box is open.
+  bool NoBox() const { return panel.NoBoxOnceIdle(); }
+  // Writes a vexa.cfg whose port was free when the test started; the port.
+  std::string WriteFreePort();
+
+  ProgramDir dir;
+  Panel panel;
+  HWND page = nullptr;
+};
+
 // ------------------------------------------------------------ responsiveness
 
 // Sends WM_NULL to a window every 20 ms from a thread of its own (a 60 s
@@ -367,6 +398,30 @@ Picture CaptureWindow(HWND window);
 // As SaveScreenshot, for a picture taken before.
 std::string SavePicture(const Picture& picture, const std::string& name);
 
+// ----------------------------------------------------------------- registry
+
+// One value under HKEY_CURRENT_USER, changed for as long as this lives: the
+// destructor puts back what was there before, or deletes the value.
+class RegistryValueOverride {
+ public:
+  RegistryValueOverride(const std::string& key, const std::string& name);
+  ~RegistryValueOverride();
+  RegistryValueOverride(const RegistryValueOverride&) = delete;
+  RegistryValueOverride& operator=(const RegistryValueOverride&) = delete;
+
+  bool Set(DWORD value) const;              // REG_DWORD
+  bool Set(const std::string& text) const;  // REG_SZ
+
+ private:
+  bool Put(DWORD type, const void* data, size_t size) const;
+
+  ScopedRegKey key_;
+  std::wstring name_;
+  bool had_ = false;
+  DWORD type_ = REG_NONE;
+  std::vector<BYTE> old_;
+};
+
 // ------------------------------------------------------------ HTTP recorder
 
 // A tiny HTTP server on 127.0.0.1 inside the test process: records each
@@ -404,8 +459,7 @@ class HttpRecorder {
   bool redirected_ = false;
   HANDLE thread_ = nullptr;
   HANDLE stop_ = nullptr;
-  mutable CRITICAL_SECTION lock_{};
-  bool lockReady_ = false;
+  mutable CriticalSection lock_;
   std::vector<std::string> requests_;
 };
 

@@ -7,13 +7,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
+#include <deque>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "base/wide_text.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
 
@@ -152,83 +151,6 @@ TEST(Looks, SlideDrawsEveryStepOnceAndWhole) {
   EXPECT_GT(midway, 0) << "no picture caught the page between its start and its place";
 }
 
-// The prefix user's LogPixels, for the panels started while it lives (a
-// process takes the DPI when it starts).
-class ScreenDpi {
- public:
-  explicit ScreenDpi(DWORD dpi) {
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
-      key_ = nullptr;
-      return;
-    }
-    DWORD size = sizeof(old_);
-    hadOld_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
-    set_ = Write(dpi);
-  }
-  ~ScreenDpi() {
-    if (!key_) return;
-    if (hadOld_) {
-      Write(old_);
-    } else {
-      RegDeleteValueW(key_, L"LogPixels");
-    }
-    RegCloseKey(key_);
-  }
-  ScreenDpi(const ScreenDpi&) = delete;
-  ScreenDpi& operator=(const ScreenDpi&) = delete;
-  bool Set() const { return set_; }
-
- private:
-  bool Write(DWORD dpi) const {
-    return RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                          sizeof(dpi)) == ERROR_SUCCESS;
-  }
-  HKEY key_ = nullptr;
-  DWORD old_ = 0;
-  bool hadOld_ = false;
-  bool set_ = false;
-};
-
-// Another font for the dialogs' faces (Wine's replacements, set by
-// scripts/wine-env.sh) while it lives: dialog units follow the font's height.
-class DialogFont {
- public:
-  explicit DialogFont(const std::string& face) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0,
-                    KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
-    for (const wchar_t* name : kFaces) {
-      std::wstring& old = olds_.emplace_back(128, L'\0');
-      DWORD size = static_cast<DWORD>(old.size() * sizeof(wchar_t));
-      bool had = RegGetValueW(key_, nullptr, name, RRF_RT_REG_SZ, nullptr, old.data(), &size) == 0;
-      old.resize(had ? size / sizeof(wchar_t) - 1 : 0);
-      Write(name, Wide(face));
-    }
-  }
-  ~DialogFont() {
-    for (size_t i = 0; i < olds_.size(); ++i) {
-      if (olds_[i].empty()) {
-        RegDeleteValueW(key_, kFaces[i]);
-      } else {
-        Write(kFaces[i], olds_[i]);
-      }
-    }
-    RegCloseKey(key_);
-  }
-  DialogFont(const DialogFont&) = delete;
-  DialogFont& operator=(const DialogFont&) = delete;
-
- private:
-  static constexpr const wchar_t* kFaces[] = {L"MS Shell Dlg", L"MS Shell Dlg 2", L"宋体"};
-  void Write(const wchar_t* name, const std::wstring& face) const {
-    RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(face.c_str()),
-                   static_cast<DWORD>((face.size() + 1) * sizeof(wchar_t)));
-  }
-  HKEY key_ = nullptr;
-  std::vector<std::wstring> olds_;
-};
-
 // At every DPI, in two fonts, each page fills the strip's display area,
 // without covering the tabs or the frame, and every control lies inside
 // it; at 96 DPI the pages stand at (4, 28) as they always did.
@@ -243,10 +165,16 @@ TEST(Looks, PagesFillTheTabDisplayAreaAtEveryDpi) {
       ASSERT_TRUE(dir.Ready());
       Panel panel;
       {
-        ScreenDpi screen(dpi);
-        ASSERT_TRUE(screen.Set());
-        std::optional<DialogFont> taller;
-        if (!font.empty()) taller.emplace(font);
+        // A process takes the DPI and the fonts when it starts. Wine's
+        // replacements of the dialogs' faces (scripts/wine-env.sh) set the
+        // dialog units.
+        RegistryValueOverride screen("Control Panel\\Desktop", "LogPixels");
+        ASSERT_TRUE(screen.Set(dpi));
+        std::deque<RegistryValueOverride> faces;
+        for (const char* face : {"MS Shell Dlg", "MS Shell Dlg 2", "宋体"}) {
+          if (font.empty()) break;
+          faces.emplace_back("Software\\Wine\\Fonts\\Replacements", face).Set(font);
+        }
         ASSERT_TRUE(panel.Start(dir));
       }
       HWND tabs = panel.Tabs();

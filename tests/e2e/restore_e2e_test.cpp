@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,7 +14,6 @@
 #include "backup/restore_plan.h"
 #include "base/byte_size.h"
 #include "base/text_codec.h"
-#include "base/wide_text.h"
 #include "resources/resource.h"
 #include "tests/e2e/driver.h"
 
@@ -31,57 +29,17 @@ std::string Data(size_t size, unsigned seed) {
   return bytes;
 }
 
-// Plain files of a folder (not below it) with their bytes; the panel's own
-// log, which the steps write to, aside.
-std::map<std::string, std::string> FilesIn(const std::string& dir) {
-  std::map<std::string, std::string> files;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Wide(dir + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return files;
-  do {
-    const std::string name = Narrow(found.cFileName);
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.rfind("VexaPanel.log", 0) != 0) {
-      files[name] = ReadFileBytes(dir + name);
-    }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return files;
-}
-
 // Folder names below the backup root.
 std::vector<std::string> BackupFolders(const ProgramDir& dir) {
   return DirectoryEntries(dir.File("备份\\"), true);
 }
 
-// Names of the files that differ between two listings, "" when none do.
-std::string Changed(const std::map<std::string, std::string>& before,
-                    const std::map<std::string, std::string>& after) {
-  std::string names;
-  for (const auto& file : after) {
-    auto was = before.find(file.first);
-    if (was == before.end() || was->second != file.second) names += " " + file.first;
-  }
-  for (const auto& file : before) {
-    if (!after.count(file.first)) names += " -" + file.first;
-  }
-  return names;
-}
-
-struct RestorePanel {
-  explicit RestorePanel(const std::string& suffix = "") : dir(suffix) {}
-  testing::AssertionResult Start() {
-    if (auto ready = dir.Ready(); !ready) return ready;
-    if (auto started = panel.Start(dir); !started) return started;
-    page = panel.Page(0);
-    return page ? testing::AssertionSuccess() : testing::AssertionFailure() << "no service page";
-  }
-  std::optional<MessageBoxInfo> Click(HWND on, int id) {
-    ClickItem(on, id);
-    return WaitForMessageBox(panel.Pid(), panel.Main());
-  }
+// The service page with the backup and restore buttons.
+struct RestorePanel : ServicePage {
+  using ServicePage::ServicePage;
   // A backup with the button; the folder its message names.
   std::string Backup() {
-    auto box = Click(page, IDC_SVC_BACKUP);
+    auto box = Click(IDC_SVC_BACKUP);
     if (!box) return "";
     PressButton(*box, IDOK);
     if (box->text.rfind(kBackupLead, 0) != 0) return "";
@@ -89,17 +47,12 @@ struct RestorePanel {
   }
   // The dialog "恢复备份", open.
   std::optional<MessageBoxInfo> OpenDialog() {
-    auto dialog = Click(page, IDC_SVC_RESTORE);
+    auto dialog = Click(IDC_SVC_RESTORE);
     if (dialog) {
       EXPECT_EQ(dialog->caption, "恢复备份");
     }
     return dialog;
   }
-  HWND ShowTab(int tab) { return e2e::ShowTab(panel, tab); }
-
-  ProgramDir dir;
-  Panel panel;
-  HWND page = nullptr;
 };
 
 TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
@@ -125,7 +78,7 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   WaitForNextSecond();  // the next backup gets a later stamp
 
   // The user changes the port on the page and the tracker its data.
-  HWND directories = s.ShowTab(1);
+  HWND directories = ShowTab(s.panel, 1);
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_PORT, "8000"));
   auto saved = s.Click(directories, IDC_SAVE);
   ASSERT_TRUE(saved);
@@ -134,7 +87,7 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   ASSERT_NE(changedCfg.find("port = 8000\r\n"), std::string::npos) << changedCfg;
   ASSERT_TRUE(s.dir.Write("users.vexa", "changed users"));
   ASSERT_TRUE(s.dir.Write("new.vexa", "made after the backup"));
-  s.ShowTab(0);
+  ShowTab(s.panel, 0);
 
   auto dialog = s.OpenDialog();
   ASSERT_TRUE(dialog);
@@ -185,8 +138,8 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   EXPECT_EQ(ReadFileBytes(pre + "vexa.cfg"), changedCfg);
   EXPECT_EQ(ReadFileBytes(pre + "users.vexa"), "changed users");
   EXPECT_EQ(ReadFileBytes(pre + "new.vexa"), "made after the backup");
-  for (const auto& file : FilesIn(s.dir.Path())) {
-    EXPECT_EQ(file.first.find(".restore.tmp"), std::string::npos) << file.first;
+  for (const std::string& name : DirectoryEntries(s.dir.Path())) {
+    EXPECT_EQ(name.find(".restore.tmp"), std::string::npos) << name;
   }
   EXPECT_TRUE(s.dir.StandInCalls().empty());
 
@@ -202,7 +155,7 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
   ASSERT_TRUE(PressButton(*dialog, IDCANCEL));
 
   // The pages show the restored vexa.cfg.
-  directories = s.ShowTab(1);
+  directories = ShowTab(s.panel, 1);
   EXPECT_EQ(ItemText(directories, IDC_DIR_PORT), "7000");
 
   // Each step is in the action log.
@@ -219,7 +172,7 @@ TEST(Restore, BringsBackTheBackupKeepsTheChangedFilesAndShowsTheRestoredPort) {
 // tested natively.
 TEST(Restore, ARunningTrackerConsoleRefusesTheRestoreAndTheDialogLeftChangesNothing) {
   RestorePanel s;
-  ASSERT_TRUE(s.dir.Write("vexa.cfg", "port = " + std::to_string(FreePort()) + "\r\n"));
+  s.WriteFreePort();
   ASSERT_TRUE(s.dir.Write("users.vexa", "users"));
   ASSERT_TRUE(s.Start());
 
@@ -237,16 +190,16 @@ TEST(Restore, ARunningTrackerConsoleRefusesTheRestoreAndTheDialogLeftChangesNoth
   ASSERT_TRUE(s.dir.Write("users.vexa", "changed"));
   // The stand-in writes its own records as it starts: only the tracker's files count.
   auto dataFiles = [&] {
-    auto files = FilesIn(s.dir.Path());
-    for (auto it = files.begin(); it != files.end();) {
-      it = IsRestorableFileName(it->first) ? std::next(it) : files.erase(it);
+    std::map<std::string, std::string> files;
+    for (const std::string& name : DirectoryEntries(s.dir.Path())) {
+      if (IsRestorableFileName(name)) files[name] = s.dir.Read(name);
     }
     return files;
   };
   const auto before = dataFiles();
   ASSERT_EQ(before.size(), 2u);
   auto unchanged = [&](const char* step) {
-    EXPECT_EQ(Changed(before, dataFiles()), "") << step;
+    EXPECT_EQ(dataFiles(), before) << step;
     EXPECT_EQ(BackupFolders(s.dir).size(), 1u) << step;
     EXPECT_EQ(TextFromGbk(s.dir.Read("VexaPanel.log")).find("恢复备份开始"), std::string::npos)
         << step;
@@ -272,21 +225,14 @@ TEST(Restore, ARunningTrackerConsoleRefusesTheRestoreAndTheDialogLeftChangesNoth
   ASSERT_TRUE(PressButton(*dialog, IDOK));
   auto question = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
   ASSERT_TRUE(question);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION console = {};
-  std::wstring line = L"\"" + Wide(s.dir.File("vexa.exe")) + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                             nullptr, Wide(s.dir.Path()).c_str(), &startup, &console));
-  CloseHandle(console.hThread);
-  CloseHandle(console.hProcess);
+  ASSERT_TRUE(s.dir.StartStandIn("", CREATE_NEW_CONSOLE));
   ASSERT_TRUE(WaitUntil([&] { return ProcessesInside(s.dir.Path()).size() == 2; }, 10000));
   ASSERT_TRUE(PressButton(*question, IDOK));
   auto refusedLate = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
   ASSERT_TRUE(refusedLate);
   EXPECT_EQ(refusedLate->text.rfind("Vexa服务器正在运行，没有恢复备份。", 0), 0u) << refusedLate->text;
   ASSERT_TRUE(PressButton(*refusedLate, IDOK));
-  EXPECT_EQ(Changed(before, dataFiles()), "");
+  EXPECT_EQ(dataFiles(), before);
   EXPECT_EQ(BackupFolders(s.dir).size(), 1u);
 
   dialog = s.OpenDialog();
@@ -301,7 +247,7 @@ TEST(Restore, ARunningTrackerConsoleRefusesTheRestoreAndTheDialogLeftChangesNoth
   EXPECT_EQ(refused->text.rfind("Vexa服务器正在运行，没有恢复备份。", 0), 0u) << refused->text;
   EXPECT_NE(refused->text.find("控制台：运行中 (PID "), std::string::npos) << refused->text;
   ASSERT_TRUE(PressButton(*refused, IDOK));
-  EXPECT_EQ(Changed(before, dataFiles()), "");
+  EXPECT_EQ(dataFiles(), before);
   EXPECT_EQ(BackupFolders(s.dir).size(), 1u);
 }
 

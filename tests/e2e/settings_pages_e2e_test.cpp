@@ -75,8 +75,6 @@ BoxIcon IconOf(const MessageBoxInfo& box) {
   return seen;
 }
 
-bool HasErrorIcon(const MessageBoxInfo& box) { return IconOf(box) == BoxIcon::Red; }
-
 // Clicks the save button and returns the box it brings up, with the colour
 // of its icon, closed again.
 struct ShownBox {
@@ -146,10 +144,9 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
   EXPECT_EQ(dir.Read("vexa.cfg"), file);
 
   HWND directories = ShowTab(panel, kDirectoriesTab);
-  {
-    NoDisk noDisk;
-    ExpectShowsDefaults(directories, DirectoriesPage("", noDisk, noDisk));
-  }
+  NoDisk noDisk;
+  DirectoriesPage directoryTable("", noDisk, noDisk);
+  ExpectShowsDefaults(directories, directoryTable);
   EXPECT_FALSE(SaveScreenshot(panel.Main(), "page-directories").empty());
   // Keep the two absolute defaults off the prefix's C: drive.
   ASSERT_TRUE(SetItemText(directories, IDC_DIR_ALLOWED_DIR, "pub"));
@@ -160,23 +157,14 @@ TEST(SettingsPagesE2e, PagesShowTheirDefaultsAndSavesAppendExactlyTheExpectedLin
   EXPECT_EQ(box->info.text, "自动校验设置目录完毕!\n保存设置成功");
   EXPECT_EQ(box->icon, BoxIcon::Blue);
   EXPECT_EQ(ItemText(directories, IDC_DIR_UPLOAD_DIR), "upload");
-  file +=
-      "allowed_dir = pub\r\n"
-      "vexa_upload_dir = upload\r\n"
-      "vexa_file_dir = file\r\n"
-      "vexa_access_log_dir = log\r\n"
-      "vexa_force_announce_url = http://localhost:6969/announce\r\n"
-      "vexa_users_file = users.vexa\r\n"
-      "dfile = dstate.vexa\r\n"
-      "vexa_comments_file = comments.vexa\r\n"
-      "vexa_tag_file = tags.vexa\r\n"
-      "port = 6969\r\n"
-      "vexa_style_sheet = /files/style.css\r\n"
-      "vexa_static_header = header.html\r\n"
-      "vexa_static_footer = footer.html\r\n"
-      "vexa_charset = gb2312\r\n"
-      "image_bar_trans = /files/image_bar_trans.jpg\r\n"
-      "image_bar_fill = /files/image_bar_fill.jpg\r\n";
+  // The rows with a value, in the table's order (pinned byte for byte by
+  // the page's own test).
+  for (const FieldSpec& field : directoryTable.Fields()) {
+    std::string value = field.defaultValue;
+    if (field.control == IDC_DIR_ALLOWED_DIR) value = "pub";
+    if (field.control == IDC_DIR_UPLOAD_DIR) value = "upload";
+    if (!value.empty()) file += std::string(field.key) + " = " + value + "\r\n";
+  }
   EXPECT_EQ(dir.Read("vexa.cfg"), file);
   for (const char* folder : {"pub", "upload", "file", "log"}) {
     DWORD attributes = GetFileAttributesW(Wide(dir.File(folder)).c_str());
@@ -274,7 +262,7 @@ TEST(SettingsPagesE2e, DirectoriesThatCannotBeCreatedAreNamedAndTheSaveGoesOn) {
   auto box = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kPageCaption);
-  EXPECT_TRUE(HasErrorIcon(*box));
+  EXPECT_EQ(IconOf(*box), BoxIcon::Red);
   EXPECT_NE(box->text.find("Q:\\gone"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find("默认首页无法写入"), std::string::npos) << box->text;
   EXPECT_NE(box->text.find("保存设置成功"), std::string::npos) << box->text;
@@ -434,42 +422,8 @@ TEST(SettingsPagesE2e, ClosingWithUnsavedChangesAsksAndSavesOnYes) {
   EXPECT_EQ(dir.Read("vexa.cfg"), saved);
 }
 
-// Points the user's desktop folder somewhere else for one test.
-class DesktopFolderOverride {
- public:
-  DesktopFolderOverride() {
-    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
-    char buffer[1024];
-    DWORD size = sizeof buffer;
-    DWORD type = 0;
-    had_ = RegQueryValueExA(key_, "Desktop", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                            &size) == ERROR_SUCCESS;
-    if (had_) original_.assign(buffer, size);
-    type_ = type;
-  }
-  ~DesktopFolderOverride() {
-    if (had_) {
-      RegSetValueExA(key_, "Desktop", 0, type_, reinterpret_cast<const BYTE*>(original_.data()),
-                     static_cast<DWORD>(original_.size()));
-    } else {
-      RegDeleteValueA(key_, "Desktop");
-    }
-    RegCloseKey(key_);
-  }
-  void Set(const std::string& folder) {
-    const std::wstring wide = Wide(folder);
-    RegSetValueExW(key_, L"Desktop", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
-  }
-
- private:
-  static constexpr const char* kKey =
-      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  HKEY key_ = nullptr;
-  bool had_ = false;
-  DWORD type_ = REG_SZ;
-  std::string original_;
-};
+// The user's desktop folder, where the shortcut goes.
+constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 using test::LinkContents;
 using test::ReadLink;
@@ -480,13 +434,13 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
   ASSERT_TRUE(dir.Ready());
   ProgramDir desktop("-desktop", ProgramDir::Contents::kStandInOnly);
   ASSERT_TRUE(desktop.Ready());
-  DesktopFolderOverride override;
+  RegistryValueOverride desktopFolder(kShellFolders, "Desktop");
 
   {
     Panel panel;
     ASSERT_TRUE(panel.Start(dir));
     // After the start: Wine's shell writes the Shell Folders values afresh.
-    override.Set(desktop.File("missing"));
+    desktopFolder.Set(desktop.File("missing"));
     HWND limits = ShowTab(panel, kLimitsTab);
     ClickItem(limits, IDC_SYS_DESKTOP_ICON);
     auto box = WaitForMessageBox(panel.Pid(), panel.Main());
@@ -504,7 +458,7 @@ TEST(SettingsPagesE2e, DesktopIconButtonIsDisabledOnlyAfterASavedShortcut) {
     // The same run can try again once the folder is there. The click
     // focuses the button; disabled, it cannot keep the focus, which goes on
     // (before, it stayed there and the keyboard reached nothing).
-    override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
+    desktopFolder.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
     ClickItem(limits, IDC_SYS_DESKTOP_ICON);
     ASSERT_TRUE(WaitUntil([&] { return ItemText(limits, IDC_SYS_DESKTOP_ICON) == "桌面图标已创建"; }, 5000));
     EXPECT_FALSE(IsEnabled(Item(limits, IDC_SYS_DESKTOP_ICON)));
@@ -528,13 +482,13 @@ TEST(CodePageE2e, ShortcutFileHasItsChineseName) {
   ASSERT_TRUE(dir.Ready());
   ProgramDir desktop("-desktop", ProgramDir::Contents::kStandInOnly);
   ASSERT_TRUE(desktop.Ready());
-  DesktopFolderOverride override;
+  RegistryValueOverride desktopFolder(kShellFolders, "Desktop");
   {
     Panel panel;
     ASSERT_TRUE(panel.Start(dir));
     // After the start: Wine's shell writes the Shell Folders values afresh
     // while the panel starts up.
-    override.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
+    desktopFolder.Set(desktop.Path().substr(0, desktop.Path().size() - 1));
     HWND limits = ShowTab(panel, kLimitsTab);
     ClickItem(limits, IDC_SYS_DESKTOP_ICON);
     ASSERT_TRUE(
@@ -566,7 +520,7 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwrittenByAPageOrTheIns
   ASSERT_TRUE(told);
   EXPECT_EQ(told->caption, kPageCaption);
   EXPECT_EQ(told->owner, panel.Main());
-  EXPECT_TRUE(HasErrorIcon(*told));
+  EXPECT_EQ(IconOf(*told), BoxIcon::Red);
   EXPECT_EQ(told->text.rfind("无法读取 vexa.cfg", 0), 0u) << told->text;
   EXPECT_NE(told->text.find("原因："), std::string::npos) << told->text;
   ASSERT_TRUE(PressButton(*told, IDOK));
@@ -580,7 +534,7 @@ TEST(SettingsPagesE2e, VexaCfgUnreadableAtStartIsNeverOverwrittenByAPageOrTheIns
   auto box = WaitForMessageBox(panel.Pid(), panel.Main());
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, kPageCaption);
-  EXPECT_TRUE(HasErrorIcon(*box));
+  EXPECT_EQ(IconOf(*box), BoxIcon::Red);
   EXPECT_NE(box->text.find("vexa.cfg"), std::string::npos) << box->text;
   PressButton(*box, IDOK);
 

@@ -86,9 +86,6 @@ TEST(Startup, SelectingATabHidesTheOldPageAtOnceAndBringsTheNewOneToItsPlace) {
   }
 }
 
-// A second start for the same directory spelt otherwise (short name, other
-// letter case) opens no window: it restores the first one, brings it to the
-// front and exits.
 TEST(Startup, ClosingTheMainWindowEndsTheProcess) {
   ProgramDir dir;
   ASSERT_TRUE(dir.Ready());
@@ -105,6 +102,9 @@ TEST(Startup, ClosingTheMainWindowEndsTheProcess) {
   EXPECT_TRUE(ProcessesInside(dir.Path()).empty());
 }
 
+// A second start for the same directory spelt otherwise (short name, other
+// letter case) opens no window: it restores the first one, brings it to the
+// front and exits.
 TEST(Startup, ASecondStartShowsTheFirstWindowInsteadOfOpeningAnother) {
   ProgramDir dir(" 第二次启动");
   ASSERT_TRUE(dir.Ready());
@@ -117,26 +117,19 @@ TEST(Startup, ASecondStartShowsTheFirstWindowInsteadOfOpeningAnother) {
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(main) != 0; }, 5000));
   wchar_t shortPath[MAX_PATH] = L"";
   ASSERT_GT(GetShortPathNameW(Wide(dir.Path()).c_str(), shortPath, MAX_PATH), 0u);
-  const std::wstring exe = Wide(Lower(Narrow(shortPath))) + L"VexaPanel.exe";
   ASSERT_NE(Lower(dir.Path()), Lower(Narrow(shortPath)));
-  std::wstring line = L"\"" + exe + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION second = {};
-  ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &second));
-  CloseHandle(second.hThread);
+  ScopedHandle second = StartProcess("\"" + Lower(Narrow(shortPath)) + "VexaPanel.exe\"");
+  ASSERT_TRUE(second);
   bool windowSeen = false;
   const bool ended = WaitUntil(
       [&] {
-        windowSeen = windowSeen || !TopLevelWindows(second.dwProcessId).empty();
-        return WaitForSingleObject(second.hProcess, 0) == WAIT_OBJECT_0;
+        windowSeen = windowSeen || !TopLevelWindows(GetProcessId(second.Get())).empty();
+        return WaitForSingleObject(second.Get(), 0) == WAIT_OBJECT_0;
       },
       20000);
   DWORD exitCode = STILL_ACTIVE;
-  GetExitCodeProcess(second.hProcess, &exitCode);
-  if (!ended) TerminateProcess(second.hProcess, 1);
-  CloseHandle(second.hProcess);
+  GetExitCodeProcess(second.Get(), &exitCode);
+  if (!ended) TerminateProcess(second.Get(), 1);
   EXPECT_TRUE(ended);
   EXPECT_EQ(exitCode, 0u);
   EXPECT_FALSE(windowSeen);

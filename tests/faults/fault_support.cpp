@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/folder_entries_win32.h"
 #include "base/wide_text.h"
 #include "jobs/tracker_jobs.h"
 
@@ -12,26 +13,9 @@ const char kSaved[] = "保存设置成功";
 
 namespace {
 
-struct Find {
-  HANDLE h;
-  explicit Find(HANDLE handle) : h(handle) {}
-  ~Find() {
-    if (h != INVALID_HANDLE_VALUE) FindClose(h);
-  }
-  Find(const Find&) = delete;
-  Find& operator=(const Find&) = delete;
-};
-
 template <typename Visit>
 void ForEachEntry(const std::string& dir, Visit visit) {
-  WIN32_FIND_DATAW found;
-  Find find(FindFirstFileW(Wide(dir + "*").c_str(), &found));
-  if (find.h == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = Narrow(found.cFileName);
-    if (name == "." || name == "..") continue;
-    visit(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-  } while (FindNextFileW(find.h, &found));
+  for (const FolderEntry& entry : ListFolder(dir).entries) visit(entry.name, entry.IsFolder());
 }
 
 void CollectBelow(const std::string& root, const std::string& relative,

@@ -52,6 +52,7 @@ class RecordingJob : public JobPort, public JobSystem {
   RestoreOutcome restore{Status::Ok(), 3, 300, {}, {"vexa.cfg", "users.vexa", "tags.vexa"}};
   Status reload;
   Status openResult;
+  TrackerAnswer trackerAnswer{TrackerAnswer::Kind::kAnswered, 200, ""};
 
   void Tell(const std::string& text, const std::string& caption, unsigned icon) override {
     log.push_back(caption.empty() ? "app box " + std::to_string(icon) + " " + text
@@ -112,6 +113,19 @@ class RecordingJob : public JobPort, public JobSystem {
   }
   Status StartTrackerConsole() override { return Record("console", consoleStart); }
   ConsoleCloseResult CloseConsoleWindows() override { return Record("close consoles", closeResult); }
+  // Kept apart from log, each with the call it followed, so that the
+  // sequences pinned elsewhere stay as they are.
+  std::vector<std::string> safety;
+  ServiceSecuring securing;
+  Status ruleRemoval;
+  ServiceSecuring SecureInstalledService() override {
+    safety.push_back("secure after " + (log.empty() ? std::string() : log.back()));
+    return securing;
+  }
+  Status RemoveFirewallRule() override {
+    safety.push_back("remove rule after " + (log.empty() ? std::string() : log.back()));
+    return ruleRemoval;
+  }
   TrackerSnapshot LookAtTracker(const std::string& port) override {
     log.push_back("look port " + port);
     if (snapshots.empty()) return snapshot;
@@ -141,6 +155,10 @@ class RecordingJob : public JobPort, public JobSystem {
       outcome.stoppedBeforeReplace = true;
     }
     return outcome;
+  }
+  TrackerAnswer SendTrackerRequest(const std::string& port, const std::string& target,
+                                   unsigned waitMs) override {
+    return Record("request " + port + " " + target + " " + std::to_string(waitMs), trackerAnswer);
   }
   Status ShellOpen(const std::string& target) override { return Record("open " + target, openResult); }
   void Sleep(unsigned ms) override { log.push_back("sleep " + std::to_string(ms)); }

@@ -15,5 +15,33 @@ TEST(AdminRequest, PercentEncodingKeepsOnlyUnreservedBytes) {
   EXPECT_EQ(PercentEncode(""), "");
 }
 
+TEST(AdminRequest, OnlyA2xxAnswerIsSuccessAndEachFailureSaysWhatHappened) {
+  using Kind = TrackerAnswer::Kind;
+  const struct {
+    TrackerAnswer answer;
+    bool succeeded;
+    const char* text;
+  } cases[] = {
+      {{Kind::kAnswered, 199, ""}, false, "Vexa服务器回答 HTTP 199，没有确认创建管理员。"},
+      {{Kind::kAnswered, 200, ""}, true, nullptr},
+      {{Kind::kAnswered, 299, ""}, true, nullptr},
+      {{Kind::kAnswered, 300, ""}, false, "Vexa服务器回答 HTTP 300，没有确认创建管理员。"},
+      {{Kind::kNoListener, 200, ""}, false,
+       "15 秒内本机端口 6969 上没有程序接受连接，Vexa服务器可能没有启动。"},
+      {{Kind::kFailed, 200, "超时。"}, false, "与本机端口 6969 的连接中断：超时。"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer.status);
+    EXPECT_EQ(c.answer.Succeeded(), c.succeeded);
+    if (c.text) {
+      EXPECT_EQ(TrackerAnswerText(c.answer, "6969", 15), c.text);
+    }
+  }
+  EXPECT_EQ(AdminRequestTarget("a", "p").substr(0, 33), "/users.html?us_login=a&us_passwor");
+  std::string secret = "p#1";
+  WipeText(secret);
+  EXPECT_TRUE(secret.empty());
+}
+
 }  // namespace
 }  // namespace vexa

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/folder_entries_win32.h"
 #include "base/wide_text.h"
 
 namespace vexa::test {
@@ -15,20 +16,13 @@ std::string UpToLastBackslash(const std::string& path) {
 }
 
 void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Wide(dir + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = Narrow(found.cFileName);
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(dir + name + "\\");
-      } else {
-        SetFileAttributesW(Wide(dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(Wide(dir + name).c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+  for (const FolderEntry& entry : ListFolder(dir).entries) {
+    if (entry.IsFolder()) {
+      RemoveTree(dir + entry.name + "\\");
+    } else {
+      SetFileAttributesW(Wide(dir + entry.name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(Wide(dir + entry.name).c_str());
+    }
   }
   RemoveDirectoryW(Wide(dir).c_str());
 }
