@@ -38,9 +38,13 @@
 #include "config/config_store.h"
 #include "service_page/status_control_win32.h"
 #include "tests/e2e/driver.h"
+#include "tests/remove_tree_win32.h"
+#include "bench/config_sample.h"
 #include "tracker/tracker_launcher.h"
 
 namespace {
+
+using vexa::test::RemoveTree;
 
 using vexa::Narrow;
 using vexa::Wide;
@@ -79,24 +83,6 @@ void Samples(const std::string& name, const std::vector<double>& values) {
 std::string WithBackslash(std::string dir) {
   if (!dir.empty() && dir.back() != '\\') dir += '\\';
   return dir;
-}
-
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW(Wide(dir + "*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = Narrow(found.cFileName);
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(dir + name + "\\");
-      } else {
-        DeleteFileW(Wide(dir + name).c_str());
-      }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-  }
-  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 // ------------------------------------------------------------- start-up
@@ -269,29 +255,7 @@ int Startup(int rounds) {
 
 // --------------------------------------------------------------- config
 
-const char* const kKeys[] = {
-    "vexa_max_conns", "vexa_max_torrents", "socket_timeout", "vexa_file_expires",
-    "vexa_refresh_static_interval", "vexa_per_page", "vexa_compression_level",
-    "vexa_flush_interval", "vexa_max_hops", "vexa_guest_access", "vexa_member_access", "port",
-    "vexa_file_dir", "allowed_dir", "vexa_web_dir", "dfile", "vexa_show_added",
-    "image_bar_fill", "image_bar_trans", "vexa_custom_title"};
-const char* const kValues[] = {
-    "64", "1000", "15", "6969", "D:\\Vexa\\数据嘰\\web", "images/bar_fill.gif", "0",
-    "维克萨服务器 俓乗", "C:\\Program Files\\Vexa\\torrents", "4294967295"};
-
-// The same file as the native benchmark's.
-std::string MakeConfig(int lines) {
-  std::string text;
-  for (int i = 0; i < lines; ++i) {
-    std::string key = kKeys[i % 20];
-    if (i % 3 == 0) key += "_" + std::to_string(i);
-    text += key;
-    text += (i % 7 == 0) ? "=" : " = ";
-    text += kValues[(i * 7) % 10];
-    text += "\r\n";
-  }
-  return text;
-}
+using vexa::bench::MakeConfig;
 
 std::string ReadWhole(const std::string& path) {
   HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

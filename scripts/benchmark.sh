@@ -44,17 +44,14 @@ info() {  # name, text
 echo "=== building (output in $out/build.log)" >&2
 : > "$out/build.log"
 built() { "$@" >> "$out/build.log" 2>&1; }
-# The toolchain only when the folder is new: CMake warns that a configured one ignores it.
-toolchain=-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake
-[ -f build/mingw/CMakeCache.txt ] && toolchain=
-if ! built cmake -S . -B build/mingw $toolchain -DCMAKE_BUILD_TYPE=Release ||
+if ! built cmake --preset mingw ||
    ! built cmake --build build/mingw -j "$JOBS" --target vexa_win32_bench vexa_dist; then
   tail -n 30 "$out/build.log" >&2
   exit 1
 fi
 native_bench=
 directory_bench=
-if built cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF &&
+if built cmake --preset bench &&
    built cmake --build build/bench -j "$JOBS" --target vexa_config_bench vexa_directory_bench; then
   native_bench=build/bench/bench/vexa_config_bench
   directory_bench=build/bench/bench/vexa_directory_bench

@@ -17,8 +17,7 @@ targets=(config_store check_directory path_component percent_encode)
 build=${VEXA_FUZZ_BUILD:-build/fuzz}
 mode=${1:-short}
 
-werror=OFF
-if [ -n "${CI:-}" ]; then werror=ON; fi
+if [ -n "${CI:-}" ]; then export VEXA_WERROR=ON; fi
 # The product sources and functions each target is meant to reach, for the
 # coverage mode.
 declare -A sources=(
@@ -38,9 +37,7 @@ if [ "$mode" = coverage ]; then
   # A build of its own with clang's source-based coverage; it replays the
   # corpora once (-runs=0) and reports the lines of the target's sources.
   cov=$build-coverage
-  CC=clang CXX=clang++ cmake -S . -B "$cov" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_FUZZ=ON \
-      -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
-      "-DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate" >/dev/null
+  cmake --preset fuzz-coverage -B "$cov" >/dev/null
   cmake --build "$cov" --target vexa_fuzzers -j "${JOBS:-2}" >/dev/null
   for t in "${targets[@]}"; do
     mkdir -p "$build/corpus/$t"
@@ -72,8 +69,7 @@ for line in sys.stdin:
   exit 0
 fi
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVEXA_FUZZ=ON -DBUILD_TESTING=OFF -DVEXA_WERROR=$werror >/dev/null
+cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" --target vexa_fuzzers -j "${JOBS:-2}" >/dev/null
 mkdir -p "$build/artifacts" "$build/logs"
 

@@ -7,9 +7,8 @@ VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$VEXA_ROOT"
 
 bash scripts/install-deps.sh
-cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/mingw -j "${JOBS:-2}"
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw -j "${JOBS:-2}"
 
 dist=build/mingw/dist
 demo=build/demo

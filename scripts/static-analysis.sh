@@ -16,14 +16,9 @@ cd "$VEXA_ROOT"
 JOBS=${JOBS:-2}
 out=build/analysis
 
-[ -f build/native/compile_commands.json ] ||
-  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
-[ -f build/mingw/compile_commands.json ] ||
-  cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
-[ -f build/fuzz/compile_commands.json ] ||
-  CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_FUZZ=ON \
-        -DBUILD_TESTING=OFF >/dev/null
+for preset in native mingw fuzz; do
+  [ -f "build/$preset/compile_commands.json" ] || cmake --preset "$preset" >/dev/null
+done
 
 # Our sources in each database, each analysed once (native first, then what
 # only the fuzz and MinGW builds compile); the test programs' batches of

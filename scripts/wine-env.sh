@@ -2,6 +2,11 @@
 # under build/, Chinese ANSI code page, no crash dialogs, no menu builder.
 VEXA_ROOT=${VEXA_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${WINEPREFIX:-$VEXA_ROOT/build/wineprefix}
+# Under ctest, the desktop it gave the test (resource "desktops"): that
+# desktop's prefix and X display, as scripts/desktops.sh wrote them.
+if [[ ${CTEST_RESOURCE_GROUP_0_DESKTOPS:-} =~ ^id:([a-z]+), ]]; then
+  source "$WINEPREFIX-desktops/${BASH_REMATCH[1]}.env"
+fi
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # VEXA_WINE_LANG=C.UTF-8 runs a process under code page 1252 instead of 936.
@@ -117,7 +122,7 @@ vexa_xvfb_start() {
   local n
   for n in $(seq 90 120); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
     VEXA_XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do

@@ -19,6 +19,7 @@ TEST(PanelCommand, BackupWithKeepOrAWindowAndEveryOtherLineIsRefused) {
       {{"/keep", "999", "/backup"}, Kind::kBackup, 999, ""},
       {{"/backup", "/keep", "0"}, Kind::kBadArguments, 0, "“/keep”后面应是 1 到 999 之间的数字，而不是“0”"},
       {{"/backup", "/keep", "1000"}, Kind::kBadArguments, 0, nullptr},
+      {{"/backup", "/keep", "4294967297"}, Kind::kBadArguments, 0, nullptr},  // 1 after 32 bits
       {{"/backup", "/keep", "+7"}, Kind::kBadArguments, 0, nullptr},
       {{"/backup", "/keep"}, Kind::kBadArguments, 0, "“/keep”后面应是 1 到 999 之间的数字"},
       {{"/keep", "3"}, Kind::kBadArguments, 0, "“/keep”只能与“/backup”一起使用"},

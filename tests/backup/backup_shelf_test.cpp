@@ -15,6 +15,7 @@ using testing::ElementsAre;
 // Only what the backup itself names so counts and is ever deleted.
 TEST(BackupShelf, OnlyTheBackupsOwnNamesAreBackups) {
   EXPECT_EQ(ParseBackupName("12月6日5时59分9秒").value().time.second, 9);
+  EXPECT_EQ(ParseBackupName("12月31日23时59分59秒").value().time.day, 31);
   EXPECT_EQ(ParseBackupName("1月1日0时0分0秒 0").value().extensions, 1);
   EXPECT_EQ(ParseBackupName("1月1日0时0分0秒 0 1 2 3 4 5 6 7 8 9 10").value().extensions, 11);
   // Extensions count from 0 and go up by one; numbers are written as the

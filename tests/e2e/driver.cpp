@@ -3,6 +3,7 @@
 #include "base/wide_text.h"
 #include "controls/slide.h"
 #include "tests/e2e/driver.h"
+#include "tests/remove_tree_win32.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -39,19 +40,6 @@ std::string FromEnvironment(const char* name, const char* fallback) {
   std::string dir = n > 0 && n < kChars ? Narrow(std::wstring(value, n)) : std::string(fallback);
   std::replace(dir.begin(), dir.end(), '/', '\\');
   return WithBackslash(dir);
-}
-
-bool RemoveTree(const std::string& dir) {
-  for (const FolderEntry& entry : ListFolder(dir).entries) {
-    const std::string path = dir + entry.name;
-    if (entry.IsFolder()) {
-      RemoveTree(path + "\\");
-    } else {
-      SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(Wide(path).c_str());
-    }
-  }
-  return RemoveDirectoryW(Wide(dir).c_str()) != 0;
 }
 
 // Memory inside another process, for messages whose parameters point to
@@ -405,7 +393,7 @@ ProgramDir::~ProgramDir() {
   }
   KillProcessesInside();
   // Files of a process that has just ended can stay locked for a moment.
-  WaitUntil([&] { return RemoveTree(path_); }, 3000, 50);
+  WaitUntil([&] { return test::RemoveTree(path_); }, 3000, 50);
 }
 
 testing::AssertionResult ProgramDir::Ready() const {

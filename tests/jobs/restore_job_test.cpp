@@ -158,19 +158,9 @@ TEST(RestoreButton, FailuresStopAndSayWhereThePreviousStateIs) {
                 "Access to C:\\p\\vexa.cfg was denied.");
   EXPECT_EQ(host.LogLines()[3], "恢复备份：未能重新读取 vexa.cfg：Access to C:\\p\\vexa.cfg was denied.");
 
-  // Another panel, or the nightly backup, is copying: nothing is read or copied.
+  // An empty program directory has nothing to keep: the restore goes on
+  // without a backup of its own and says so.
   host = RecordingJob();
-  host.lockFree = false;
-  RestoreBackupJob(host);
-  ASSERT_EQ(host.Calls().size(), 5u);
-  EXPECT_EQ(host.Calls()[3], "lock refused");
-  EXPECT_EQ(host.Calls()[4], std::string("app box 48 ") + kDataJobBusyText);
-}
-
-// An empty program directory has nothing to keep: the restore goes on
-// without a backup of its own and says so.
-TEST(RestoreButton, NothingToBackUpFirstIsNoReasonToStop) {
-  RecordingJob host;
   host.backup = {Status::Error(NothingToBackUpText("C:\\p\\")), ""};
   host.backup.nothing = true;
   host.backup.configMissing = true;
@@ -180,6 +170,14 @@ TEST(RestoreButton, NothingToBackUpFirstIsNoReasonToStop) {
   EXPECT_EQ(host.Calls()[11], std::string("app box 64 已从备份恢复 3 个配置与数据文件：\n") + kChosen +
                                "\n\n恢复之前程序目录中没有配置与数据文件，无需先备份。");
   EXPECT_EQ(host.LogLines()[1], "恢复备份：程序目录中没有配置与数据文件，无需先备份");
+
+  // Another panel, or the nightly backup, is copying: nothing is read or copied.
+  host = RecordingJob();
+  host.lockFree = false;
+  RestoreBackupJob(host);
+  ASSERT_EQ(host.Calls().size(), 5u);
+  EXPECT_EQ(host.Calls()[3], "lock refused");
+  EXPECT_EQ(host.Calls()[4], std::string("app box 48 ") + kDataJobBusyText);
 }
 
 // The folder is read again after the confirmation, and the final box says

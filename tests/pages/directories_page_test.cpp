@@ -129,8 +129,10 @@ TEST(DirectoriesPage, PortThatIsNoNumberFrom1To65535RefusesTheWholeSave) {
   EXPECT_TRUE(loaded.directories.created.empty());
   EXPECT_TRUE(loaded.homePage.files.empty());
   EXPECT_EQ(loaded.page.ValueOf("port"), "000099999999999999999999");
-  loaded.page.ValueOf("port") = "065535";
-  EXPECT_EQ(loaded.page.SaveChanges(loaded.store).icon, PageMessage::Icon::Information);
+  for (const char* port : {"1", "065535"}) {
+    loaded.page.ValueOf("port") = port;
+    EXPECT_EQ(loaded.page.SaveChanges(loaded.store).icon, PageMessage::Icon::Information) << port;
+  }
 }
 
 TEST(DirectoriesPage, DirectoryFieldsComeBackCleanedAndTheHomePageFollowsTheWebDirectory) {

@@ -6,6 +6,7 @@
 
 #include "base/folder_entries_win32.h"
 #include "base/wide_text.h"
+#include "tests/remove_tree_win32.h"
 
 namespace vexa::test {
 
@@ -13,18 +14,6 @@ namespace {
 
 std::string UpToLastBackslash(const std::string& path) {
   return path.substr(0, path.rfind('\\') + 1);
-}
-
-void RemoveTree(const std::string& dir) {
-  for (const FolderEntry& entry : ListFolder(dir).entries) {
-    if (entry.IsFolder()) {
-      RemoveTree(dir + entry.name + "\\");
-    } else {
-      SetFileAttributesW(Wide(dir + entry.name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(Wide(dir + entry.name).c_str());
-    }
-  }
-  RemoveDirectoryW(Wide(dir).c_str());
 }
 
 }  // namespace
