@@ -14,8 +14,8 @@
 
 #ifdef VEXA_PANEL_LOAD
 #include <commctrl.h>
-#include <mmsystem.h>
 #include <objbase.h>
+#include <oleauto.h>
 #include <shellapi.h>
 #endif
 
@@ -91,10 +91,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   InitCommonControlsEx(&controls);
   CoInitialize(nullptr);
   // Imported, as by the panel, though not called before the window shows.
-  volatile auto sound = &sndPlaySoundA;
+  volatile auto text = &SysAllocString;
   volatile auto shell = &ShellExecuteA;
   volatile auto registry = &RegOpenKeyExA;
-  (void)sound;
+  (void)text;
   (void)shell;
   (void)registry;
 #endif
