@@ -515,7 +515,10 @@ CommandRun RunPanelCommand(const ProgramDir& dir, const std::string& arguments, 
   CommandRun run;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   ScopedHandle reader, writer;
-  if (!CreatePipe(reader.Receive(), writer.Receive(), &inherit, 0)) return run;
+  if (!CreatePipe(reader.Receive(), writer.Receive(), &inherit, 0)) {
+    run.output = "CreatePipe failed: " + std::to_string(GetLastError());
+    return run;
+  }
   SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW start = {};
   start.cb = sizeof start;
@@ -524,9 +527,16 @@ CommandRun RunPanelCommand(const ProgramDir& dir, const std::string& arguments, 
   start.hStdError = writer.Get();
   std::wstring line = L"\"" + Wide(dir.File("VexaPanel.exe")) + L"\" " + Wide(arguments);
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      Wide(dir.Path()).c_str(), &start, &started)) {
-    return run;
+  // Under load Wine once refused a start outright; the program had not
+  // run, so a second try tests the same.
+  for (int attempt = 0; !CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        Wide(dir.Path()).c_str(), &start, &started);
+       ++attempt) {
+    if (attempt == 1) {
+      run.output = "CreateProcess failed: " + std::to_string(GetLastError());
+      return run;
+    }
+    Sleep(500);
   }
   ScopedHandle process(started.hProcess);
   ScopedHandle thread(started.hThread);

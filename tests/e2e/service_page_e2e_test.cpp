@@ -22,12 +22,6 @@
 namespace vexa::e2e {
 namespace {
 
-constexpr char kServiceCaption[] = "Vexa后台服务";
-constexpr char kConfirmText[] =
-    "安装程序将清空并同时备份原来的数据\n您可以使用这个一键搞定所有设置\n您确认要开始安装吗?";
-constexpr char kBusyCaption[] = "请耐心等待，正在初始化Vexa......";
-constexpr char kFinishedCaption[] = "全自动初始化安装";
-
 std::string Quoted(const ProgramDir& dir) { return "\"" + dir.File("vexa.exe") + "\""; }
 
 // The page's status line, once it shows the expected text (it is read
@@ -350,12 +344,12 @@ std::string ConfirmAndPassBackup(ServicePage& s, HttpRecorder* recorder = nullpt
   auto confirm = s.Click(IDC_SVC_ONE_CLICK);
   if (!confirm) return "no confirmation";
   EXPECT_EQ(confirm->caption, kAppCaption);
-  EXPECT_EQ(confirm->text, kConfirmText);
+  EXPECT_EQ(confirm->text, kInstallConfirmText);
   EXPECT_TRUE(confirm->HasButton(IDOK) && confirm->HasButton(IDCANCEL));
   PressButton(*confirm, IDOK);
   auto backup = WaitForMessageBox(s.panel.Pid(), s.panel.Main());
   if (!backup) return "no backup message";
-  EXPECT_EQ(ItemText(s.page, IDC_SVC_ONE_CLICK), kBusyCaption);
+  EXPECT_EQ(ItemText(s.page, IDC_SVC_ONE_CLICK), kInstallBusyCaption);
   EXPECT_EQ(backup->caption, kAppCaption);
   std::string directory = BackupDirectoryIn(backup->text, "旧的配置与数据文件已全部清空\n");
   EXPECT_NE(directory, "") << backup->text;
@@ -427,7 +421,7 @@ TEST(OneClickPort6969, FromConfirmationToTheAdministratorRequest) {
   ASSERT_TRUE(PressButton(*done, IDOK));
   ASSERT_TRUE(recorder.WaitForRequests(2, 20000));
   EXPECT_EQ(HttpRecorder::Target(recorder.Requests()[1]), "/users.html");
-  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, IDC_SVC_ONE_CLICK) == kFinishedCaption; }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return ItemText(s.page, IDC_SVC_ONE_CLICK) == kInstallFinishedCaption; }, 5000));
   SaveScreenshot(s.panel.Main(), "service-page-after-install");
   // The directories page shows the port the installation stored, so that
   // its next save keeps it.

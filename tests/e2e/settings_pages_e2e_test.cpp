@@ -21,8 +21,6 @@
 namespace vexa::e2e {
 namespace {
 
-
-
 // The six lines the system limits page adds to a file without its keys.
 const char kLimitsAdded[] =
     "vexa_max_conns = 64\r\n"
