@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/process_win32.h"
 #include "base/system_error_win32.h"
 #include "base/wide_text.h"
 #include "base/write_access_win32.h"
@@ -47,7 +48,7 @@ std::string SafeFolderCommand(const std::string& directory) {
 }
 
 Status CheckProgramFolder(const std::string& directory) {
-  if (!ProcessRunsElevated()) return Status::Ok();
+  if (!ProcessRunsElevated(true)) return Status::Ok();  // an unknown token is checked
   std::vector<std::string> trusted = AdministratorAccounts();
   trusted.push_back(ProcessUserSid());
   std::string found;

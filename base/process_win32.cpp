@@ -6,6 +6,17 @@
 
 namespace vexa {
 
+bool ProcessRunsElevated(bool whenUnknown) {
+  ScopedHandle token;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) ||
+      !GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size)) {
+    return whenUnknown;
+  }
+  return elevation.TokenIsElevated != 0;
+}
+
 StartedProcess StartProcess(const ProcessLaunch& launch) {
   // CreateProcessW may write into the command line.
   const std::wstring line = Wide(launch.commandLine);

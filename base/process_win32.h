@@ -25,4 +25,8 @@ struct StartedProcess {
 
 StartedProcess StartProcess(const ProcessLaunch& launch);
 
+// Whether this process runs with an administrator's rights (elevated, or
+// SYSTEM); whenUnknown when its token cannot be asked.
+bool ProcessRunsElevated(bool whenUnknown = false);
+
 }  // namespace vexa

@@ -156,17 +156,6 @@ std::string ProcessUserSid() {
   return SidText(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
-bool ProcessRunsElevated() {
-  ScopedHandle token;
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) ||
-      !GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size)) {
-    return true;
-  }
-  return elevation.TokenIsElevated != 0;
-}
-
 std::vector<std::string> AdministratorAccounts() {
   using GetMembers = NET_API_STATUS(WINAPI*)(LPCWSTR, LPCWSTR, DWORD, LPBYTE*, DWORD, LPDWORD,
                                               LPDWORD, PDWORD_PTR);

@@ -31,8 +31,6 @@ bool ReadOthersWhoMayChange(const std::string& path, const std::vector<std::stri
 
 // The process's user SID as text; "" when it cannot be read.
 std::string ProcessUserSid();
-// Elevated, or SYSTEM; true also when the token cannot be asked.
-bool ProcessRunsElevated();
 
 // The accounts that are members of the local Administrators group itself
 // (not through another group): the administrator who made a folder owns

@@ -5,6 +5,7 @@
 #include "backup/backup_names.h"
 #include "backup/backup_shelf.h"
 #include "backup/backup_shelf_win32.h"
+#include "base/process_win32.h"
 #include "base/path_exists.h"
 #include "base/scoped_handles_win32.h"
 #include "base/text_codec.h"
@@ -137,7 +138,7 @@ TrackerSnapshot ServiceHost::LookAtTracker(const std::string& port) {
 ServiceSecuring ServiceHost::SecureInstalledService() {
   const TrackerProcesses now = LookAtTracker(ConfigGet("port", kDefaultPort)).processes;
   const InstalledService service{TrackerPath(), now.serviceName, now.serviceBinaryPath,
-                                 RunsElevated()};
+                                 ProcessRunsElevated()};
   ServiceConfigWin32 config(service.name, true);
   FirewallWin32 firewall;
   ServiceSecuring done = SecureService(service, config, firewall, SameImageFile);
@@ -152,7 +153,7 @@ Status ServiceHost::RemoveFirewallRule() {
   const std::string name = TrackerFirewallRule(TrackerPath()).name;
   Status removal = Status::Error(kNeedsAdministrator);
   bool removed = false;
-  if (RunsElevated()) {
+  if (ProcessRunsElevated()) {
     FirewallWin32 firewall;
     removal = RemoveTrackerRule(TrackerPath(), firewall, &removed, SameImageFile);
   }

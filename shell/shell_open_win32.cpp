@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include "base/ascii.h"
+#include "base/process_win32.h"
 #include "base/scoped_handles_win32.h"
 #include "base/system_error_win32.h"
 #include "base/wide_text.h"
@@ -14,15 +15,6 @@
 namespace vexa {
 
 namespace {
-
-bool RunsElevated() {
-  ScopedHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size) &&
-         elevation.TokenIsElevated != 0;
-}
 
 // The desktop's shell runs with the logged-on user's own rights: asked
 // through its window, it starts the program as that user. Fails when no
@@ -97,7 +89,7 @@ Status OpenHere(const std::wstring& file, const std::string& target, HWND owner)
 
 Status ShellOpen(const std::string& target, HWND owner) {
   const std::wstring file = Wide(target);
-  if (!RunsElevated()) return OpenHere(file, target, owner);
+  if (!ProcessRunsElevated()) return OpenHere(file, target, owner);
   // The desktop's shell opens it out of sight of the panel: a missing file
   // is reported here, as the panel's own open would.
   if (!IsWebAddress(target) && GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {

@@ -95,15 +95,4 @@ Status ServiceConfigWin32::ReadRecovery(RecoverySettings* settings) {
   return Status::Ok();
 }
 
-bool RunsElevated() {
-  ScopedHandle token;
-  HANDLE raw = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-  token.Reset(raw);
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size) &&
-         elevation.TokenIsElevated != 0;
-}
-
 }  // namespace vexa

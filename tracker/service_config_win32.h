@@ -25,9 +25,6 @@ class ServiceConfigWin32 : public ServiceConfigAccess {
   Status opened_;
 };
 
-// Whether this process runs with an administrator's rights (elevated).
-bool RunsElevated();
-
 // The system's words for a Win32 error or an HRESULT, with its number.
 std::string ReasonText(DWORD code);
 std::string ReasonText(HRESULT hr);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/process_win32.h"
 #include "base/wide_text.h"
 #include "service_page/status_control_win32.h"
 #include "tests/tracker/scratch_directory.h"
@@ -36,7 +37,7 @@ TEST(ServiceSafetyOnTheSystem, QuotesTheInstalledPathAndShowsWhatCouldNotBeSetOr
   ASSERT_TRUE(service) << GetLastError();
 
   const TrackerProcesses found = QueryTrackerProcesses(dir.Path());
-  ASSERT_TRUE(RunsElevated());
+  ASSERT_TRUE(ProcessRunsElevated());
   ServiceConfigWin32 config(found.serviceName, true);
   FirewallWin32 firewall;
   const ServiceSecuring done = SecureService(
