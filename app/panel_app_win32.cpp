@@ -37,28 +37,20 @@ ConfigStore& PanelConfigStore() {
   return store;
 }
 
-constexpr int kNoticeWaitSteps = 200;  // of 50 ms
-constexpr DWORD kNoticeWaitStepMs = 50;
+// Reading the permissions of the folder and its two files (and, on a
+// domain, the Administrators group) takes longer than building the window.
+// A timer's message comes after the window's first paint: the check starts
+// then, on a thread of its own, and its box stays open there while the
+// panel goes on working.
+constexpr UINT kFolderCheckDelayMs = 10;
 
-bool ShowsAWindow(DWORD thread) {
-  bool shown = false;
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM found) {
-        if (!IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<bool*>(found) = true;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&shown));
-  return shown;
-}
-
-// A box on a thread of its own, so that the panel goes on working while it
-// is open; shown once the main window is, in front of it.
-void ShowNoticeAside(const std::string& text) {
-  std::thread([wide = Wide(text), ui = GetCurrentThreadId()] {
-    for (int i = 0; i < kNoticeWaitSteps && !ShowsAWindow(ui); ++i) Sleep(kNoticeWaitStepMs);
-    MessageBoxW(nullptr, wide.c_str(), Wide(kAppTitle).c_str(),
+void CALLBACK CheckProgramFolderAside(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  std::thread([] {
+    const Status folder = CheckProgramFolder(GetProgramDirectory());
+    if (folder.ok) return;
+    LogAction(folder.message);
+    MessageBoxW(nullptr, Wide(folder.message).c_str(), Wide(kAppTitle).c_str(),
                 MB_OK | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
   }).detach();
 }
@@ -95,17 +87,13 @@ void CPanelApp::InitInstance() {
 
   SkinApplyToDialogs("Dialog");
 
-  const Status folder = CheckProgramFolder(GetProgramDirectory());
-  if (!ignored_.empty() || !folder.ok) {
+  if (!ignored_.empty()) {
     // The main window would start the log itself; started here, the lines
     // come just before the window's own first line.
     StartActionLog(GetProgramDirectory());
-    if (!ignored_.empty()) LogAction(IgnoredArgumentsLogText(ignored_));
+    LogAction(IgnoredArgumentsLogText(ignored_));
   }
-  if (!folder.ok) {
-    LogAction(folder.message);
-    ShowNoticeAside(folder.message);
-  }
+  SetTimer(nullptr, 0, kFolderCheckDelayMs, CheckProgramFolderAside);
   {
     CMainDlg dialog(PanelConfigStore());
     dialog.DoModal(nullptr);

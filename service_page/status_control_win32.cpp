@@ -22,9 +22,13 @@ TrackerSnapshot CServiceStatus::Look(const std::string& programDirectory,
   return query_.Look(programDirectory, port, how);
 }
 
-void CServiceStatus::Attach(HWND control) {
-  control_ = control;
-  HWND page = GetParent(control);
+void CServiceStatus::Attach(HWND control) { control_ = control; }
+
+// Made at the first reading, which waits for the window to show: start-up
+// does not wait for a window nobody sees before pointing at the line.
+void CServiceStatus::CreateTip() {
+  tipTried_ = true;
+  HWND page = GetParent(control_);
   tipWindow_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr,
@@ -36,7 +40,7 @@ void CServiceStatus::Attach(HWND control) {
   tool.uFlags = TTF_SUBCLASS;
   tool.hwnd = page;
   tool.uId = kTipToolId;
-  GetWindowRect(control, &tool.rect);
+  GetWindowRect(control_, &tool.rect);
   MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&tool.rect), 2);
   tool.lpszText = const_cast<wchar_t*>(L"");
   SendMessageW(tipWindow_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -66,8 +70,10 @@ void CServiceStatus::ReadSafety(const std::string& programDirectory,
 void CServiceStatus::UpdateTip() {
   std::string tip = shown_ + "\n" + safety_;
   if (!securingNote_.empty()) tip += "\n" + securingNote_;
-  if (tip == tip_) return;
+  const bool creating = control_ && !tipTried_;
+  if (tip == tip_ && !creating) return;
   tip_ = tip;
+  if (creating) CreateTip();
   if (!tipWindow_) return;
   tipShown_ = Wide(tip_);
   TTTOOLINFOW tool = {};

@@ -58,6 +58,7 @@ class CServiceStatus {
   void Show(const std::string& text);
   void ReadSafety(const std::string& programDirectory, const TrackerProcesses& tracker);
   void UpdateTip();
+  void CreateTip();
 
   HWND control_ = nullptr;
   TrackerQuery query_;
@@ -67,6 +68,7 @@ class CServiceStatus {
   ULONGLONG overrideUntil_ = 0;
   std::string shown_;
   HWND tipWindow_ = nullptr;  // owned by the page, which destroys it
+  bool tipTried_ = false;
   std::string safety_;        // the firewall's and the recovery's lines
   std::string securingNote_;
   bool safetyDue_ = true;

@@ -3,6 +3,7 @@
 // the firewall are refused and must be reported as such, in the outcome
 // and in the status line's tip.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,22 @@ namespace vexa {
 namespace {
 
 using test::ScratchDirectory;
+
+// The text of the line's tooltip, a popup owned by the window of the line.
+std::string TipShownBy(HWND owner) {
+  HWND tooltip = nullptr;
+  while ((tooltip = FindWindowExW(nullptr, tooltip, TOOLTIPS_CLASSW, nullptr)) &&
+         GetWindow(tooltip, GW_OWNER) != owner) {
+  }
+  wchar_t text[1024] = L"(no tooltip)";
+  TTTOOLINFOW tool = {};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = owner;
+  tool.uId = 1;
+  tool.lpszText = text;
+  if (tooltip) SendMessageW(tooltip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+  return Narrow(text);
+}
 
 bool UnderWine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
@@ -55,6 +72,8 @@ TEST(ServiceSafetyOnTheSystem, QuotesTheInstalledPathAndShowsWhatCouldNotBeSetOr
   status.SetSecuringNote(SecuringFailureLine(done));
   status.Refresh(dir.Path(), "47133", StatusRefresh::kAfresh);
   const std::string tip = status.Tip();
+  // Made at the first reading, not when the line was attached.
+  EXPECT_EQ(TipShownBy(window), tip);
   DestroyWindow(window);
   EXPECT_TRUE(DeleteService(service.Get()));
 
