@@ -38,10 +38,10 @@ ConfigStore& PanelConfigStore() {
 }
 
 // Reading the permissions of the folder and its two files (and, on a
-// domain, the Administrators group) takes longer than building the window.
-// A timer's message comes after the window's first paint: the check starts
-// then, on a thread of its own, and its box stays open there while the
-// panel goes on working.
+// domain, the Administrators group) took a tenth of the start-up, and the
+// window does not need it. A timer's message comes after the window's first
+// paint: the check starts then, on a thread of its own, and its box stays
+// open there while the panel goes on working.
 constexpr UINT kFolderCheckDelayMs = 10;
 
 void CALLBACK CheckProgramFolderAside(HWND, UINT, UINT_PTR timer, DWORD) {

@@ -66,8 +66,7 @@ ctest --preset mingw
 
 # Every libFuzzer target for 7 s (clang build in build/fuzz), then clang-tidy
 # and cppcheck over our own code; a crash, broken property or finding fails.
-# Not beside the Wine suites: even at idle priority a run there took them
-# from 132 s to 183 s.
+# Not beside the Wine suites, which that slowed by half even at idle priority.
 step "short fuzz runs"
 bash scripts/fuzz.sh short 7
 step "static analysis"
