@@ -58,8 +58,13 @@ TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const Syst
   TrackerProcesses found;
   found.processesRead = !tables.processes.empty();
   const ServiceEntry* chosen = nullptr;
+  // The system's comparison opens both files: only a path holding the
+  // tracker's file name can name it, however its folders are spelt.
   for (const ServiceEntry& service : tables.services) {
-    if (!ServiceRunsImage(service.binaryPath, trackerPath, same)) continue;
+    if (!BinaryPathMayRun(service.binaryPath, kTrackerExe) ||
+        !ServiceRunsImage(service.binaryPath, trackerPath, same)) {
+      continue;
+    }
     // Two services on one program: the one with a process tells more; else
     // the name decides, so that the line does not change with the order.
     const bool better = !chosen || (service.pid != 0) > (chosen->pid != 0) ||
@@ -75,7 +80,7 @@ TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const Syst
   }
   for (const ProcessEntry& process : tables.processes) {
     if (process.pid == 0 || process.pid == found.servicePid) continue;
-    if (!process.imagePath.empty() && same(process.imagePath, trackerPath)) {
+    if (BinaryPathMayRun(process.imagePath, kTrackerExe) && same(process.imagePath, trackerPath)) {
       found.consolePids.push_back(process.pid);
     } else if (process.imagePath.empty() && EqualsIgnoringAsciiCase(process.exeName, kTrackerExe)) {
       found.pathsUnread.push_back(process);
