@@ -216,7 +216,7 @@ sizes() {
   echo "RESULT dll_bytes $(stat -c %s "$dll")"
   imports=$(for f in "$exe" "$dll"; do x86_64-w64-mingw32-objdump -p "$f" | awk '/DLL Name:/ {print $3}'; done |
             sort -fu | tr '\n' ' ')
-  local system_dlls=" ADVAPI32.dll COMCTL32.dll GDI32.dll IPHLPAPI.DLL KERNEL32.dll msvcrt.dll ole32.dll SHELL32.dll USER32.dll WINMM.dll WS2_32.dll VexaAdmin.dll "
+  local system_dlls=" ADVAPI32.dll COMCTL32.dll GDI32.dll IPHLPAPI.DLL KERNEL32.dll msvcrt.dll ole32.dll OLEAUT32.dll SHELL32.dll USER32.dll WINMM.dll WS2_32.dll VexaAdmin.dll "
   for d in $imports; do
     case "$system_dlls" in *" $d "*) ;; *) foreign="$foreign $d" ;; esac
   done
