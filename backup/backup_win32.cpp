@@ -22,6 +22,10 @@ namespace {
 // How many working folders of one second are tried before giving up: each
 // taken name is a folder someone else made.
 constexpr int kMostWorkingNames = 1000;
+// Wine's server unlinks a file itself and answers no Wine program until it
+// is done, about 50 ms a 128 MB file: a pause between the data files lets
+// the window's messages through.
+constexpr DWORD kPauseBetweenDeletionsMs = 30;
 
 Status CopyIntoBackup(const std::string& source, const std::string& copy,
                       BackupProgress* progress) {
@@ -171,7 +175,10 @@ BackupOutcome BackupFiles(const std::string& programDirectory, BackupKind kind,
   }
 
   // Only now that every copy is there under its name: the data files go.
+  bool first = true;
   for (const std::string& file : kind == BackupKind::kClearing ? dataFiles : std::vector<std::string>()) {
+    if (!first) Sleep(kPauseBetweenDeletionsMs);
+    first = false;
     if (!DeleteFileW(Wide(programDirectory + file).c_str())) {
       const Status error = FileError(programDirectory + file, GetLastError());
       if (outcome.notCleared.empty()) outcome.status = error;
