@@ -124,12 +124,6 @@ std::wstring WideName(const UNICODE_STRING& name) {
   return text;
 }
 
-// The file name of a path, e.g. "vexa.exe".
-std::string FileName(const std::string& path) {
-  std::size_t cut = path.rfind('\\');
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 }  // namespace
 
 void SystemTableReader::ForgetServices(const std::string& trackerPath) {

@@ -26,6 +26,11 @@ bool TrackerProcesses::Owns(unsigned long pid) const {
   return pid == servicePid || std::find(consolePids.begin(), consolePids.end(), pid) != consolePids.end();
 }
 
+std::string FileName(const std::string& path) {
+  std::size_t cut = path.rfind('\\');
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
 bool BinaryPathMayRun(const std::string& binaryPath, const std::string& fileName) {
   return !fileName.empty() &&
          AsciiUpper(binaryPath).find(AsciiUpper(fileName)) != std::string::npos;
@@ -37,6 +42,9 @@ bool SameImagePath(const std::string& a, const std::string& b) {
 
 bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath,
                       SamePathFunction same) {
+  // The system's comparison opens both files: only a path holding the
+  // image's file name can name it, however its folders are spelt.
+  if (!BinaryPathMayRun(binaryPath, FileName(imagePath))) return false;
   std::string text = TrimLeft(binaryPath);
   if (!text.empty() && text[0] == '"') {
     std::size_t close = text.find('"', 1);
@@ -58,13 +66,8 @@ TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const Syst
   TrackerProcesses found;
   found.processesRead = !tables.processes.empty();
   const ServiceEntry* chosen = nullptr;
-  // The system's comparison opens both files: only a path holding the
-  // tracker's file name can name it, however its folders are spelt.
   for (const ServiceEntry& service : tables.services) {
-    if (!BinaryPathMayRun(service.binaryPath, kTrackerExe) ||
-        !ServiceRunsImage(service.binaryPath, trackerPath, same)) {
-      continue;
-    }
+    if (!ServiceRunsImage(service.binaryPath, trackerPath, same)) continue;
     // Two services on one program: the one with a process tells more; else
     // the name decides, so that the line does not change with the order.
     const bool better = !chosen || (service.pid != 0) > (chosen->pid != 0) ||
@@ -80,6 +83,7 @@ TrackerProcesses FindTrackerProcesses(const std::string& trackerPath, const Syst
   }
   for (const ProcessEntry& process : tables.processes) {
     if (process.pid == 0 || process.pid == found.servicePid) continue;
+    // As for services: only an image of the tracker's file name is opened.
     if (BinaryPathMayRun(process.imagePath, kTrackerExe) && same(process.imagePath, trackerPath)) {
       found.consolePids.push_back(process.pid);
     } else if (process.imagePath.empty() && EqualsIgnoringAsciiCase(process.exeName, kTrackerExe)) {

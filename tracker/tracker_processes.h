@@ -62,9 +62,13 @@ using SamePathFunction = bool (*)(const std::string&, const std::string&);
 // A path without its "\\?\" or "\??\" prefix.
 std::string WithoutLongPathPrefix(const std::string& path);
 
+// The file name of a path, e.g. "vexa.exe".
+std::string FileName(const std::string& path);
+
 // Whether a service's binary path runs imagePath: its quoted first part, or
 // unquoted the whole text or the text up to a blank, as the service manager
-// itself tries an unquoted path that holds blanks.
+// itself tries an unquoted path that holds blanks. Only a path that holds
+// imagePath's file name is compared.
 bool ServiceRunsImage(const std::string& binaryPath, const std::string& imagePath,
                       SamePathFunction same = SameImagePath);
 

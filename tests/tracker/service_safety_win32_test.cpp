@@ -24,9 +24,8 @@ using test::ScratchDirectory;
 // The text of the line's tooltip, a popup owned by the window of the line.
 std::string TipShownBy(HWND owner) {
   HWND tip = nullptr;
-  while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) &&
-         GetWindow(tip, GW_OWNER) != owner) {
-  }
+  do tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
+  while (tip && GetWindow(tip, GW_OWNER) != owner);
   wchar_t text[1024] = L"(no tooltip)";
   TTTOOLINFOW tool = {sizeof tool, 0, owner, 1, {}, nullptr, text, 0, nullptr};
   if (tip) SendMessageW(tip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));

@@ -27,13 +27,6 @@ SystemTables Tables() {
   return tables;
 }
 
-// The system's comparison opens both files; these count how often it is asked.
-int comparisons = 0;
-bool CountedSameImagePath(const std::string& a, const std::string& b) {
-  ++comparisons;
-  return SameImagePath(a, b);
-}
-
 TEST(TrackerProcesses, ServiceByBinaryPathConsolesByImagePath) {
   // Quoted with arguments, unquoted with blanks in the path, other case.
   EXPECT_TRUE(ServiceRunsImage("\"C:\\Vexa 服务\\vexa.exe\" -service", kTracker));
@@ -53,11 +46,16 @@ TEST(TrackerProcesses, ServiceByBinaryPathConsolesByImagePath) {
   EXPECT_FALSE(BinaryPathMayRun("", "vexa.exe"));
 
   SystemTables tables = Tables();
-  // Asked once a second, only about the paths that hold the tracker's file
-  // name: the other service and its process, and consoles 400 and 401.
+  // The system's comparison, which opens both files, is asked once a second
+  // only about paths holding the tracker's file name: the other service and
+  // its process, and consoles 400 and 401.
+  static int comparisons = 0;
   SystemTables more = tables;
   more.processes.push_back({600, "explorer.exe", "C:\\Windows\\explorer.exe"});
-  EXPECT_EQ(FindTrackerProcesses(kTracker, more, CountedSameImagePath).consolePids,
+  EXPECT_EQ(FindTrackerProcesses(kTracker, more, [](const std::string& a, const std::string& b) {
+              ++comparisons;
+              return SameImagePath(a, b);
+            }).consolePids,
             (std::vector<unsigned long>{400, 401}));
   EXPECT_EQ(comparisons, 4);
   TrackerProcesses none = FindTrackerProcesses(kTracker, tables);
